@@ -1,0 +1,51 @@
+#include "protocol/framing.h"
+
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+unsigned char* vdsAllocOutput(int size) {
+    if (size < 0) return nullptr;
+    auto* reply = new (std::nothrow) unsigned char[static_cast<std::size_t>(size)];
+    if (reply != nullptr) std::memset(reply, 0, static_cast<std::size_t>(size));
+    return reply;
+}
+
+unsigned char* vdsMakeOutput(int size, int cmd, int status, int addStatus, int* outSize,
+                             IUnknown* releaseFirst) {
+    if (releaseFirst != nullptr) releaseFirst->Release();
+    unsigned char* reply = vdsAllocOutput(size);
+    if (reply == nullptr) {
+        *outSize = 0;
+        return nullptr;
+    }
+    *outSize = size;
+    vdsFillOutputHeader(reply, cmd, status, addStatus);
+    std::printf("Output size:%d, cmd: %X, status:%d, addStatus:0x%X\n", size, cmd, status,
+                static_cast<unsigned>(addStatus));
+    return reply;
+}
+
+void vdsFillOutputHeader(unsigned char* reply, int cmd, int status, int addStatus) {
+    reply[0] = 0;
+    reply[1] = 1;
+    vdsPutInt16(reply, cmd, 2);
+    vdsPutInt32(reply, status, 4);
+    vdsPutInt32(reply, addStatus, 8);
+}
+
+void vdsPutInt16(unsigned char* buffer, int value, int offset) {
+    const auto v = static_cast<std::uint16_t>(value);
+    buffer[offset] = static_cast<unsigned char>(v & 0xFF);
+    buffer[offset + 1] = static_cast<unsigned char>(v >> 8);
+}
+
+void vdsPutInt32(unsigned char* buffer, int value, int offset) {
+    const auto v = static_cast<std::uint32_t>(value);
+    for (int i = 0; i < 4; ++i) buffer[offset + i] = static_cast<unsigned char>(v >> (8 * i));
+}
+
+void vdsPutUInt64(unsigned char* buffer, std::uint64_t value, int offset) {
+    vdsPutInt32(buffer, static_cast<int>(static_cast<std::uint32_t>(value)), offset);
+    vdsPutInt32(buffer, static_cast<int>(static_cast<std::uint32_t>(value >> 32)), offset + 4);
+}

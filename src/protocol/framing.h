@@ -1,0 +1,59 @@
+// Request and reply framing shared by every command.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/com_types.h"
+
+#pragma pack(push, 1)
+// The first four bytes of every request.
+struct InputHeader {
+    std::uint8_t byte0;  // read, not interpreted
+    std::uint8_t byte1;  // read, not interpreted
+    std::int16_t cmd;
+};
+
+// The first twelve bytes of every reply.
+struct OutputHeader {
+    std::uint8_t byte0;  // always 0
+    std::uint8_t byte1;  // always 1
+    std::int16_t cmd;
+    std::int32_t status;
+    std::int32_t addStatus;
+};
+#pragma pack(pop)
+static_assert(sizeof(InputHeader) == 4);
+static_assert(sizeof(OutputHeader) == 12);
+
+inline constexpr int kInputHeaderSize = 4;
+inline constexpr int kOutputHeaderSize = 12;
+// List replies: a 16-bit count before records from 14, or a 32-bit count before records from 16.
+inline constexpr int kShortListHeaderSize = 14;
+inline constexpr int kLongListHeaderSize = 16;
+
+enum Status : std::int32_t {
+    STATUS_OK = 0,
+    STATUS_NOT_FOUND = -1,
+    STATUS_NOT_FOUND_2 = -2,
+    STATUS_NOT_FOUND_3 = -3,
+    STATUS_NOT_FOUND_4 = -4,
+    STATUS_NO_ADVANCED_DISK = -10,
+    STATUS_VDS_ERROR = -100,
+    STATUS_SYSTEM_ERROR = -101,
+};
+
+// Allocates a zero-filled reply of `size` bytes with its header written and logs
+// it. `releaseFirst`, when given, is released once before anything else so that
+// a handler can give back the object it worked on in the same step. Returns
+// null (and stores 0) when the reply cannot be allocated.
+unsigned char* vdsMakeOutput(int size, int cmd, int status, int addStatus, int* outSize,
+                             IUnknown* releaseFirst);
+
+// Allocates a zero-filled reply buffer of `size` bytes without a header; the
+// counterpart of vdsFreeOutput. Null when the allocation fails.
+unsigned char* vdsAllocOutput(int size);
+
+void vdsFillOutputHeader(unsigned char* reply, int cmd, int status, int addStatus);
+void vdsPutInt16(unsigned char* buffer, int value, int offset);
+void vdsPutInt32(unsigned char* buffer, int value, int offset);
+void vdsPutUInt64(unsigned char* buffer, std::uint64_t value, int offset);

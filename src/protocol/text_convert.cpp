@@ -1,0 +1,51 @@
+#include "protocol/text_convert.h"
+
+#include <limits>
+
+char* vdsWideToNarrow(const WCHAR* src, char* dst, int dstSize) {
+    if (src == nullptr) return nullptr;
+    if (dst == nullptr || dstSize <= 0) return dst;
+    dst[0] = 0;
+    WideCharToMultiByte(CP_ACP, 0, src, -1, dst, dstSize, nullptr, nullptr);
+    return dst;
+}
+
+WCHAR* vdsNarrowToWide(const char* src, WCHAR* dst, int dstCount) {
+    if (src == nullptr) return nullptr;
+    if (dst == nullptr || dstCount <= 0) return dst;
+    dst[0] = 0;
+    MultiByteToWideChar(CP_ACP, 0, src, -1, dst, dstCount);
+    return dst;
+}
+
+std::size_t vdsWideLength(const WCHAR* text) {
+    std::size_t n = 0;
+    if (text != nullptr)
+        while (text[n] != 0) ++n;
+    return n;
+}
+
+NarrowText::NarrowText(const WCHAR* wide) {
+    inline_[0] = 0;
+    if (wide == nullptr) return;
+    // Two bytes per wide character always suffice in a double-byte code page;
+    // a UTF-8 code page may need three for characters of the BMP.
+    const std::size_t needed = 3 * vdsWideLength(wide) + 2;
+    if (needed > static_cast<std::size_t>(std::numeric_limits<int>::max())) return;
+    if (needed > sizeof(inline_)) {
+        heap_.assign(needed, '\0');
+        text_ = heap_.data();
+    }
+    vdsWideToNarrow(wide, text_, static_cast<int>(needed));
+    while (text_[size_] != 0) ++size_;
+}
+
+WideString vdsWideFromBytes(const char* bytes, std::size_t length) {
+    const std::string narrow(bytes, length);  // terminated copy
+    if (length + 1 > static_cast<std::size_t>(std::numeric_limits<int>::max())) return {};
+    WideString wide(length + 1, u'\0');
+    vdsNarrowToWide(narrow.c_str(), wide.data(),
+                    static_cast<int>(wide.size()));
+    wide.resize(vdsWideLength(wide.c_str()));
+    return wide;
+}
