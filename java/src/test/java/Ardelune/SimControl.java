@@ -1,0 +1,33 @@
+package Ardelune;
+
+/** Steers the simulated VDS service that the library talks to off Windows. */
+final class SimControl {
+    static {
+        System.loadLibrary("TolvaneSimJni");
+    }
+
+    private SimControl() {}
+
+    /** Replaces the service's machine with the built-in default one. */
+    static native void loadDefault();
+
+    /**
+     * How long the service stays in its starting phase after it is initialised;
+     * 0 ready at once, negative until {@link #finishStarting()}.
+     */
+    static native void setStartingPhase(int milliseconds);
+
+    static native void finishStarting();
+
+    /** Delivers {@code count} 48-byte records, back to back in {@code records}, as one batch. */
+    static native void fireNotifications(byte[] records, int count);
+
+    static native void waitNotificationsDelivered();
+
+    /** References that clients hold on the service's objects, the service object aside. */
+    static native long liveReferences();
+
+    static native long serviceReferences();
+
+    static native long advisedSinks();
+}
