@@ -1,0 +1,92 @@
+#include "directory/record_builder.h"
+
+#include <algorithm>
+#include <cassert>
+#include <cstring>
+#include <new>
+
+#include "protocol/framing.h"
+
+RecordBuilder::RecordBuilder(int fixedSize, LengthField lengthField)
+    : fixedSize_(fixedSize), lengthField_(lengthField) {
+    assert(fixedSize > 0 && fixedSize <= kMaxFixedSize);
+}
+
+void RecordBuilder::putInt16(int offset, int value) {
+    assert(offset >= 0 && offset + 2 <= fixedSize_);
+    vdsPutInt16(fixed_, value, offset);
+}
+
+void RecordBuilder::putInt32(int offset, std::int32_t value) {
+    assert(offset >= 0 && offset + 4 <= fixedSize_);
+    vdsPutInt32(fixed_, value, offset);
+}
+
+void RecordBuilder::putUInt32(int offset, std::uint32_t value) {
+    putInt32(offset, static_cast<std::int32_t>(value));
+}
+
+void RecordBuilder::putUInt64(int offset, std::uint64_t value) {
+    assert(offset >= 0 && offset + 8 <= fixedSize_);
+    vdsPutUInt64(fixed_, value, offset);
+}
+
+void RecordBuilder::putByte(int offset, std::uint8_t value) {
+    assert(offset >= 0 && offset < fixedSize_);
+    fixed_[offset] = value;
+}
+
+void RecordBuilder::putGuid(int offset, const GUID& id) {
+    static_assert(sizeof(GUID) == 16);
+    assert(offset >= 0 && offset + 16 <= fixedSize_);
+    std::memcpy(fixed_ + offset, &id, sizeof(GUID));
+}
+
+void RecordBuilder::takeText(int refOffset, LPWSTR wide) {
+    assert(textCount_ < kMaxTexts);
+    assert(refOffset >= 0 && refOffset + 4 <= fixedSize_);
+    if (textCount_ < kMaxTexts) {
+        texts_[textCount_].emplace(wide);
+        refOffsets_[textCount_] = refOffset;
+        ++textCount_;
+    }
+    if (wide != nullptr) CoTaskMemFree(wide);
+}
+
+RecordBuilder::Placed RecordBuilder::placement(int index) const {
+    int offset = fixedSize_;
+    for (int i = 0;; ++i) {
+        int length = static_cast<int>(
+            std::min<std::size_t>(texts_[i]->size(), kMaxRecordTextLength));
+        // Every text but the last must end where the next one's offset still
+        // fits a TextRef.
+        if (i + 1 < textCount_) length = std::min(length, kMaxRecordTextLength - offset);
+        if (i == index) return {offset, length};
+        offset += length;
+    }
+}
+
+int RecordBuilder::size() const {
+    if (textCount_ == 0) return fixedSize_;
+    const Placed last = placement(textCount_ - 1);
+    return last.offset + last.length;
+}
+
+void RecordBuilder::writeTo(unsigned char* dst) const {
+    std::memcpy(dst, fixed_, static_cast<std::size_t>(fixedSize_));
+    if (lengthField_ == LengthField::AtStart) vdsPutInt32(dst, size(), 0);
+    for (int i = 0; i < textCount_; ++i) {
+        const Placed text = placement(i);
+        vdsPutInt16(dst, text.length, refOffsets_[i]);
+        vdsPutInt16(dst, text.offset, refOffsets_[i] + 2);
+        std::memcpy(dst + text.offset, texts_[i]->c_str(), static_cast<std::size_t>(text.length));
+    }
+}
+
+unsigned char* RecordBuilder::finish(int* length) const {
+    const int total = size();
+    auto* block = new (std::nothrow) unsigned char[static_cast<std::size_t>(total)]();
+    if (length != nullptr) *length = block != nullptr ? total : 0;
+    if (block != nullptr) writeTo(block);
+    return block;
+}

@@ -1,0 +1,65 @@
+// Assembles one wire record: a zero-filled fixed part, optionally followed by
+// narrow texts that the fixed part locates through TextRefs (int16 length,
+// int16 offset from the record's start).
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+#include "platform/com_types.h"
+#include "protocol/text_convert.h"
+
+// Largest text, and largest text offset, that a TextRef can state.
+inline constexpr int kMaxRecordTextLength = 32767;
+
+class RecordBuilder {
+public:
+    enum class LengthField { None, AtStart };
+
+    // `fixedSize` is at most kMaxFixedSize. With LengthField::AtStart the
+    // record's total length is stored as int32 at offset 0.
+    RecordBuilder(int fixedSize, LengthField lengthField);
+    RecordBuilder(const RecordBuilder&) = delete;
+    RecordBuilder& operator=(const RecordBuilder&) = delete;
+
+    void putInt16(int offset, int value);  // low 16 bits
+    void putInt32(int offset, std::int32_t value);
+    void putUInt32(int offset, std::uint32_t value);
+    void putUInt64(int offset, std::uint64_t value);  // low half first
+    void putByte(int offset, std::uint8_t value);
+    void putGuid(int offset, const GUID& id);  // memory order
+
+    // Appends the narrow form of `wide` after the texts added so far and has
+    // its TextRef written at `refOffset`. Takes ownership of the text: it is
+    // freed with CoTaskMemFree once converted. Null or empty gives length 0.
+    void takeText(int refOffset, LPWSTR wide);
+
+    // Total record length. A text is cut where its length, or the offset of
+    // the text after it, would no longer fit a TextRef.
+    int size() const;
+
+    // Writes the complete record (size() bytes) to `dst`.
+    void writeTo(unsigned char* dst) const;
+
+    // A new[] block holding the record, its length stored through `length`.
+    // Null (and length 0) if the block cannot be allocated.
+    unsigned char* finish(int* length) const;
+
+    static constexpr int kMaxFixedSize = 72;
+    static constexpr int kMaxTexts = 3;
+
+private:
+    struct Placed {
+        int offset;
+        int length;
+    };
+    Placed placement(int index) const;
+
+    unsigned char fixed_[kMaxFixedSize] = {};
+    int fixedSize_;
+    LengthField lengthField_;
+    // Narrow copies, constructed in place: they hold short texts inline.
+    std::optional<NarrowText> texts_[kMaxTexts];
+    int refOffsets_[kMaxTexts] = {};
+    int textCount_ = 0;
+};

@@ -1,0 +1,109 @@
+// Records of providers and hardware objects.
+
+#include <cstddef>
+#include <cstdint>
+
+#include "directory/record_builder.h"
+#include "directory/records.h"
+
+using LengthField = RecordBuilder::LengthField;
+
+unsigned char* vdsMakeProviderRecord(VDS_PROVIDER_PROP prop, int* length) {
+    RecordBuilder record(kProviderRecordFixed, LengthField::AtStart);
+    record.putGuid(4, prop.id);
+    record.putGuid(20, prop.guidVersionId);
+    record.putInt32(36, prop.type);
+    record.putUInt32(40, prop.ulFlags);
+    record.putUInt32(44, prop.ulStripeSizeFlags);
+    // The only priority that the record widens: the reader expects -1 as
+    // FF FF FF FF here.
+    record.putInt32(48, prop.sRebuildPriority);
+    record.takeText(52, prop.pwszName);
+    record.takeText(56, prop.pwszVersion);
+    return record.finish(length);
+}
+
+unsigned char* vdsMakeSubSystemRecord(VDS_SUB_SYSTEM_PROP prop, int* length) {
+    RecordBuilder record(kSubSystemRecordFixed, LengthField::AtStart);
+    record.putGuid(4, prop.id);
+    record.putUInt32(20, prop.ulFlags);
+    record.putUInt32(24, prop.ulStripeSizeFlags);
+    record.putInt16(28, prop.status);
+    record.putInt16(30, prop.health);
+    record.putInt16(32, prop.sNumberOfInternalBuses);
+    record.putInt16(34, prop.sMaxNumberOfSlotsEachBus);
+    record.putInt16(36, prop.sMaxNumberOfControllers);
+    record.putInt16(38, prop.sRebuildPriority);
+    record.takeText(40, prop.pwszFriendlyName);
+    record.takeText(44, prop.pwszIdentification);
+    return record.finish(length);
+}
+
+unsigned char* vdsMakeControllerRecord(VDS_CONTROLLER_PROP prop, int* length) {
+    RecordBuilder record(kControllerRecordFixed, LengthField::AtStart);
+    record.putGuid(4, prop.id);
+    record.putInt16(20, prop.status);
+    record.putInt16(24, prop.health);
+    record.putInt16(26, prop.sNumberOfPorts);
+    record.takeText(28, prop.pwszFriendlyName);
+    record.takeText(32, prop.pwszIdentification);
+    return record.finish(length);
+}
+
+unsigned char* vdsMakeDriveRecord(VDS_DRIVE_PROP prop, int* length) {
+    RecordBuilder record(kDriveRecordFixed, LengthField::AtStart);
+    record.putGuid(4, prop.id);
+    record.putUInt64(20, prop.ullSize);
+    record.putUInt32(28, prop.ulFlags);
+    record.putInt16(32, prop.status);
+    record.putInt16(34, prop.health);
+    record.putInt16(36, prop.sInternalBusNumber);
+    record.putInt16(38, prop.sSlotNumber);
+    record.takeText(40, prop.pwszFriendlyName);
+    record.takeText(44, prop.pwszIdentification);
+    return record.finish(length);
+}
+
+unsigned char* vdsMakeLunRecord(VDS_LUN_PROP prop, int* length) {
+    RecordBuilder record(kLunRecordFixed, LengthField::AtStart);
+    record.putGuid(4, prop.id);
+    record.putUInt64(20, prop.ullSize);
+    record.putUInt32(28, prop.ulFlags);
+    record.putInt16(32, prop.type);
+    record.putInt16(36, prop.status);
+    record.putInt16(38, prop.health);
+    record.putInt16(40, prop.TransitionState);
+    record.putInt16(42, prop.sRebuildPriority);
+    record.takeText(44, prop.pwszFriendlyName);
+    record.takeText(48, prop.pwszIdentification);
+    record.takeText(52, prop.pwszUnmaskingList);
+    return record.finish(length);
+}
+
+unsigned char* vdsMakeLunPlexRecord(VDS_LUN_PLEX_PROP prop, int* length) {
+    RecordBuilder record(kLunPlexRecordSize, LengthField::None);
+    record.putGuid(0, prop.id);
+    record.putUInt64(16, prop.ullSize);
+    // The reader expects the stripe size first, unlike the VDS structure.
+    record.putUInt32(24, prop.ulStripeSize);
+    record.putUInt32(28, prop.ulFlags);
+    record.putInt16(32, prop.type);
+    record.putInt16(36, prop.status);
+    record.putInt16(38, prop.health);
+    record.putInt16(40, prop.TransitionState);
+    record.putInt16(42, prop.sRebuildPriority);
+    return record.finish(length);
+}
+
+void vdsWriteDriveExtentRecords(const VDS_DRIVE_EXTENT* extents, LONG count, unsigned char* dst) {
+    if (extents == nullptr || dst == nullptr) return;
+    for (LONG i = 0; i < count; ++i) {
+        const VDS_DRIVE_EXTENT& extent = extents[i];
+        RecordBuilder record(kDriveExtentRecordSize, LengthField::None);
+        record.putGuid(0, extent.id);
+        record.putGuid(16, extent.LunId);
+        record.putUInt64(32, extent.ullSize);
+        record.putByte(40, static_cast<std::uint8_t>(extent.bUsed & 0xFF));
+        record.writeTo(dst + static_cast<std::size_t>(i) * kDriveExtentRecordSize);
+    }
+}

@@ -1,0 +1,88 @@
+// Records of packs, disks, volumes, plexes, extents and partitions.
+
+#include <cstdio>
+
+#include "directory/record_builder.h"
+#include "directory/records.h"
+
+using LengthField = RecordBuilder::LengthField;
+
+unsigned char* vdsMakePackRecord(VDS_PACK_PROP prop, int* length) {
+    RecordBuilder record(kPackRecordFixed, LengthField::AtStart);
+    record.putGuid(4, prop.id);
+    record.putInt32(20, prop.status);
+    record.putUInt32(24, prop.ulFlags);
+    record.takeText(28, prop.pwszName);
+    return record.finish(length);
+}
+
+unsigned char* vdsMakeDiskRecord(VDS_DISK_PROP prop, int* length) {
+    RecordBuilder record(kDiskRecordSize, LengthField::None);
+    record.putGuid(0, prop.id);
+    record.putInt32(16, prop.status);
+    record.putInt32(20, prop.ReserveMode);
+    record.putInt32(24, prop.health);
+    record.putUInt32(28, prop.dwDeviceType);
+    record.putUInt32(32, prop.dwMediaType);
+    record.putUInt64(36, prop.ullSize);
+    record.putUInt32(44, prop.ulBytesPerSector);
+    record.putUInt32(48, prop.ulSectorsPerTrack);
+    record.putUInt32(52, prop.ulTracksPerCylinder);
+    record.putUInt32(56, prop.ulFlags);
+    record.putInt32(60, prop.BusType);
+    record.putInt32(64, prop.PartitionStyle);
+    // The texts stay with the caller, which frees them after the record.
+    return record.finish(length);
+}
+
+unsigned char* vdsMakeVolumeRecord(VDS_VOLUME_PROP prop, int* length) {
+    RecordBuilder record(kVolumeRecordFixed, LengthField::AtStart);
+    record.putGuid(4, prop.id);
+    record.putInt32(20, prop.type);
+    record.putInt32(24, prop.status);
+    record.putInt32(28, prop.health);
+    record.putInt32(32, prop.TransitionState);
+    record.putUInt64(36, prop.ullSize);
+    record.putUInt32(44, prop.ulFlags);
+    record.putInt32(48, prop.RecommendedFileSystemType);
+    record.takeText(52, prop.pwszName);
+    return record.finish(length);
+}
+
+unsigned char* vdsMakeVolumePlexRecord(VDS_VOLUME_PLEX_PROP prop, int* length) {
+    RecordBuilder record(kVolumePlexRecordSize, LengthField::None);
+    record.putGuid(0, prop.id);
+    record.putInt32(16, prop.type);
+    record.putInt32(20, prop.status);
+    record.putInt32(24, prop.health);
+    record.putInt32(28, prop.TransitionState);
+    record.putUInt64(32, prop.ullSize);
+    record.putUInt32(40, prop.ulStripeSize);
+    record.putUInt32(44, prop.ulNumberOfMembers);
+    return record.finish(length);
+}
+
+unsigned char* vdsMakeDiskExtentRecord(VDS_DISK_EXTENT extent, int* length) {
+    RecordBuilder record(kDiskExtentRecordSize, LengthField::None);
+    record.putGuid(0, extent.diskId);
+    record.putInt32(16, extent.type);
+    // Packed right after the type, without the structure's alignment gap.
+    record.putUInt64(20, extent.ullOffset);
+    record.putUInt64(28, extent.ullSize);
+    record.putGuid(36, extent.volumeId);
+    record.putGuid(52, extent.plexId);
+    record.putUInt32(68, extent.memberIdx);
+    return record.finish(length);
+}
+
+unsigned char* vdsMakePartitionRecord(VDS_PARTITION_PROP prop, int* length) {
+    printf("0x%08X%08X .............\n", static_cast<unsigned>(prop.ullOffset >> 32),
+           static_cast<unsigned>(prop.ullOffset & 0xFFFFFFFFu));
+    RecordBuilder record(kPartitionRecordSize, LengthField::None);
+    record.putInt32(0, prop.PartitionStyle);
+    record.putUInt32(4, prop.ulFlags);
+    record.putUInt32(8, prop.ulPartitionNumber);
+    record.putUInt64(12, prop.ullOffset);
+    record.putUInt64(20, prop.ullSize);
+    return record.finish(length);
+}

@@ -1,0 +1,73 @@
+// Texts too long for a TextRef's 16-bit length or offset are cut so that
+// every TextRef and the record's length field still describe the bytes.
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "directory/records.h"
+#include "record_test_support.h"
+
+namespace {
+
+TEST(RecordTextLimit, ALoneTextIsCutTo32767Bytes) {
+    for (const std::size_t wide : {std::size_t{32767}, std::size_t{32768}, std::size_t{100000}}) {
+        SCOPED_TRACE(wide);
+        VDS_PACK_PROP prop{};
+        prop.pwszName = comText(wide, u'n');
+        const Record r = makeRecord(vdsMakePackRecord, prop);
+        ASSERT_EQ(r.length, 32 + 32767);
+        EXPECT_EQ(r.u32(0), 32u + 32767u);
+        EXPECT_EQ(r.i16(28), 32767);
+        EXPECT_EQ(r.i16(30), 32);
+        EXPECT_EQ(r.text(32, 32767), std::string(32767, 'n'));
+    }
+}
+
+TEST(RecordTextLimit, MultibyteTextIsCutByBytesNotCharacters) {
+    VDS_VOLUME_PROP prop{};
+    prop.pwszName = comText(20000, u'\u65e5');  // 60000 bytes in UTF-8
+    const Record r = makeRecord(vdsMakeVolumeRecord, prop);
+    ASSERT_EQ(r.length, 56 + 32767);
+    EXPECT_EQ(r.i16(52), 32767);
+    EXPECT_EQ(r.text(56, 3), "\xe6\x97\xa5");
+}
+
+TEST(RecordTextLimit, AnEarlierTextLeavesRoomForTheNextOffset) {
+    VDS_PROVIDER_PROP prop{};
+    prop.pwszName = comText(40000, u'a');
+    prop.pwszVersion = comText(u"1.0");
+    const Record r = makeRecord(vdsMakeProviderRecord, prop);
+    const int name = 32767 - 60;
+    ASSERT_EQ(r.length, 32767 + 3);
+    EXPECT_EQ(static_cast<int>(r.u32(0)), r.length);
+    EXPECT_EQ(r.i16(52), name);
+    EXPECT_EQ(r.i16(54), 60);
+    EXPECT_EQ(r.i16(56), 3);
+    EXPECT_EQ(r.i16(58), 32767);
+    EXPECT_EQ(r.text(60, name), std::string(static_cast<std::size_t>(name), 'a'));
+    EXPECT_EQ(r.text(32767, 3), "1.0");
+}
+
+TEST(RecordTextLimit, EveryLunTextRefStaysTrue) {
+    VDS_LUN_PROP prop{};
+    prop.pwszFriendlyName = comText(40000, u'f');
+    prop.pwszIdentification = comText(40000, u'i');
+    prop.pwszUnmaskingList = comText(40000, u'u');
+    const Record r = makeRecord(vdsMakeLunRecord, prop);
+    // The first text takes all the room that offsets can address, the second
+    // is left empty at the last addressable offset, the last one is cut only
+    // to its own limit.
+    ASSERT_EQ(r.length, 32767 + 32767);
+    EXPECT_EQ(static_cast<int>(r.u32(0)), r.length);
+    EXPECT_EQ(r.i16(44), 32767 - 56);
+    EXPECT_EQ(r.i16(46), 56);
+    EXPECT_EQ(r.i16(48), 0);
+    EXPECT_EQ(r.i16(50), 32767);
+    EXPECT_EQ(r.i16(52), 32767);
+    EXPECT_EQ(r.i16(54), 32767);
+    EXPECT_EQ(r.text(32766, 2), "fu");
+    EXPECT_EQ(r.text(r.length - 1, 1), "u");
+}
+
+}  // namespace
