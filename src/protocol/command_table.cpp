@@ -12,8 +12,8 @@ namespace {
 // not commands. A row whose handler is null is answered as an unknown code.
 constexpr CommandRow kCommands[] = {
     {0x000C, "cmdGetFileSystemProperties", {-1, -100}, 12, nullptr},
-    {0x0091, "cmdQueryHwProviders", {-1, -2}, 14, nullptr},
-    {0x0092, "cmdQuerySubSystems", {-1}, 14, nullptr},
+    {0x0091, "cmdQueryHwProviders", {-1, -2}, 14, cmdQueryHwProviders},
+    {0x0092, "cmdQuerySubSystems", {-1}, 14, cmdQuerySubSystems},
     {0x0093, "cmdQueryDrives", {-1, -3}, 14, cmdQueryDrives},
     {0x0094, "cmdQuerySubSystemLuns", {-1}, 14, cmdQuerySubSystemLuns},
     {0x0095, "cmdQueryDriveExtents", {-1, -100}, 14, cmdQueryDriveExtents},
@@ -44,8 +44,8 @@ constexpr CommandRow kCommands[] = {
     {0x0213, "cmdRecoverLun", {-1, -100}, 12, nullptr},
     {0x0300, "cmdSetDriveFlags", {-1, -100}, 12, nullptr},
     {0x0301, "cmdClearDriveFlags", {-1, -100}, 12, nullptr},
-    {0x0400, "cmdQuerySwProviders", {-1, -2}, 14, nullptr},
-    {0x0401, "cmdQueryPacks", {-1}, 14, nullptr},
+    {0x0400, "cmdQuerySwProviders", {-1, -2}, 14, cmdQuerySwProviders},
+    {0x0401, "cmdQueryPacks", {-1}, 14, cmdQueryPacks},
     {0x0402, "cmdQueryPackDisks", {-1}, 14, nullptr},
     {0x0403, "cmdConvertStyle", {-1, -100}, 12, nullptr},
     {0x0404, "cmdQueryPartitions", {-1, -10, -100}, 16, nullptr},
@@ -85,9 +85,9 @@ constexpr CommandRow kCommands[] = {
     {0x0606, "cmdMountVolume", {-1, -100}, 12, nullptr},
     {0x0607, "cmdDismountVolume", {-1, -100}, 12, nullptr},
     {0x0608, "cmdSetFileSystemFlags", {-1, -100}, 12, nullptr},
-    {0x1000, "cmdRefreshProvider", {-1, -100}, 12, nullptr},
-    {0x1001, "cmdGetFreeSpace", {-101}, 12, nullptr},
-    {0x1002, "cmdReenumerate", {-100}, 12, nullptr},
+    {0x1000, "cmdRefreshProvider", {-1, -100}, 12, cmdRefreshProvider},
+    {0x1001, "cmdGetFreeSpace", {-101}, 12, cmdGetFreeSpace},
+    {0x1002, "cmdReenumerate", {-100}, 12, cmdReenumerate},
 };
 
 constexpr bool sortedByCode() {

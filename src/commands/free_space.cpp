@@ -1,0 +1,104 @@
+// The space of a volume path: a drive root answers from the file system, a
+// device path from its partition length.
+#include <cinttypes>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "commands/handlers.h"
+#include "protocol/framing.h"
+
+namespace {
+
+constexpr int kCode = 0x1001;
+constexpr std::uint64_t kMiB = 1048576;
+
+struct Space {
+    std::uint64_t availableToCaller = 0;
+    std::uint64_t total = 0;
+    std::uint64_t free = 0;
+};
+
+using GetDiskFreeSpaceExFn = BOOL(WINAPI*)(LPCSTR, PULARGE_INTEGER, PULARGE_INTEGER,
+                                           PULARGE_INTEGER);
+
+// The free-space calls of a path with a drive letter. False with the Win32
+// error code when the path names no volume.
+bool volumeSpace(const char* path, Space& space, DWORD& error) {
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    auto freeSpaceEx = kernel != nullptr ? reinterpret_cast<GetDiskFreeSpaceExFn>(
+                                               reinterpret_cast<void*>(GetProcAddress(kernel, "GetDiskFreeSpaceExA")))
+                                         : nullptr;
+    if (freeSpaceEx != nullptr) {
+        ULARGE_INTEGER available{}, total{}, free{};
+        if (!freeSpaceEx(path, &available, &total, &free)) {
+            error = GetLastError();
+            return false;
+        }
+        space = {available.QuadPart, total.QuadPart, free.QuadPart};
+        std::printf("\n\nGetDiskFreeSpaceEx reports\n\n");
+        std::printf("Available space to caller = %" PRIu64 " MB\n", space.availableToCaller / kMiB);
+        std::printf("Total space               = %" PRIu64 " MB\n", space.total / kMiB);
+        std::printf("Free space on drive       = %" PRIu64 " MB\n", space.free / kMiB);
+        return true;
+    }
+    DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, totalClusters = 0;
+    if (!GetDiskFreeSpaceA(path, &sectorsPerCluster, &bytesPerSector, &freeClusters,
+                           &totalClusters)) {
+        error = GetLastError();
+        return false;
+    }
+    const std::uint64_t cluster = std::uint64_t{sectorsPerCluster} * bytesPerSector;
+    space = {0, std::uint64_t{totalClusters} * cluster, std::uint64_t{freeClusters} * cluster};
+    std::printf("GetDiskFreeSpace reports\n\n");
+    std::printf("Free space  = %" PRIu64 " MB\n", space.free / kMiB);
+    std::printf("Total space = %" PRIu64 " MB\n", space.total / kMiB);
+    return true;
+}
+
+// The partition length of a device path, or 0 when the device does not open
+// or does not answer. The handle is opened for synchronous use: a query on an
+// overlapped handle without an OVERLAPPED structure is not reliable.
+std::uint64_t partitionLength(const char* path) {
+    HANDLE device = CreateFileA(path, GENERIC_READ | GENERIC_WRITE,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_NO_BUFFERING, nullptr);
+    if (device == INVALID_HANDLE_VALUE) return 0;
+    PARTITION_INFORMATION info{};
+    DWORD returned = 0;
+    const BOOL ok = DeviceIoControl(device, IOCTL_DISK_GET_PARTITION_INFO, nullptr, 0, &info,
+                                    sizeof info, &returned, nullptr);
+    CloseHandle(device);
+    return ok ? static_cast<std::uint64_t>(info.PartitionLength.QuadPart) : 0;
+}
+
+}  // namespace
+
+unsigned char* cmdGetFreeSpace(RequestReader& request, int* outSize) {
+    const std::int32_t length = request.int32(4);
+    const std::string path = length >= 0 ? request.text(8, static_cast<std::size_t>(length)) : "";
+    if (!request.complete() || length < 0) return nullptr;
+    std::printf("VDS: Root Path length: %d\n", static_cast<int>(length));
+
+    Space space;
+    DWORD error = 0;
+    // The path ends at its first zero byte, as the terminated copy would.
+    const char* text = path.c_str();
+    if (std::strchr(text, ':') != nullptr) {
+        if (!volumeSpace(text, space, error))
+            return vdsMakeOutput(12, kCode, STATUS_SYSTEM_ERROR, static_cast<int>(error), outSize,
+                                 nullptr);
+    } else {
+        const std::uint64_t size = partitionLength(text);
+        space = {size, size, size};
+    }
+
+    unsigned char* reply = vdsAllocOutput(36);
+    if (reply == nullptr) return nullptr;
+    vdsFillOutputHeader(reply, kCode, STATUS_OK, 0);
+    vdsPutUInt64(reply, space.availableToCaller, 12);
+    vdsPutUInt64(reply, space.total, 20);
+    vdsPutUInt64(reply, space.free, 28);
+    *outSize = 36;
+    return reply;
+}

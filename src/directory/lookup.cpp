@@ -1,0 +1,55 @@
+#include "directory/lookup.h"
+
+#include "bridge/connection.h"
+
+IUnknown* vdsGetObject(VDS_OBJECT_TYPE type, VDS_OBJECT_ID id) {
+    if (g_pVdsService == nullptr) return nullptr;
+    IUnknown* object = nullptr;
+    // A failed lookup only yields none; the caller answers with a not-found status.
+    if (g_pVdsService->GetObject(id, type, &object) != S_OK && object != nullptr) {
+        object->Release();
+        object = nullptr;
+    }
+    return object;
+}
+
+void vdsRelease(IUnknown* object) {
+    if (object != nullptr) object->Release();
+}
+
+void vdsReleaseAll(IUnknown** objects, unsigned int count) {
+    for (unsigned int i = 0; i < count; ++i) vdsRelease(objects[i]);
+}
+
+int vdsCountObjects(IEnumVdsObject* enumeration) {
+    int count = 0;
+    vdsWalk(enumeration, [&](ComPtr<IUnknown>) {
+        ++count;
+        return true;
+    });
+    enumeration->Reset();
+    return count;
+}
+
+namespace {
+
+template <typename T>
+T* queryOrNull(IUnknown* object, REFIID iid) {
+    if (object == nullptr) return nullptr;
+    T* result = nullptr;
+    if (object->QueryInterface(iid, reinterpret_cast<void**>(&result)) != S_OK) {
+        if (result != nullptr) result->Release();
+        return nullptr;
+    }
+    return result;
+}
+
+}  // namespace
+
+IVdsAdvancedDisk* vdsGetAdvancedDisk(IUnknown* object) {
+    return queryOrNull<IVdsAdvancedDisk>(object, IID_IVdsAdvancedDisk);
+}
+
+IVdsVolumeMF* vdsGetVolumeMF(IUnknown* object) {
+    return queryOrNull<IVdsVolumeMF>(object, IID_IVdsVolumeMF);
+}

@@ -1,0 +1,12 @@
+// The fault sweep: records the VDS calls of a successful run of a command,
+// then fails each call in turn and checks that the command still answers as
+// its table row promises and gives back every reference.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// Runs the sweep for one request on the current topology; every failed
+// expectation is reported through GoogleTest with the call that was failed.
+// Returns how many calls were failed.
+int runFaultSweep(const std::vector<unsigned char>& request);
