@@ -1,0 +1,151 @@
+// The COM face of a LUN: IVdsLun and IVdsMaintenance.
+#include <algorithm>
+
+#include "com/async_operation.h"
+#include "com/com_support.h"
+#include "com/enum_objects.h"
+#include "com/object_factory.h"
+#include "com/vds_conversions.h"
+
+namespace tolvane::sim {
+
+namespace {
+
+class LunObject final : public FacedObject, public IVdsLun, public IVdsMaintenance {
+public:
+    explicit LunObject(const GUID& id) : FacedObject(Kind::Lun, id) {}
+    TOLVANE_SIM_UNKNOWN(IVdsLun)
+
+    HRESULT STDMETHODCALLTYPE GetProperties(VDS_LUN_PROP* p) override {
+        if (p == nullptr) return E_POINTER;
+        *p = VDS_LUN_PROP{};
+        auto call = enterProperties("IVdsLun::GetProperties");
+        if (call.hr != S_OK) return call.hr;
+        Core::instance().read([&](const Model& m) {
+            const Lun& l = m.luns.at(id());
+            p->id = l.id;
+            p->ullSize = l.size;
+            p->pwszFriendlyName = coString(l.friendlyName);
+            p->pwszIdentification = coString(l.identification);
+            p->pwszUnmaskingList = coString(l.unmaskingList);
+            p->ulFlags = l.flags;
+            p->type = static_cast<VDS_LUN_TYPE>(l.type);
+            p->status = static_cast<VDS_LUN_STATUS>(l.status);
+            p->health = static_cast<VDS_HEALTH>(l.health);
+            p->TransitionState = static_cast<VDS_TRANSITION_STATE>(l.transitionState);
+            p->sRebuildPriority = l.rebuildPriority;
+            return 0;
+        });
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetSubSystem(IVdsSubSystem** pp) override {
+        if (pp == nullptr) return E_POINTER;
+        *pp = nullptr;
+        auto call = enter("IVdsLun::GetSubSystem");
+        if (call.hr != S_OK) return call.hr;
+        GUID s = Core::instance().read([&](const Model& m) { return m.luns.at(id()).subsystem; });
+        return handOut(Kind::SubSystem, s, IID_IVdsSubSystem, pp);
+    }
+    HRESULT STDMETHODCALLTYPE GetIdentificationData(VDS_LUN_INFORMATION* info) override {
+        if (info == nullptr) return E_POINTER;
+        *info = VDS_LUN_INFORMATION{};
+        auto call = enter("IVdsLun::GetIdentificationData");
+        if (call.hr != S_OK) return call.hr;
+        return notSimulatedYet();
+    }
+    HRESULT STDMETHODCALLTYPE QueryActiveControllers(IEnumVdsObject** pp) override {
+        return list("IVdsLun::QueryActiveControllers", pp, Kind::Controller, &Lun::activeControllers);
+    }
+    HRESULT STDMETHODCALLTYPE Extend(ULONGLONG bytes, const VDS_OBJECT_ID*, LONG drives, IVdsAsync** ppAsync) override {
+        return unsimulatedAsync("IVdsLun::Extend", joinArgs(bytes, drives), ppAsync);
+    }
+    HRESULT STDMETHODCALLTYPE Shrink(ULONGLONG bytes, IVdsAsync** ppAsync) override {
+        return unsimulatedAsync("IVdsLun::Shrink", joinArgs(bytes), ppAsync);
+    }
+    HRESULT STDMETHODCALLTYPE QueryPlexes(IEnumVdsObject** pp) override {
+        return list("IVdsLun::QueryPlexes", pp, Kind::LunPlex, &Lun::plexes);
+    }
+    HRESULT STDMETHODCALLTYPE AddPlex(VDS_OBJECT_ID lun, IVdsAsync** ppAsync) override {
+        return unsimulatedAsync("IVdsLun::AddPlex", joinArgs(lun), ppAsync);
+    }
+    HRESULT STDMETHODCALLTYPE RemovePlex(VDS_OBJECT_ID plex, IVdsAsync** ppAsync) override {
+        return unsimulatedAsync("IVdsLun::RemovePlex", joinArgs(plex), ppAsync);
+    }
+    HRESULT STDMETHODCALLTYPE Recover(IVdsAsync** ppAsync) override {
+        return unsimulatedAsync("IVdsLun::Recover", "", ppAsync);
+    }
+    HRESULT STDMETHODCALLTYPE SetMask(LPCWSTR list) override { return unsimulated("IVdsLun::SetMask", joinArgs(list)); }
+    HRESULT STDMETHODCALLTYPE Delete() override { return unsimulated("IVdsLun::Delete", ""); }
+    HRESULT STDMETHODCALLTYPE AssociateControllers(const VDS_OBJECT_ID*, LONG active, const VDS_OBJECT_ID*,
+                                                   LONG inactive) override {
+        return unsimulated("IVdsLun::AssociateControllers", joinArgs(active, inactive));
+    }
+    HRESULT STDMETHODCALLTYPE QueryHints(VDS_HINTS* hints) override {
+        if (hints == nullptr) return E_POINTER;
+        *hints = VDS_HINTS{};
+        auto call = enter("IVdsLun::QueryHints");
+        if (call.hr != S_OK) return call.hr;
+        Core::instance().read([&](const Model& m) {
+            toVds(m.luns.at(id()).hints, *hints);
+            return 0;
+        });
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE ApplyHints(const VDS_HINTS*) override { return unsimulated("IVdsLun::ApplyHints", ""); }
+    HRESULT STDMETHODCALLTYPE SetStatus(VDS_LUN_STATUS status) override {
+        return unsimulated("IVdsLun::SetStatus", joinArgs(status));
+    }
+    HRESULT STDMETHODCALLTYPE QueryMaxLunExtendSize(const VDS_OBJECT_ID* driveIds, LONG count,
+                                                    ULONGLONG* pullMax) override {
+        if (pullMax == nullptr) return E_POINTER;
+        *pullMax = 0;
+        auto call = enter("IVdsLun::QueryMaxLunExtendSize", joinArgs(count));
+        if (call.hr != S_OK) return call.hr;
+        if (count < 0 || (count > 0 && driveIds == nullptr)) return E_INVALIDARG;
+        return Core::instance().read([&](const Model& m) {
+            const Lun& l = m.luns.at(id());
+            const SubSystem& s = m.subsystems.at(l.subsystem);
+            std::vector<GUID> drives(driveIds, driveIds + count);
+            if (drives.empty()) {
+                // Without a choice, the LUN grows on the drives it already uses.
+                for (const auto& plexId : l.plexes)
+                    for (const auto& e : m.lunPlexes.at(plexId).extents)
+                        if (std::find(drives.begin(), drives.end(), e.drive) == drives.end()) drives.push_back(e.drive);
+            }
+            for (const auto& d : drives)
+                if (std::find(s.drives.begin(), s.drives.end(), d) == s.drives.end()) return VDS_E_OBJECT_NOT_FOUND;
+            *pullMax = spaceOnDrives(m, drives, l.type, l.plexes.size());
+            return S_OK;
+        });
+    }
+    HRESULT STDMETHODCALLTYPE StartMaintenance(VDS_MAINTENANCE_OPERATION op) override {
+        return unsimulated("IVdsMaintenance::StartMaintenance", joinArgs(op));
+    }
+    HRESULT STDMETHODCALLTYPE StopMaintenance(VDS_MAINTENANCE_OPERATION op) override {
+        return unsimulated("IVdsMaintenance::StopMaintenance", joinArgs(op));
+    }
+    HRESULT STDMETHODCALLTYPE PulseMaintenance(VDS_MAINTENANCE_OPERATION op, ULONG count) override {
+        return unsimulated("IVdsMaintenance::PulseMaintenance", joinArgs(op, count));
+    }
+
+private:
+    void* face(REFIID riid) override {
+        if (riid == IID_IVdsLun) return static_cast<IVdsLun*>(this);
+        if (riid == IID_IVdsMaintenance) return static_cast<IVdsMaintenance*>(this);
+        return nullptr;
+    }
+    HRESULT list(const char* method, IEnumVdsObject** pp, Kind kind, std::vector<GUID> Lun::*member) {
+        if (pp == nullptr) return E_POINTER;
+        *pp = nullptr;
+        auto call = enter(method);
+        if (call.hr != S_OK) return call.hr;
+        *pp = makeEnumeration(Core::instance().read([&](const Model& m) { return listOf(kind, m.luns.at(id()).*member); }));
+        return S_OK;
+    }
+};
+
+}  // namespace
+
+ModelObject* makeLunObject(const GUID& id) { return new LunObject(id); }
+
+}  // namespace tolvane::sim

@@ -1,0 +1,86 @@
+// The COM face of a pack: IVdsPack.
+#include <algorithm>
+
+#include "com/async_operation.h"
+#include "com/com_support.h"
+#include "com/enum_objects.h"
+#include "com/object_factory.h"
+#include "com/vds_conversions.h"
+
+namespace tolvane::sim {
+
+namespace {
+
+class PackObject final : public FacedObject, public IVdsPack {
+public:
+    explicit PackObject(const GUID& id) : FacedObject(Kind::Pack, id) {}
+    TOLVANE_SIM_UNKNOWN(IVdsPack)
+
+    HRESULT STDMETHODCALLTYPE GetProperties(VDS_PACK_PROP* p) override {
+        if (p == nullptr) return E_POINTER;
+        *p = VDS_PACK_PROP{};
+        auto call = enterProperties("IVdsPack::GetProperties");
+        if (call.hr != S_OK) return call.hr;
+        Core::instance().read([&](const Model& m) {
+            const Pack& k = m.packs.at(id());
+            p->id = k.id;
+            p->pwszName = coString(k.name);
+            p->status = static_cast<VDS_PACK_STATUS>(k.status);
+            p->ulFlags = k.flags;
+            return 0;
+        });
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetProvider(IVdsProvider** pp) override {
+        if (pp == nullptr) return E_POINTER;
+        *pp = nullptr;
+        auto call = enter("IVdsPack::GetProvider");
+        if (call.hr != S_OK) return call.hr;
+        GUID provider = Core::instance().read([&](const Model& m) { return m.packs.at(id()).provider; });
+        return handOut(Kind::Provider, provider, IID_IVdsProvider, pp);
+    }
+    HRESULT STDMETHODCALLTYPE QueryVolumes(IEnumVdsObject** pp) override {
+        if (pp == nullptr) return E_POINTER;
+        *pp = nullptr;
+        auto call = enter("IVdsPack::QueryVolumes");
+        if (call.hr != S_OK) return call.hr;
+        return listChildren(&Model::packs, id(), &Pack::volumes, Kind::Volume, pp);
+    }
+    HRESULT STDMETHODCALLTYPE QueryDisks(IEnumVdsObject** pp) override {
+        if (pp == nullptr) return E_POINTER;
+        *pp = nullptr;
+        auto call = enter("IVdsPack::QueryDisks");
+        if (call.hr != S_OK) return call.hr;
+        return listChildren(&Model::packs, id(), &Pack::disks, Kind::Disk, pp);
+    }
+    HRESULT STDMETHODCALLTYPE CreateVolume(VDS_VOLUME_TYPE type, const VDS_INPUT_DISK*, LONG disks, ULONG stripe,
+                                           IVdsAsync** ppAsync) override {
+        return unsimulatedAsync("IVdsPack::CreateVolume", joinArgs(type, disks, stripe), ppAsync);
+    }
+    HRESULT STDMETHODCALLTYPE AddDisk(VDS_OBJECT_ID disk, VDS_PARTITION_STYLE style, BOOL hotSpare) override {
+        return unsimulated("IVdsPack::AddDisk", joinArgs(disk, style, hotSpare));
+    }
+    HRESULT STDMETHODCALLTYPE MigrateDisks(const VDS_OBJECT_ID*, LONG count, VDS_OBJECT_ID target, BOOL force,
+                                           BOOL queryOnly, HRESULT* results, BOOL* reboot) override {
+        if (reboot != nullptr) *reboot = FALSE;
+        if (results != nullptr)
+            for (LONG i = 0; i < count; ++i) results[i] = S_OK;
+        return unsimulated("IVdsPack::MigrateDisks", joinArgs(count, target, force, queryOnly));
+    }
+    HRESULT STDMETHODCALLTYPE ReplaceDisk(VDS_OBJECT_ID oldDisk, VDS_OBJECT_ID newDisk, IVdsAsync** ppAsync) override {
+        return unsimulatedAsync("IVdsPack::ReplaceDisk", joinArgs(oldDisk, newDisk), ppAsync);
+    }
+    HRESULT STDMETHODCALLTYPE RemoveMissingDisk(VDS_OBJECT_ID disk) override {
+        return unsimulated("IVdsPack::RemoveMissingDisk", joinArgs(disk));
+    }
+    HRESULT STDMETHODCALLTYPE Recover(IVdsAsync** ppAsync) override { return unsimulatedAsync("IVdsPack::Recover", "", ppAsync); }
+
+private:
+    void* face(REFIID riid) override { return riid == IID_IVdsPack ? static_cast<IVdsPack*>(this) : nullptr; }
+};
+
+}  // namespace
+
+ModelObject* makePackObject(const GUID& id) { return new PackObject(id); }
+
+}  // namespace tolvane::sim

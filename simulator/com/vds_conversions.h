@@ -1,0 +1,31 @@
+// Conversions from model values to the VDS structures handed to clients,
+// and small pieces shared by several object faces.
+#pragma once
+
+#include <vector>
+
+#include "com/enum_objects.h"
+#include "core/sim_core.h"
+#include "platform/vds_interfaces.h"
+
+namespace tolvane::sim {
+
+void toVds(const Hints& h, VDS_HINTS& out);
+std::vector<VDS_DRIVE_EXTENT> toVds(const std::vector<DriveExtentView>& views);
+std::vector<VDS_DISK_EXTENT> toVds(const std::vector<DiskExtentView>& views);
+VDS_PARTITION_PROP toVds(const Disk& d, const Partition& p);
+
+// Bytes a LUN of `type` could grow by (or be created with) on these drives.
+std::uint64_t spaceOnDrives(const Model& m, const std::vector<GUID>& drives, std::int32_t type, std::size_t copies);
+
+// Tells every advised sink to read the machine afresh (after a rescan).
+HRESULT notifyOutOfSync();
+
+// A list of one kind of child, taken under the model lock.
+template <typename Map, typename Member>
+HRESULT listChildren(const Map Model::*map, const GUID& id, Member member, Kind kind, IEnumVdsObject** pp) {
+    *pp = makeEnumeration(Core::instance().read([&](const Model& m) { return listOf(kind, (m.*map).at(id).*member); }));
+    return S_OK;
+}
+
+}  // namespace tolvane::sim

@@ -1,0 +1,163 @@
+// The COM face of a volume: IVdsVolume and IVdsVolumeMF.
+#include <algorithm>
+
+#include "com/async_operation.h"
+#include "com/com_support.h"
+#include "com/enum_objects.h"
+#include "com/object_factory.h"
+#include "com/vds_conversions.h"
+
+namespace tolvane::sim {
+
+namespace {
+
+class VolumeObject final : public FacedObject, public IVdsVolume, public IVdsVolumeMF {
+public:
+    explicit VolumeObject(const GUID& id) : FacedObject(Kind::Volume, id) {}
+    TOLVANE_SIM_UNKNOWN(IVdsVolume)
+
+    HRESULT STDMETHODCALLTYPE GetProperties(VDS_VOLUME_PROP* p) override {
+        if (p == nullptr) return E_POINTER;
+        *p = VDS_VOLUME_PROP{};
+        auto call = enterProperties("IVdsVolume::GetProperties");
+        if (call.hr != S_OK) return call.hr;
+        Core::instance().read([&](const Model& m) {
+            const Volume& v = m.volumes.at(id());
+            p->id = v.id;
+            p->type = static_cast<VDS_VOLUME_TYPE>(v.type);
+            p->status = static_cast<VDS_VOLUME_STATUS>(v.status);
+            p->health = static_cast<VDS_HEALTH>(v.health);
+            p->TransitionState = static_cast<VDS_TRANSITION_STATE>(v.transitionState);
+            p->ullSize = v.size;
+            p->ulFlags = v.flags;
+            p->RecommendedFileSystemType = static_cast<VDS_FILE_SYSTEM_TYPE>(v.recommendedFileSystem);
+            p->pwszName = coString(v.name);
+            return 0;
+        });
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetPack(IVdsPack** pp) override {
+        if (pp == nullptr) return E_POINTER;
+        *pp = nullptr;
+        auto call = enter("IVdsVolume::GetPack");
+        if (call.hr != S_OK) return call.hr;
+        GUID pack = Core::instance().read([&](const Model& m) { return m.volumes.at(id()).pack; });
+        return handOut(Kind::Pack, pack, IID_IVdsPack, pp);
+    }
+    HRESULT STDMETHODCALLTYPE QueryPlexes(IEnumVdsObject** pp) override {
+        if (pp == nullptr) return E_POINTER;
+        *pp = nullptr;
+        auto call = enter("IVdsVolume::QueryPlexes");
+        if (call.hr != S_OK) return call.hr;
+        return listChildren(&Model::volumes, id(), &Volume::plexes, Kind::VolumePlex, pp);
+    }
+    HRESULT STDMETHODCALLTYPE Extend(const VDS_INPUT_DISK*, LONG disks, IVdsAsync** ppAsync) override {
+        return unsimulatedAsync("IVdsVolume::Extend", joinArgs(disks), ppAsync);
+    }
+    HRESULT STDMETHODCALLTYPE Shrink(ULONGLONG bytes, IVdsAsync** ppAsync) override {
+        return unsimulatedAsync("IVdsVolume::Shrink", joinArgs(bytes), ppAsync);
+    }
+    HRESULT STDMETHODCALLTYPE AddPlex(VDS_OBJECT_ID volume, IVdsAsync** ppAsync) override {
+        return unsimulatedAsync("IVdsVolume::AddPlex", joinArgs(volume), ppAsync);
+    }
+    HRESULT STDMETHODCALLTYPE BreakPlex(VDS_OBJECT_ID plex, IVdsAsync** ppAsync) override {
+        return unsimulatedAsync("IVdsVolume::BreakPlex", joinArgs(plex), ppAsync);
+    }
+    HRESULT STDMETHODCALLTYPE RemovePlex(VDS_OBJECT_ID plex, IVdsAsync** ppAsync) override {
+        return unsimulatedAsync("IVdsVolume::RemovePlex", joinArgs(plex), ppAsync);
+    }
+    HRESULT STDMETHODCALLTYPE Delete(BOOL force) override { return unsimulated("IVdsVolume::Delete", joinArgs(force)); }
+    HRESULT STDMETHODCALLTYPE SetFlags(ULONG flags, BOOL revert) override {
+        return unsimulated("IVdsVolume::SetFlags", joinArgs(Hex{flags}, revert));
+    }
+    HRESULT STDMETHODCALLTYPE ClearFlags(ULONG flags) override {
+        return unsimulated("IVdsVolume::ClearFlags", joinArgs(Hex{flags}));
+    }
+
+    // IVdsVolumeMF
+    HRESULT STDMETHODCALLTYPE GetFileSystemProperties(VDS_FILE_SYSTEM_PROP* p) override {
+        if (p == nullptr) return E_POINTER;
+        *p = VDS_FILE_SYSTEM_PROP{};
+        auto call = enter("IVdsVolumeMF::GetFileSystemProperties");
+        if (call.hr != S_OK) return call.hr;
+        return Core::instance().read([&](const Model& m) {
+            const Volume& v = m.volumes.at(id());
+            p->volumeId = v.id;
+            if (!v.fileSystem) {
+                // An unformatted volume reads as RAW, without label or units.
+                p->type = VDS_FST_RAW;
+                p->pwszLabel = coString(u"");
+                return S_OK;
+            }
+            const FileSystem& fs = *v.fileSystem;
+            p->type = static_cast<VDS_FILE_SYSTEM_TYPE>(fs.type);
+            p->volumeId = v.id;
+            p->ulFlags = fs.flags;
+            p->ullTotalAllocationUnits = fs.totalAllocationUnits;
+            p->ullAvailableAllocationUnits = fs.availableAllocationUnits;
+            p->ulAllocationUnitSize = fs.allocationUnitSize;
+            p->pwszLabel = coString(fs.label);
+            return S_OK;
+        });
+    }
+    HRESULT STDMETHODCALLTYPE Format(VDS_FILE_SYSTEM_TYPE type, LPCWSTR label, DWORD unit, BOOL force, BOOL quick,
+                                     BOOL compress, IVdsAsync** ppAsync) override {
+        return unsimulatedAsync("IVdsVolumeMF::Format", joinArgs(type, label, unit, force, quick, compress), ppAsync);
+    }
+    HRESULT STDMETHODCALLTYPE AddAccessPath(LPCWSTR path) override {
+        return unsimulated("IVdsVolumeMF::AddAccessPath", joinArgs(path));
+    }
+    HRESULT STDMETHODCALLTYPE QueryAccessPaths(LPWSTR** ppPaths, LONG* pn) override {
+        if (ppPaths == nullptr || pn == nullptr) return E_POINTER;
+        *ppPaths = nullptr;
+        *pn = 0;
+        auto call = enter("IVdsVolumeMF::QueryAccessPaths");
+        if (call.hr != S_OK) return call.hr;
+        auto paths = Core::instance().read([&](const Model& m) { return m.accessPaths(id()); });
+        if (paths.empty()) return S_OK;
+        std::vector<LPWSTR> texts;
+        for (const auto& p : paths) texts.push_back(coString(p));
+        *ppPaths = coArray(texts);
+        *pn = static_cast<LONG>(texts.size());
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE QueryReparsePoints(VDS_REPARSE_POINT_PROP** pp, LONG* pn) override {
+        if (pp == nullptr || pn == nullptr) return E_POINTER;
+        *pp = nullptr;
+        *pn = 0;
+        auto call = enter("IVdsVolumeMF::QueryReparsePoints");
+        if (call.hr != S_OK) return call.hr;
+        auto points = Core::instance().read([&](const Model& m) { return m.reparsePoints(id()); });
+        std::vector<VDS_REPARSE_POINT_PROP> props;
+        for (const auto& r : points) props.push_back(VDS_REPARSE_POINT_PROP{r.sourceVolume, coString(r.path)});
+        *pp = coArray(props);
+        *pn = static_cast<LONG>(props.size());
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE DeleteAccessPath(LPCWSTR path, BOOL force) override {
+        return unsimulated("IVdsVolumeMF::DeleteAccessPath", joinArgs(path, force));
+    }
+    HRESULT STDMETHODCALLTYPE Mount() override { return unsimulated("IVdsVolumeMF::Mount", ""); }
+    HRESULT STDMETHODCALLTYPE Dismount(BOOL force, BOOL permanent) override {
+        return unsimulated("IVdsVolumeMF::Dismount", joinArgs(force, permanent));
+    }
+    HRESULT STDMETHODCALLTYPE SetFileSystemFlags(ULONG flags) override {
+        return unsimulated("IVdsVolumeMF::SetFileSystemFlags", joinArgs(Hex{flags}));
+    }
+    HRESULT STDMETHODCALLTYPE ClearFileSystemFlags(ULONG flags) override {
+        return unsimulated("IVdsVolumeMF::ClearFileSystemFlags", joinArgs(Hex{flags}));
+    }
+
+private:
+    void* face(REFIID riid) override {
+        if (riid == IID_IVdsVolume) return static_cast<IVdsVolume*>(this);
+        if (riid == IID_IVdsVolumeMF) return static_cast<IVdsVolumeMF*>(this);
+        return nullptr;
+    }
+};
+
+}  // namespace
+
+ModelObject* makeVolumeObject(const GUID& id) { return new VolumeObject(id); }
+
+}  // namespace tolvane::sim

@@ -1,0 +1,90 @@
+// The exported control surface of vds_sim.h.
+#include "vds_sim.h"
+
+#include <cstring>
+
+#include "com/async_operation.h"
+#include "core/sim_core.h"
+
+using tolvane::sim::Batch;
+using tolvane::sim::Core;
+
+extern "C" {
+
+VDS_SIM_API int VdsSimLoadTopologyFile(const char* path) {
+    return path == nullptr ? E_POINTER : Core::instance().loadTopologyFile(path);
+}
+
+VDS_SIM_API int VdsSimLoadTopologyJson(const char* json) {
+    return json == nullptr ? E_POINTER : Core::instance().loadTopologyJson(json);
+}
+
+VDS_SIM_API void VdsSimLoadDefault(void) { Core::instance().loadDefault(); }
+
+VDS_SIM_API void VdsSimUseEnvironmentTopology(void) { Core::instance().useEnvironmentTopology(); }
+
+VDS_SIM_API void VdsSimSetStartingPhase(int milliseconds) { Core::instance().setStartingPhase(milliseconds); }
+
+VDS_SIM_API void VdsSimFinishStarting(void) { Core::instance().finishStarting(); }
+
+VDS_SIM_API void VdsSimInjectFault(const char* method, int nth, HRESULT hr) {
+    if (method != nullptr) Core::instance().faults.failCall(method, nth, hr);
+}
+
+VDS_SIM_API void VdsSimInjectWaitFault(const char* method, HRESULT hr) {
+    if (method != nullptr) Core::instance().faults.failWait(method, hr);
+}
+
+VDS_SIM_API void VdsSimRefuseInterface(const GUID* objectId, const GUID* iid) {
+    if (objectId != nullptr && iid != nullptr) Core::instance().faults.refuseInterface(*objectId, *iid);
+}
+
+VDS_SIM_API void VdsSimFailProperties(const GUID* objectId, HRESULT hr) {
+    if (objectId != nullptr) Core::instance().faults.failProperties(*objectId, hr);
+}
+
+VDS_SIM_API void VdsSimClearFaults(void) { Core::instance().faults.clear(); }
+
+VDS_SIM_API size_t VdsSimJournalSize(void) { return Core::instance().journal.size(); }
+
+VDS_SIM_API size_t VdsSimJournalEntry(size_t i, char* buf, size_t bufSize) {
+    std::string line = Core::instance().journal.entry(i);
+    if (buf != nullptr && bufSize > 0) {
+        std::size_t n = line.size() < bufSize - 1 ? line.size() : bufSize - 1;
+        std::memcpy(buf, line.data(), n);
+        buf[n] = '\0';
+    }
+    return line.size();
+}
+
+VDS_SIM_API void VdsSimJournalClear(void) { Core::instance().journal.clear(); }
+
+VDS_SIM_API long VdsSimLiveReferences(void) { return Core::instance().liveReferences.load(); }
+
+VDS_SIM_API long VdsSimObjectReferences(const GUID* objectId) {
+    return objectId == nullptr ? 0 : Core::instance().objectReferences(*objectId);
+}
+
+VDS_SIM_API long VdsSimServiceReferences(void) { return Core::instance().serviceReferences.load(); }
+
+VDS_SIM_API void VdsSimFireNotifications(const void* records, long count) {
+    Batch batch;
+    if (count > 0 && records != nullptr) {
+        batch.resize(static_cast<std::size_t>(count));
+        std::memcpy(batch.data(), records, batch.size() * sizeof(VDS_NOTIFICATION));
+    }
+    Core::instance().notifier.post(std::move(batch));
+}
+
+VDS_SIM_API void VdsSimWaitNotificationsDelivered(void) { Core::instance().notifier.waitDelivered(); }
+
+VDS_SIM_API long VdsSimAdvisedSinks(void) { return Core::instance().notifier.sinkCount(); }
+
+VDS_SIM_API HRESULT VdsSimStartTestOperation(int milliseconds, HRESULT result, void** asyncOut) {
+    if (asyncOut == nullptr) return E_POINTER;
+    IVdsAsync* async = tolvane::sim::startTestOperation(milliseconds, result);
+    *asyncOut = async;
+    return async == nullptr ? E_OUTOFMEMORY : S_OK;
+}
+
+}  // extern "C"

@@ -1,0 +1,203 @@
+#include "core/sim_core.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "com/model_object.h"
+#include "model/topology_loader.h"
+
+namespace tolvane::sim {
+
+namespace {
+constexpr HRESULT kTopologyRefused = E_FAIL;
+}
+
+Core& Core::instance() {
+    static Core* core = new Core;
+    return *core;
+}
+
+Core::Core() {
+    std::string error;
+    auto model = loadTopologyText(defaultTopologyText(), "(built-in)", error);
+    model_ = std::make_unique<Model>(model ? std::move(*model) : Model{});
+    if (!model) std::fprintf(stderr, "TolvaneSim: %s\n", error.c_str());
+}
+
+HRESULT Core::change(const std::function<HRESULT(Model&, Batch&)>& apply) {
+    Batch batch;
+    {
+        std::lock_guard lock(modelMutex_);
+        auto draft = std::make_unique<Model>(*model_);
+        HRESULT hr = apply(*draft, batch);
+        if (FAILED(hr)) return hr;
+        model_ = std::move(draft);
+    }
+    if (!batch.empty()) notifier.post(std::move(batch));
+    return S_OK;
+}
+
+void Core::replaceModel(Model model) {
+    std::lock_guard lock(modelMutex_);
+    model_ = std::make_unique<Model>(std::move(model));
+}
+
+HRESULT Core::loadForNewService() {
+    {
+        std::lock_guard lock(modelMutex_);
+        if (pinned_ || liveServiceObjects.load() > 0) return S_OK;
+    }
+    const char* path = std::getenv("TOLVANE_SIM_TOPOLOGY");
+    if (path == nullptr || *path == '\0') {
+        std::string error;
+        auto model = loadTopologyText(defaultTopologyText(), "(built-in)", error);
+        if (!model) {
+            std::fprintf(stderr, "TolvaneSim: %s\n", error.c_str());
+            return kTopologyRefused;
+        }
+        replaceModel(std::move(*model));
+        return S_OK;
+    }
+    std::string error;
+    auto model = tolvane::sim::loadTopologyFile(path, error);
+    if (!model) {
+        std::fprintf(stderr, "TolvaneSim: %s; the service does not start\n", error.c_str());
+        return kTopologyRefused;
+    }
+    replaceModel(std::move(*model));
+    return S_OK;
+}
+
+HRESULT Core::loadTopologyFile(const std::string& path) {
+    std::string error;
+    auto model = tolvane::sim::loadTopologyFile(path, error);
+    if (!model) {
+        std::fprintf(stderr, "TolvaneSim: %s\n", error.c_str());
+        return kTopologyRefused;
+    }
+    std::lock_guard lock(modelMutex_);
+    model_ = std::make_unique<Model>(std::move(*model));
+    pinned_ = true;
+    return S_OK;
+}
+
+HRESULT Core::loadTopologyJson(const std::string& text) {
+    std::string error;
+    auto model = loadTopologyText(text, "(text)", error);
+    if (!model) {
+        std::fprintf(stderr, "TolvaneSim: %s\n", error.c_str());
+        return kTopologyRefused;
+    }
+    std::lock_guard lock(modelMutex_);
+    model_ = std::make_unique<Model>(std::move(*model));
+    pinned_ = true;
+    return S_OK;
+}
+
+void Core::loadDefault() {
+    std::string error;
+    auto model = loadTopologyText(defaultTopologyText(), "(built-in)", error);
+    std::lock_guard lock(modelMutex_);
+    model_ = std::make_unique<Model>(model ? std::move(*model) : Model{});
+    pinned_ = true;
+}
+
+void Core::useEnvironmentTopology() {
+    std::lock_guard lock(modelMutex_);
+    pinned_ = false;
+}
+
+std::optional<HRESULT> Core::enter(const char* method, const std::string& args) {
+    journal.append(std::string(method) + "(" + args + ")");
+    return faults.onCall(method);
+}
+
+IUnknown* Core::acquire(Kind kind, const GUID& id) {
+    std::lock_guard lock(liveMutex_);
+    auto it = live_.find(id);
+    if (it != live_.end() && it->second->kind() == kind && it->second->tryAddRef()) return it->second->primary();
+    ModelObject* object = makeModelObject(kind, id);
+    if (object == nullptr) return nullptr;
+    liveReferences.fetch_add(1);
+    live_[id] = object;
+    return object->primary();
+}
+
+void Core::forget(ModelObject* object) {
+    std::lock_guard lock(liveMutex_);
+    auto it = live_.find(object->id());
+    if (it != live_.end() && it->second == object) live_.erase(it);
+}
+
+long Core::objectReferences(const GUID& id) const {
+    std::lock_guard lock(liveMutex_);
+    auto it = live_.find(id);
+    return it == live_.end() ? 0 : static_cast<long>(it->second->references());
+}
+
+void Core::setStartingPhase(int milliseconds) {
+    std::lock_guard lock(readyMutex_);
+    startingPhaseMs_ = milliseconds;
+    startingFinished_ = false;
+    readyChanged_.notify_all();
+}
+
+void Core::finishStarting() {
+    std::lock_guard lock(readyMutex_);
+    startingFinished_ = true;
+    readyChanged_.notify_all();
+}
+
+bool Core::isReady(std::chrono::steady_clock::time_point initializedAt) const {
+    std::lock_guard lock(readyMutex_);
+    if (startingFinished_ || startingPhaseMs_ == 0) return true;
+    if (startingPhaseMs_ < 0) return false;
+    return std::chrono::steady_clock::now() >= initializedAt + std::chrono::milliseconds(startingPhaseMs_);
+}
+
+void Core::waitReady(std::chrono::steady_clock::time_point initializedAt) {
+    std::unique_lock lock(readyMutex_);
+    for (;;) {
+        if (startingFinished_ || startingPhaseMs_ == 0) return;
+        if (startingPhaseMs_ < 0) {
+            readyChanged_.wait(lock);
+            continue;
+        }
+        auto due = initializedAt + std::chrono::milliseconds(startingPhaseMs_);
+        if (std::chrono::steady_clock::now() >= due) return;
+        readyChanged_.wait_until(lock, due);
+    }
+}
+
+void Core::runLater(std::function<void()> job) {
+    std::lock_guard lock(workMutex_);
+    if (stopping_) return;
+    if (!worker_.joinable()) worker_ = std::thread([this] { workerLoop(); });
+    work_.push_back(std::move(job));
+    workReady_.notify_one();
+}
+
+void Core::workerLoop() {
+    std::unique_lock lock(workMutex_);
+    for (;;) {
+        workReady_.wait(lock, [this] { return stopping_ || !work_.empty(); });
+        if (work_.empty()) return;  // stopping with nothing left
+        auto job = std::move(work_.front());
+        work_.pop_front();
+        lock.unlock();
+        job();
+        lock.lock();
+    }
+}
+
+void Core::shutdown() {
+    {
+        std::lock_guard lock(workMutex_);
+        stopping_ = true;
+        workReady_.notify_all();
+    }
+    if (worker_.joinable() && worker_.get_id() != std::this_thread::get_id()) worker_.join();
+    notifier.shutdown();
+}
+
+}  // namespace tolvane::sim

@@ -1,0 +1,113 @@
+// The process-wide state of the simulated service: the machine model and its
+// lock, the live COM objects handed to clients, readiness, the journal and
+// faults, notification delivery and the worker that runs long operations.
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <unordered_map>
+#include <utility>
+
+#include "core/faults.h"
+#include "core/journal.h"
+#include "core/notifier.h"
+#include "model/model.h"
+
+namespace tolvane::sim {
+
+class ModelObject;
+
+// What a call made while the service is still starting answers.
+inline constexpr HRESULT kServiceNotReady = MAKE_HRESULT_CONST(0x80070015u);  // ERROR_NOT_READY
+
+class Core {
+public:
+    // Created on first use and never destroyed: objects that clients leak
+    // past unload must still find it. shutdown() stops its threads.
+    static Core& instance();
+
+    // --- Model -----------------------------------------------------------
+    template <typename F>
+    auto read(F&& f) const {
+        std::lock_guard lock(modelMutex_);
+        return f(static_cast<const Model&>(*model_));
+    }
+    // Applies a change to a copy of the model and keeps it only when the
+    // change succeeds; its notifications are posted after the swap.
+    HRESULT change(const std::function<HRESULT(Model&, Batch&)>& apply);
+    void replaceModel(Model model);
+    // Holds the model still for the length of one call, so that an object
+    // found to exist at the start of a call is still there when it is read.
+    // The lock is recursive: read() and change() may be used under it.
+    std::unique_lock<std::recursive_mutex> holdModel() const { return std::unique_lock(modelMutex_); }
+
+    // Loads the machine named by TOLVANE_SIM_TOPOLOGY (or the built-in one)
+    // unless a test has put its own in place. Prints the reason on stderr
+    // and returns a failure when the description is unusable.
+    HRESULT loadForNewService();
+    HRESULT loadTopologyFile(const std::string& path);
+    HRESULT loadTopologyJson(const std::string& text);
+    void loadDefault();
+    void useEnvironmentTopology();
+
+    // --- Calls -------------------------------------------------------------
+    // Records the call in the journal and answers the failure injected for
+    // it, if any.
+    std::optional<HRESULT> enter(const char* method, const std::string& args);
+    Journal journal;
+    Faults faults;
+    Notifier notifier;
+
+    // --- Live objects ------------------------------------------------------
+    // A reference on the object's COM face (one per model object while any
+    // client holds it), or null for an identifier of no known object.
+    IUnknown* acquire(Kind kind, const GUID& id);
+    void forget(ModelObject* object);
+    long objectReferences(const GUID& id) const;
+    std::atomic<long> liveReferences{0};     // every object but service and factory
+    std::atomic<long> serviceReferences{0};  // service objects
+    std::atomic<long> liveServiceObjects{0};
+
+    // --- Readiness -----------------------------------------------------------
+    void setStartingPhase(int milliseconds);
+    void finishStarting();
+    bool isReady(std::chrono::steady_clock::time_point initializedAt) const;
+    void waitReady(std::chrono::steady_clock::time_point initializedAt);
+
+    // --- Long operations -------------------------------------------------------
+    void runLater(std::function<void()> job);
+
+    void shutdown();
+
+private:
+    Core();
+    void workerLoop();
+
+    mutable std::recursive_mutex modelMutex_;
+    std::unique_ptr<Model> model_;
+    bool pinned_ = false;  // a test's own model stays until it asks otherwise
+
+    mutable std::mutex liveMutex_;
+    std::unordered_map<GUID, ModelObject*, GuidHash> live_;
+
+    mutable std::mutex readyMutex_;
+    std::condition_variable readyChanged_;
+    int startingPhaseMs_ = 0;
+    bool startingFinished_ = false;
+
+    std::mutex workMutex_;
+    std::condition_variable workReady_;
+    std::deque<std::function<void()>> work_;
+    bool stopping_ = false;
+    std::thread worker_;
+};
+
+}  // namespace tolvane::sim

@@ -1,0 +1,77 @@
+/* Control surface of the simulated Virtual Disk Service, for tests and the
+ * demo. Clients of the service itself reach it through COM
+ * (CoCreateInstance of CLSID_VdsService); these functions steer it from the
+ * outside: which machine it shows, how long it takes to start, which calls
+ * fail, and what it has seen.
+ *
+ * Identifiers are passed as GUID pointers; texts are UTF-8. */
+#ifndef TOLVANE_VDS_SIM_H
+#define TOLVANE_VDS_SIM_H
+
+#include <stddef.h>
+
+#include "platform/com_types.h"
+
+#if defined(_WIN32)
+#define VDS_SIM_API __declspec(dllexport)
+#else
+#define VDS_SIM_API __attribute__((visibility("default")))
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Machine description (see docs/topology.md). Each replaces the whole model
+ * and keeps it for later service objects too; a refused description changes
+ * nothing, returns a failure HRESULT and explains itself on stderr. */
+VDS_SIM_API int VdsSimLoadTopologyFile(const char* path);
+VDS_SIM_API int VdsSimLoadTopologyJson(const char* json);
+VDS_SIM_API void VdsSimLoadDefault(void);
+/* Lets the next service object read TOLVANE_SIM_TOPOLOGY (or the built-in
+ * machine) again, as a fresh process would. */
+VDS_SIM_API void VdsSimUseEnvironmentTopology(void);
+
+/* Readiness: IsServiceReady answers S_FALSE for this long after Initialize;
+ * 0 = ready at once; negative = until VdsSimFinishStarting(). */
+VDS_SIM_API void VdsSimSetStartingPhase(int milliseconds);
+VDS_SIM_API void VdsSimFinishStarting(void);
+
+/* Faults. Methods are named "IVdsSubSystem::QueryDrives"; nth is 1-based and
+ * counted from the injection, 0 fails every call. */
+VDS_SIM_API void VdsSimInjectFault(const char* method, int nth, HRESULT hr);
+VDS_SIM_API void VdsSimInjectWaitFault(const char* method, HRESULT hr);
+VDS_SIM_API void VdsSimRefuseInterface(const GUID* objectId, const GUID* iid);
+VDS_SIM_API void VdsSimFailProperties(const GUID* objectId, HRESULT hr);
+VDS_SIM_API void VdsSimClearFaults(void);
+
+/* Journal of calls into the service, one "Interface::Method(args)" line each.
+ * VdsSimJournalEntry copies entry i (terminated, cut to bufSize) and returns
+ * the length it needs without the terminator; 0 past the end. */
+VDS_SIM_API size_t VdsSimJournalSize(void);
+VDS_SIM_API size_t VdsSimJournalEntry(size_t i, char* buf, size_t bufSize);
+VDS_SIM_API void VdsSimJournalClear(void);
+
+/* References that clients hold: on all objects but the service objects and
+ * the class factory; on one object; on service objects. */
+VDS_SIM_API long VdsSimLiveReferences(void);
+VDS_SIM_API long VdsSimObjectReferences(const GUID* objectId);
+VDS_SIM_API long VdsSimServiceReferences(void);
+
+/* Notifications: count 48-byte VDS_NOTIFICATION records, delivered as one
+ * batch to every advised sink on the service's thread (count 0: an empty
+ * batch). */
+VDS_SIM_API void VdsSimFireNotifications(const void* records, long count);
+VDS_SIM_API void VdsSimWaitNotificationsDelivered(void);
+VDS_SIM_API long VdsSimAdvisedSinks(void);
+
+/* Starts an asynchronous operation that takes `milliseconds` on the service's
+ * worker and then delivers `result`; *asyncOut receives its IVdsAsync. For
+ * tests of clients that wait. */
+VDS_SIM_API HRESULT VdsSimStartTestOperation(int milliseconds, HRESULT result, void** asyncOut);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* TOLVANE_VDS_SIM_H */

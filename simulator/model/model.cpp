@@ -1,0 +1,186 @@
+#include "model/model.h"
+
+#include <algorithm>
+#include <map>
+
+namespace tolvane::sim {
+
+namespace {
+
+// Disk extent types, valued as VDS_DISK_EXTENT_TYPE.
+constexpr std::int32_t kExtentFree = 1;
+constexpr std::int32_t kExtentData = 2;
+constexpr std::int32_t kExtentOem = 3;
+constexpr std::int32_t kExtentEsp = 4;
+constexpr std::int32_t kExtentMsr = 5;
+constexpr std::int32_t kExtentLdm = 6;
+
+// Windows keeps the first mebibyte of a partitioned disk for its tables.
+constexpr std::uint64_t kPartitionAreaStart = 1024 * 1024;
+
+constexpr GUID kGptEsp = {0xC12A7328, 0xF81F, 0x11D2, {0xBA, 0x4B, 0x00, 0xA0, 0xC9, 0x3E, 0xC9, 0x3B}};
+constexpr GUID kGptMsr = {0xE3C9E316, 0x0B5C, 0x4DB8, {0x81, 0x7D, 0xF9, 0x2D, 0xF0, 0x02, 0x15, 0xAE}};
+constexpr GUID kGptLdmMetadata = {0x5808C8AA, 0x7E8F, 0x42E0, {0x85, 0xD2, 0xE1, 0xE9, 0x04, 0x34, 0xCF, 0xB3}};
+constexpr GUID kGptLdmData = {0xAF9B60A0, 0x1431, 0x4F62, {0xBC, 0x68, 0x33, 0x11, 0x71, 0x4A, 0x69, 0xAD}};
+constexpr GUID kGptRecovery = {0xDE94BBA4, 0x06D1, 0x4D40, {0xA1, 0x6A, 0xBF, 0xD5, 0x01, 0x79, 0xD6, 0xAC}};
+
+std::int32_t partitionExtentType(const Disk& disk, const Partition& p) {
+    if (disk.partitionStyle == 2) {
+        if (p.gptType == kGptEsp) return kExtentEsp;
+        if (p.gptType == kGptMsr) return kExtentMsr;
+        if (p.gptType == kGptLdmMetadata || p.gptType == kGptLdmData) return kExtentLdm;
+        if (p.gptType == kGptRecovery) return kExtentOem;
+        return kExtentData;
+    }
+    if (p.mbrType == 0x42) return kExtentLdm;
+    if (p.mbrType == 0x12 || p.mbrType == 0x27) return kExtentOem;
+    return kExtentData;
+}
+
+struct PlexSpanOnDisk {
+    GUID volume{};
+    GUID plex{};
+    DiskSpan span;
+};
+
+}  // namespace
+
+std::optional<Kind> Model::kindOf(const GUID& id) const {
+    auto it = kinds.find(id);
+    if (it == kinds.end()) return std::nullopt;
+    return it->second;
+}
+
+std::vector<DriveExtentView> Model::driveExtents(const GUID& driveId) const {
+    std::vector<DriveExtentView> out;
+    auto dit = drives.find(driveId);
+    if (dit == drives.end()) return out;
+    std::map<std::uint64_t, std::pair<std::uint64_t, GUID>> used;  // offset -> size, LUN
+    for (const auto& [pid, plex] : lunPlexes)
+        for (const auto& span : plex.extents)
+            if (span.drive == driveId) used[span.offset] = {span.size, plex.lun};
+    std::uint64_t cursor = 0;
+    for (const auto& [offset, entry] : used) {
+        if (offset > cursor) out.push_back({driveId, GUID{}, offset - cursor, false});
+        out.push_back({driveId, entry.second, entry.first, true});
+        cursor = std::max(cursor, offset + entry.first);
+    }
+    if (dit->second.size > cursor) out.push_back({driveId, GUID{}, dit->second.size - cursor, false});
+    return out;
+}
+
+std::vector<DriveExtentView> Model::lunPlexExtents(const GUID& plexId) const {
+    std::vector<DriveExtentView> out;
+    auto it = lunPlexes.find(plexId);
+    if (it == lunPlexes.end()) return out;
+    for (const auto& span : it->second.extents) out.push_back({span.drive, it->second.lun, span.size, true});
+    return out;
+}
+
+std::vector<DiskExtentView> Model::diskExtents(const GUID& diskId) const {
+    std::vector<DiskExtentView> out;
+    auto dit = disks.find(diskId);
+    if (dit == disks.end()) return out;
+    const Disk& disk = dit->second;
+
+    std::map<std::uint64_t, PlexSpanOnDisk> plexSpans;
+    for (const auto& [pid, plex] : volumePlexes)
+        for (const auto& span : plex.extents)
+            if (span.disk == diskId) plexSpans[span.offset] = {plex.volume, plex.id, span};
+
+    std::map<std::uint64_t, DiskExtentView> extents;
+    for (const auto& p : disk.partitions) {
+        DiskExtentView e{diskId, partitionExtentType(disk, p), p.offset, p.size, GUID{}, GUID{}, 0};
+        auto sit = plexSpans.find(p.offset);
+        if (sit != plexSpans.end()) {
+            e.volume = sit->second.volume;
+            e.plex = sit->second.plex;
+            e.member = sit->second.span.member;
+            plexSpans.erase(sit);
+        }
+        extents[p.offset] = e;
+    }
+    // Spans of dynamic volumes live inside the LDM area rather than in partitions.
+    for (const auto& [offset, s] : plexSpans)
+        extents[offset] = {diskId, kExtentData, offset, s.span.size, s.volume, s.plex, s.span.member};
+
+    std::uint64_t cursor = disk.partitionStyle == 0 ? 0 : std::min(kPartitionAreaStart, disk.size);
+    for (const auto& [offset, e] : extents) {
+        if (e.type == kExtentLdm) {
+            // The LDM partition holds the dynamic volumes' spans; show them, not it.
+            bool holdsSpans = false;
+            for (const auto& [o2, e2] : extents)
+                if (o2 >= e.offset && o2 < e.offset + e.size && e2.type == kExtentData) holdsSpans = true;
+            if (holdsSpans) continue;
+        }
+        if (offset > cursor) out.push_back({diskId, kExtentFree, cursor, offset - cursor, GUID{}, GUID{}, 0});
+        out.push_back(e);
+        cursor = std::max(cursor, offset + e.size);
+    }
+    if (disk.size > cursor) out.push_back({diskId, kExtentFree, cursor, disk.size - cursor, GUID{}, GUID{}, 0});
+    return out;
+}
+
+std::vector<DiskExtentView> Model::volumePlexExtents(const GUID& plexId) const {
+    std::vector<DiskExtentView> out;
+    auto it = volumePlexes.find(plexId);
+    if (it == volumePlexes.end()) return out;
+    for (const auto& s : it->second.extents)
+        out.push_back({s.disk, kExtentData, s.offset, s.size, it->second.volume, plexId, s.member});
+    return out;
+}
+
+std::vector<std::u16string> Model::accessPaths(const GUID& volumeId) const {
+    std::vector<std::u16string> out;
+    auto it = volumes.find(volumeId);
+    if (it == volumes.end()) return out;
+    if (it->second.driveLetter != 0) out.push_back(std::u16string{it->second.driveLetter, u':', u'\\'});
+    for (const auto& folder : it->second.mountFolders) out.push_back(folder);
+    return out;
+}
+
+std::vector<ReparsePointView> Model::reparsePoints(const GUID& volumeId) const {
+    std::vector<ReparsePointView> out;
+    auto it = volumes.find(volumeId);
+    if (it == volumes.end() || it->second.driveLetter == 0) return out;
+    const char16_t letter = it->second.driveLetter;
+    for (const auto& [vid, v] : volumes)
+        for (const auto& folder : v.mountFolders)
+            if (folder.size() > 2 && folder[1] == u':' && (folder[0] & ~0x20) == letter)
+                out.push_back({vid, folder.substr(2)});
+    return out;
+}
+
+const Volume* Model::volumeWithLetter(char16_t letter) const {
+    if (letter >= u'a' && letter <= u'z') letter = static_cast<char16_t>(letter - 0x20);
+    for (const auto& [vid, v] : volumes)
+        if (v.driveLetter == letter) return &v;
+    return nullptr;
+}
+
+const Volume* Model::volumeAt(const GUID& diskId, std::uint64_t offset) const {
+    for (const auto& [pid, plex] : volumePlexes)
+        for (const auto& span : plex.extents)
+            if (span.disk == diskId && span.offset == offset) {
+                auto vit = volumes.find(plex.volume);
+                return vit == volumes.end() ? nullptr : &vit->second;
+            }
+    return nullptr;
+}
+
+std::vector<GUID> Model::lunsOfController(const GUID& controllerId) const {
+    std::vector<GUID> out;
+    auto cit = controllers.find(controllerId);
+    if (cit == controllers.end()) return out;
+    auto sit = subsystems.find(cit->second.subsystem);
+    if (sit == subsystems.end()) return out;
+    for (const auto& lunId : sit->second.luns) {
+        const Lun& lun = luns.at(lunId);
+        if (std::find(lun.associatedControllers.begin(), lun.associatedControllers.end(), controllerId) !=
+            lun.associatedControllers.end())
+            out.push_back(lunId);
+    }
+    return out;
+}
+
+}  // namespace tolvane::sim

@@ -1,0 +1,314 @@
+// The simulated machine: every storage object the service shows, as plain
+// values. The service copies the whole model for a change and swaps it in
+// only when the change succeeded, so a failed operation leaves no trace.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "model/guid_text.h"
+#include "platform/com_types.h"
+
+namespace tolvane::sim {
+
+// Object kinds, valued as VDS_OBJECT_TYPE.
+enum class Kind : std::int32_t {
+    Provider = 1,
+    Pack = 10,
+    Volume = 11,
+    VolumePlex = 12,
+    Disk = 13,
+    SubSystem = 30,
+    Controller = 31,
+    Drive = 32,
+    Lun = 33,
+    LunPlex = 34,
+    Port = 35,
+};
+
+struct Hints {
+    std::uint64_t hintMask = 0;
+    std::uint64_t expectedMaximumSize = 0;
+    std::uint32_t optimalReadSize = 0;
+    std::uint32_t optimalReadAlignment = 0;
+    std::uint32_t optimalWriteSize = 0;
+    std::uint32_t optimalWriteAlignment = 0;
+    std::uint32_t maximumDriveCount = 0;
+    std::uint32_t stripeSize = 0;
+    bool fastCrashRecoveryRequired = false;
+    bool mostlyReads = false;
+    bool optimizeForSequentialReads = false;
+    bool optimizeForSequentialWrites = false;
+    bool remapEnabled = false;
+    bool readBackVerifyEnabled = false;
+    bool writeThroughCachingEnabled = false;
+    bool hardwareChecksumEnabled = false;
+    bool isYankable = false;
+    std::int16_t rebuildPriority = 0;
+};
+
+struct Provider {
+    GUID id{};
+    GUID versionId{};
+    std::u16string name;
+    std::u16string version;
+    std::int32_t type = 0;  // 1 software, 2 hardware
+    std::uint32_t flags = 0;
+    std::uint32_t stripeSizeFlags = 0;
+    std::int16_t rebuildPriority = 0;
+    std::vector<GUID> children;  // subsystems or packs, in enumeration order
+};
+
+struct SubSystem {
+    GUID id{};
+    GUID provider{};
+    std::u16string friendlyName;
+    std::u16string identification;
+    std::uint32_t flags = 0;
+    std::uint32_t stripeSizeFlags = 0;
+    std::int32_t status = 1;
+    std::int32_t health = 1;
+    std::int16_t internalBuses = 0;
+    std::int16_t slotsPerBus = 0;
+    std::int16_t maxControllers = 0;
+    std::int16_t rebuildPriority = 0;
+    std::vector<GUID> controllers;
+    std::vector<GUID> drives;
+    std::vector<GUID> luns;
+};
+
+struct Controller {
+    GUID id{};
+    GUID subsystem{};
+    std::u16string friendlyName;
+    std::u16string identification;
+    std::int32_t status = 1;
+    std::int32_t health = 1;
+    std::vector<GUID> ports;
+};
+
+struct Port {
+    GUID id{};
+    GUID controller{};
+    std::u16string friendlyName;
+    std::u16string identification;
+    std::int32_t status = 1;
+    std::int16_t portNumber = 0;
+};
+
+struct Drive {
+    GUID id{};
+    GUID subsystem{};
+    std::u16string friendlyName;
+    std::u16string identification;
+    std::uint64_t size = 0;
+    std::uint32_t flags = 0;
+    std::int32_t status = 1;
+    std::int32_t health = 1;
+    std::int16_t bus = 0;
+    std::int16_t slot = 0;
+};
+
+// A stretch of a drive that a LUN plex occupies.
+struct DriveSpan {
+    GUID drive{};
+    std::uint64_t offset = 0;
+    std::uint64_t size = 0;
+};
+
+struct LunPlex {
+    GUID id{};
+    GUID lun{};
+    std::uint64_t size = 0;
+    std::int32_t type = 10;
+    std::int32_t status = 1;
+    std::int32_t health = 1;
+    std::int32_t transitionState = 1;
+    std::uint32_t flags = 0;
+    std::uint32_t stripeSize = 0;
+    std::int16_t rebuildPriority = 0;
+    std::vector<DriveSpan> extents;
+};
+
+struct Lun {
+    GUID id{};
+    GUID subsystem{};
+    std::u16string friendlyName;
+    std::u16string identification;
+    std::u16string unmaskingList;
+    std::uint64_t size = 0;
+    std::uint32_t flags = 0;
+    std::int32_t type = 1;
+    std::int32_t status = 1;
+    std::int32_t health = 1;
+    std::int32_t transitionState = 1;
+    std::int16_t rebuildPriority = 0;
+    std::vector<GUID> plexes;
+    std::vector<GUID> activeControllers;
+    std::vector<GUID> associatedControllers;
+    Hints hints;
+};
+
+struct Partition {
+    std::uint32_t number = 0;
+    std::uint64_t offset = 0;
+    std::uint64_t size = 0;
+    std::uint32_t flags = 0;
+    // MBR details.
+    std::uint8_t mbrType = 0x07;
+    bool bootIndicator = false;
+    bool recognized = true;
+    // GPT details.
+    GUID gptType{};
+    GUID gptId{};
+    std::uint64_t gptAttributes = 0;
+    std::u16string gptName;
+};
+
+struct Pack {
+    GUID id{};
+    GUID provider{};
+    std::u16string name;
+    std::int32_t status = 1;
+    std::uint32_t flags = 0;
+    std::vector<GUID> disks;
+    std::vector<GUID> volumes;
+};
+
+struct Disk {
+    GUID id{};
+    GUID pack{};
+    std::int32_t status = 1;
+    std::int32_t reserveMode = 0;
+    std::int32_t health = 1;
+    std::uint32_t deviceType = 7;  // FILE_DEVICE_DISK
+    std::uint32_t mediaType = 12;  // FixedMedia
+    std::uint64_t size = 0;
+    std::uint32_t bytesPerSector = 512;
+    std::uint32_t sectorsPerTrack = 63;
+    std::uint32_t tracksPerCylinder = 255;
+    std::uint32_t flags = 0;
+    std::int32_t busType = 1;
+    std::int32_t partitionStyle = 0;  // 0 unknown, 1 MBR, 2 GPT
+    std::uint32_t signature = 0;
+    GUID diskGuid{};
+    std::u16string diskAddress;
+    std::u16string name;
+    std::u16string friendlyName;
+    std::u16string adaptorName;
+    std::u16string devicePath;
+    std::vector<Partition> partitions;  // sorted by offset
+};
+
+// A stretch of a disk that a volume plex occupies.
+struct DiskSpan {
+    GUID disk{};
+    std::uint64_t offset = 0;
+    std::uint64_t size = 0;
+    std::uint32_t member = 0;
+};
+
+struct VolumePlex {
+    GUID id{};
+    GUID volume{};
+    std::int32_t type = 10;
+    std::int32_t status = 1;
+    std::int32_t health = 1;
+    std::int32_t transitionState = 1;
+    std::uint64_t size = 0;
+    std::uint32_t stripeSize = 0;
+    std::uint32_t numberOfMembers = 1;
+    std::vector<DiskSpan> extents;
+};
+
+struct FileSystem {
+    std::int32_t type = 4;  // NTFS
+    std::uint32_t flags = 0;
+    std::uint32_t allocationUnitSize = 4096;
+    std::uint64_t totalAllocationUnits = 0;
+    std::uint64_t availableAllocationUnits = 0;
+    std::u16string label;
+    std::uint32_t compressionFlags = 0;
+    std::uint32_t maximumFileNameLength = 255;
+};
+
+struct Volume {
+    GUID id{};
+    GUID pack{};
+    std::u16string name;
+    std::int32_t type = 10;
+    std::int32_t status = 1;
+    std::int32_t health = 1;
+    std::int32_t transitionState = 1;
+    std::uint64_t size = 0;
+    std::uint32_t flags = 0;
+    std::int32_t recommendedFileSystem = 4;
+    char16_t driveLetter = 0;  // 0 when the volume has none
+    std::vector<std::u16string> mountFolders;  // e.g. u"C:\\Data\\Archive\\"
+    std::optional<FileSystem> fileSystem;
+    std::vector<GUID> plexes;
+};
+
+// One extent of a drive as IVdsDrive::QueryExtents reports it.
+struct DriveExtentView {
+    GUID drive{};
+    GUID lun{};
+    std::uint64_t size = 0;
+    bool used = false;
+};
+
+// One extent of a disk as IVdsDisk::QueryExtents reports it.
+struct DiskExtentView {
+    GUID disk{};
+    std::int32_t type = 0;
+    std::uint64_t offset = 0;
+    std::uint64_t size = 0;
+    GUID volume{};
+    GUID plex{};
+    std::uint32_t member = 0;
+};
+
+struct ReparsePointView {
+    GUID sourceVolume{};
+    std::u16string path;
+};
+
+struct Model {
+    std::vector<GUID> hardwareProviders;  // enumeration order
+    std::vector<GUID> softwareProviders;
+
+    std::unordered_map<GUID, Provider, GuidHash> providers;
+    std::unordered_map<GUID, SubSystem, GuidHash> subsystems;
+    std::unordered_map<GUID, Controller, GuidHash> controllers;
+    std::unordered_map<GUID, Port, GuidHash> ports;
+    std::unordered_map<GUID, Drive, GuidHash> drives;
+    std::unordered_map<GUID, Lun, GuidHash> luns;
+    std::unordered_map<GUID, LunPlex, GuidHash> lunPlexes;
+    std::unordered_map<GUID, Pack, GuidHash> packs;
+    std::unordered_map<GUID, Disk, GuidHash> disks;
+    std::unordered_map<GUID, Volume, GuidHash> volumes;
+    std::unordered_map<GUID, VolumePlex, GuidHash> volumePlexes;
+
+    // The kind of every object, for GetObject in constant time.
+    std::unordered_map<GUID, Kind, GuidHash> kinds;
+
+    std::optional<Kind> kindOf(const GUID& id) const;
+
+    // Views derived from the objects above.
+    std::vector<DriveExtentView> driveExtents(const GUID& drive) const;
+    std::vector<DriveExtentView> lunPlexExtents(const GUID& plex) const;
+    std::vector<DiskExtentView> diskExtents(const GUID& disk) const;
+    std::vector<DiskExtentView> volumePlexExtents(const GUID& plex) const;
+    std::vector<ReparsePointView> reparsePoints(const GUID& volume) const;
+    std::vector<std::u16string> accessPaths(const GUID& volume) const;
+    // The volume that holds a drive letter (upper case), if any.
+    const Volume* volumeWithLetter(char16_t letter) const;
+    // The volume whose plex starts on this disk at this offset, if any.
+    const Volume* volumeAt(const GUID& disk, std::uint64_t offset) const;
+    std::vector<GUID> lunsOfController(const GUID& controller) const;
+};
+
+}  // namespace tolvane::sim

@@ -1,0 +1,713 @@
+#include "model/topology_loader.h"
+
+#include <algorithm>
+#include <cctype>
+#include <fstream>
+#include <limits>
+#include <set>
+#include <sstream>
+
+#include <nlohmann/json.hpp>
+
+#include "model/text16.h"
+
+namespace tolvane::sim {
+
+namespace {
+
+using nlohmann::json;
+
+struct TopologyError {
+    std::string where;
+    std::string what;
+};
+
+// One JSON object being read: remembers which fields were used so that a
+// misspelt field is reported instead of silently taking its default.
+class Obj {
+public:
+    Obj(const json& j, std::string path) : j_(j), path_(std::move(path)) {
+        if (!j_.is_object()) fail("expected an object");
+    }
+
+    const std::string& path() const { return path_; }
+    std::string at(const std::string& key) const { return path_ + "/" + key; }
+    [[noreturn]] void fail(const std::string& what) const { throw TopologyError{path_.empty() ? "/" : path_, what}; }
+    [[noreturn]] void fail(const std::string& key, const std::string& what) const { throw TopologyError{at(key), what}; }
+
+    bool has(const std::string& key) { seen_.insert(key); return j_.contains(key); }
+    const json& get(const std::string& key) { seen_.insert(key); return j_.at(key); }
+
+    GUID id(const std::string& key) {
+        if (!has(key)) fail(key, "missing identifier");
+        return guidValue(get(key), at(key));
+    }
+    std::optional<GUID> optId(const std::string& key) {
+        if (!has(key)) return std::nullopt;
+        return guidValue(get(key), at(key));
+    }
+    std::u16string text(const std::string& key, std::u16string def = {}) {
+        if (!has(key)) return def;
+        const json& v = get(key);
+        if (!v.is_string()) fail(key, "expected a text");
+        return utf8To16(v.get<std::string>());
+    }
+    bool flag(const std::string& key, bool def = false) {
+        if (!has(key)) return def;
+        const json& v = get(key);
+        if (!v.is_boolean()) fail(key, "expected true or false");
+        return v.get<bool>();
+    }
+    template <typename T>
+    T integer(const std::string& key, T def) {
+        if (!has(key)) return def;
+        return integerValue<T>(get(key), at(key));
+    }
+    // A byte count: a number, or a text such as "64 GiB".
+    std::uint64_t bytes(const std::string& key, std::uint64_t def) {
+        if (!has(key)) return def;
+        return bytesValue(get(key), at(key));
+    }
+    // An enumeration value given as its number or as one of its names.
+    std::int32_t choice(const std::string& key, std::int32_t def,
+                        std::initializer_list<std::pair<const char*, std::int32_t>> names) {
+        if (!has(key)) return def;
+        const json& v = get(key);
+        if (v.is_string()) {
+            std::string s = v.get<std::string>();
+            std::string known;
+            for (const auto& [name, value] : names) {
+                if (s == name) return value;
+                known += known.empty() ? "" : ", ";
+                known += name;
+            }
+            fail(key, "unknown value \"" + s + "\" (expected a number or one of: " + known + ")");
+        }
+        return integerValue<std::int32_t>(v, at(key));
+    }
+    const json& array(const std::string& key) {
+        static const json empty = json::array();
+        if (!has(key)) return empty;
+        const json& v = get(key);
+        if (!v.is_array()) fail(key, "expected an array");
+        return v;
+    }
+    std::vector<GUID> ids(const std::string& key) {
+        std::vector<GUID> out;
+        const json& a = array(key);
+        for (std::size_t i = 0; i < a.size(); ++i) out.push_back(guidValue(a[i], at(key) + "/" + std::to_string(i)));
+        return out;
+    }
+    void finish() const {
+        for (auto it = j_.begin(); it != j_.end(); ++it)
+            if (!seen_.count(it.key())) throw TopologyError{at(it.key()), "unknown field"};
+    }
+
+    static GUID guidValue(const json& v, const std::string& where) {
+        if (!v.is_string()) throw TopologyError{where, "expected an identifier text"};
+        auto g = guidFromText(v.get<std::string>());
+        if (!g) throw TopologyError{where, "\"" + v.get<std::string>() +
+                                              "\" is not an identifier of 36 characters "
+                                              "(XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX)"};
+        return *g;
+    }
+    template <typename T>
+    static T integerValue(const json& v, const std::string& where) {
+        if (v.is_number_unsigned()) {
+            auto u = v.get<std::uint64_t>();
+            if (u > static_cast<std::uint64_t>(std::numeric_limits<T>::max()))
+                throw TopologyError{where, "value " + std::to_string(u) + " is too large"};
+            return static_cast<T>(u);
+        }
+        if (v.is_number_integer()) {
+            auto s = v.get<std::int64_t>();
+            if (s < static_cast<std::int64_t>(std::numeric_limits<T>::min()))
+                throw TopologyError{where, "value " + std::to_string(s) + " is out of range"};
+            return static_cast<T>(s);
+        }
+        throw TopologyError{where, "expected a whole number"};
+    }
+    static std::uint64_t bytesValue(const json& v, const std::string& where) {
+        if (v.is_number()) return integerValue<std::uint64_t>(v, where);
+        if (!v.is_string()) throw TopologyError{where, "expected a byte count or a size text such as \"64 GiB\""};
+        std::string s = v.get<std::string>();
+        std::size_t pos = 0;
+        while (pos < s.size() && std::isdigit(static_cast<unsigned char>(s[pos]))) ++pos;
+        std::string unit = s.substr(pos);
+        unit.erase(std::remove(unit.begin(), unit.end(), ' '), unit.end());
+        static const std::pair<const char*, std::uint64_t> units[] = {
+            {"", 1}, {"B", 1}, {"KiB", 1ull << 10}, {"MiB", 1ull << 20}, {"GiB", 1ull << 30}, {"TiB", 1ull << 40}};
+        if (pos == 0 || pos > 15) throw TopologyError{where, "\"" + s + "\" is not a size (e.g. \"64 GiB\")"};
+        std::uint64_t n = std::stoull(s.substr(0, pos));
+        for (const auto& [name, factor] : units)
+            if (unit == name) {
+                if (n > UINT64_MAX / factor) throw TopologyError{where, "\"" + s + "\" is too large"};
+                return n * factor;
+            }
+        throw TopologyError{where, "unknown size unit in \"" + s + "\" (use B, KiB, MiB, GiB or TiB)"};
+    }
+
+private:
+    const json& j_;
+    std::string path_;
+    std::set<std::string> seen_;
+};
+
+std::string item(const std::string& path, const char* key, std::size_t i) {
+    return path + "/" + key + "/" + std::to_string(i);
+}
+
+class Builder {
+public:
+    Model model;
+
+    void build(const json& root) {
+        Obj top(root, "");
+        top.text("comment");
+        const json& hw = top.array("hardwareProviders");
+        for (std::size_t i = 0; i < hw.size(); ++i) hardwareProvider(Obj(hw[i], item("", "hardwareProviders", i)));
+        const json& sw = top.array("softwareProviders");
+        for (std::size_t i = 0; i < sw.size(); ++i) softwareProvider(Obj(sw[i], item("", "softwareProviders", i)));
+        top.finish();
+        checkLetters();
+    }
+
+private:
+    std::unordered_map<GUID, std::string, GuidHash> places_;
+    std::vector<std::pair<GUID, std::string>> mountChecks_;
+
+    void claim(Obj& o, const GUID& id, Kind kind) {
+        if (isNullGuid(id)) o.fail("id", "the null identifier is not allowed");
+        auto [it, fresh] = places_.emplace(id, o.path());
+        if (!fresh) o.fail("id", "identifier " + guidToText(id) + " is already used at " + it->second);
+        model.kinds[id] = kind;
+    }
+
+    void providerCommon(Obj& o, Provider& p) {
+        p.id = o.id("id");
+        p.versionId = o.optId("versionId").value_or(GUID{});
+        p.name = o.text("name");
+        p.version = o.text("version", u"1.0");
+        p.flags = o.integer<std::uint32_t>("flags", p.flags);
+        p.stripeSizeFlags = o.integer<std::uint32_t>("stripeSizeFlags", p.stripeSizeFlags);
+        p.rebuildPriority = o.integer<std::int16_t>("rebuildPriority", 0);
+        claim(o, p.id, Kind::Provider);
+    }
+
+    void hardwareProvider(Obj o) {
+        Provider p;
+        p.type = 2;
+        p.stripeSizeFlags = 0x0001F000;  // 4 KiB to 64 KiB
+        providerCommon(o, p);
+        const json& subs = o.array("subsystems");
+        for (std::size_t i = 0; i < subs.size(); ++i)
+            p.children.push_back(subsystem(Obj(subs[i], item(o.path(), "subsystems", i)), p.id));
+        o.finish();
+        model.hardwareProviders.push_back(p.id);
+        model.providers[p.id] = std::move(p);
+    }
+
+    GUID subsystem(Obj o, const GUID& provider) {
+        SubSystem s;
+        s.id = o.id("id");
+        claim(o, s.id, Kind::SubSystem);
+        s.provider = provider;
+        s.friendlyName = o.text("friendlyName");
+        s.identification = o.text("identification");
+        s.flags = o.integer<std::uint32_t>("flags", 0);
+        s.stripeSizeFlags = o.integer<std::uint32_t>("stripeSizeFlags", 0x0001F000);
+        s.status = o.integer<std::int32_t>("status", 1);
+        s.health = o.integer<std::int32_t>("health", 1);
+        s.internalBuses = o.integer<std::int16_t>("internalBuses", 1);
+        s.slotsPerBus = o.integer<std::int16_t>("slotsPerBus", 16);
+        s.maxControllers = o.integer<std::int16_t>("maxControllers", 2);
+        s.rebuildPriority = o.integer<std::int16_t>("rebuildPriority", 0);
+
+        const json& cs = o.array("controllers");
+        for (std::size_t i = 0; i < cs.size(); ++i)
+            s.controllers.push_back(controller(Obj(cs[i], item(o.path(), "controllers", i)), s.id));
+        if (s.controllers.size() > static_cast<std::size_t>(std::max<std::int16_t>(s.maxControllers, 0)))
+            o.fail("controllers", "more controllers than maxControllers (" + std::to_string(s.maxControllers) + ")");
+
+        std::set<std::pair<int, int>> slots;
+        const json& ds = o.array("drives");
+        for (std::size_t i = 0; i < ds.size(); ++i) {
+            Obj d(ds[i], item(o.path(), "drives", i));
+            GUID id = drive(d, s, i);
+            const Drive& dr = model.drives[id];
+            if (!slots.insert({dr.bus, dr.slot}).second)
+                throw TopologyError{d.path(), "bus " + std::to_string(dr.bus) + " slot " + std::to_string(dr.slot) +
+                                                  " is taken by another drive"};
+            s.drives.push_back(id);
+        }
+        model.subsystems[s.id] = s;  // the LUNs below check against the drives and controllers
+        const json& ls = o.array("luns");
+        for (std::size_t i = 0; i < ls.size(); ++i)
+            s.luns.push_back(lun(Obj(ls[i], item(o.path(), "luns", i)), s));
+        o.finish();
+        checkDriveOverlaps(s, o);
+        const GUID id = s.id;
+        model.subsystems[id] = std::move(s);
+        return id;
+    }
+
+    GUID controller(Obj o, const GUID& subsystem) {
+        Controller c;
+        c.id = o.id("id");
+        claim(o, c.id, Kind::Controller);
+        c.subsystem = subsystem;
+        c.friendlyName = o.text("friendlyName");
+        c.identification = o.text("identification");
+        c.status = o.integer<std::int32_t>("status", 1);
+        c.health = o.integer<std::int32_t>("health", 1);
+        const json& ps = o.array("ports");
+        for (std::size_t i = 0; i < ps.size(); ++i) {
+            Obj po(ps[i], item(o.path(), "ports", i));
+            Port p;
+            p.id = po.id("id");
+            claim(po, p.id, Kind::Port);
+            p.controller = c.id;
+            p.friendlyName = po.text("friendlyName");
+            p.identification = po.text("identification");
+            p.status = po.integer<std::int32_t>("status", 1);
+            p.portNumber = po.integer<std::int16_t>("portNumber", static_cast<std::int16_t>(i));
+            po.finish();
+            c.ports.push_back(p.id);
+            model.ports[p.id] = std::move(p);
+        }
+        o.finish();
+        model.controllers[c.id] = c;
+        return c.id;
+    }
+
+    GUID drive(Obj& o, const SubSystem& s, std::size_t index) {
+        Drive d;
+        d.id = o.id("id");
+        claim(o, d.id, Kind::Drive);
+        d.subsystem = s.id;
+        d.friendlyName = o.text("friendlyName");
+        d.identification = o.text("identification");
+        d.size = o.bytes("size", 0);
+        if (d.size == 0) o.fail("size", "a drive needs a size above 0");
+        d.flags = o.integer<std::uint32_t>("flags", 0);
+        d.status = o.integer<std::int32_t>("status", 1);
+        d.health = o.integer<std::int32_t>("health", 1);
+        const int perBus = std::max<int>(s.slotsPerBus, 1);
+        d.bus = o.integer<std::int16_t>("bus", static_cast<std::int16_t>(static_cast<int>(index) / perBus));
+        d.slot = o.integer<std::int16_t>("slot", static_cast<std::int16_t>(static_cast<int>(index) % perBus));
+        if (d.bus < 0 || d.bus >= std::max<std::int16_t>(s.internalBuses, 1))
+            o.fail("bus", "bus " + std::to_string(d.bus) + " is outside the subsystem's " +
+                              std::to_string(s.internalBuses) + " internal buses");
+        if (d.slot < 0 || d.slot >= perBus)
+            o.fail("slot", "slot " + std::to_string(d.slot) + " is outside the " + std::to_string(perBus) +
+                               " slots of each bus");
+        o.finish();
+        model.drives[d.id] = d;
+        return d.id;
+    }
+
+    GUID lun(Obj o, const SubSystem& s) {
+        Lun l;
+        l.id = o.id("id");
+        claim(o, l.id, Kind::Lun);
+        l.subsystem = s.id;
+        l.friendlyName = o.text("friendlyName");
+        l.identification = o.text("identification");
+        l.unmaskingList = o.text("unmaskingList");
+        l.flags = o.integer<std::uint32_t>("flags", 0);
+        l.type = o.choice("type", 10, {{"simple", 10}, {"span", 11}, {"stripe", 12}, {"mirror", 13}, {"parity", 14}});
+        l.status = o.integer<std::int32_t>("status", 1);
+        l.health = o.integer<std::int32_t>("health", 1);
+        l.transitionState = o.integer<std::int32_t>("transitionState", 1);
+        l.rebuildPriority = o.integer<std::int16_t>("rebuildPriority", 0);
+        const json& ps = o.array("plexes");
+        if (ps.empty()) o.fail("plexes", "a LUN needs at least one plex");
+        for (std::size_t i = 0; i < ps.size(); ++i)
+            l.plexes.push_back(lunPlex(Obj(ps[i], item(o.path(), "plexes", i)), l.id, s));
+        l.size = o.bytes("size", model.lunPlexes[l.plexes.front()].size);
+        auto inSubsystem = [&](const std::string& key, const std::vector<GUID>& ids) {
+            for (std::size_t i = 0; i < ids.size(); ++i)
+                if (std::find(s.controllers.begin(), s.controllers.end(), ids[i]) == s.controllers.end())
+                    throw TopologyError{o.at(key) + "/" + std::to_string(i),
+                                        guidToText(ids[i]) + " is not a controller of this subsystem"};
+        };
+        l.associatedControllers = o.has("associatedControllers") ? o.ids("associatedControllers") : s.controllers;
+        inSubsystem("associatedControllers", l.associatedControllers);
+        if (o.has("activeControllers")) {
+            l.activeControllers = o.ids("activeControllers");
+        } else if (!l.associatedControllers.empty()) {
+            l.activeControllers.push_back(l.associatedControllers.front());
+        }
+        inSubsystem("activeControllers", l.activeControllers);
+        for (std::size_t i = 0; i < l.activeControllers.size(); ++i)
+            if (std::find(l.associatedControllers.begin(), l.associatedControllers.end(), l.activeControllers[i]) ==
+                l.associatedControllers.end())
+                throw TopologyError{o.at("activeControllers") + "/" + std::to_string(i),
+                                    "an active controller must also be associated with the LUN"};
+        if (o.has("hints")) l.hints = hints(Obj(o.get("hints"), o.at("hints")));
+        o.finish();
+        model.luns[l.id] = l;
+        return l.id;
+    }
+
+    static Hints hints(Obj o) {
+        Hints h;
+        h.hintMask = o.integer<std::uint64_t>("hintMask", 0);
+        h.expectedMaximumSize = o.bytes("expectedMaximumSize", 0);
+        h.optimalReadSize = o.integer<std::uint32_t>("optimalReadSize", 0);
+        h.optimalReadAlignment = o.integer<std::uint32_t>("optimalReadAlignment", 0);
+        h.optimalWriteSize = o.integer<std::uint32_t>("optimalWriteSize", 0);
+        h.optimalWriteAlignment = o.integer<std::uint32_t>("optimalWriteAlignment", 0);
+        h.maximumDriveCount = o.integer<std::uint32_t>("maximumDriveCount", 0);
+        h.stripeSize = o.integer<std::uint32_t>("stripeSize", 0);
+        h.fastCrashRecoveryRequired = o.flag("fastCrashRecoveryRequired");
+        h.mostlyReads = o.flag("mostlyReads");
+        h.optimizeForSequentialReads = o.flag("optimizeForSequentialReads");
+        h.optimizeForSequentialWrites = o.flag("optimizeForSequentialWrites");
+        h.remapEnabled = o.flag("remapEnabled");
+        h.readBackVerifyEnabled = o.flag("readBackVerifyEnabled");
+        h.writeThroughCachingEnabled = o.flag("writeThroughCachingEnabled");
+        h.hardwareChecksumEnabled = o.flag("hardwareChecksumEnabled");
+        h.isYankable = o.flag("isYankable");
+        h.rebuildPriority = o.integer<std::int16_t>("rebuildPriority", 0);
+        o.finish();
+        return h;
+    }
+
+    GUID lunPlex(Obj o, const GUID& lun, const SubSystem& s) {
+        LunPlex p;
+        p.id = o.id("id");
+        claim(o, p.id, Kind::LunPlex);
+        p.lun = lun;
+        p.type = o.choice("type", 10, {{"simple", 10}, {"span", 11}, {"stripe", 12}, {"parity", 14}});
+        p.status = o.integer<std::int32_t>("status", 1);
+        p.health = o.integer<std::int32_t>("health", 1);
+        p.transitionState = o.integer<std::int32_t>("transitionState", 1);
+        p.flags = o.integer<std::uint32_t>("flags", 0);
+        p.stripeSize = o.integer<std::uint32_t>("stripeSize", p.type == 12 || p.type == 14 ? 65536 : 0);
+        p.rebuildPriority = o.integer<std::int16_t>("rebuildPriority", 0);
+        const json& es = o.array("extents");
+        std::uint64_t total = 0;
+        for (std::size_t i = 0; i < es.size(); ++i) {
+            Obj e(es[i], item(o.path(), "extents", i));
+            DriveSpan span;
+            span.drive = e.id("drive");
+            if (std::find(s.drives.begin(), s.drives.end(), span.drive) == s.drives.end())
+                e.fail("drive", guidToText(span.drive) + " is not a drive of this subsystem");
+            span.offset = e.bytes("offset", 0);
+            span.size = e.bytes("size", 0);
+            if (span.size == 0) e.fail("size", "an extent needs a size above 0");
+            if (span.offset + span.size > model.drives[span.drive].size || span.offset + span.size < span.offset)
+                e.fail("extent runs past the end of its drive");
+            e.finish();
+            total += span.size;
+            p.extents.push_back(span);
+        }
+        if (p.extents.empty()) o.fail("extents", "a LUN plex needs at least one drive extent");
+        if (p.type == 14 && p.extents.size() > 1) total = total / p.extents.size() * (p.extents.size() - 1);
+        p.size = o.bytes("size", total);
+        o.finish();
+        model.lunPlexes[p.id] = p;
+        return p.id;
+    }
+
+    void checkDriveOverlaps(const SubSystem& s, const Obj& o) {
+        for (const auto& driveId : s.drives) {
+            std::vector<std::pair<std::uint64_t, std::uint64_t>> spans;
+            for (const auto& lunId : s.luns)
+                for (const auto& plexId : model.luns[lunId].plexes)
+                    for (const auto& e : model.lunPlexes[plexId].extents)
+                        if (e.drive == driveId) spans.push_back({e.offset, e.offset + e.size});
+            std::sort(spans.begin(), spans.end());
+            for (std::size_t i = 1; i < spans.size(); ++i)
+                if (spans[i].first < spans[i - 1].second)
+                    throw TopologyError{o.at("luns"), "two LUN extents overlap on drive " + guidToText(driveId)};
+        }
+    }
+
+    void softwareProvider(Obj o) {
+        Provider p;
+        p.type = 1;
+        const bool dynamic = o.choice("kind", 0, {{"basic", 0}, {"dynamic", 1}}) == 1;
+        p.flags = dynamic ? 0x1u : 0u;  // VDS_PF_DYNAMIC
+        providerCommon(o, p);
+        const json& packs = o.array("packs");
+        for (std::size_t i = 0; i < packs.size(); ++i)
+            p.children.push_back(pack(Obj(packs[i], item(o.path(), "packs", i)), p.id));
+        o.finish();
+        model.softwareProviders.push_back(p.id);
+        model.providers[p.id] = std::move(p);
+    }
+
+    GUID pack(Obj o, const GUID& provider) {
+        Pack k;
+        k.id = o.id("id");
+        claim(o, k.id, Kind::Pack);
+        k.provider = provider;
+        k.name = o.text("name");
+        k.status = o.integer<std::int32_t>("status", 1);
+        k.flags = o.integer<std::uint32_t>("flags", 0);
+        const json& ds = o.array("disks");
+        for (std::size_t i = 0; i < ds.size(); ++i) k.disks.push_back(disk(Obj(ds[i], item(o.path(), "disks", i)), k.id));
+        model.packs[k.id] = k;
+        const json& vs = o.array("volumes");
+        for (std::size_t i = 0; i < vs.size(); ++i)
+            k.volumes.push_back(volume(Obj(vs[i], item(o.path(), "volumes", i)), k));
+        o.finish();
+        checkDiskOverlaps(k, o);
+        model.packs[k.id] = k;
+        return k.id;
+    }
+
+    GUID disk(Obj o, const GUID& pack) {
+        Disk d;
+        d.id = o.id("id");
+        claim(o, d.id, Kind::Disk);
+        d.pack = pack;
+        d.size = o.bytes("size", 0);
+        if (d.size == 0) o.fail("size", "a disk needs a size above 0");
+        d.partitionStyle = o.choice("style", 1, {{"unknown", 0}, {"raw", 0}, {"mbr", 1}, {"gpt", 2}});
+        d.status = o.integer<std::int32_t>("status", 1);
+        d.reserveMode = o.integer<std::int32_t>("reserveMode", 0);
+        d.health = o.integer<std::int32_t>("health", 1);
+        d.deviceType = o.integer<std::uint32_t>("deviceType", 7);
+        d.mediaType = o.integer<std::uint32_t>("mediaType", 12);
+        d.bytesPerSector = o.integer<std::uint32_t>("bytesPerSector", 512);
+        d.sectorsPerTrack = o.integer<std::uint32_t>("sectorsPerTrack", 63);
+        d.tracksPerCylinder = o.integer<std::uint32_t>("tracksPerCylinder", 255);
+        d.flags = o.integer<std::uint32_t>("flags", 0);
+        d.busType = o.integer<std::int32_t>("busType", 1);
+        d.signature = o.integer<std::uint32_t>("signature", 0);
+        d.diskGuid = o.optId("diskGuid").value_or(GUID{});
+        if (d.partitionStyle != 2 && o.has("diskGuid")) o.fail("diskGuid", "only a GPT disk has a disk GUID");
+        if (d.partitionStyle != 1 && o.has("signature")) o.fail("signature", "only an MBR disk has a signature");
+        d.diskAddress = o.text("diskAddress");
+        d.name = o.text("name");
+        d.friendlyName = o.text("friendlyName");
+        d.adaptorName = o.text("adaptorName");
+        d.devicePath = o.text("devicePath");
+        const json& ps = o.array("partitions");
+        if (d.partitionStyle == 0 && !ps.empty()) o.fail("partitions", "an unpartitioned disk has no partitions");
+        for (std::size_t i = 0; i < ps.size(); ++i) {
+            Obj po(ps[i], item(o.path(), "partitions", i));
+            Partition p;
+            p.number = po.integer<std::uint32_t>("number", static_cast<std::uint32_t>(i + 1));
+            p.offset = po.bytes("offset", 0);
+            p.size = po.bytes("size", 0);
+            if (p.size == 0) po.fail("size", "a partition needs a size above 0");
+            if (p.offset + p.size > d.size || p.offset + p.size < p.offset)
+                po.fail("the partition runs past the end of its disk");
+            p.flags = po.integer<std::uint32_t>("flags", 0);
+            if (d.partitionStyle == 1) {
+                p.mbrType = po.integer<std::uint8_t>("mbrType", 0x07);
+                p.bootIndicator = po.flag("bootIndicator");
+                p.recognized = po.flag("recognized", true);
+            } else {
+                p.gptType = po.optId("gptType").value_or(
+                    GUID{0xEBD0A0A2, 0xB9E5, 0x4433, {0x87, 0xC0, 0x68, 0xB6, 0xB7, 0x26, 0x99, 0xC7}});
+                p.gptId = po.optId("gptId").value_or(GUID{});
+                p.gptAttributes = po.integer<std::uint64_t>("gptAttributes", 0);
+                p.gptName = po.text("gptName");
+            }
+            po.finish();
+            d.partitions.push_back(p);
+        }
+        std::sort(d.partitions.begin(), d.partitions.end(),
+                  [](const Partition& a, const Partition& b) { return a.offset < b.offset; });
+        for (std::size_t i = 1; i < d.partitions.size(); ++i)
+            if (d.partitions[i].offset < d.partitions[i - 1].offset + d.partitions[i - 1].size)
+                o.fail("partitions", "partitions " + std::to_string(d.partitions[i - 1].number) + " and " +
+                                         std::to_string(d.partitions[i].number) + " overlap");
+        o.finish();
+        model.disks[d.id] = d;
+        return d.id;
+    }
+
+    GUID volume(Obj o, const Pack& k) {
+        Volume v;
+        v.id = o.id("id");
+        claim(o, v.id, Kind::Volume);
+        v.pack = k.id;
+        v.name = o.text("name");
+        v.type = o.choice("type", 10, {{"simple", 10}, {"span", 11}, {"stripe", 12}, {"mirror", 13}, {"parity", 14}});
+        v.status = o.integer<std::int32_t>("status", 1);
+        v.health = o.integer<std::int32_t>("health", 1);
+        v.transitionState = o.integer<std::int32_t>("transitionState", 1);
+        v.flags = o.integer<std::uint32_t>("flags", 0);
+        v.recommendedFileSystem = o.integer<std::int32_t>("recommendedFileSystem", 4);
+        std::u16string letter = o.text("driveLetter");
+        if (!letter.empty()) {
+            char16_t c = letter[0];
+            if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - 0x20);
+            if (letter.size() > 2 || c < u'A' || c > u'Z' || (letter.size() == 2 && letter[1] != u':'))
+                o.fail("driveLetter", "expected one letter A to Z, e.g. \"E\"");
+            v.driveLetter = c;
+        }
+        const json& mf = o.array("mountFolders");
+        for (std::size_t i = 0; i < mf.size(); ++i) {
+            std::string where = o.at("mountFolders") + "/" + std::to_string(i);
+            if (!mf[i].is_string()) throw TopologyError{where, "expected a folder path text"};
+            std::u16string path = utf8To16(mf[i].get<std::string>());
+            if (path.size() < 4 || path[1] != u':' || path[2] != u'\\')
+                throw TopologyError{where, "a mount folder is a full path such as \"C:\\\\Data\\\\Archive\\\\\""};
+            if (path.back() != u'\\') path.push_back(u'\\');
+            mountChecks_.push_back({v.id, where});
+            v.mountFolders.push_back(path);
+        }
+        const json& ps = o.array("plexes");
+        if (ps.empty()) o.fail("plexes", "a volume needs at least one plex");
+        for (std::size_t i = 0; i < ps.size(); ++i)
+            v.plexes.push_back(volumePlex(Obj(ps[i], item(o.path(), "plexes", i)), v, k));
+        v.size = o.bytes("size", model.volumePlexes[v.plexes.front()].size);
+        if (o.has("fileSystem")) {
+            Obj f(o.get("fileSystem"), o.at("fileSystem"));
+            FileSystem fs;
+            fs.type = f.choice("type", 4, {{"raw", 1}, {"fat", 2}, {"fat32", 3}, {"ntfs", 4}, {"cdfs", 5}, {"udf", 6},
+                                           {"exfat", 7}, {"csvfs", 8}, {"refs", 9}});
+            fs.flags = f.integer<std::uint32_t>("flags", 0);
+            fs.allocationUnitSize = f.integer<std::uint32_t>("allocationUnitSize", 4096);
+            if (fs.allocationUnitSize == 0) f.fail("allocationUnitSize", "must be above 0");
+            fs.totalAllocationUnits = f.integer<std::uint64_t>("totalAllocationUnits", v.size / fs.allocationUnitSize);
+            fs.availableAllocationUnits =
+                f.integer<std::uint64_t>("availableAllocationUnits", fs.totalAllocationUnits);
+            if (fs.availableAllocationUnits > fs.totalAllocationUnits)
+                f.fail("availableAllocationUnits", "more available than total allocation units");
+            fs.label = f.text("label");
+            fs.compressionFlags = f.integer<std::uint32_t>("compressionFlags", 0);
+            fs.maximumFileNameLength = f.integer<std::uint32_t>("maximumFileNameLength", 255);
+            f.finish();
+            v.fileSystem = fs;
+        }
+        o.finish();
+        model.volumes[v.id] = v;
+        return v.id;
+    }
+
+    GUID volumePlex(Obj o, const Volume& v, const Pack& k) {
+        VolumePlex p;
+        p.id = o.id("id");
+        claim(o, p.id, Kind::VolumePlex);
+        p.volume = v.id;
+        p.type = o.choice("type", v.type == 13 ? 10 : v.type,
+                          {{"simple", 10}, {"span", 11}, {"stripe", 12}, {"parity", 14}});
+        p.status = o.integer<std::int32_t>("status", 1);
+        p.health = o.integer<std::int32_t>("health", 1);
+        p.transitionState = o.integer<std::int32_t>("transitionState", 1);
+        p.stripeSize = o.integer<std::uint32_t>("stripeSize", p.type == 12 || p.type == 14 ? 65536 : 0);
+        const json& es = o.array("extents");
+        if (es.empty()) o.fail("extents", "a volume plex needs at least one disk extent");
+        std::uint64_t total = 0;
+        std::uint32_t members = 0;
+        for (std::size_t i = 0; i < es.size(); ++i) {
+            Obj e(es[i], item(o.path(), "extents", i));
+            DiskSpan s;
+            s.disk = e.id("disk");
+            if (std::find(k.disks.begin(), k.disks.end(), s.disk) == k.disks.end())
+                e.fail("disk", guidToText(s.disk) + " is not a disk of this pack");
+            s.offset = e.bytes("offset", 0);
+            s.size = e.bytes("size", 0);
+            if (s.size == 0) e.fail("size", "an extent needs a size above 0");
+            if (s.offset + s.size > model.disks[s.disk].size || s.offset + s.size < s.offset)
+                e.fail("the extent runs past the end of its disk");
+            s.member = e.integer<std::uint32_t>("member", p.type == 11 ? 0 : static_cast<std::uint32_t>(i));
+            members = std::max(members, s.member + 1);
+            e.finish();
+            total += s.size;
+            p.extents.push_back(s);
+        }
+        if (p.type == 14 && members > 1) total = total / members * (members - 1);
+        p.size = o.bytes("size", total);
+        p.numberOfMembers = o.integer<std::uint32_t>("numberOfMembers", members);
+        o.finish();
+        model.volumePlexes[p.id] = p;
+        return p.id;
+    }
+
+    void checkDiskOverlaps(const Pack& k, const Obj& o) {
+        for (const auto& diskId : k.disks) {
+            std::vector<std::pair<std::uint64_t, std::uint64_t>> spans;
+            for (const auto& vid : k.volumes)
+                for (const auto& pid : model.volumes[vid].plexes)
+                    for (const auto& e : model.volumePlexes[pid].extents)
+                        if (e.disk == diskId) spans.push_back({e.offset, e.offset + e.size});
+            std::sort(spans.begin(), spans.end());
+            for (std::size_t i = 1; i < spans.size(); ++i)
+                if (spans[i].first < spans[i - 1].second)
+                    throw TopologyError{o.at("volumes"), "two volume extents overlap on disk " + guidToText(diskId)};
+        }
+    }
+
+    void checkLetters() {
+        std::unordered_map<char16_t, GUID> letters;
+        for (const auto& [vid, v] : model.volumes) {
+            if (v.driveLetter == 0) continue;
+            auto [it, fresh] = letters.emplace(v.driveLetter, vid);
+            if (!fresh)
+                throw TopologyError{places_[vid] + "/driveLetter",
+                                    std::string("drive letter ") + static_cast<char>(v.driveLetter) +
+                                        " is already held by volume " + guidToText(it->second)};
+        }
+        for (const auto& [vid, where] : mountChecks_)
+            for (const auto& folder : model.volumes[vid].mountFolders) {
+                char16_t c = folder[0];
+                if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - 0x20);
+                auto it = letters.find(c);
+                if (it == letters.end())
+                    throw TopologyError{where, std::string("no volume holds drive letter ") + static_cast<char>(c)};
+                if (it->second == vid) throw TopologyError{where, "a volume cannot be mounted inside itself"};
+            }
+    }
+};
+
+std::string lineAndColumn(std::string_view text, std::size_t byte) {
+    std::size_t line = 1;
+    std::size_t column = 1;
+    for (std::size_t i = 0; i < byte && i < text.size(); ++i) {
+        if (text[i] == '\n') {
+            ++line;
+            column = 1;
+        } else {
+            ++column;
+        }
+    }
+    return "line " + std::to_string(line) + ", column " + std::to_string(column);
+}
+
+}  // namespace
+
+std::optional<Model> loadTopologyText(std::string_view text, const std::string& source, std::string& error) {
+    json root;
+    try {
+        root = json::parse(text.begin(), text.end());
+    } catch (const json::parse_error& e) {
+        std::string what = e.what();
+        // Keep only the parser's description, the place is given in our own terms.
+        auto pos = what.find("syntax error");
+        error = "topology " + source + ": " + lineAndColumn(text, e.byte == 0 ? 0 : e.byte - 1) + ": " +
+                (pos == std::string::npos ? what : what.substr(pos));
+        return std::nullopt;
+    }
+    try {
+        Builder b;
+        b.build(root);
+        return std::move(b.model);
+    } catch (const TopologyError& e) {
+        error = "topology " + source + ": " + e.where + ": " + e.what;
+    } catch (const json::exception& e) {
+        error = "topology " + source + ": " + e.what();
+    }
+    return std::nullopt;
+}
+
+std::optional<Model> loadTopologyFile(const std::string& path, std::string& error) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        error = "topology " + path + ": cannot open the file";
+        return std::nullopt;
+    }
+    std::stringstream buffer;
+    buffer << in.rdbuf();
+    return loadTopologyText(buffer.str(), path, error);
+}
+
+}  // namespace tolvane::sim
