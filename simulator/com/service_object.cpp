@@ -175,8 +175,8 @@ public:
     }
     HRESULT STDMETHODCALLTYPE Reenumerate() override {
         if (HRESULT hr = ready("IVdsService::Reenumerate", ""); hr != S_OK) return hr;
-        // A rescan finds the machine as the model describes it; clients are
-        // told to read it afresh.
+        // Clients are told to read the machine afresh after the rescan.
+        Core::instance().rescan();
         return notifyOutOfSync();
     }
     HRESULT STDMETHODCALLTYPE Refresh() override { return ready("IVdsService::Refresh", ""); }

@@ -42,30 +42,42 @@ void Core::replaceModel(Model model) {
     model_ = std::make_unique<Model>(std::move(model));
 }
 
+std::optional<Model> Core::environmentModel(std::string& error) const {
+    const char* path = std::getenv("TOLVANE_SIM_TOPOLOGY");
+    if (path == nullptr || *path == '\0') return loadTopologyText(defaultTopologyText(), "(built-in)", error);
+    auto model = tolvane::sim::loadTopologyFile(path, error);
+    if (!model) error += "; the service does not start";
+    return model;
+}
+
 HRESULT Core::loadForNewService() {
     {
         std::lock_guard lock(modelMutex_);
         if (pinned_ || liveServiceObjects.load() > 0) return S_OK;
     }
-    const char* path = std::getenv("TOLVANE_SIM_TOPOLOGY");
-    if (path == nullptr || *path == '\0') {
-        std::string error;
-        auto model = loadTopologyText(defaultTopologyText(), "(built-in)", error);
-        if (!model) {
-            std::fprintf(stderr, "TolvaneSim: %s\n", error.c_str());
-            return kTopologyRefused;
-        }
-        replaceModel(std::move(*model));
-        return S_OK;
-    }
     std::string error;
-    auto model = tolvane::sim::loadTopologyFile(path, error);
+    auto model = environmentModel(error);
     if (!model) {
-        std::fprintf(stderr, "TolvaneSim: %s; the service does not start\n", error.c_str());
+        std::fprintf(stderr, "TolvaneSim: %s\n", error.c_str());
         return kTopologyRefused;
     }
     replaceModel(std::move(*model));
     return S_OK;
+}
+
+void Core::rescan() {
+    {
+        std::lock_guard lock(modelMutex_);
+        if (pinned_) return;
+    }
+    // A rescan finds the machine as its description now stands; a description
+    // that no longer reads leaves the machine as it was.
+    std::string error;
+    auto model = environmentModel(error);
+    if (model)
+        replaceModel(std::move(*model));
+    else
+        std::fprintf(stderr, "TolvaneSim: rescan kept the machine as it was: %s\n", error.c_str());
 }
 
 HRESULT Core::loadTopologyFile(const std::string& path) {

@@ -53,6 +53,9 @@ public:
     // unless a test has put its own in place. Prints the reason on stderr
     // and returns a failure when the description is unusable.
     HRESULT loadForNewService();
+    // Reads the environment's machine description again, unless a test pinned
+    // the machine through the control surface.
+    void rescan();
     HRESULT loadTopologyFile(const std::string& path);
     HRESULT loadTopologyJson(const std::string& text);
     void loadDefault();
@@ -88,6 +91,7 @@ public:
     void shutdown();
 
 private:
+    std::optional<Model> environmentModel(std::string& error) const;
     Core();
     void workerLoop();
 

@@ -208,3 +208,50 @@ TEST_F(OnlyTheSampleProvider, ListsNoHardwareProviderAndNoSoftwareProvider) {
 }
 
 }  // namespace
+
+namespace {
+
+// A machine read from a file that changes while the connection is open.
+class ChangingMachine : public ServiceTest {
+protected:
+    void write(int drives) {
+        std::string json = R"({"hardwareProviders": [{"id": "10000000-0000-4000-8000-000000000001",
+            "name": "P", "version": "1", "subsystems": [{"id": "20000000-0000-4000-8000-000000000001",
+            "drives": [)";
+        for (int i = 1; i <= drives; ++i) {
+            char drive[128];
+            std::snprintf(drive, sizeof drive, R"(%s{"id": "40000000-0000-4000-8000-%012d", "slot": %d, "size": "1 GiB"})",
+                          i > 1 ? "," : "", i, i - 1);
+            json += drive;
+        }
+        json += "]}]}]}";
+        FILE* f = std::fopen(path_.c_str(), "w");
+        ASSERT_NE(f, nullptr);
+        std::fputs(json.c_str(), f);
+        std::fclose(f);
+    }
+    void TearDown() override {
+        ServiceTest::TearDown();
+        ::unsetenv("TOLVANE_SIM_TOPOLOGY");
+        std::remove(path_.c_str());
+        VdsSimLoadDefault();
+    }
+    std::string path_ = "/tmp/tolvane-changing-machine-" + std::to_string(::getpid()) + ".json";
+};
+
+TEST_F(ChangingMachine, ARescanPicksUpTheNewDescriptionAndNotifies) {
+    write(2);
+    ::setenv("TOLVANE_SIM_TOPOLOGY", path_.c_str(), 1);
+    VdsSimUseEnvironmentTopology();
+    connect();
+    const auto drives = RequestBytes(0x0093).guid(20, guidOf("20000000-0000-4000-8000-000000000001")).data();
+    EXPECT_EQ(runCommand(drives).int16(12), 2);
+
+    write(3);
+    EXPECT_EQ(runCommand(drives).int16(12), 2);  // nothing changes before the rescan
+    EXPECT_EQ(runCommand(RequestBytes(0x1002).data()).status(), 0);
+    VdsSimWaitNotificationsDelivered();
+    EXPECT_EQ(runCommand(drives).int16(12), 3);
+}
+
+}  // namespace
