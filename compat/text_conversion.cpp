@@ -38,9 +38,15 @@ DWORD checkArguments(UINT codePage, DWORD flags, DWORD strictFlag, const void* s
 }
 
 // Runs the size pass, then (when there is room) the writing pass.
+// `worstCase` is the most output units one input unit can give, so that a
+// destination known to be large enough is written in a single pass.
 template <typename In, typename Out>
-int convert(TranscodeResult (*transcode)(const In*, std::size_t, Out*), bool strict,
-            const In* source, std::size_t sourceCount, Out* destination, int destinationCount) {
+int convert(TranscodeResult (*transcode)(const In*, std::size_t, Out*), std::size_t worstCase,
+            bool strict, const In* source, std::size_t sourceCount, Out* destination,
+            int destinationCount) {
+    if (!strict && destinationCount > 0 &&
+        sourceCount <= static_cast<std::size_t>(destinationCount) / worstCase)
+        return static_cast<int>(transcode(source, sourceCount, destination).units);
     TranscodeResult needed = transcode(source, sourceCount, nullptr);
     if (needed.sawInvalid && strict) return failWith(ERROR_NO_UNICODE_TRANSLATION, 0);
     if (needed.units > static_cast<std::size_t>(INT_MAX))
@@ -67,7 +73,7 @@ extern "C" int WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWSTR lpWideC
     const std::size_t count = cchWideChar == -1
                                   ? std::u16string_view(lpWideCharStr).size() + 1
                                   : static_cast<std::size_t>(cchWideChar);
-    return convert(tolvane::compat::utf16ToUtf8, (dwFlags & WC_ERR_INVALID_CHARS) != 0,
+    return convert(tolvane::compat::utf16ToUtf8, 3, (dwFlags & WC_ERR_INVALID_CHARS) != 0,
                    lpWideCharStr, count, lpMultiByteStr, cbMultiByte);
 }
 
@@ -78,6 +84,6 @@ extern "C" int MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCSTR lpMultiB
     if (error != ERROR_SUCCESS) return failWith(error, 0);
     const std::size_t count = cbMultiByte == -1 ? std::strlen(lpMultiByteStr) + 1
                                                 : static_cast<std::size_t>(cbMultiByte);
-    return convert(tolvane::compat::utf8ToUtf16, (dwFlags & MB_ERR_INVALID_CHARS) != 0,
+    return convert(tolvane::compat::utf8ToUtf16, 1, (dwFlags & MB_ERR_INVALID_CHARS) != 0,
                    lpMultiByteStr, count, lpWideCharStr, cchWideChar);
 }

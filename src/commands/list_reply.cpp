@@ -5,10 +5,12 @@
 #include "protocol/framing.h"
 
 void RecordList::add(unsigned char* record, int length) {
-    if (record == nullptr) return;
-    if (length > 0) payload_.insert(payload_.end(), record, record + length);
-    delete[] record;
-    if (length > 0) ++count_;
+    std::unique_ptr<unsigned char[]> owned(record);
+    if (record == nullptr) outOfMemory_ = true;
+    if (record == nullptr || length <= 0) return;
+    chunks_.push_back({std::move(owned), static_cast<std::size_t>(length), 1});
+    bytes_ += static_cast<std::size_t>(length);
+    ++count_;
 }
 
 int vdsListHeaderSize(ListForm form) {
@@ -17,8 +19,8 @@ int vdsListHeaderSize(ListForm form) {
 
 unsigned char* RecordList::reply(int cmd, ListForm form, int* outSize) const {
     const int header = vdsListHeaderSize(form);
-    const int size = header + static_cast<int>(payload_.size());
-    unsigned char* reply = vdsAllocOutput(size);
+    const int size = header + static_cast<int>(bytes_);
+    unsigned char* reply = outOfMemory_ ? nullptr : vdsAllocOutput(size);
     if (reply == nullptr) {
         *outSize = 0;
         return nullptr;
@@ -28,7 +30,11 @@ unsigned char* RecordList::reply(int cmd, ListForm form, int* outSize) const {
         vdsPutInt16(reply, count_, 12);
     else
         vdsPutInt32(reply, count_, 12);
-    if (!payload_.empty()) std::memcpy(reply + header, payload_.data(), payload_.size());
+    unsigned char* at = reply + header;
+    for (const Chunk& chunk : chunks_) {
+        std::memcpy(at, chunk.bytes.get(), chunk.length);
+        at += chunk.length;
+    }
     *outSize = size;
     return reply;
 }

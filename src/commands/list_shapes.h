@@ -56,6 +56,7 @@ unsigned char* vdsListChildrenOf(const ListTarget& t, ComPtr<Parent> parent, int
     if (children.size() == 0) return vdsListFailure(t, t.emptyStatus, 0, outSize);
 
     RecordList records;
+    records.reserve(children.size());
     vdsAddChildRecords<Properties>(records, children, write);
     return records.reply(t.code, t.form, outSize);
 }
@@ -119,7 +120,6 @@ unsigned char* vdsListExtents(const ListTarget& t, RequestReader& request, int* 
     if (count <= 0 || extents == nullptr) return vdsListFailure(t, STATUS_OK, 0, outSize);
 
     RecordList records;
-    for (LONG i = 0; i < count; ++i)
-        records.addInPlace(recordSize, [&](unsigned char* at) { writeOne(extents[i], at); });
+    records.addFixed(count, recordSize, [&](int i, unsigned char* at) { writeOne(extents[i], at); });
     return records.reply(t.code, t.form, outSize);
 }
