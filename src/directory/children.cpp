@@ -25,10 +25,10 @@ int countChildren(Parent* parent, OpenChildren<Parent> open) {
 template <typename Parent, typename Child>
 int collectChildren(Parent* parent, OpenChildren<Parent> open, REFIID childIid, Child** array,
                     int capacity) {
+    if (capacity <= 0) return 0;
     ComPtr<IEnumVdsObject> enumeration;
     if ((parent->*open)(enumeration.put()) != S_OK || !enumeration) return 0;
     int filled = 0;
-    if (capacity <= 0) return 0;
     vdsWalk(enumeration.get(), [&](ComPtr<IUnknown> object) {
         Child* child = nullptr;
         if (object->QueryInterface(childIid, reinterpret_cast<void**>(&child)) != S_OK ||
