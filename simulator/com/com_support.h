@@ -83,3 +83,17 @@ protected:
     ULONG STDMETHODCALLTYPE AddRef() override { return addRef(); }                     \
     ULONG STDMETHODCALLTYPE Release() override { return release(); }                   \
     IUnknown* primary() override { return static_cast<Primary*>(this); }
+
+// IVdsMaintenance, offered by subsystems, controllers, drives and LUNs; not
+// simulated yet.
+#define TOLVANE_SIM_MAINTENANCE()                                                          \
+    HRESULT STDMETHODCALLTYPE StartMaintenance(VDS_MAINTENANCE_OPERATION op) override {    \
+        return unsimulated("IVdsMaintenance::StartMaintenance", joinArgs(op));             \
+    }                                                                                      \
+    HRESULT STDMETHODCALLTYPE StopMaintenance(VDS_MAINTENANCE_OPERATION op) override {     \
+        return unsimulated("IVdsMaintenance::StopMaintenance", joinArgs(op));              \
+    }                                                                                      \
+    HRESULT STDMETHODCALLTYPE PulseMaintenance(VDS_MAINTENANCE_OPERATION op, ULONG count)  \
+        override {                                                                         \
+        return unsimulated("IVdsMaintenance::PulseMaintenance", joinArgs(op, count));      \
+    }

@@ -80,15 +80,7 @@ public:
         if (call.hr != S_OK) return call.hr;
         return notSimulatedYet();
     }
-    HRESULT STDMETHODCALLTYPE StartMaintenance(VDS_MAINTENANCE_OPERATION op) override {
-        return unsimulated("IVdsMaintenance::StartMaintenance", joinArgs(op));
-    }
-    HRESULT STDMETHODCALLTYPE StopMaintenance(VDS_MAINTENANCE_OPERATION op) override {
-        return unsimulated("IVdsMaintenance::StopMaintenance", joinArgs(op));
-    }
-    HRESULT STDMETHODCALLTYPE PulseMaintenance(VDS_MAINTENANCE_OPERATION op, ULONG count) override {
-        return unsimulated("IVdsMaintenance::PulseMaintenance", joinArgs(op, count));
-    }
+    TOLVANE_SIM_MAINTENANCE()
 
 private:
     void* face(REFIID riid) override {
