@@ -112,8 +112,7 @@ public:
                     for (const auto& e : m.lunPlexes.at(plexId).extents)
                         if (std::find(drives.begin(), drives.end(), e.drive) == drives.end()) drives.push_back(e.drive);
             }
-            for (const auto& d : drives)
-                if (std::find(s.drives.begin(), s.drives.end(), d) == s.drives.end()) return VDS_E_OBJECT_NOT_FOUND;
+            if (!allAmong(drives, s.drives)) return VDS_E_OBJECT_NOT_FOUND;
             *pullMax = spaceOnDrives(m, drives, l.type, l.plexes.size());
             return S_OK;
         });

@@ -109,8 +109,7 @@ public:
             const SubSystem& s = m.subsystems.at(id());
             std::vector<GUID> drives(driveIds, driveIds + count);
             if (drives.empty()) drives = s.drives;
-            for (const auto& d : drives)
-                if (std::find(s.drives.begin(), s.drives.end(), d) == s.drives.end()) return VDS_E_OBJECT_NOT_FOUND;
+            if (!allAmong(drives, s.drives)) return VDS_E_OBJECT_NOT_FOUND;
             *pullMaxLunSize = spaceOnDrives(m, drives, type, 2);
             return S_OK;
         });

@@ -98,4 +98,10 @@ VDS_PARTITION_PROP toVds(const Disk& d, const Partition& p) {
     return out;
 }
 
+bool allAmong(const std::vector<GUID>& wanted, const std::vector<GUID>& available) {
+    return std::all_of(wanted.begin(), wanted.end(), [&](const GUID& id) {
+        return std::find(available.begin(), available.end(), id) != available.end();
+    });
+}
+
 }  // namespace tolvane::sim

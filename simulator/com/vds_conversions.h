@@ -18,6 +18,9 @@ VDS_PARTITION_PROP toVds(const Disk& d, const Partition& p);
 // Bytes a LUN of `type` could grow by (or be created with) on these drives.
 std::uint64_t spaceOnDrives(const Model& m, const std::vector<GUID>& drives, std::int32_t type, std::size_t copies);
 
+// Whether every identifier of `wanted` is among `available`.
+bool allAmong(const std::vector<GUID>& wanted, const std::vector<GUID>& available);
+
 // Tells every advised sink to read the machine afresh (after a rescan).
 HRESULT notifyOutOfSync();
 
