@@ -8,8 +8,10 @@
 
 class CVdsAdviseSink final : public IVdsAdviseSink {
 public:
-    // The new sink has a reference count of 0; the creator takes its reference.
-    static HRESULT Create(CVdsAdviseSink** sink);
+    // The new sink has a reference count of 0; the creator takes its
+    // reference. It delivers batches while the connection of `generation`
+    // (see Deliveries::open) is open.
+    static HRESULT Create(CVdsAdviseSink** sink, unsigned generation = 0);
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppvObject) override;
     ULONG STDMETHODCALLTYPE AddRef() override;
@@ -19,8 +21,9 @@ public:
                                        const VDS_NOTIFICATION* pNotificationArray) override;
 
 private:
-    CVdsAdviseSink() = default;
+    explicit CVdsAdviseSink(unsigned generation) : generation_(generation) {}
     ~CVdsAdviseSink() = default;
 
+    const unsigned generation_;
     std::atomic<ULONG> refs_{0};
 };
