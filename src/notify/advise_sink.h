@@ -16,6 +16,8 @@ public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppvObject) override;
     ULONG STDMETHODCALLTYPE AddRef() override;
     ULONG STDMETHODCALLTYPE Release() override;
+    unsigned generation() const { return generation_; }
+
     // Forwards the batch to Java; the service is never told of a failure.
     HRESULT STDMETHODCALLTYPE OnNotify(LONG lNumberOfNotifications,
                                        const VDS_NOTIFICATION* pNotificationArray) override;
