@@ -40,15 +40,34 @@ typedef struct GUID {
 #endif
 
 /*
- * Opens the process's one connection to the VDS service: enters COM's
- * multithreaded apartment, creates and initialises the service, registers
- * the change-notification sink and waits until the service is ready.
- * Returns 0 when connected, 1 when connected after waiting for a service that
- * was still starting, or the failing step's negative COM result code.
+ * Opens the process's one connection to the VDS service: creates and
+ * initialises the service, registers the change-notification sink and waits
+ * until the service is ready. Returns 0 when connected, 1 when connected
+ * after waiting for a service that was still starting, or the failing step's
+ * negative COM result code. An open connection is kept as it is (0).
+ *
+ * COM: the calling thread must not be in a single-threaded apartment
+ * (RPC_E_CHANGED_MODE). The library keeps the multithreaded apartment alive
+ * on a thread of its own while the connection is open, so commands may come
+ * from any thread and the caller's own COM membership is left as it was.
+ *
+ * If an earlier vdsUninitialize is still giving its connection back (see
+ * below), this waits for that first; called from inside that connection's
+ * own notification it would wait for itself, and returns
+ * RPC_E_CANTCALLOUT_ININPUTSYNCCALL (0x8001010D) instead.
  */
 TOLVANE_API int vdsInitialize(void);
 
-/* Closes the connection; does nothing when none is open. */
+/*
+ * Closes the connection; does nothing when none is open. May be called on
+ * any thread, including from inside onNotify, and never waits for a
+ * notification that is in Java: once it returns no onNotify starts, though
+ * one already running runs to its end. The sink is unregistered and the
+ * service released at once, or, while a notification is still in Java, on a
+ * short-lived closing thread that the next vdsInitialize waits for.
+ * At process exit nothing is closed or waited for; the library stays loaded
+ * once a connection has been opened.
+ */
 TOLVANE_API void vdsUninitialize(void);
 
 /*

@@ -8,6 +8,7 @@
 #include "com/com_support.h"
 #include "com/enum_objects.h"
 #include "com/vds_conversions.h"
+#include "apartment_state.h"
 #include "compat_hooks.h"
 
 namespace tolvane::sim {
@@ -23,12 +24,9 @@ public:
         Core::instance().serviceReferences.fetch_add(1);
         Core::instance().liveServiceObjects.fetch_add(1);
     }
-    ~ServiceObject() {
-        // The sinks advised through this object are let go with it, as the
-        // real service does when its client goes away.
-        Core::instance().notifier.dropOwner(this);
-        Core::instance().liveServiceObjects.fetch_sub(1);
-    }
+    // Sinks advised through this object stay registered until Unadvise, as
+    // with the real service, whose registrations outlive any one reference.
+    ~ServiceObject() { Core::instance().liveServiceObjects.fetch_sub(1); }
     ServiceObject(const ServiceObject&) = delete;
     ServiceObject& operator=(const ServiceObject&) = delete;
 
@@ -59,7 +57,7 @@ public:
 
     // IVdsServiceInitialization
     HRESULT STDMETHODCALLTYPE Initialize(LPCWSTR machineName) override {
-        if (auto fault = Core::instance().enter("IVdsServiceInitialization::Initialize", joinArgs(machineName)))
+        if (auto fault = admit("IVdsServiceInitialization::Initialize", joinArgs(machineName)))
             return *fault;
         std::lock_guard lock(mutex_);
         if (!initialized_) {
@@ -71,13 +69,13 @@ public:
 
     // IVdsService
     HRESULT STDMETHODCALLTYPE IsServiceReady() override {
-        if (auto fault = Core::instance().enter("IVdsService::IsServiceReady", "")) return *fault;
+        if (auto fault = admit("IVdsService::IsServiceReady", "")) return *fault;
         auto at = initializedAt();
         if (!at) return VDS_E_INITIALIZE_NOT_CALLED;
         return Core::instance().isReady(*at) ? S_OK : S_FALSE;
     }
     HRESULT STDMETHODCALLTYPE WaitForServiceReady() override {
-        if (auto fault = Core::instance().enter("IVdsService::WaitForServiceReady", "")) return *fault;
+        if (auto fault = admit("IVdsService::WaitForServiceReady", "")) return *fault;
         auto at = initializedAt();
         if (!at) return VDS_E_INITIALIZE_NOT_CALLED;
         Core::instance().waitReady(*at);
@@ -87,7 +85,7 @@ public:
         if (p == nullptr) return E_POINTER;
         *p = VDS_SERVICE_PROP{};
         // Answered while starting, as the only call a client may make then.
-        if (auto fault = Core::instance().enter("IVdsService::GetProperties", "")) return *fault;
+        if (auto fault = admit("IVdsService::GetProperties", "")) return *fault;
         if (!initializedAt()) return VDS_E_INITIALIZE_NOT_CALLED;
         p->pwszVersion = coString(u"6.1.7601");
         p->ulFlags = 0x1;  // VDS_SVF_SUPPORT_DYNAMIC
@@ -96,7 +94,7 @@ public:
     HRESULT STDMETHODCALLTYPE QueryProviders(DWORD masks, IEnumVdsObject** ppEnum) override {
         if (ppEnum == nullptr) return E_POINTER;
         *ppEnum = nullptr;
-        if (HRESULT hr = ready("IVdsService::QueryProviders", joinArgs(masks)); hr != S_OK) return hr;
+        if (HRESULT hr = readyAfterStart("IVdsService::QueryProviders", joinArgs(masks)); hr != S_OK) return hr;
         *ppEnum = makeEnumeration(Core::instance().read([&](const Model& m) {
             ObjectList out;
             if (masks & VDS_QUERY_SOFTWARE_PROVIDERS)
@@ -118,7 +116,7 @@ public:
     HRESULT STDMETHODCALLTYPE GetObject(VDS_OBJECT_ID id, VDS_OBJECT_TYPE type, IUnknown** ppUnk) override {
         if (ppUnk == nullptr) return E_POINTER;
         *ppUnk = nullptr;
-        if (HRESULT hr = ready("IVdsService::GetObject", joinArgs(id, type)); hr != S_OK) return hr;
+        if (HRESULT hr = readyAfterStart("IVdsService::GetObject", joinArgs(id, type)); hr != S_OK) return hr;
         auto kind = Core::instance().read([&](const Model& m) { return m.kindOf(id); });
         if (!kind || static_cast<std::int32_t>(*kind) != type) return VDS_E_OBJECT_NOT_FOUND;
         *ppUnk = Core::instance().acquire(*kind, id);
@@ -185,15 +183,13 @@ public:
     }
     HRESULT STDMETHODCALLTYPE Advise(IVdsAdviseSink* sink, DWORD* cookie) override {
         if (cookie != nullptr) *cookie = 0;
-        if (auto fault = Core::instance().enter("IVdsService::Advise", "")) return *fault;
-        if (!initializedAt()) return VDS_E_INITIALIZE_NOT_CALLED;
+        if (HRESULT hr = readyAfterStart("IVdsService::Advise", ""); hr != S_OK) return hr;
         if (sink == nullptr || cookie == nullptr) return E_POINTER;
-        *cookie = Core::instance().notifier.advise(sink, this);
+        *cookie = Core::instance().notifier.advise(sink);
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE Unadvise(DWORD cookie) override {
-        if (auto fault = Core::instance().enter("IVdsService::Unadvise", joinArgs(cookie))) return *fault;
-        if (!initializedAt()) return VDS_E_INITIALIZE_NOT_CALLED;
+        if (HRESULT hr = readyAfterStart("IVdsService::Unadvise", joinArgs(cookie)); hr != S_OK) return hr;
         return Core::instance().notifier.unadvise(cookie) ? S_OK : VDS_E_BAD_COOKIE;
     }
     HRESULT STDMETHODCALLTYPE Reboot() override {
@@ -215,12 +211,26 @@ private:
         if (!initialized_) return std::nullopt;
         return initializedAt_;
     }
+    // Entry of every call: a thread outside COM reaches the service only
+    // through a multithreaded apartment that another thread keeps alive.
+    static std::optional<HRESULT> admit(const char* method, const std::string& args) {
+        if (!tolvane::compat::threadMayCallCom()) return CO_E_NOTINITIALIZED;
+        return Core::instance().enter(method, args);
+    }
     // Entry of the calls that need an initialised, ready service.
     HRESULT ready(const char* method, const std::string& args) {
-        if (auto fault = Core::instance().enter(method, args)) return *fault;
+        if (auto fault = admit(method, args)) return *fault;
         auto at = initializedAt();
         if (!at) return VDS_E_INITIALIZE_NOT_CALLED;
         return Core::instance().isReady(*at) ? S_OK : kServiceNotReady;
+    }
+    // Entry of the calls that the real service holds until it has started.
+    HRESULT readyAfterStart(const char* method, const std::string& args) {
+        if (auto fault = admit(method, args)) return *fault;
+        auto at = initializedAt();
+        if (!at) return VDS_E_INITIALIZE_NOT_CALLED;
+        Core::instance().waitReady(*at);
+        return S_OK;
     }
     HRESULT emptyList(const char* method, IEnumVdsObject** ppEnum) {
         if (ppEnum == nullptr) return E_POINTER;

@@ -1,55 +1,59 @@
 #include "core/notifier.h"
 
+#include <cstdio>
+#include <cstdlib>
 #include <utility>
 
 namespace tolvane::sim {
 
+namespace {
+
+thread_local bool t_delivering = false;
+
+}  // namespace
+
 Notifier::~Notifier() { shutdown(); }
 
-void Notifier::ensureThread() {
-    if (!thread_.joinable() && !stop_) thread_ = std::thread([this] { run(); });
+bool Notifier::onDeliveryThread() { return t_delivering; }
+
+void Notifier::ensureThreads() {
+    while (!stop_ && static_cast<int>(threads_.size()) < wantedThreads_)
+        threads_.emplace_back([this] { run(); });
 }
 
-DWORD Notifier::advise(IVdsAdviseSink* sink, const void* owner) {
+DWORD Notifier::advise(IVdsAdviseSink* sink) {
     sink->AddRef();
+    auto registration = std::make_shared<Registration>();
+    registration->sink = sink;
     std::lock_guard lock(mutex_);
     DWORD cookie = nextCookie_++;
     if (nextCookie_ == 0) nextCookie_ = 1;
-    sinks_[cookie] = Entry{sink, owner};
+    sinks_[cookie] = std::move(registration);
     return cookie;
 }
 
 bool Notifier::unadvise(DWORD cookie) {
-    IVdsAdviseSink* sink = nullptr;
+    std::shared_ptr<Registration> registration;
     {
         std::unique_lock lock(mutex_);
         auto it = sinks_.find(cookie);
         if (it == sinks_.end()) return false;
-        sink = it->second.sink;
-        sinks_.erase(it);
-        // A client that unadvises expects no further call once Unadvise
-        // returns, so a batch already on its way is let finish first.
-        if (thread_.get_id() != std::this_thread::get_id())
-            idle_.wait(lock, [this] { return stop_ || !busy_; });
-    }
-    sink->Release();
-    return true;
-}
-
-void Notifier::dropOwner(const void* owner) {
-    std::vector<IVdsAdviseSink*> dropped;
-    {
-        std::lock_guard lock(mutex_);
-        for (auto it = sinks_.begin(); it != sinks_.end();) {
-            if (it->second.owner == owner) {
-                dropped.push_back(it->second.sink);
-                it = sinks_.erase(it);
-            } else {
-                ++it;
-            }
+        if (onDeliveryThread()) {
+            // The real service waits here for the very thread that asks.
+            std::fprintf(stderr,
+                         "TolvaneSim: Unadvise called on a notification thread; the real service "
+                         "never returns from this call\n");
+            std::fflush(stderr);
+            std::abort();
         }
+        registration = it->second;
+        sinks_.erase(it);
+        // Batches posted before the call still reach the sink; once they
+        // have, no call of it is under way and none will start.
+        idle_.wait(lock, [&] { return stop_ || registration->pending == 0; });
     }
-    for (auto* s : dropped) s->Release();
+    registration->sink->Release();
+    return true;
 }
 
 long Notifier::sinkCount() const {
@@ -60,48 +64,63 @@ long Notifier::sinkCount() const {
 void Notifier::post(Batch batch) {
     std::lock_guard lock(mutex_);
     if (stop_) return;
-    ensureThread();
-    queue_.push_back(std::move(batch));
+    ensureThreads();
+    Queued queued{std::move(batch), {}};
+    for (auto& [cookie, registration] : sinks_) {
+        ++registration->pending;
+        queued.targets.push_back(registration);
+    }
+    queue_.push_back(std::move(queued));
     wake_.notify_one();
 }
 
 void Notifier::waitDelivered() {
     std::unique_lock lock(mutex_);
-    idle_.wait(lock, [this] { return stop_ || (queue_.empty() && !busy_); });
+    idle_.wait(lock, [this] { return stop_ || (queue_.empty() && busy_ == 0); });
+}
+
+void Notifier::setDeliveryThreads(int count) {
+    std::lock_guard lock(mutex_);
+    wantedThreads_ = count < 1 ? 1 : (count > 2 ? 2 : count);
 }
 
 void Notifier::shutdown() {
+    std::vector<std::thread> threads;
+    bool inSink = false;
     {
         std::lock_guard lock(mutex_);
         stop_ = true;
+        inSink = busy_ > 0;
+        threads.swap(threads_);
         wake_.notify_all();
         idle_.notify_all();
     }
-    if (thread_.joinable() && thread_.get_id() != std::this_thread::get_id()) thread_.join();
+    for (auto& t : threads) {
+        if (inSink || t.get_id() == std::this_thread::get_id())
+            t.detach();
+        else
+            t.join();
+    }
 }
 
 void Notifier::run() {
+    t_delivering = true;
     std::unique_lock lock(mutex_);
     for (;;) {
         wake_.wait(lock, [this] { return stop_ || !queue_.empty(); });
         if (stop_) return;
-        Batch batch = std::move(queue_.front());
+        Queued queued = std::move(queue_.front());
         queue_.pop_front();
-        busy_ = true;
-        std::vector<IVdsAdviseSink*> targets;
-        for (auto& [cookie, e] : sinks_) {
-            e.sink->AddRef();
-            targets.push_back(e.sink);
-        }
+        ++busy_;
         lock.unlock();
         // An empty batch still comes with a valid (unused) array pointer.
         static const VDS_NOTIFICATION none{};
-        for (auto* sink : targets) {
-            sink->OnNotify(static_cast<LONG>(batch.size()), batch.empty() ? &none : batch.data());
-            sink->Release();
-        }
+        const Batch& batch = queued.batch;
+        for (auto& target : queued.targets)
+            target->sink->OnNotify(static_cast<LONG>(batch.size()), batch.empty() ? &none : batch.data());
         lock.lock();
-        busy_ = false;
+        for (auto& target : queued.targets) --target->pending;
+        --busy_;
         idle_.notify_all();
     }
 }

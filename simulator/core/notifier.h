@@ -1,11 +1,16 @@
 // Delivery of change notifications to advised sinks. Batches are queued and
-// handed to every sink on the notifier's own thread, never on a caller's, and
+// handed to the sinks on the notifier's own threads, never on a caller's, and
 // never while a service lock is held: a sink may call back into the service.
+//
+// Like the real service, a batch goes to the sinks advised when it was
+// posted; Unadvise lets every batch already posted for the sink reach it and
+// waits until its delivery has ended, whichever thread asks.
 #pragma once
 
 #include <condition_variable>
 #include <deque>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -23,35 +28,47 @@ public:
     Notifier(const Notifier&) = delete;
     Notifier& operator=(const Notifier&) = delete;
 
-    // Takes a reference on the sink; `owner` is the service object through
-    // which it was advised, so that its sinks can be let go with it.
-    DWORD advise(IVdsAdviseSink* sink, const void* owner);
+    // Takes a reference on the sink, kept until unadvise().
+    DWORD advise(IVdsAdviseSink* sink);
+    // False for an unknown cookie. Never returns on a delivery thread: the
+    // real service deadlocks there, so the simulated one stops the process.
     bool unadvise(DWORD cookie);
-    void dropOwner(const void* owner);
     long sinkCount() const;
 
     void post(Batch batch);
     // Returns once every batch posted before the call has been delivered.
     void waitDelivered();
+    // 1 (the default) or 2 threads that deliver batches, so that two batches
+    // may reach one sink at the same time.
+    void setDeliveryThreads(int count);
+    // Stops delivering. A thread still inside a sink is left to itself
+    // rather than waited for: at process exit nothing may wait on a client.
     void shutdown();
 
 private:
-    struct Entry {
+    struct Registration {
         IVdsAdviseSink* sink;
-        const void* owner;
+        // Batches posted for this sink that have not finished reaching it.
+        long pending = 0;
+    };
+    struct Queued {
+        Batch batch;
+        std::vector<std::shared_ptr<Registration>> targets;
     };
     void run();
-    void ensureThread();
+    void ensureThreads();
+    static bool onDeliveryThread();
 
     mutable std::mutex mutex_;
     std::condition_variable wake_;
     std::condition_variable idle_;
-    std::deque<Batch> queue_;
-    std::map<DWORD, Entry> sinks_;
+    std::deque<Queued> queue_;
+    std::map<DWORD, std::shared_ptr<Registration>> sinks_;
     DWORD nextCookie_ = 1;
-    bool busy_ = false;
+    int wantedThreads_ = 1;
+    int busy_ = 0;
     bool stop_ = false;
-    std::thread thread_;
+    std::vector<std::thread> threads_;
 };
 
 }  // namespace tolvane::sim

@@ -3,30 +3,25 @@
 
 #include <cstdio>
 
-#include "notify/java_target.h"
+#include "notify/deliveries.h"
 #include "tolvane.h"
 
 extern "C" {
 
 JNIEXPORT jint JNICALL Java_Ardelune_Tolvane_Initialize(JNIEnv* env, jobject self) {
     // The target must be in place before the sink is registered: notifications
-    // may arrive while vdsInitialize still waits for the service.
-    const jobject previous = g_javaObject.load();
-    if (previous == nullptr || !env->IsSameObject(previous, self)) {
-        g_javaObject.store(env->NewGlobalRef(self));
-        if (previous != nullptr) env->DeleteGlobalRef(previous);
-    }
+    // may arrive while vdsInitialize still waits for the service. Batches
+    // already under way keep the receiver they started with.
+    vdsDeliveries().setTarget(env, self);
     return static_cast<jint>(vdsInitialize());
 }
 
-JNIEXPORT void JNICALL Java_Ardelune_Tolvane_Uninitialize(JNIEnv* env, jobject) {
+JNIEXPORT void JNICALL Java_Ardelune_Tolvane_Uninitialize(JNIEnv*, jobject) {
     vdsUninitialize();
-    // The service no longer calls the sink, so the target can go.
-    const jobject target = g_javaObject.exchange(nullptr);
-    if (target != nullptr) env->DeleteGlobalRef(target);
+    // No new batch starts now; one still in Java keeps its own hold on the receiver.
+    vdsDeliveries().clearTarget();
     std::printf("Uninitailize VDS\n");
 }
-
 JNIEXPORT jbyteArray JNICALL Java_Ardelune_Tolvane_CmdHandler(JNIEnv* env, jobject,
                                                               jbyteArray request, jint size) {
     // Never let the dispatcher read past the array, whatever size Java passed.

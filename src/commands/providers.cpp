@@ -25,8 +25,8 @@ constexpr ListTarget kProviderListReply{0, nullptr, 0, VDS_OT_UNKNOWN, STATUS_NO
 unsigned char* listProviders(const ProviderList& list, int* outSize) {
     ListTarget t = kProviderListReply;
     t.code = list.code;
-    IVdsService* service = g_pVdsService;
-    if (service == nullptr || vdsEnsureServiceReady(service) != S_OK)
+    const ComPtr<IVdsService> service = vdsServiceReference();
+    if (!service || vdsEnsureServiceReady(service.get()) != S_OK)
         return vdsListFailure(t, STATUS_NOT_FOUND, 0, outSize);
     ComPtr<IEnumVdsObject> enumeration;
     if (service->QueryProviders(list.mask, enumeration.put()) != S_OK || !enumeration)
@@ -114,9 +114,9 @@ unsigned char* cmdRefreshProvider(RequestReader& request, int* outSize) {
 unsigned char* cmdReenumerate(RequestReader&, int* outSize) {
     constexpr int kCode = 0x1002;
     std::printf("VDS cmdReenumerate\n");
-    IVdsService* service = g_pVdsService;
+    const ComPtr<IVdsService> service = vdsServiceReference();
     // Without a connection the rescan fails like a call into an uninitialised COM.
-    const HRESULT hr = service != nullptr ? service->Reenumerate() : CO_E_NOTINITIALIZED;
+    const HRESULT hr = service ? service->Reenumerate() : CO_E_NOTINITIALIZED;
     return hr != S_OK ? vdsMakeOutput(12, kCode, STATUS_VDS_ERROR, hr, outSize, nullptr)
                       : vdsMakeOutput(12, kCode, STATUS_OK, 0, outSize, nullptr);
 }

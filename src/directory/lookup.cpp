@@ -3,10 +3,11 @@
 #include "bridge/connection.h"
 
 IUnknown* vdsGetObject(VDS_OBJECT_TYPE type, VDS_OBJECT_ID id) {
-    if (g_pVdsService == nullptr) return nullptr;
+    const ComPtr<IVdsService> service = vdsServiceReference();
+    if (!service) return nullptr;
     IUnknown* object = nullptr;
     // A failed lookup only yields none; the caller answers with a not-found status.
-    if (g_pVdsService->GetObject(id, type, &object) != S_OK && object != nullptr) {
+    if (service->GetObject(id, type, &object) != S_OK && object != nullptr) {
         object->Release();
         object = nullptr;
     }

@@ -38,8 +38,8 @@ namespace {
 
 template <typename Provider>
 Provider* findProvider(DWORD mask, REFIID iid, const VDS_OBJECT_ID& wanted) {
-    IVdsService* service = g_pVdsService;
-    if (service == nullptr || vdsEnsureServiceReady(service) != S_OK) return nullptr;
+    const ComPtr<IVdsService> service = vdsServiceReference();
+    if (!service || vdsEnsureServiceReady(service.get()) != S_OK) return nullptr;
     ComPtr<IEnumVdsObject> enumeration;
     if (service->QueryProviders(mask, enumeration.put()) != S_OK || !enumeration) return nullptr;
 

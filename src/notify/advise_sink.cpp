@@ -1,14 +1,15 @@
 #include "notify/advise_sink.h"
 
 #include <cstdio>
+#include <memory>
 #include <new>
 
-#include "notify/java_target.h"
+#include "notify/deliveries.h"
 #include "notify/jvm_lookup.h"
 #include "notify/notify_java.h"
 
-HRESULT CVdsAdviseSink::Create(CVdsAdviseSink** sink) {
-    *sink = new (std::nothrow) CVdsAdviseSink();
+HRESULT CVdsAdviseSink::Create(CVdsAdviseSink** sink, unsigned generation) {
+    *sink = new (std::nothrow) CVdsAdviseSink(generation);
     return *sink == nullptr ? E_OUTOFMEMORY : S_OK;
 }
 
@@ -31,35 +32,18 @@ ULONG STDMETHODCALLTYPE CVdsAdviseSink::Release() {
     return left;
 }
 
-namespace {
-
-// Looks up onNotify on the receiving object's class. A failed lookup leaves a
-// NoSuchMethodError pending, which must not survive into later JNI calls.
-jmethodID findOnNotify(JNIEnv* env) {
-    const jobject target = g_javaObject.load();
-    if (target == nullptr) return nullptr;
-    const jclass cls = env->GetObjectClass(target);
-    jmethodID method = env->GetMethodID(cls, "onNotify", "(JLjava/util/ArrayList;)V");
-    if (env->ExceptionCheck()) {
-        env->ExceptionClear();
-        method = nullptr;
-    }
-    env->DeleteLocalRef(cls);
-    return method;
-}
-
-}  // namespace
-
 HRESULT STDMETHODCALLTYPE CVdsAdviseSink::OnNotify(LONG lNumberOfNotifications,
                                                    const VDS_NOTIFICATION* pNotificationArray) {
     std::printf("Into OnNotify().................\n");
     JavaVM* vm = vdsFindJavaVM();
-    g_javaVM.store(vm);
     std::printf("After JNI_GetCreatedJavaVMs OnNotify().................\n");
     if (vm == nullptr) {
         std::printf("CVdsAdviseSink: Can not get the jvm");
         return S_OK;
     }
+    // After Uninitialize the batch goes nowhere, without touching Java.
+    std::unique_ptr<DeliveryTicket> batch = vdsDeliveries().begin(generation_);
+    if (batch == nullptr) return S_OK;
 
     // A thread that is already attached stays attached when we are done.
     JNIEnv* env = nullptr;
@@ -70,13 +54,15 @@ HRESULT STDMETHODCALLTYPE CVdsAdviseSink::OnNotify(LONG lNumberOfNotifications,
         return S_OK;
     }
 
-    const jmethodID method = findOnNotify(env);
-    g_onNotifyMethod.store(method);
-    if (method == nullptr) std::printf("JAVA Tolvane onNotify() GetMethodID failed\n");
+    const JavaTarget* target = batch->target();
+    if (target == nullptr || target->onNotify() == nullptr)
+        std::printf("JAVA Tolvane onNotify() GetMethodID failed\n");
 
     std::printf("===================== OnNotify() ====================\n");
-    notifyJava(env, lNumberOfNotifications, pNotificationArray);
+    notifyJava(env, *batch, lNumberOfNotifications, pNotificationArray);
     std::printf("After JAVA notify()..........\n");
+    // The batch ends, and may let go of a replaced receiver, while attached.
+    batch.reset();
 
     if (!wasAttached) vm->DetachCurrentThread();
     std::printf("DetachCurrentThread()..........\n");

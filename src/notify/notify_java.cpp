@@ -3,12 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "notify/java_target.h"
 #include "protocol/identifiers.h"
-
-std::atomic<jobject> g_javaObject{nullptr};
-std::atomic<jmethodID> g_onNotifyMethod{nullptr};
-std::atomic<JavaVM*> g_javaVM{nullptr};
 
 namespace {
 
@@ -42,8 +37,9 @@ private:
 
 }  // namespace
 
-void notifyJava(JNIEnv* env, LONG count, const VDS_NOTIFICATION* records) {
-    const jmethodID onNotify = g_onNotifyMethod.load();
+void notifyJava(JNIEnv* env, DeliveryTicket& batch, LONG count, const VDS_NOTIFICATION* records) {
+    const JavaTarget* target = batch.target();
+    const jmethodID onNotify = target != nullptr ? target->onNotify() : nullptr;
     if (onNotify == nullptr) {
         std::printf("VDS: Could not find Tolvane onNotify() method...\n");
         return;
@@ -95,6 +91,8 @@ void notifyJava(JNIEnv* env, LONG count, const VDS_NOTIFICATION* records) {
     }
 
     std::printf("Notify JAVA start!!! Size: %d\n", static_cast<int>(count));
-    env->CallVoidMethod(g_javaObject.load(), onNotify, static_cast<jlong>(count), list.get());
+    // A connection closed while the list was built no longer hears of it.
+    if (!batch.enterJava()) return;
+    env->CallVoidMethod(target->receiver(), onNotify, static_cast<jlong>(count), list.get());
     clearException(env);
 }

@@ -2,8 +2,9 @@
 
 #include <jni.h>
 
+#include "notify/deliveries.h"
 #include "platform/vds_types.h"
 
-// Delivers one batch of notification records to g_javaObject's onNotify as a
+// Delivers one batch of notification records to the ticket's receiver as a
 // java.util.ArrayList of 48-byte arrays, on the calling thread's environment.
-void notifyJava(JNIEnv* env, LONG count, const VDS_NOTIFICATION* records);
+void notifyJava(JNIEnv* env, DeliveryTicket& batch, LONG count, const VDS_NOTIFICATION* records);

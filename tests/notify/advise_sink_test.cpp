@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "notify/advise_sink.h"
-#include "notify/java_target.h"
 #include "stdout_capture.h"
 
 namespace {
@@ -58,7 +57,6 @@ TEST(AdviseSink, WithoutAJavaVmTheBatchIsDroppedQuietly) {
               "Into OnNotify().................\n"
               "After JNI_GetCreatedJavaVMs OnNotify().................\n"
               "CVdsAdviseSink: Can not get the jvm");
-    EXPECT_EQ(g_javaVM.load(), nullptr);
     sink->Release();
 }
 

@@ -62,8 +62,7 @@ TEST_F(ComThread, StartingPhaseAnswersSFalseUntilItsTimeHasPassed) {
     auto s = create();
     initialize(s.get());
     EXPECT_EQ(s->IsServiceReady(), S_FALSE);
-    ComPtr<IEnumVdsObject> e;
-    EXPECT_TRUE(FAILED(s->QueryProviders(VDS_QUERY_SOFTWARE_PROVIDERS, e.put())));
+    EXPECT_TRUE(FAILED(s->Reenumerate()));
     auto before = std::chrono::steady_clock::now();
     EXPECT_EQ(s->WaitForServiceReady(), S_OK);
     EXPECT_GE(std::chrono::steady_clock::now() - before, std::chrono::milliseconds(50));

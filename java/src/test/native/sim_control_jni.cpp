@@ -43,4 +43,8 @@ JNIEXPORT jlong JNICALL Java_Ardelune_SimControl_advisedSinks(JNIEnv*, jclass) {
     return VdsSimAdvisedSinks();
 }
 
+JNIEXPORT void JNICALL Java_Ardelune_SimControl_setDeliveryThreads(JNIEnv*, jclass, jint count) {
+    VdsSimSetDeliveryThreads(count);
+}
+
 }  // extern "C"

@@ -15,14 +15,27 @@ public class Tolvane {
     }
 
     /**
-     * Opens the connection and registers this object for notifications.
+     * Opens the connection and makes this object the receiver of
+     * notifications. Called on another instance while the connection is open,
+     * it keeps the connection and moves later batches to that instance; a
+     * batch already under way still goes, whole, to the receiver it started
+     * with. Any thread may call it. If the previous connection is still being
+     * given back after {@link #Uninitialize()}, it waits for that first; from
+     * inside that connection's own {@link #onNotify} it returns 0x8001010D
+     * instead of waiting for itself.
      *
      * @return 0 when connected, 1 when connected after waiting for a service
      *     that was still starting, or a negative COM result code
      */
     public native int Initialize();
 
-    /** Closes the connection; no notification arrives afterwards. */
+    /**
+     * Closes the connection. Safe from any thread, from inside
+     * {@link #onNotify}, and while holding a lock that a running
+     * {@code onNotify} waits for: it never waits for a notification that is
+     * in Java. Once it returns no {@code onNotify} call starts; one already
+     * running runs to its end.
+     */
     public native void Uninitialize();
 
     /**
@@ -38,7 +51,8 @@ public class Tolvane {
     public native byte[] CmdHandler(byte[] request, int size);
 
     /**
-     * Called on a native thread for every batch of notifications.
+     * Called on a native thread for every batch of notifications; two batches
+     * may be delivered at the same time on different threads.
      *
      * @param count the number of notifications in the batch
      * @param list one 48-byte VDS_NOTIFICATION record per notification, in the

@@ -30,4 +30,7 @@ final class SimControl {
     static native long serviceReferences();
 
     static native long advisedSinks();
+
+    /** 1 or 2 service threads deliver batches; with 2, batches may overlap. */
+    static native void setDeliveryThreads(int count);
 }
