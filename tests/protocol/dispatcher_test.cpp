@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "protocol/command_table.h"
+#include "commands/command_table.h"
 #include "stdout_capture.h"
 #include "tolvane.h"
 

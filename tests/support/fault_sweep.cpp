@@ -4,7 +4,7 @@
 
 #include <map>
 
-#include "protocol/command_table.h"
+#include "commands/command_table.h"
 #include "service_fixture.h"
 #include "vds_sim.h"
 
