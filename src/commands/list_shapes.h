@@ -26,7 +26,9 @@ template <typename Properties, typename Child, typename Write>
 void vdsAddChildRecords(RecordList& records, const InterfaceArray<Child>& children, Write&& write) {
     for (Child* child : children) {
         Properties properties{};
-        if (FAILED(child->GetProperties(&properties))) {
+        // Only S_OK promises filled properties; any other answer may still
+        // have handed over texts.
+        if (child->GetProperties(&properties) != S_OK) {
             vdsFreePropertyTexts(properties);
             continue;
         }

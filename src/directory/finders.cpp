@@ -13,7 +13,7 @@ Child* findChild(Parent* parent, const VDS_OBJECT_ID& wanted, int (*count)(Paren
     for (Child* child : children) {
         Properties properties{};
         const HRESULT hr = child->GetProperties(&properties);
-        const bool match = SUCCEEDED(hr) && compareGUID(properties.id, wanted) != 0;
+        const bool match = hr == S_OK && compareGUID(properties.id, wanted) != 0;
         vdsFreePropertyTexts(properties);
         if (match) {
             child->AddRef();

@@ -19,10 +19,10 @@ HRESULT vdsGetProviderProperties(IUnknown* provider, VDS_PROVIDER_PROP* properti
     if (FAILED(hr) || !base) return FAILED(hr) ? hr : E_NOINTERFACE;
     *properties = VDS_PROVIDER_PROP{};
     hr = base->GetProperties(properties);
-    if (FAILED(hr)) {
+    if (hr != S_OK) {
         // A failed call may still have handed over texts.
         vdsFreeProviderTexts(*properties);
-        return hr;
+        return FAILED(hr) ? hr : E_FAIL;
     }
     return S_OK;
 }
