@@ -20,8 +20,8 @@ inline constexpr const char* kBootLun = "50000000-0000-4000-8000-000000000001";
 inline constexpr const char* kMirroredLun = "50000000-0000-4000-8000-000000000002";
 inline constexpr const char* kStripeLun = "50000000-0000-4000-8000-000000000003";
 inline constexpr const char* kBootLunPlex = "51000000-0000-4000-8000-000000000001";
-inline constexpr const char* kMirrorPlex1 = "51000000-0000-4000-8000-000000000002";
-inline constexpr const char* kMirrorPlex2 = "51000000-0000-4000-8000-000000000003";
+inline constexpr const char* kMirroredLunPlex1 = "51000000-0000-4000-8000-000000000002";
+inline constexpr const char* kMirroredLunPlex2 = "51000000-0000-4000-8000-000000000003";
 inline constexpr const char* kStripePlex = "51000000-0000-4000-8000-000000000004";
 inline constexpr const char* kBasicProvider = "60000000-0000-4000-8000-000000000001";
 inline constexpr const char* kDynamicProvider = "60000000-0000-4000-8000-000000000002";
@@ -36,6 +36,7 @@ inline constexpr const char* kVolumeF = "90000000-0000-4000-8000-000000000004";
 inline constexpr const char* kArchiveVolume = "90000000-0000-4000-8000-000000000005";
 inline constexpr const char* kMirrorVolume = "90000000-0000-4000-8000-000000000006";
 inline constexpr const char* kVolumeCPlex = "91000000-0000-4000-8000-000000000002";
+inline constexpr const char* kMirrorVolumePlex2 = "91000000-0000-4000-8000-000000000007";
 // Names nothing on the machine.
 inline constexpr const char* kUnknown = "DEADBEEF-0000-4000-8000-000000000000";
 }  // namespace text
@@ -54,8 +55,8 @@ inline constexpr GUID kBootLun = id(text::kBootLun);
 inline constexpr GUID kMirroredLun = id(text::kMirroredLun);
 inline constexpr GUID kStripeLun = id(text::kStripeLun);
 inline constexpr GUID kBootLunPlex = id(text::kBootLunPlex);
-inline constexpr GUID kMirrorPlex1 = id(text::kMirrorPlex1);
-inline constexpr GUID kMirrorPlex2 = id(text::kMirrorPlex2);
+inline constexpr GUID kMirroredLunPlex1 = id(text::kMirroredLunPlex1);
+inline constexpr GUID kMirroredLunPlex2 = id(text::kMirroredLunPlex2);
 inline constexpr GUID kStripePlex = id(text::kStripePlex);
 inline constexpr GUID kBasicProvider = id(text::kBasicProvider);
 inline constexpr GUID kDynamicProvider = id(text::kDynamicProvider);
@@ -70,6 +71,7 @@ inline constexpr GUID kVolumeF = id(text::kVolumeF);
 inline constexpr GUID kArchiveVolume = id(text::kArchiveVolume);
 inline constexpr GUID kMirrorVolume = id(text::kMirrorVolume);
 inline constexpr GUID kVolumeCPlex = id(text::kVolumeCPlex);
+inline constexpr GUID kMirrorVolumePlex2 = id(text::kMirrorVolumePlex2);
 inline constexpr GUID kUnknown = id(text::kUnknown);
 
 }  // namespace machine
