@@ -6,8 +6,8 @@
 #include <string>
 
 #include "commands/handlers.h"
+#include "commands/payload_reply.h"
 #include "commands/provider_requests.h"
-#include "protocol/framing.h"
 
 namespace {
 
@@ -90,12 +90,9 @@ HandlerResult cmdGetFreeSpace(const CommandRow& row, RequestReader& in) {
         space = {size, size, size};
     }
 
-    constexpr int kReplySize = 36;
-    unsigned char* reply = vdsAllocOutput(kReplySize);
-    if (reply == nullptr) return HandlerResult::nullReply();
-    vdsFillOutputHeader(reply, row.code, STATUS_OK, 0);
-    vdsPutUInt64(reply, space.availableToCaller, 12);
-    vdsPutUInt64(reply, space.total, 20);
-    vdsPutUInt64(reply, space.free, 28);
-    return HandlerResult::built(reply, kReplySize);
+    return vdsPayloadReply(row, 36, [&](unsigned char* reply) {
+        vdsPutUInt64(reply, space.availableToCaller, 12);
+        vdsPutUInt64(reply, space.total, 20);
+        vdsPutUInt64(reply, space.free, 28);
+    });
 }
