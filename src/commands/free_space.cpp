@@ -6,11 +6,11 @@
 #include <string>
 
 #include "commands/handlers.h"
-#include "protocol/framing.h"
+#include "commands/payload_reply.h"
+#include "commands/provider_requests.h"
 
 namespace {
 
-constexpr int kCode = 0x1001;
 constexpr std::uint64_t kMiB = 1048576;
 
 struct Space {
@@ -74,31 +74,25 @@ std::uint64_t partitionLength(const char* path) {
 
 }  // namespace
 
-unsigned char* cmdGetFreeSpace(RequestReader& request, int* outSize) {
-    const std::int32_t length = request.int32(4);
-    const std::string path = length >= 0 ? request.text(8, static_cast<std::size_t>(length)) : "";
-    if (!request.complete() || length < 0) return nullptr;
-    std::printf("VDS: Root Path length: %d\n", static_cast<int>(length));
+HandlerResult cmdGetFreeSpace(const CommandRow& row, RequestReader& in) {
+    const auto r = vdsReadRequest<FreeSpaceRequest>(in);
+    if (!r) return HandlerResult::nullReply();
+    std::printf("VDS: Root Path length: %d\n", static_cast<int>(r->length));
 
     Space space;
     DWORD error = 0;
     // The path ends at its first zero byte, as the terminated copy would.
-    const char* text = path.c_str();
+    const char* text = r->path.c_str();
     if (std::strchr(text, ':') != nullptr) {
-        if (!volumeSpace(text, space, error))
-            return vdsMakeOutput(12, kCode, STATUS_SYSTEM_ERROR, static_cast<int>(error), outSize,
-                                 nullptr);
+        if (!volumeSpace(text, space, error)) return Outcome::system(error);
     } else {
         const std::uint64_t size = partitionLength(text);
         space = {size, size, size};
     }
 
-    unsigned char* reply = vdsAllocOutput(36);
-    if (reply == nullptr) return nullptr;
-    vdsFillOutputHeader(reply, kCode, STATUS_OK, 0);
-    vdsPutUInt64(reply, space.availableToCaller, 12);
-    vdsPutUInt64(reply, space.total, 20);
-    vdsPutUInt64(reply, space.free, 28);
-    *outSize = 36;
-    return reply;
+    return vdsPayloadReply(row, 36, [&](unsigned char* reply) {
+        vdsPutUInt64(reply, space.availableToCaller, 12);
+        vdsPutUInt64(reply, space.total, 20);
+        vdsPutUInt64(reply, space.free, 28);
+    });
 }

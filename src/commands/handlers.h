@@ -1,23 +1,24 @@
 // Command handlers, one family per file in this folder; the command table
-// refers to them by name.
+// refers to them by name. Each reads its request through its family's
+// request layout and reports an outcome or a reply with a payload.
 #pragma once
 
-#include "protocol/request_reader.h"
+#include "protocol/command_row.h"
 
 // Subsystem, controller, drive and LUN queries.
-unsigned char* cmdQueryDrives(RequestReader& request, int* outSize);
-unsigned char* cmdQuerySubSystemLuns(RequestReader& request, int* outSize);
-unsigned char* cmdQueryDriveExtents(RequestReader& request, int* outSize);
-unsigned char* cmdQueryControllers(RequestReader& request, int* outSize);
-unsigned char* cmdQueryLunPlexes(RequestReader& request, int* outSize);
-unsigned char* cmdQueryLunPlexExtents(RequestReader& request, int* outSize);
-unsigned char* cmdQueryAssociatedLuns(RequestReader& request, int* outSize);
+HandlerResult cmdQueryDrives(const CommandRow& row, RequestReader& request);
+HandlerResult cmdQuerySubSystemLuns(const CommandRow& row, RequestReader& request);
+HandlerResult cmdQueryDriveExtents(const CommandRow& row, RequestReader& request);
+HandlerResult cmdQueryControllers(const CommandRow& row, RequestReader& request);
+HandlerResult cmdQueryLunPlexes(const CommandRow& row, RequestReader& request);
+HandlerResult cmdQueryLunPlexExtents(const CommandRow& row, RequestReader& request);
+HandlerResult cmdQueryAssociatedLuns(const CommandRow& row, RequestReader& request);
 
 // Provider and service commands.
-unsigned char* cmdQueryHwProviders(RequestReader& request, int* outSize);
-unsigned char* cmdQuerySubSystems(RequestReader& request, int* outSize);
-unsigned char* cmdQuerySwProviders(RequestReader& request, int* outSize);
-unsigned char* cmdQueryPacks(RequestReader& request, int* outSize);
-unsigned char* cmdRefreshProvider(RequestReader& request, int* outSize);
-unsigned char* cmdGetFreeSpace(RequestReader& request, int* outSize);
-unsigned char* cmdReenumerate(RequestReader& request, int* outSize);
+HandlerResult cmdQueryHwProviders(const CommandRow& row, RequestReader& request);
+HandlerResult cmdQuerySubSystems(const CommandRow& row, RequestReader& request);
+HandlerResult cmdQuerySwProviders(const CommandRow& row, RequestReader& request);
+HandlerResult cmdQueryPacks(const CommandRow& row, RequestReader& request);
+HandlerResult cmdRefreshProvider(const CommandRow& row, RequestReader& request);
+HandlerResult cmdGetFreeSpace(const CommandRow& row, RequestReader& request);
+HandlerResult cmdReenumerate(const CommandRow& row, RequestReader& request);

@@ -17,14 +17,11 @@ int vdsListHeaderSize(ListForm form) {
     return form == ListForm::Short ? kShortListHeaderSize : kLongListHeaderSize;
 }
 
-unsigned char* RecordList::reply(int cmd, ListForm form, int* outSize) const {
+HandlerResult RecordList::reply(int cmd, ListForm form) const {
     const int header = vdsListHeaderSize(form);
     const int size = header + static_cast<int>(bytes_);
     unsigned char* reply = outOfMemory_ ? nullptr : vdsAllocOutput(size);
-    if (reply == nullptr) {
-        *outSize = 0;
-        return nullptr;
-    }
+    if (reply == nullptr) return HandlerResult::nullReply();
     vdsFillOutputHeader(reply, cmd, STATUS_OK, 0);
     if (form == ListForm::Short)
         vdsPutInt16(reply, count_, 12);
@@ -35,6 +32,5 @@ unsigned char* RecordList::reply(int cmd, ListForm form, int* outSize) const {
         std::memcpy(at, chunk.bytes.get(), chunk.length);
         at += chunk.length;
     }
-    *outSize = size;
-    return reply;
+    return HandlerResult::built(reply, size);
 }

@@ -7,6 +7,8 @@
 #include <new>
 #include <vector>
 
+#include "protocol/outcome.h"
+
 enum class ListForm { Short, Long };
 
 class RecordList {
@@ -36,9 +38,9 @@ public:
     int count() const { return count_; }
 
     // The success reply at its exact length, built without the "Output size"
-    // line; every record is copied once, in the order it was added. Null
-    // when memory ran out.
-    unsigned char* reply(int cmd, ListForm form, int* outSize) const;
+    // line; every record is copied once, in the order it was added. The null
+    // reply when memory ran out.
+    HandlerResult reply(int cmd, ListForm form) const;
 
 private:
     struct Chunk {

@@ -11,7 +11,7 @@ using OpenChildren = HRESULT (STDMETHODCALLTYPE Parent::*)(IEnumVdsObject**);
 template <typename Parent>
 int countChildren(Parent* parent, OpenChildren<Parent> open) {
     ComPtr<IEnumVdsObject> enumeration;
-    if ((parent->*open)(enumeration.put()) != S_OK || !enumeration) return 0;
+    if (FAILED((parent->*open)(enumeration.put())) || !enumeration) return 0;
     int count = 0;
     vdsWalk(enumeration.get(), [&](ComPtr<IUnknown>) {
         ++count;
@@ -27,7 +27,7 @@ int collectChildren(Parent* parent, OpenChildren<Parent> open, REFIID childIid, 
                     int capacity) {
     if (capacity <= 0) return 0;
     ComPtr<IEnumVdsObject> enumeration;
-    if ((parent->*open)(enumeration.put()) != S_OK || !enumeration) return 0;
+    if (FAILED((parent->*open)(enumeration.put())) || !enumeration) return 0;
     int filled = 0;
     vdsWalk(enumeration.get(), [&](ComPtr<IUnknown> object) {
         Child* child = nullptr;

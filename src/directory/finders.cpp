@@ -1,14 +1,10 @@
 #include "directory/finders.h"
 
 #include "directory/children.h"
+#include "directory/property_texts.h"
 #include "protocol/identifiers.h"
 
 namespace {
-
-// The property texts of each kind of child, freed once the identifier is compared.
-void freeTexts(VDS_PACK_PROP& p) { CoTaskMemFree(p.pwszName); }
-void freeTexts(VDS_VOLUME_PROP& p) { CoTaskMemFree(p.pwszName); }
-void freeTexts(VDS_VOLUME_PLEX_PROP&) {}
 
 template <typename Properties, typename Parent, typename Child>
 Child* findChild(Parent* parent, const VDS_OBJECT_ID& wanted, int (*count)(Parent*),
@@ -17,9 +13,8 @@ Child* findChild(Parent* parent, const VDS_OBJECT_ID& wanted, int (*count)(Paren
     for (Child* child : children) {
         Properties properties{};
         const HRESULT hr = child->GetProperties(&properties);
-        if (hr != S_OK) continue;
-        const bool match = compareGUID(properties.id, wanted) != 0;
-        freeTexts(properties);
+        const bool match = hr == S_OK && compareGUID(properties.id, wanted) != 0;
+        vdsFreePropertyTexts(properties);
         if (match) {
             child->AddRef();
             return child;

@@ -6,8 +6,9 @@ IUnknown* vdsGetObject(VDS_OBJECT_TYPE type, VDS_OBJECT_ID id) {
     const ComPtr<IVdsService> service = vdsServiceReference();
     if (!service) return nullptr;
     IUnknown* object = nullptr;
-    // A failed lookup only yields none; the caller answers with a not-found status.
-    if (service->GetObject(id, type, &object) != S_OK && object != nullptr) {
+    // A failed lookup only yields none; the caller answers with a not-found
+    // status. A success code other than S_OK is still a found object.
+    if (FAILED(service->GetObject(id, type, &object)) && object != nullptr) {
         object->Release();
         object = nullptr;
     }

@@ -16,7 +16,7 @@ HRESULT vdsEnsureServiceReady(IVdsService* service) {
 HRESULT vdsGetProviderProperties(IUnknown* provider, VDS_PROVIDER_PROP* properties) {
     ComPtr<IVdsProvider> base;
     HRESULT hr = provider->QueryInterface(IID_IVdsProvider, base.putVoid());
-    if (hr != S_OK || !base) return FAILED(hr) ? hr : E_NOINTERFACE;
+    if (FAILED(hr) || !base) return FAILED(hr) ? hr : E_NOINTERFACE;
     *properties = VDS_PROVIDER_PROP{};
     hr = base->GetProperties(properties);
     if (hr != S_OK) {
@@ -41,12 +41,12 @@ Provider* findProvider(DWORD mask, REFIID iid, const VDS_OBJECT_ID& wanted) {
     const ComPtr<IVdsService> service = vdsServiceReference();
     if (!service || vdsEnsureServiceReady(service.get()) != S_OK) return nullptr;
     ComPtr<IEnumVdsObject> enumeration;
-    if (service->QueryProviders(mask, enumeration.put()) != S_OK || !enumeration) return nullptr;
+    if (FAILED(service->QueryProviders(mask, enumeration.put())) || !enumeration) return nullptr;
 
     Provider* found = nullptr;
     vdsWalk(enumeration.get(), [&](ComPtr<IUnknown> object) {
         ComPtr<Provider> provider;
-        if (object.queryInterface(iid, provider) != S_OK || !provider) return true;
+        if (FAILED(object.queryInterface(iid, provider)) || !provider) return true;
         object.reset();
         VDS_PROVIDER_PROP properties{};
         if (vdsGetProviderProperties(provider.get(), &properties) != S_OK) return true;

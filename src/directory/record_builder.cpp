@@ -56,11 +56,13 @@ void RecordBuilder::takeText(int refOffset, LPWSTR wide) {
 RecordBuilder::Placed RecordBuilder::placement(int index) const {
     int offset = fixedSize_;
     for (int i = 0;; ++i) {
-        int length = static_cast<int>(
-            std::min<std::size_t>(texts_[i]->size(), kMaxRecordTextLength));
+        int limit = kMaxRecordTextLength;
         // Every text but the last must end where the next one's offset still
         // fits a TextRef.
-        if (i + 1 < textCount_) length = std::min(length, kMaxRecordTextLength - offset);
+        if (i + 1 < textCount_) limit = std::min(limit, kMaxRecordTextLength - offset);
+        const NarrowText& text = *texts_[i];
+        const int length = static_cast<int>(vdsCutOnCharacter(
+            text.c_str(), text.size(), static_cast<std::size_t>(std::max(limit, 0))));
         if (i == index) return {offset, length};
         offset += length;
     }

@@ -11,9 +11,7 @@ unsigned char* vdsAllocOutput(int size) {
     return reply;
 }
 
-unsigned char* vdsMakeOutput(int size, int cmd, int status, int addStatus, int* outSize,
-                             IUnknown* releaseFirst) {
-    if (releaseFirst != nullptr) releaseFirst->Release();
+unsigned char* vdsMakeOutput(int size, int cmd, int status, int addStatus, int* outSize) {
     unsigned char* reply = vdsAllocOutput(size);
     if (reply == nullptr) {
         *outSize = 0;

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "platform/com_types.h"
+#include "protocol/status.h"
 
 #pragma pack(push, 1)
 // The first four bytes of every request.
@@ -31,23 +31,9 @@ inline constexpr int kOutputHeaderSize = 12;
 inline constexpr int kShortListHeaderSize = 14;
 inline constexpr int kLongListHeaderSize = 16;
 
-enum Status : std::int32_t {
-    STATUS_OK = 0,
-    STATUS_NOT_FOUND = -1,
-    STATUS_NOT_FOUND_2 = -2,
-    STATUS_NOT_FOUND_3 = -3,
-    STATUS_NOT_FOUND_4 = -4,
-    STATUS_NO_ADVANCED_DISK = -10,
-    STATUS_VDS_ERROR = -100,
-    STATUS_SYSTEM_ERROR = -101,
-};
-
 // Allocates a zero-filled reply of `size` bytes with its header written and logs
-// it. `releaseFirst`, when given, is released once before anything else so that
-// a handler can give back the object it worked on in the same step. Returns
-// null (and stores 0) when the reply cannot be allocated.
-unsigned char* vdsMakeOutput(int size, int cmd, int status, int addStatus, int* outSize,
-                             IUnknown* releaseFirst);
+// it. Returns null (and stores 0) when the reply cannot be allocated.
+unsigned char* vdsMakeOutput(int size, int cmd, int status, int addStatus, int* outSize);
 
 // Allocates a zero-filled reply buffer of `size` bytes without a header; the
 // counterpart of vdsFreeOutput. Null when the allocation fails.

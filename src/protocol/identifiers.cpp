@@ -1,22 +1,17 @@
 #include "protocol/identifiers.h"
 
+#include "protocol/guid_text.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <new>
 
 char* getGUID(GUID guid) {
-    constexpr std::size_t kTextSize = 37;
     // Allocated as unsigned char so that vdsFreeOutput can release it.
-    auto* text = reinterpret_cast<char*>(new (std::nothrow) unsigned char[kTextSize]);
+    auto* text = reinterpret_cast<char*>(new (std::nothrow) unsigned char[kGuidTextLength + 1]);
     if (text == nullptr) return nullptr;
-    int n = std::snprintf(text, kTextSize, "%08X-%04X-%04X-%02X%02X-",
-                          static_cast<unsigned>(guid.Data1), static_cast<unsigned>(guid.Data2),
-                          static_cast<unsigned>(guid.Data3), static_cast<unsigned>(guid.Data4[0]),
-                          static_cast<unsigned>(guid.Data4[1]));
-    for (int i = 2; i < 8; ++i)
-        n += std::snprintf(text + n, kTextSize - static_cast<std::size_t>(n), "%02X",
-                           static_cast<unsigned>(guid.Data4[i]));
+    vdsFormatGuid(guid, *reinterpret_cast<char(*)[kGuidTextLength + 1]>(text));
     return text;
 }
 

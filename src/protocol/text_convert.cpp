@@ -40,6 +40,27 @@ NarrowText::NarrowText(const WCHAR* wide) {
     while (text_[size_] != 0) ++size_;
 }
 
+std::size_t vdsCutOnCharacter(const char* text, std::size_t size, std::size_t limit) {
+    if (size <= limit) return size;
+#if defined(_WIN32)
+    // A double-byte code page marks characters by their lead byte only, so the
+    // text is walked from its start.
+    if (GetACP() != CP_UTF8) {
+        std::size_t at = 0;
+        while (at < size) {
+            const std::size_t width = IsDBCSLeadByte(static_cast<BYTE>(text[at])) ? 2 : 1;
+            if (at + width > limit) break;
+            at += width;
+        }
+        return at;
+    }
+#endif
+    // UTF-8: a character never starts with a continuation byte (10xxxxxx).
+    std::size_t at = limit;
+    while (at > 0 && (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80) --at;
+    return at;
+}
+
 WideString vdsWideFromBytes(const char* bytes, std::size_t length) {
     const std::string narrow(bytes, length);  // terminated copy
     if (length + 1 > static_cast<std::size_t>(std::numeric_limits<int>::max())) return {};

@@ -39,6 +39,11 @@ private:
     std::size_t size_ = 0;
 };
 
+// The length of the longest prefix of `text` (`size` bytes of narrow text in
+// the ANSI code page) that is at most `limit` bytes and ends between two
+// characters, so that cutting a text never leaves half a character behind.
+std::size_t vdsCutOnCharacter(const char* text, std::size_t size, std::size_t limit);
+
 // A wide copy of `length` narrow bytes (which need no terminator); the text
 // ends at its first zero byte. Never null: empty input gives empty text.
 WideString vdsWideFromBytes(const char* bytes, std::size_t length);

@@ -5,6 +5,7 @@
 #include "directory/records.h"
 #include "fault_sweep.h"
 #include "platform/vds_interfaces.h"
+#include "default_machine.h"
 #include "service_fixture.h"
 #include "stdout_capture.h"
 #include "tolvane.h"
@@ -12,14 +13,14 @@
 
 namespace {
 
-const GUID kProvider = guidOf("10000000-0000-4000-8000-000000000001");
-const GUID kSubSystem = guidOf("20000000-0000-4000-8000-000000000001");
-const GUID kControllerA = guidOf("30000000-0000-4000-8000-000000000001");
-const GUID kDrive1 = guidOf("40000000-0000-4000-8000-000000000001");
-const GUID kDrive4 = guidOf("40000000-0000-4000-8000-000000000004");
-const GUID kMirroredLun = guidOf("50000000-0000-4000-8000-000000000002");
-const GUID kStripePlex = guidOf("51000000-0000-4000-8000-000000000004");
-const GUID kUnknown = guidOf("DEADBEEF-0000-4000-8000-000000000000");
+constexpr GUID kProvider = machine::kHwProvider;
+constexpr GUID kSubSystem = machine::kSubSystem;
+constexpr GUID kControllerA = machine::kControllerA;
+constexpr GUID kDrive1 = machine::kDrive1;
+constexpr GUID kDrive4 = machine::kDrive4;
+constexpr GUID kMirroredLun = machine::kMirroredLun;
+constexpr GUID kStripePlex = machine::kStripePlex;
+constexpr GUID kUnknown = machine::kUnknown;
 
 // A hardware request: provider at 4, subsystem at 20, object at 36, LUN plex at 52.
 std::vector<unsigned char> hardwareRequest(int code, const GUID& subSystem,

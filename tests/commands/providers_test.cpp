@@ -6,6 +6,7 @@
 
 #include "directory/records.h"
 #include "fault_sweep.h"
+#include "default_machine.h"
 #include "service_fixture.h"
 #include "stdout_capture.h"
 #include "tolvane.h"
@@ -13,9 +14,9 @@
 
 namespace {
 
-const GUID kHwProvider = guidOf("10000000-0000-4000-8000-000000000001");
-const GUID kBasicProvider = guidOf("60000000-0000-4000-8000-000000000001");
-const GUID kDynamicProvider = guidOf("60000000-0000-4000-8000-000000000002");
+constexpr GUID kHwProvider = machine::kHwProvider;
+constexpr GUID kBasicProvider = machine::kBasicProvider;
+constexpr GUID kDynamicProvider = machine::kDynamicProvider;
 
 std::vector<unsigned char> providerRequest(int code, const GUID& provider) {
     return RequestBytes(code).guid(4, provider).data();

@@ -5,6 +5,7 @@
 #include "directory/finders.h"
 #include "directory/lookup.h"
 #include "directory/providers.h"
+#include "default_machine.h"
 #include "service_fixture.h"
 #include "stdout_capture.h"
 #include "tolvane.h"
@@ -12,15 +13,15 @@
 
 namespace {
 
-const GUID kSubSystem = guidOf("20000000-0000-4000-8000-000000000001");
-const GUID kHwProvider = guidOf("10000000-0000-4000-8000-000000000001");
-const GUID kBasicProvider = guidOf("60000000-0000-4000-8000-000000000001");
-const GUID kDynamicProvider = guidOf("60000000-0000-4000-8000-000000000002");
-const GUID kBasicPack = guidOf("70000000-0000-4000-8000-000000000001");
-const GUID kDynamicPack = guidOf("70000000-0000-4000-8000-000000000002");
-const GUID kBasicVolume = guidOf("90000000-0000-4000-8000-000000000002");
-const GUID kMirrorVolume = guidOf("90000000-0000-4000-8000-000000000006");
-const GUID kMirrorPlex2 = guidOf("91000000-0000-4000-8000-000000000007");
+constexpr GUID kSubSystem = machine::kSubSystem;
+constexpr GUID kHwProvider = machine::kHwProvider;
+constexpr GUID kBasicProvider = machine::kBasicProvider;
+constexpr GUID kDynamicProvider = machine::kDynamicProvider;
+constexpr GUID kBasicPack = machine::kBasicPack;
+constexpr GUID kDynamicPack = machine::kDynamicPack;
+constexpr GUID kBasicVolume = machine::kVolumeC;
+constexpr GUID kMirrorVolume = machine::kMirrorVolume;
+constexpr GUID kMirrorPlex2 = machine::kMirrorVolumePlex2;
 
 std::size_t countLines(const std::string& prefix) {
     std::size_t n = 0;

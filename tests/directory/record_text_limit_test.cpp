@@ -24,13 +24,30 @@ TEST(RecordTextLimit, ALoneTextIsCutTo32767Bytes) {
     }
 }
 
-TEST(RecordTextLimit, MultibyteTextIsCutByBytesNotCharacters) {
-    VDS_VOLUME_PROP prop{};
-    prop.pwszName = comText(20000, u'\u65e5');  // 60000 bytes in UTF-8
-    const Record r = makeRecord(vdsMakeVolumeRecord, prop);
-    ASSERT_EQ(r.length, 56 + 32767);
-    EXPECT_EQ(r.i16(52), 32767);
-    EXPECT_EQ(r.text(56, 3), "\xe6\x97\xa5");
+// A cut that falls inside a character ends before it: the record then holds
+// whole characters only, one or two bytes short of the limit.
+TEST(RecordTextLimit, MultibyteTextIsCutByBytesOnACharacterBoundary) {
+    struct Case {
+        char16_t character;
+        std::string utf8;
+        int kept;  // bytes of the cut text
+    };
+    const Case cases[] = {
+        {u'\u00e9', "\xc3\xa9", 32766},      // 40,000 "é": 80,000 bytes
+        {u'\u65e5', "\xe6\x97\xa5", 32766},  // 40,000 "日": 120,000 bytes
+        {u'\u0436', "\xd0\xb6", 32766},      // Cyrillic, two bytes each
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.utf8);
+        VDS_VOLUME_PROP prop{};
+        prop.pwszName = comText(40000, c.character);
+        const Record r = makeRecord(vdsMakeVolumeRecord, prop);
+        ASSERT_EQ(r.length, 56 + c.kept);
+        EXPECT_EQ(r.i16(52), c.kept);
+        std::string whole;
+        while (whole.size() < static_cast<std::size_t>(c.kept)) whole += c.utf8;
+        EXPECT_EQ(r.text(56, c.kept), whole);
+    }
 }
 
 TEST(RecordTextLimit, AnEarlierTextLeavesRoomForTheNextOffset) {
@@ -47,6 +64,18 @@ TEST(RecordTextLimit, AnEarlierTextLeavesRoomForTheNextOffset) {
     EXPECT_EQ(r.i16(58), 32767);
     EXPECT_EQ(r.text(60, name), std::string(static_cast<std::size_t>(name), 'a'));
     EXPECT_EQ(r.text(32767, 3), "1.0");
+}
+
+TEST(RecordTextLimit, AnEarlierTextCutForTheNextOffsetKeepsWholeCharacters) {
+    VDS_PROVIDER_PROP prop{};
+    prop.pwszName = comText(40000, u'\u00e9');
+    prop.pwszVersion = comText(u"1.0");
+    const Record r = makeRecord(vdsMakeProviderRecord, prop);
+    const int name = 32767 - 60 - 1;  // the room is odd, each "é" takes two bytes
+    EXPECT_EQ(r.i16(52), name);
+    EXPECT_EQ(r.i16(58), 60 + name);
+    EXPECT_EQ(r.text(60 + name, 3), "1.0");
+    EXPECT_EQ(static_cast<int>(r.u32(0)), r.length);
 }
 
 TEST(RecordTextLimit, EveryLunTextRefStaysTrue) {

@@ -1,8 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <new>
+#include <stdexcept>
 #include <vector>
 
-#include "protocol/command_table.h"
+#include "commands/command_table.h"
+#include "protocol/command_row.h"
+#include "protocol/framing.h"
 #include "stdout_capture.h"
 #include "tolvane.h"
 
@@ -80,5 +85,80 @@ TEST(Dispatcher, BytesZeroAndOneNeverMatter) {
 }
 
 TEST(Dispatcher, FreeOutputAcceptsNull) { vdsFreeOutput(nullptr); }
+
+// A table of stand-in handlers, one per way a handler can answer.
+HandlerResult answersNotFound(const CommandRow&, RequestReader&) {
+    return Outcome::failed(status::SecondNotFound);
+}
+HandlerResult answersVdsError(const CommandRow&, RequestReader&) {
+    return Outcome::vds(static_cast<std::int32_t>(0x80042405u));
+}
+HandlerResult answersEmptySuccess(const CommandRow&, RequestReader&) { return Outcome::ok(); }
+HandlerResult buildsItsReply(const CommandRow& row, RequestReader&) {
+    unsigned char* reply = vdsAllocOutput(20);
+    vdsFillOutputHeader(reply, row.code, STATUS_OK, 0);
+    reply[19] = 0x5A;
+    return HandlerResult::built(reply, 20);
+}
+HandlerResult readsPastTheEnd(const CommandRow&, RequestReader& in) {
+    in.guid(4);
+    return in.complete() ? HandlerResult(Outcome::ok()) : HandlerResult::nullReply();
+}
+HandlerResult runsOutOfMemory(const CommandRow&, RequestReader&) { throw std::bad_alloc(); }
+HandlerResult throwsSomethingElse(const CommandRow&, RequestReader&) {
+    throw std::runtime_error("unexpected");
+}
+
+constexpr CommandRow kStandIns[] = {
+    {0x0001, "cmdNotFound", {status::SecondNotFound}, 16, answersNotFound},
+    {0x0002, "cmdVdsError", {status::VdsError}, 28, answersVdsError},
+    {0x0003, "cmdEmpty", {status::TargetNotFound}, 14, answersEmptySuccess},
+    {0x0004, "cmdBuilt", {status::TargetNotFound}, 12, buildsItsReply},
+    {0x0005, "cmdReads", {status::TargetNotFound}, 12, readsPastTheEnd},
+    {0x0006, "cmdOutOfMemory", {status::TargetNotFound}, 12, runsOutOfMemory},
+    {0x0007, "cmdThrows", {status::TargetNotFound}, 12, throwsSomethingElse},
+};
+
+TEST(Dispatch, OutcomesBecomeRepliesOfTheRowsSizeAndNothingThrownLeaves) {
+    struct Case {
+        int code;
+        bool null;
+        int size;
+        std::int32_t status;
+        std::uint32_t addStatus;
+        const char* printed;
+    };
+    const Case cases[] = {
+        {1, false, 16, -2, 0, "Output size:16, cmd: 1, status:-2, addStatus:0x0\n"},
+        {2, false, 28, -100, 0x80042405u, "Output size:28, cmd: 2, status:-100, addStatus:0x80042405\n"},
+        {3, false, 14, 0, 0, "Output size:14, cmd: 3, status:0, addStatus:0x0\n"},
+        {4, false, 20, 0, 0, ""},
+        {5, true, 0, 0, 0, ""},
+        {6, true, 0, 0, 0, ""},
+        {7, true, 0, 0, 0, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.code);
+        auto r = request(c.code, 8);
+        int outSize = -7;
+        unsigned char* reply = nullptr;
+        const std::string printed = capturedStdout(
+            [&] { reply = vdsDispatch(kStandIns, r.data(), static_cast<int>(r.size()), &outSize); });
+        EXPECT_EQ(reply == nullptr, c.null);
+        EXPECT_EQ(outSize, c.size);
+        EXPECT_EQ(printed, c.printed);
+        if (reply != nullptr) {
+            std::int32_t status = 0;
+            std::uint32_t addStatus = 0;
+            std::memcpy(&status, reply + 4, 4);
+            std::memcpy(&addStatus, reply + 8, 4);
+            EXPECT_EQ(status, c.status);
+            EXPECT_EQ(addStatus, c.addStatus);
+            EXPECT_EQ(reply[2], c.code);
+            for (int i = 12; i < outSize - (c.code == 4 ? 1 : 0); ++i) EXPECT_EQ(reply[i], 0) << i;
+        }
+        vdsFreeOutput(reply);
+    }
+}
 
 }  // namespace

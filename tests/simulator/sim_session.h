@@ -10,50 +10,28 @@
 #include <type_traits>
 #include <vector>
 
+#include "default_machine.h"
 #include "platform/com_ptr.h"
 #include "platform/vds_interfaces.h"
+#include "protocol/guid_text.h"
+#include "protocol/text_convert.h"
+#include "simulated_machine.h"
 #include "vds_sim.h"
 
 namespace simtest {
 
-inline GUID id(const char* text) {
-    // Identifiers of the built-in machine, written as in default.json.
-    unsigned a, b, c, d[8];
-    std::sscanf(text, "%8x-%4x-%4x-%2x%2x-%2x%2x%2x%2x%2x%2x", &a, &b, &c, &d[0], &d[1], &d[2], &d[3], &d[4],
-                &d[5], &d[6], &d[7]);
-    GUID g{a, static_cast<std::uint16_t>(b), static_cast<std::uint16_t>(c), {}};
-    for (int i = 0; i < 8; ++i) g.Data4[i] = static_cast<std::uint8_t>(d[i]);
-    return g;
-}
+// The identifier of a text form as default.json writes it; the null
+// identifier for anything else.
+inline GUID id(const char* text) { return vdsGuidFromText(text).value_or(GUID{}); }
 
+// A wide text of the service as UTF-8, the narrow text off Windows.
 inline std::string narrow(const WCHAR* w) {
-    std::string out;
-    if (w == nullptr) return out;
-    for (; *w; ++w) {
-        char32_t c = *w;
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
+    if (w == nullptr) return {};
+    const NarrowText text(w);
+    return std::string(text.c_str(), text.size());
 }
 
-inline std::vector<std::string> journal() {
-    std::vector<std::string> out;
-    for (size_t i = 0; i < VdsSimJournalSize(); ++i) {
-        std::string line(VdsSimJournalEntry(i, nullptr, 0), '\0');
-        VdsSimJournalEntry(i, line.data(), line.size() + 1);
-        out.push_back(line);
-    }
-    return out;
-}
+using ::journal;
 
 template <typename I>
 ComPtr<I> as(IUnknown* unk) {
@@ -81,12 +59,11 @@ std::vector<ComPtr<I>> collect(IEnumVdsObject* e) {
     return out;
 }
 
-class SimSession : public ::testing::Test {
+// A client session of its own with the service, besides the library's.
+class SimSession : public SimulatedMachineTest {
 protected:
     void SetUp() override {
-        VdsSimLoadDefault();
-        VdsSimClearFaults();
-        VdsSimSetStartingPhase(0);
+        SimulatedMachineTest::SetUp();
         ASSERT_GE(CoInitializeEx(nullptr, COINIT_MULTITHREADED), 0);
         ASSERT_EQ(CoCreateInstance(CLSID_VdsService, nullptr, CLSCTX_SERVER, IID_IVdsService, service.putVoid()),
                   S_OK);
@@ -96,10 +73,8 @@ protected:
         VdsSimJournalClear();
     }
     void TearDown() override {
-        VdsSimClearFaults();
         service.reset();
-        EXPECT_EQ(VdsSimLiveReferences(), 0) << "the test leaked references to service objects";
-        EXPECT_EQ(VdsSimServiceReferences(), 0);
+        SimulatedMachineTest::TearDown();
         CoUninitialize();
     }
 
@@ -117,27 +92,27 @@ protected:
     ComPtr<IVdsService> service;
 };
 
-// Identifiers of the built-in machine.
-inline constexpr const char* kHwProvider = "10000000-0000-4000-8000-000000000001";
-inline constexpr const char* kSampleProvider = "6C9FEAEE-8193-400B-882C-49A83B50F862";
-inline constexpr const char* kSubSystem = "20000000-0000-4000-8000-000000000001";
-inline constexpr const char* kControllerA = "30000000-0000-4000-8000-000000000001";
-inline constexpr const char* kDrive1 = "40000000-0000-4000-8000-000000000001";
-inline constexpr const char* kBootLun = "50000000-0000-4000-8000-000000000001";
-inline constexpr const char* kMirrorLun = "50000000-0000-4000-8000-000000000002";
-inline constexpr const char* kStripeLun = "50000000-0000-4000-8000-000000000003";
-inline constexpr const char* kBootLunPlex = "51000000-0000-4000-8000-000000000001";
-inline constexpr const char* kBasicProvider = "60000000-0000-4000-8000-000000000001";
-inline constexpr const char* kBasicPack = "70000000-0000-4000-8000-000000000001";
-inline constexpr const char* kDynamicPack = "70000000-0000-4000-8000-000000000002";
-inline constexpr const char* kMbrDisk = "80000000-0000-4000-8000-000000000001";
-inline constexpr const char* kGptDisk = "80000000-0000-4000-8000-000000000002";
-inline constexpr const char* kRawDisk = "80000000-0000-4000-8000-000000000003";
-inline constexpr const char* kDynDisk = "80000000-0000-4000-8000-000000000004";
-inline constexpr const char* kVolumeC = "90000000-0000-4000-8000-000000000002";
-inline constexpr const char* kVolumeF = "90000000-0000-4000-8000-000000000004";
-inline constexpr const char* kArchiveVolume = "90000000-0000-4000-8000-000000000005";
-inline constexpr const char* kMirrorVolume = "90000000-0000-4000-8000-000000000006";
-inline constexpr const char* kVolumeCPlex = "91000000-0000-4000-8000-000000000002";
+// Identifiers of the built-in machine, in text form.
+inline constexpr const char* kHwProvider = machine::text::kHwProvider;
+inline constexpr const char* kSampleProvider = machine::text::kSampleProvider;
+inline constexpr const char* kSubSystem = machine::text::kSubSystem;
+inline constexpr const char* kControllerA = machine::text::kControllerA;
+inline constexpr const char* kDrive1 = machine::text::kDrive1;
+inline constexpr const char* kBootLun = machine::text::kBootLun;
+inline constexpr const char* kMirrorLun = machine::text::kMirroredLun;
+inline constexpr const char* kStripeLun = machine::text::kStripeLun;
+inline constexpr const char* kBootLunPlex = machine::text::kBootLunPlex;
+inline constexpr const char* kBasicProvider = machine::text::kBasicProvider;
+inline constexpr const char* kBasicPack = machine::text::kBasicPack;
+inline constexpr const char* kDynamicPack = machine::text::kDynamicPack;
+inline constexpr const char* kMbrDisk = machine::text::kMbrDisk;
+inline constexpr const char* kGptDisk = machine::text::kGptDisk;
+inline constexpr const char* kRawDisk = machine::text::kRawDisk;
+inline constexpr const char* kDynDisk = machine::text::kDynDisk;
+inline constexpr const char* kVolumeC = machine::text::kVolumeC;
+inline constexpr const char* kVolumeF = machine::text::kVolumeF;
+inline constexpr const char* kArchiveVolume = machine::text::kArchiveVolume;
+inline constexpr const char* kMirrorVolume = machine::text::kMirrorVolume;
+inline constexpr const char* kVolumeCPlex = machine::text::kVolumeCPlex;
 
 }  // namespace simtest

@@ -4,7 +4,8 @@
 
 #include <map>
 
-#include "protocol/command_table.h"
+#include "commands/command_table.h"
+#include "sample_requests.h"
 #include "service_fixture.h"
 #include "vds_sim.h"
 
@@ -14,14 +15,6 @@ namespace {
 constexpr HRESULT kInjected = static_cast<HRESULT>(0x8004FA11u);
 
 std::string methodOf(const std::string& line) { return line.substr(0, line.find('(')); }
-
-bool isFailureStatus(const CommandRow& row, int status) {
-    for (int s : row.failureStatuses) {
-        if (s == 0) break;
-        if (s == status) return true;
-    }
-    return false;
-}
 
 }  // namespace
 
@@ -35,8 +28,8 @@ int runFaultSweep(const std::vector<unsigned char>& request) {
     VdsSimJournalClear();
     const Reply clean = runCommand(request);
     EXPECT_FALSE(clean.null) << row->handlerName;
+    EXPECT_EQ(clean.status(), 0) << row->handlerName << " fails even without a fault";
     const std::vector<std::string> calls = journal();
-    EXPECT_FALSE(calls.empty()) << row->handlerName;
 
     std::map<std::string, int> seen;
     for (const std::string& call : calls) {
@@ -45,15 +38,17 @@ int runFaultSweep(const std::vector<unsigned char>& request) {
         SCOPED_TRACE(std::string(row->handlerName) + " with " + call + " failing (occurrence " +
                      std::to_string(occurrence) + ")");
         VdsSimClearFaults();
+        const unsigned long long before = VdsSimModelDigest();
         VdsSimInjectFault(method.c_str(), occurrence, kInjected);
         const Reply reply = runCommand(request);
         VdsSimClearFaults();
+        EXPECT_EQ(VdsSimModelDigest(), before) << "a failed command changed the machine";
 
         EXPECT_FALSE(reply.null);
         EXPECT_EQ(reply.outSize, static_cast<int>(reply.bytes.size()));
         EXPECT_EQ(reply.cmd(), code);
         if (reply.status() != 0) {
-            EXPECT_TRUE(isFailureStatus(*row, reply.status())) << "status " << reply.status();
+            EXPECT_TRUE(row->mayAnswer(reply.status())) << "status " << reply.status();
             EXPECT_EQ(reply.outSize, row->failureReplySize);
             for (std::size_t i = 12; i < reply.bytes.size(); ++i)
                 EXPECT_EQ(reply.bytes[i], 0) << "byte " << i;
@@ -61,4 +56,17 @@ int runFaultSweep(const std::vector<unsigned char>& request) {
         EXPECT_EQ(VdsSimLiveReferences(), 0) << "references left behind";
     }
     return static_cast<int>(calls.size());
+}
+
+int runFaultSweepOverTable() {
+    int swept = 0;
+    for (const CommandRow& row : vdsCommandTable()) {
+        if (row.handler == nullptr) continue;
+        const auto request = sampleRequest(row.code);
+        EXPECT_TRUE(request.has_value()) << row.handlerName << " has no sample request";
+        if (!request) continue;
+        runFaultSweep(*request);
+        ++swept;
+    }
+    return swept;
 }

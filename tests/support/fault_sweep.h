@@ -1,6 +1,7 @@
 // The fault sweep: records the VDS calls of a successful run of a command,
 // then fails each call in turn and checks that the command still answers as
-// its table row promises and gives back every reference.
+// its table row promises, gives back every reference and leaves the machine
+// as it was.
 #pragma once
 
 #include <string>
@@ -10,3 +11,8 @@
 // expectation is reported through GoogleTest with the call that was failed.
 // Returns how many calls were failed.
 int runFaultSweep(const std::vector<unsigned char>& request);
+
+// Runs the sweep for every command of the table that has a handler, each
+// with its sample request; a command without one is reported as a failure.
+// Returns how many commands were swept.
+int runFaultSweepOverTable();

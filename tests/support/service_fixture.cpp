@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "protocol/identifiers.h"
+#include "protocol/guid_text.h"
 #include "stdout_capture.h"
 #include "tolvane.h"
 #include "vds_sim.h"
@@ -83,36 +83,13 @@ Reply runCommand(std::vector<unsigned char> request, int size) {
     return reply;
 }
 
-GUID guidOf(const char* text) {
-    GUID id{};
-    parseGUID(text, &id);
-    return id;
-}
+GUID guidOf(const char* text) { return vdsGuidFromText(text).value_or(GUID{}); }
 
-std::vector<std::string> journal() {
-    std::vector<std::string> lines;
-    const std::size_t n = VdsSimJournalSize();
-    for (std::size_t i = 0; i < n; ++i) {
-        std::string line(VdsSimJournalEntry(i, nullptr, 0) + 1, '\0');
-        VdsSimJournalEntry(i, line.data(), line.size());
-        line.resize(line.size() - 1);
-        lines.push_back(line);
-    }
-    return lines;
-}
-
-void ServiceTest::SetUp() {
-    VdsSimLoadDefault();
-    VdsSimClearFaults();
-    VdsSimSetStartingPhase(0);
-    VdsSimJournalClear();
-}
+void ServiceTest::SetUp() { SimulatedMachineTest::SetUp(); }
 
 void ServiceTest::TearDown() {
     capturedStdout([] { vdsUninitialize(); });
-    VdsSimClearFaults();
-    EXPECT_EQ(VdsSimLiveReferences(), 0) << "references left in the service";
-    EXPECT_EQ(VdsSimServiceReferences(), 0) << "service references left";
+    SimulatedMachineTest::TearDown();
 }
 
 void ServiceTest::connect() {

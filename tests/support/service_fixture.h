@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/com_types.h"
+#include "simulated_machine.h"
 
 // A request under construction: header with the command code, then fields at offsets.
 class RequestBytes {
@@ -45,10 +46,8 @@ Reply runCommand(std::vector<unsigned char> request, int size = -1);
 // The identifier whose text form is given.
 GUID guidOf(const char* text);
 
-// The journal's lines since it was last cleared.
-std::vector<std::string> journal();
-
-class ServiceTest : public ::testing::Test {
+// A test on the simulated machine through the library's own connection.
+class ServiceTest : public SimulatedMachineTest {
 protected:
     void SetUp() override;
     void TearDown() override;

@@ -2,7 +2,7 @@
 
 #include <set>
 
-#include "protocol/command_table.h"
+#include "commands/command_table.h"
 
 namespace {
 

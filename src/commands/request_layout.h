@@ -1,0 +1,48 @@
+// How a command's request is described: a struct per request with a static
+// `read` that takes each field from its offset through the reader. The read
+// is whole or nothing: a request too short for any field, or with a refused
+// count, yields none, and the command answers with the null reply before it
+// calls VDS.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+
+#include "platform/com_types.h"
+#include "protocol/request_reader.h"
+
+template <typename Request>
+std::optional<Request> vdsReadRequest(RequestReader& in) {
+    Request request = Request::read(in);
+    if (!in.complete()) return std::nullopt;
+    return request;
+}
+
+// A request whose only argument is one identifier at `Offset`.
+template <std::size_t Offset>
+struct IdentifierRequest {
+    GUID id;
+    static IdentifierRequest read(RequestReader& in) { return {in.guid(Offset)}; }
+};
+
+// A request without arguments.
+struct EmptyRequest {
+    static EmptyRequest read(RequestReader&) { return {}; }
+};
+
+// Where a hardware object address holds its identifiers; a command reads only
+// its own target.
+namespace hardware_address {
+inline constexpr std::size_t kProvider = 4;
+inline constexpr std::size_t kSubSystem = 20;
+inline constexpr std::size_t kObject = 36;  // drive, LUN or controller
+inline constexpr std::size_t kLunPlex = 52;
+}  // namespace hardware_address
+
+// Where a software object address holds its identifiers.
+namespace software_address {
+inline constexpr std::size_t kProvider = 4;
+inline constexpr std::size_t kPack = 20;
+inline constexpr std::size_t kVolume = 36;
+inline constexpr std::size_t kVolumePlex = 52;
+}  // namespace software_address

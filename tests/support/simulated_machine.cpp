@@ -1,0 +1,26 @@
+#include "simulated_machine.h"
+
+std::vector<std::string> journal() {
+    std::vector<std::string> lines;
+    const std::size_t n = VdsSimJournalSize();
+    for (std::size_t i = 0; i < n; ++i) {
+        std::string line(VdsSimJournalEntry(i, nullptr, 0) + 1, '\0');
+        VdsSimJournalEntry(i, line.data(), line.size());
+        line.resize(line.size() - 1);
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+void SimulatedMachineTest::SetUp() {
+    VdsSimLoadDefault();
+    VdsSimClearFaults();
+    VdsSimSetStartingPhase(0);
+    VdsSimJournalClear();
+}
+
+void SimulatedMachineTest::TearDown() {
+    VdsSimClearFaults();
+    EXPECT_EQ(VdsSimLiveReferences(), 0) << "references left in the service";
+    EXPECT_EQ(VdsSimServiceReferences(), 0) << "service references left";
+}
