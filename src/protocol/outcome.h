@@ -27,7 +27,6 @@ struct Outcome {
 
 class HandlerResult {
 public:
-    // NOLINTNEXTLINE(google-explicit-constructor): an outcome is a result.
     HandlerResult(Outcome outcome) : outcome_(outcome) {}
 
     // The null reply: the request does not hold what the command reads, or

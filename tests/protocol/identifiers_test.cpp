@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <optional>
 #include <vector>
 
+#include "protocol/guid_text.h"
 #include "protocol/identifiers.h"
 #include "stdout_capture.h"
 
@@ -100,6 +102,34 @@ TEST(HexDump, RowsOfSixteenAfterTheHeaderLine) {
         const std::string out =
             capturedStdout([&] { printMemory(data.data(), c.count, "head %d", 7); });
         EXPECT_EQ(out, c.expected) << c.count;
+    }
+}
+
+// The strict text form that the simulated service's machine files and the
+// tests use: exactly 36 characters, dashes in place, hexadecimal elsewhere.
+TEST(GuidText, AcceptsOnlyTheWholeTextForm) {
+    struct Case {
+        const char* text;
+        bool accepted;
+    };
+    const Case cases[] = {
+        {"6C9FEAEE-8193-400B-882C-49A83B50F862", true},
+        {"6c9feaee-8193-400b-882c-49a83b50f862", true},
+        {"6C9FEAEE-8193-400B-882C-49A83B50F86", false},
+        {"6C9FEAEE-8193-400B-882C-49A83B50F8620", false},
+        {"6C9FEAEE 8193-400B-882C-49A83B50F862", false},
+        {"6C9FEAEG-8193-400B-882C-49A83B50F862", false},
+        {"{6C9FEAEE-8193-400B-882C-49A83B50F86}", false},
+        {"", false},
+    };
+    for (const Case& c : cases) {
+        const std::optional<GUID> id = vdsGuidFromText(c.text);
+        EXPECT_EQ(id.has_value(), c.accepted) << c.text;
+        if (!id) continue;
+        char text[kGuidTextLength + 1];
+        vdsFormatGuid(*id, text);
+        EXPECT_STREQ(text, "6C9FEAEE-8193-400B-882C-49A83B50F862");
+        EXPECT_EQ(compareGUID(*id, g_guidMsHwProviderSample), 1);
     }
 }
 

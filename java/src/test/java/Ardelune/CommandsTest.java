@@ -28,7 +28,7 @@ class CommandsTest {
 
     static byte[] queryDrives(int arraySize) {
         ByteBuffer request = Requests.request(0x0093, arraySize);
-        request.put(20, SUBSYSTEM);
+        request.put(Requests.SUBSYSTEM_AT, SUBSYSTEM);
         return request.array();
     }
 
@@ -55,8 +55,8 @@ class CommandsTest {
     @Test
     void onlyTheGivenSizeOfTheArrayIsRead() {
         byte[] request = queryDrives(100);
-        // 20 bytes end before the subsystem identifier: too short to act on.
-        assertArrayEquals(new byte[0], tolvane.CmdHandler(request, 20));
+        // The request ends before the subsystem identifier: too short to act on.
+        assertArrayEquals(new byte[0], tolvane.CmdHandler(request, Requests.SUBSYSTEM_AT));
         assertEquals(0, Requests.status(tolvane.CmdHandler(request, 100)));
     }
 }

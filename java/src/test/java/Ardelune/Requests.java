@@ -7,6 +7,12 @@ import java.nio.ByteOrder;
 final class Requests {
     private Requests() {}
 
+    /** Where a hardware object address holds its identifiers. */
+    static final int PROVIDER_AT = 4;
+    static final int SUBSYSTEM_AT = 20;
+    static final int OBJECT_AT = 36;
+    static final int LUN_PLEX_AT = 52;
+
     static ByteBuffer request(int code, int size) {
         ByteBuffer b = ByteBuffer.allocate(Math.max(size, 4)).order(ByteOrder.LITTLE_ENDIAN);
         b.putShort(2, (short) code);
