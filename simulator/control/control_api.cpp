@@ -5,6 +5,7 @@
 
 #include "com/async_operation.h"
 #include "core/sim_core.h"
+#include "model/model_digest.h"
 
 using tolvane::sim::Batch;
 using tolvane::sim::Core;
@@ -79,6 +80,12 @@ VDS_SIM_API void VdsSimFireNotifications(const void* records, long count) {
 VDS_SIM_API void VdsSimWaitNotificationsDelivered(void) { Core::instance().notifier.waitDelivered(); }
 
 VDS_SIM_API long VdsSimAdvisedSinks(void) { return Core::instance().notifier.sinkCount(); }
+
+// ---- The machine as it changes ----
+VDS_SIM_API unsigned long long VdsSimModelDigest(void) {
+    return Core::instance().read([](const tolvane::sim::Model& m) { return tolvane::sim::modelDigest(m); });
+}
+// ---- end of the machine-as-it-changes block ----
 
 VDS_SIM_API HRESULT VdsSimStartTestOperation(int milliseconds, HRESULT result, void** asyncOut) {
     if (asyncOut == nullptr) return E_POINTER;

@@ -65,6 +65,13 @@ VDS_SIM_API void VdsSimFireNotifications(const void* records, long count);
 VDS_SIM_API void VdsSimWaitNotificationsDelivered(void);
 VDS_SIM_API long VdsSimAdvisedSinks(void);
 
+/* ---- The machine as it changes ----------------------------------------
+ * A fingerprint of the whole machine model: equal before and after an
+ * operation that failed, different after almost any change. Stable within
+ * one build, not across builds. */
+VDS_SIM_API unsigned long long VdsSimModelDigest(void);
+/* ---- end of the machine-as-it-changes block ---- */
+
 /* Starts an asynchronous operation that takes `milliseconds` on the service's
  * worker and then delivers `result`; *asyncOut receives its IVdsAsync. For
  * tests of clients that wait. */

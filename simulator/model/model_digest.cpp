@@ -1,0 +1,147 @@
+#include "model/model_digest.h"
+
+#include <type_traits>
+
+namespace tolvane::sim {
+
+namespace {
+
+std::uint64_t finish(std::uint64_t x) {
+    // splitmix64's finaliser: spreads every input bit over the whole word, so
+    // summing finished values stays a good order-free combination.
+    x ^= x >> 30;
+    x *= 0xBF58476D1CE4E5B9ull;
+    x ^= x >> 27;
+    x *= 0x94D049BB133111EBull;
+    x ^= x >> 31;
+    return x;
+}
+
+class Hasher {
+public:
+    explicit Hasher(std::uint64_t seed) : h_(finish(seed)) {}
+
+    template <typename T>
+        requires std::is_integral_v<T> || std::is_enum_v<T>
+    Hasher& operator<<(T v) {
+        h_ = finish(h_ ^ static_cast<std::uint64_t>(v)) + 0x9E3779B97F4A7C15ull;
+        return *this;
+    }
+    Hasher& operator<<(const GUID& g) {
+        *this << g.Data1 << g.Data2 << g.Data3;
+        for (auto b : g.Data4) *this << b;
+        return *this;
+    }
+    Hasher& operator<<(const std::u16string& s) {
+        *this << s.size();
+        for (char16_t c : s) *this << static_cast<std::uint16_t>(c);
+        return *this;
+    }
+    template <typename T>
+    Hasher& operator<<(const std::vector<T>& items) {
+        *this << items.size();
+        for (const auto& item : items) *this << item;
+        return *this;
+    }
+    template <typename T>
+    Hasher& operator<<(const std::optional<T>& item) {
+        *this << item.has_value();
+        if (item) *this << *item;
+        return *this;
+    }
+    Hasher& operator<<(const DriveSpan& s) { return *this << s.drive << s.offset << s.size; }
+    Hasher& operator<<(const DiskSpan& s) { return *this << s.disk << s.offset << s.size << s.member; }
+    Hasher& operator<<(const Hints& x) {
+        return *this << x.hintMask << x.expectedMaximumSize << x.optimalReadSize << x.optimalReadAlignment
+                     << x.optimalWriteSize << x.optimalWriteAlignment << x.maximumDriveCount << x.stripeSize
+                     << x.fastCrashRecoveryRequired << x.mostlyReads << x.optimizeForSequentialReads
+                     << x.optimizeForSequentialWrites << x.remapEnabled << x.readBackVerifyEnabled
+                     << x.writeThroughCachingEnabled << x.hardwareChecksumEnabled << x.isYankable
+                     << x.rebuildPriority;
+    }
+    Hasher& operator<<(const Partition& p) {
+        return *this << p.number << p.offset << p.size << p.flags << p.mbrType << p.bootIndicator << p.recognized
+                     << p.gptType << p.gptId << p.gptAttributes << p.gptName;
+    }
+    Hasher& operator<<(const FileSystem& f) {
+        return *this << f.type << f.flags << f.allocationUnitSize << f.totalAllocationUnits
+                     << f.availableAllocationUnits << f.label << f.compressionFlags << f.maximumFileNameLength;
+    }
+    Hasher& operator<<(const Provider& x) {
+        return *this << x.id << x.versionId << x.name << x.version << x.type << x.flags << x.stripeSizeFlags
+                     << x.rebuildPriority << x.children;
+    }
+    Hasher& operator<<(const SubSystem& x) {
+        return *this << x.id << x.provider << x.friendlyName << x.identification << x.flags << x.stripeSizeFlags
+                     << x.status << x.health << x.internalBuses << x.slotsPerBus << x.maxControllers
+                     << x.rebuildPriority << x.controllers << x.drives << x.luns;
+    }
+    Hasher& operator<<(const Controller& x) {
+        return *this << x.id << x.subsystem << x.friendlyName << x.identification << x.status << x.health
+                     << x.ports;
+    }
+    Hasher& operator<<(const Port& x) {
+        return *this << x.id << x.controller << x.friendlyName << x.identification << x.status << x.portNumber;
+    }
+    Hasher& operator<<(const Drive& x) {
+        return *this << x.id << x.subsystem << x.friendlyName << x.identification << x.size << x.flags << x.status
+                     << x.health << x.bus << x.slot;
+    }
+    Hasher& operator<<(const Lun& x) {
+        return *this << x.id << x.subsystem << x.friendlyName << x.identification << x.unmaskingList << x.size
+                     << x.flags << x.type << x.status << x.health << x.transitionState << x.rebuildPriority
+                     << x.plexes << x.activeControllers << x.associatedControllers << x.hints;
+    }
+    Hasher& operator<<(const LunPlex& x) {
+        return *this << x.id << x.lun << x.size << x.type << x.status << x.health << x.transitionState << x.flags
+                     << x.stripeSize << x.rebuildPriority << x.extents;
+    }
+    Hasher& operator<<(const Pack& x) {
+        return *this << x.id << x.provider << x.name << x.status << x.flags << x.disks << x.volumes;
+    }
+    Hasher& operator<<(const Disk& x) {
+        return *this << x.id << x.pack << x.status << x.reserveMode << x.health << x.deviceType << x.mediaType
+                     << x.size << x.bytesPerSector << x.sectorsPerTrack << x.tracksPerCylinder << x.flags
+                     << x.busType << x.partitionStyle << x.signature << x.diskGuid << x.diskAddress << x.name
+                     << x.friendlyName << x.adaptorName << x.devicePath << x.partitions;
+    }
+    Hasher& operator<<(const VolumePlex& x) {
+        return *this << x.id << x.volume << x.type << x.status << x.health << x.transitionState << x.size
+                     << x.stripeSize << x.numberOfMembers << x.extents;
+    }
+    Hasher& operator<<(const Volume& x) {
+        return *this << x.id << x.pack << x.name << x.type << x.status << x.health << x.transitionState << x.size
+                     << x.flags << x.recommendedFileSystem << static_cast<std::uint16_t>(x.driveLetter)
+                     << x.mountFolders << x.fileSystem << x.plexes;
+    }
+
+    std::uint64_t value() const { return finish(h_); }
+
+private:
+    std::uint64_t h_;
+};
+
+// Sums the objects of one map: a sum does not depend on the map's order.
+template <typename Map>
+std::uint64_t unorderedDigest(std::uint64_t seed, const Map& objects) {
+    std::uint64_t sum = 0;
+    for (const auto& [id, object] : objects) sum += (Hasher(seed) << object).value();
+    return (Hasher(seed) << objects.size() << sum).value();
+}
+
+}  // namespace
+
+std::uint64_t modelDigest(const Model& m) {
+    Hasher h(0x746F6C76616E65ull);
+    h << m.hardwareProviders << m.softwareProviders;
+    h << unorderedDigest(1, m.providers) << unorderedDigest(2, m.subsystems) << unorderedDigest(3, m.controllers)
+      << unorderedDigest(4, m.ports) << unorderedDigest(5, m.drives) << unorderedDigest(6, m.luns)
+      << unorderedDigest(7, m.lunPlexes) << unorderedDigest(8, m.packs) << unorderedDigest(9, m.disks)
+      << unorderedDigest(10, m.volumes) << unorderedDigest(11, m.volumePlexes);
+    std::uint64_t kinds = 0;
+    for (const auto& [id, kind] : m.kinds) kinds += (Hasher(12) << id << kind).value();
+    h << kinds;
+    return h.value();
+}
+
+}  // namespace tolvane::sim
