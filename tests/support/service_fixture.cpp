@@ -105,6 +105,7 @@ void ServiceTest::SetUp() {
     VdsSimLoadDefault();
     VdsSimClearFaults();
     VdsSimSetStartingPhase(0);
+    VdsSimJournalEnable(1);
     VdsSimJournalClear();
 }
 
