@@ -1,5 +1,8 @@
 // A rescan tells what changed in the machine object by object, then that the
 // client should read afresh.
+#include <unistd.h>
+
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 
@@ -42,7 +45,9 @@ class Rescan : public ChangeSession {
 protected:
     void SetUp() override {
         ChangeSession::SetUp();
-        path_ = ::testing::TempDir() + "rescan_machine.json";
+        // Tests may run at once in several processes: a file of each's own.
+        path_ = ::testing::TempDir() + "rescan_" + ::testing::UnitTest::GetInstance()->current_test_info()->name() +
+                "_" + std::to_string(getpid()) + ".json";
         describe(machine(drive(kKeptDrive, 0) + "," + drive(kPulledDrive, 1), kFirstPartition + "," + kSecondPartition,
                          "E"));
         setenv("TOLVANE_SIM_TOPOLOGY", path_.c_str(), 1);
@@ -52,6 +57,7 @@ protected:
     }
     void TearDown() override {
         unsetenv("TOLVANE_SIM_TOPOLOGY");
+        std::remove(path_.c_str());
         VdsSimLoadDefault();
         ChangeSession::TearDown();
     }
