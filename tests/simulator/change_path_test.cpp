@@ -158,3 +158,33 @@ TEST_F(ChangePath, ConcurrentChangesNotifyInCommitOrder) {
 }
 
 }  // namespace
+
+namespace {
+
+// A changing COM method that only forwards to its change function.
+TEST_F(ChangePath, SetMaskChangesTheListAndTellsItOnce) {
+    auto lun = get<IVdsLun>(kBootLun, VDS_OT_LUN);
+    const unsigned long long before = VdsSimModelDigest();
+    ASSERT_EQ(lun->SetMask(u"iqn.2026-12.example:host1"), S_OK);
+    ASSERT_EQ(lun->SetMask(u"iqn.2026-12.example:host1"), S_OK);
+    EXPECT_NE(VdsSimModelDigest(), before);
+    EXPECT_THAT(sink.take(), ElementsAre(Notice{VDS_NF_LUN_MODIFY, id(kBootLun)}));
+    VDS_LUN_PROP p{};
+    ASSERT_EQ(lun->GetProperties(&p), S_OK);
+    EXPECT_EQ(narrow(p.pwszUnmaskingList), "iqn.2026-12.example:host1");
+    CoTaskMemFree(p.pwszFriendlyName);
+    CoTaskMemFree(p.pwszIdentification);
+    CoTaskMemFree(p.pwszUnmaskingList);
+}
+
+TEST_F(ChangePath, InjectedFailureOfAChangingMethodChangesNothing) {
+    auto lun = get<IVdsLun>(kBootLun, VDS_OT_LUN);
+    const unsigned long long before = VdsSimModelDigest();
+    VdsSimInjectFault("IVdsLun::SetMask", 1, VDS_E_PROVIDER_FAILURE);
+    EXPECT_EQ(lun->SetMask(u"*"), VDS_E_PROVIDER_FAILURE);
+    EXPECT_EQ(lun->SetMask(nullptr), E_POINTER);
+    EXPECT_EQ(VdsSimModelDigest(), before);
+    EXPECT_THAT(sink.take(), IsEmpty());
+}
+
+}  // namespace
