@@ -13,46 +13,94 @@ namespace tolvane::sim {
 
 namespace {
 
-void releaseOutput(VDS_ASYNC_OUTPUT& out) {
-    IUnknown* unk = nullptr;
+IUnknown* outputInterface(const VDS_ASYNC_OUTPUT& out) {
     switch (out.type) {
-        case VDS_ASYNCOUT_CREATEVOLUME: unk = out.cv.pVolumeUnk; break;
-        case VDS_ASYNCOUT_BREAKVOLUMEPLEX: unk = out.bvp.pVolumeUnk; break;
-        case VDS_ASYNCOUT_CREATELUN: unk = out.cl.pLunUnk; break;
-        default: break;
+        case VDS_ASYNCOUT_CREATEVOLUME: return out.cv.pVolumeUnk;
+        case VDS_ASYNCOUT_BREAKVOLUMEPLEX: return out.bvp.pVolumeUnk;
+        case VDS_ASYNCOUT_CREATELUN: return out.cl.pLunUnk;
+        default: return nullptr;
     }
-    if (unk != nullptr) unk->Release();
-    out = VDS_ASYNC_OUTPUT{};
 }
 
-void addRefOutput(const VDS_ASYNC_OUTPUT& out) {
-    IUnknown* unk = nullptr;
-    switch (out.type) {
-        case VDS_ASYNCOUT_CREATEVOLUME: unk = out.cv.pVolumeUnk; break;
-        case VDS_ASYNCOUT_BREAKVOLUMEPLEX: unk = out.bvp.pVolumeUnk; break;
-        case VDS_ASYNCOUT_CREATELUN: unk = out.cl.pLunUnk; break;
-        default: break;
-    }
-    if (unk != nullptr) unk->AddRef();
+// The output of an operation that did not succeed: its type, nothing else.
+VDS_ASYNC_OUTPUT bareOutput(VDS_ASYNC_OUTPUT_TYPE type) {
+    VDS_ASYNC_OUTPUT out{};
+    out.type = type;
+    return out;
+}
+
+void releaseOutput(VDS_ASYNC_OUTPUT& out) {
+    if (IUnknown* unk = outputInterface(out)) unk->Release();
+    out = bareOutput(out.type);
 }
 
 // Shared between the client's object and the worker; the worker holds no
 // COM reference, so a client that let go of everything counts zero.
-struct OperationState {
-    std::mutex mutex;
+struct OperationState final : OperationProgress {
+    enum class Phase { Running, Committing, Done };
+
+    explicit OperationState(OperationOptions o) : options(o), output(bareOutput(o.type)) {}
+    ~OperationState() override { releaseOutput(output); }
+
+    const OperationOptions options;
+    mutable std::mutex mutex;
     std::condition_variable finished;
-    bool done = false;
+    Phase phase = Phase::Running;
+    bool cancelledByClient = false;
+    bool disconnected = false;
+    unsigned long percent = 0;
     HRESULT result = S_OK;
-    VDS_ASYNC_OUTPUT output{};
+    VDS_ASYNC_OUTPUT output;
 
-    ~OperationState() { releaseOutput(output); }
-
-    void complete(HRESULT hr, const VDS_ASYNC_OUTPUT& out) {
+    bool cancelled() const override {
         std::lock_guard lock(mutex);
+        return cancelledByClient;
+    }
+    void report(unsigned long p) override {
+        std::lock_guard lock(mutex);
+        if (phase != Phase::Done && p > percent) percent = p > 99 ? 99 : p;
+    }
+    HRESULT commit(const std::function<HRESULT()>& apply) override {
+        {
+            std::lock_guard lock(mutex);
+            if (cancelledByClient) return VDS_E_OPERATION_CANCELED;
+            phase = Phase::Committing;
+        }
+        return apply();
+    }
+
+    // The worker's end of the operation; a cancelled one has already ended.
+    void complete(HRESULT hr, VDS_ASYNC_OUTPUT out) {
+        std::lock_guard lock(mutex);
+        if (phase == Phase::Done) {
+            releaseOutput(out);
+            return;
+        }
+        if (FAILED(hr)) releaseOutput(out);
         result = hr;
         output = out;
-        done = true;
+        percent = SUCCEEDED(hr) ? 100 : 0;
+        phase = Phase::Done;
         finished.notify_all();
+    }
+    void abandon() {
+        std::lock_guard lock(mutex);
+        if (phase == Phase::Done) return;
+        disconnected = true;
+        phase = Phase::Done;
+        finished.notify_all();
+    }
+    HRESULT cancel() {
+        std::lock_guard lock(mutex);
+        if (cancelledByClient) return VDS_E_OPERATION_CANCELED;
+        if (!options.cancellable) return VDS_E_NOT_SUPPORTED;
+        if (phase != Phase::Running) return VDS_E_CANCEL_TOO_LATE;
+        cancelledByClient = true;
+        result = VDS_E_OPERATION_CANCELED;
+        percent = 0;
+        phase = Phase::Done;
+        finished.notify_all();
+        return S_OK;
     }
 };
 
@@ -74,9 +122,7 @@ public:
 
     HRESULT STDMETHODCALLTYPE Cancel() override {
         if (auto fault = Core::instance().enter("IVdsAsync::Cancel", "")) return *fault;
-        // Operations are applied whole once started; there is no point at
-        // which one could still be stopped.
-        return VDS_E_CANCEL_TOO_LATE;
+        return state_->cancel();
     }
 
     HRESULT STDMETHODCALLTYPE Wait(HRESULT* pHrResult, VDS_ASYNC_OUTPUT* pAsyncOut) override {
@@ -84,11 +130,13 @@ public:
         if (auto fault = Core::instance().enter("IVdsAsync::Wait", "")) return *fault;
         if (pHrResult == nullptr) return E_POINTER;
         std::unique_lock lock(state_->mutex);
-        state_->finished.wait(lock, [this] { return state_->done; });
+        state_->finished.wait(lock, [this] { return state_->phase == OperationState::Phase::Done; });
+        if (state_->disconnected) return kServiceDisconnected;
         *pHrResult = state_->result;
         if (pAsyncOut != nullptr) {
             *pAsyncOut = state_->output;
-            addRefOutput(*pAsyncOut);  // each Wait hands its caller a reference
+            // Each Wait hands its caller a reference of its own.
+            if (IUnknown* unk = outputInterface(*pAsyncOut)) unk->AddRef();
         }
         return S_OK;
     }
@@ -99,8 +147,10 @@ public:
         if (auto fault = Core::instance().enter("IVdsAsync::QueryStatus", "")) return *fault;
         if (pHrResult == nullptr || pulPercentCompleted == nullptr) return E_POINTER;
         std::lock_guard lock(state_->mutex);
-        *pHrResult = state_->done ? state_->result : VDS_S_IN_PROGRESS;
-        *pulPercentCompleted = state_->done ? 100 : 0;
+        if (state_->disconnected) return kServiceDisconnected;
+        const bool done = state_->phase == OperationState::Phase::Done;
+        *pHrResult = done ? state_->result : VDS_E_OPERATION_PENDING;
+        *pulPercentCompleted = state_->percent;
         return S_OK;
     }
 
@@ -110,23 +160,48 @@ private:
 
 }  // namespace
 
-IVdsAsync* startOperation(const char* method, OperationWork work) {
-    auto state = std::make_shared<OperationState>();
+IVdsAsync* startOperation(const char* method, OperationOptions options, OperationWork work) {
+    auto state = std::make_shared<OperationState>(options);
     auto* op = new AsyncOperation(state);
     std::optional<HRESULT> waitFault = Core::instance().faults.waitOutcome(method);
-    Core::instance().runLater([state, work = std::move(work), waitFault] {
-        VDS_ASYNC_OUTPUT out{};
-        HRESULT hr = waitFault ? *waitFault : work(out);
-        state->complete(hr, out);
-    });
+    Core::instance().runLater(
+        [state, work = std::move(work), waitFault] {
+            VDS_ASYNC_OUTPUT out = bareOutput(state->options.type);
+            HRESULT hr = S_OK;
+            if (waitFault)
+                hr = *waitFault;
+            else if (state->cancelled())
+                hr = VDS_E_OPERATION_CANCELED;
+            else
+                hr = work(out, *state);
+            state->complete(hr, out);
+        },
+        [state] { state->abandon(); });
     return op;
 }
 
+IVdsAsync* startChange(const char* method, OperationOptions options, ChangeFunction change, DeliverOutput deliver) {
+    return startOperation(method, options,
+                          [change = std::move(change), deliver = std::move(deliver)](VDS_ASYNC_OUTPUT& out,
+                                                                                      OperationProgress& progress) {
+                              HRESULT hr = progress.commit([&] { return Core::instance().change(change); });
+                              if (SUCCEEDED(hr) && deliver) deliver(out);
+                              return hr;
+                          });
+}
+
 IVdsAsync* startTestOperation(int milliseconds, HRESULT result) {
-    return startOperation("VdsSim::TestOperation", [milliseconds, result](VDS_ASYNC_OUTPUT&) {
-        if (milliseconds > 0) std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
-        return result;
-    });
+    OperationOptions options;
+    options.cancellable = true;
+    return startOperation("VdsSim::TestOperation", options,
+                          [milliseconds, result](VDS_ASYNC_OUTPUT&, OperationProgress& progress) {
+                              constexpr int kSteps = 10;
+                              for (int i = 0; i < kSteps && !progress.cancelled(); ++i) {
+                                  std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds) / kSteps);
+                                  progress.report(static_cast<unsigned long>((i + 1) * 100 / kSteps));
+                              }
+                              return progress.commit([result] { return result; });
+                          });
 }
 
 }  // namespace tolvane::sim

@@ -71,6 +71,24 @@ HRESULT FacedObject::unsimulatedAsync(const char* method, const std::string& arg
     return notSimulatedYet();
 }
 
+HRESULT FacedObject::changeNow(const char* method, const std::string& args, ChangeFunction change) {
+    Call call = enter(method, args);
+    if (call.hr != S_OK) return call.hr;
+    return Core::instance().change(change);
+}
+
+HRESULT FacedObject::changeLater(const char* method, const std::string& args, IVdsAsync** ppAsync,
+                                 OperationOptions options, ChangeFunction change, DeliverOutput deliver) {
+    if (ppAsync != nullptr) *ppAsync = nullptr;
+    Call call = enter(method, args);
+    if (call.hr != S_OK) return call.hr;
+    if (ppAsync == nullptr) return E_POINTER;
+    IVdsAsync* op = startChange(method, options, std::move(change), std::move(deliver));
+    if (op == nullptr) return E_OUTOFMEMORY;
+    *ppAsync = op;
+    return S_OK;
+}
+
 HRESULT FacedObject::queryInterface(const char* primaryName, REFIID riid, void** ppv) {
     if (ppv == nullptr) return E_POINTER;
     *ppv = nullptr;

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "com/async_operation.h"
 #include "com/model_object.h"
 #include "core/call_args.h"
 #include "core/sim_core.h"
@@ -31,10 +32,9 @@ T* coArray(const std::vector<T>& items) {
 std::string interfaceName(REFIID iid);
 
 // The changing operations answer this until they are simulated. Each becomes
-// real as one function over the model, applied with Core::change (a copy of
-// the model, kept only when the function succeeds, its notifications posted
-// afterwards); a long one runs that function inside startOperation, so that
-// IVdsAsync::Wait delivers its outcome.
+// real as one pure function over the model (see ChangeFunction) that its COM
+// method hands to changeNow, or to changeLater when the real method is
+// asynchronous.
 inline HRESULT notSimulatedYet() { return E_NOTIMPL; }
 
 // Base of the objects that stand for one model object.
@@ -58,6 +58,14 @@ protected:
     // Entry of a changing operation that is not simulated yet.
     HRESULT unsimulated(const char* method, const std::string& args);
     HRESULT unsimulatedAsync(const char* method, const std::string& args, IVdsAsync** ppAsync);
+    // The whole body of a changing method: entry as enter(), then `change`
+    // applied through Core::change; its result is the method's.
+    HRESULT changeNow(const char* method, const std::string& args, ChangeFunction change);
+    // The same for an asynchronous method: after entry the change runs on
+    // the worker and *ppAsync receives its IVdsAsync. Checks the real method
+    // makes before it returns belong in the caller, before this.
+    HRESULT changeLater(const char* method, const std::string& args, IVdsAsync** ppAsync, OperationOptions options,
+                        ChangeFunction change, DeliverOutput deliver = {});
     // The interface pointer for riid, or null.
     virtual void* face(REFIID riid) = 0;
 

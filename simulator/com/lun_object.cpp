@@ -6,10 +6,24 @@
 #include "com/enum_objects.h"
 #include "com/object_factory.h"
 #include "com/vds_conversions.h"
+#include "core/notices.h"
 
 namespace tolvane::sim {
 
 namespace {
+
+// The hosts a LUN is unmasked to: "*" all, "" none, else a list of initiator
+// names. Only a change of the list is told.
+ChangeFunction setUnmaskingList(const GUID& lunId, LPCWSTR list) {
+    return [lunId, text = std::u16string(list)](Model& m, Batch& out) -> HRESULT {
+        auto it = m.luns.find(lunId);
+        if (it == m.luns.end()) return VDS_E_OBJECT_DELETED;
+        if (it->second.unmaskingList == text) return S_OK;
+        it->second.unmaskingList = text;
+        note(out, Kind::Lun, lunId, Event::Modify);
+        return S_OK;
+    };
+}
 
 class LunObject final : public FacedObject, public IVdsLun, public IVdsMaintenance {
 public:
@@ -74,7 +88,10 @@ public:
     HRESULT STDMETHODCALLTYPE Recover(IVdsAsync** ppAsync) override {
         return unsimulatedAsync("IVdsLun::Recover", "", ppAsync);
     }
-    HRESULT STDMETHODCALLTYPE SetMask(LPCWSTR list) override { return unsimulated("IVdsLun::SetMask", joinArgs(list)); }
+    HRESULT STDMETHODCALLTYPE SetMask(LPCWSTR list) override {
+        if (list == nullptr) return E_POINTER;
+        return changeNow("IVdsLun::SetMask", joinArgs(list), setUnmaskingList(id(), list));
+    }
     HRESULT STDMETHODCALLTYPE Delete() override { return unsimulated("IVdsLun::Delete", ""); }
     HRESULT STDMETHODCALLTYPE AssociateControllers(const VDS_OBJECT_ID*, LONG active, const VDS_OBJECT_ID*,
                                                    LONG inactive) override {

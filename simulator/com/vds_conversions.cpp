@@ -1,5 +1,7 @@
 #include "com/vds_conversions.h"
 
+#include "model/model_rules.h"
+
 #include <algorithm>
 
 namespace tolvane::sim {
@@ -46,7 +48,10 @@ std::uint64_t spaceOnDrives(const Model& m, const std::vector<GUID>& drives, std
     switch (type) {
         case 12: return smallest * drives.size();  // stripe
         case 13: return drives.size() >= copies ? smallest : 0;  // mirror: every copy alike
-        case 14: return drives.size() >= 3 ? smallest * (drives.size() - 1) : 0;  // parity
+        case kParityType:
+            return drives.size() >= 3
+                       ? plexCapacity(kParityType, smallest * drives.size(), static_cast<std::uint32_t>(drives.size()))
+                       : 0;
         default: return total;
     }
 }

@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "changes/outside_events.h"
 #include "com/async_operation.h"
 #include "core/sim_core.h"
 #include "model/model_digest.h"
@@ -85,6 +86,20 @@ VDS_SIM_API long VdsSimAdvisedSinks(void) { return Core::instance().notifier.sin
 VDS_SIM_API unsigned long long VdsSimModelDigest(void) {
     return Core::instance().read([](const tolvane::sim::Model& m) { return tolvane::sim::modelDigest(m); });
 }
+
+VDS_SIM_API HRESULT VdsSimSetStatus(const GUID* objectId, int status) {
+    if (objectId == nullptr) return E_POINTER;
+    return Core::instance().change(tolvane::sim::setStatus(*objectId, status));
+}
+
+VDS_SIM_API HRESULT VdsSimRemoveObject(const GUID* objectId) {
+    if (objectId == nullptr) return E_POINTER;
+    return Core::instance().change(tolvane::sim::removeFromMachine(*objectId));
+}
+
+VDS_SIM_API void VdsSimJournalEnable(int on) { Core::instance().journal.enable(on != 0); }
+
+VDS_SIM_API void VdsSimStopService(void) { Core::instance().shutdown(); }
 // ---- end of the machine-as-it-changes block ----
 
 VDS_SIM_API HRESULT VdsSimStartTestOperation(int milliseconds, HRESULT result, void** asyncOut) {
@@ -93,9 +108,5 @@ VDS_SIM_API HRESULT VdsSimStartTestOperation(int milliseconds, HRESULT result, v
     *asyncOut = async;
     return async == nullptr ? E_OUTOFMEMORY : S_OK;
 }
-
-// --- Notification delivery threads --------------------------------------
-
-VDS_SIM_API void VdsSimSetDeliveryThreads(int count) { Core::instance().notifier.setDeliveryThreads(count); }
 
 }  // extern "C"

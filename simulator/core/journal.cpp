@@ -3,6 +3,7 @@
 namespace tolvane::sim {
 
 void Journal::append(std::string line) {
+    if (!enabled()) return;
     std::lock_guard lock(mutex_);
     if (lines_.size() == kMaxLines) lines_.pop_front();
     lines_.push_back(std::move(line));

@@ -3,6 +3,7 @@
 // "IVdsService::GetObject(20000000-0000-4000-8000-000000000001, 30)".
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <mutex>
 #include <string>
@@ -11,8 +12,13 @@
 
 namespace tolvane::sim {
 
+// Off until a test or tool turns it on: nothing reads it in a customer's
+// process, and a long session would otherwise keep every call it made.
 class Journal {
 public:
+    void enable(bool on) { enabled_.store(on); }
+    bool enabled() const { return enabled_.load(std::memory_order_relaxed); }
+    // Keeps the line only while the journal is on.
     void append(std::string line);
     std::size_t size() const;
     // Copy of entry i, or an empty text when i is past the end.
@@ -25,6 +31,7 @@ private:
     // the oldest go first.
     static constexpr std::size_t kMaxLines = 1000000;
 
+    std::atomic<bool> enabled_{false};
     mutable std::mutex mutex_;
     std::deque<std::string> lines_;
 };

@@ -4,6 +4,8 @@
 #include <cstdlib>
 
 #include "com/model_object.h"
+#include "core/notices.h"
+#include "model/model_rules.h"
 #include "model/topology_loader.h"
 
 namespace tolvane::sim {
@@ -24,17 +26,22 @@ Core::Core() {
     if (!model) std::fprintf(stderr, "TolvaneSim: %s\n", error.c_str());
 }
 
-HRESULT Core::change(const std::function<HRESULT(Model&, Batch&)>& apply) {
+HRESULT Core::change(const ChangeFunction& apply) {
     Batch batch;
-    {
-        std::lock_guard lock(modelMutex_);
-        auto draft = std::make_unique<Model>(*model_);
-        HRESULT hr = apply(*draft, batch);
-        if (FAILED(hr)) return hr;
-        model_ = std::move(draft);
+    std::lock_guard lock(modelMutex_);
+    auto draft = std::make_unique<Model>(*model_);
+    const HRESULT hr = apply(*draft, batch);
+    if (FAILED(hr)) return hr;
+#if TOLVANE_SIM_CHECK_RULES
+    if (auto broken = checkModelRules(*draft)) {
+        std::fprintf(stderr, "TolvaneSim: a change broke the model's rules: %s\n", broken->c_str());
+        return kChangeBrokeRules;
     }
+#endif
+    model_ = std::move(draft);
+    // post() only queues; delivery happens on the notifier's thread.
     if (!batch.empty()) notifier.post(std::move(batch));
-    return S_OK;
+    return hr;
 }
 
 void Core::replaceModel(Model model) {
@@ -74,10 +81,15 @@ void Core::rescan() {
     // that no longer reads leaves the machine as it was.
     std::string error;
     auto model = environmentModel(error);
-    if (model)
-        replaceModel(std::move(*model));
-    else
+    if (!model) {
         std::fprintf(stderr, "TolvaneSim: rescan kept the machine as it was: %s\n", error.c_str());
+        return;
+    }
+    change([&](Model& m, Batch& out) {
+        noteDifferences(m, *model, out);
+        m = std::move(*model);
+        return S_OK;
+    });
 }
 
 HRESULT Core::loadTopologyFile(const std::string& path) {
@@ -120,7 +132,7 @@ void Core::useEnvironmentTopology() {
 }
 
 std::optional<HRESULT> Core::enter(const char* method, const std::string& args) {
-    journal.append(std::string(method) + "(" + args + ")");
+    if (journal.enabled()) journal.append(std::string(method) + "(" + args + ")");
     return faults.onCall(method);
 }
 
@@ -181,12 +193,17 @@ void Core::waitReady(std::chrono::steady_clock::time_point initializedAt) {
     }
 }
 
-void Core::runLater(std::function<void()> job) {
-    std::lock_guard lock(workMutex_);
-    if (stopping_) return;
-    if (!worker_.joinable()) worker_ = std::thread([this] { workerLoop(); });
-    work_.push_back(std::move(job));
-    workReady_.notify_one();
+void Core::runLater(std::function<void()> job, std::function<void()> abandon) {
+    {
+        std::lock_guard lock(workMutex_);
+        if (!stopping_) {
+            if (!worker_.joinable()) worker_ = std::thread([this] { workerLoop(); });
+            work_.push_back({std::move(job), std::move(abandon)});
+            workReady_.notify_one();
+            return;
+        }
+    }
+    abandon();
 }
 
 void Core::workerLoop() {
@@ -194,10 +211,14 @@ void Core::workerLoop() {
     for (;;) {
         workReady_.wait(lock, [this] { return stopping_ || !work_.empty(); });
         if (work_.empty()) return;  // stopping with nothing left
-        auto job = std::move(work_.front());
+        Job job = std::move(work_.front());
         work_.pop_front();
+        const bool abandoned = stopping_;
         lock.unlock();
-        job();
+        if (abandoned)
+            job.abandon();
+        else
+            job.run();
         lock.lock();
     }
 }

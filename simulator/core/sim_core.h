@@ -25,6 +25,13 @@ namespace tolvane::sim {
 
 class ModelObject;
 
+// One change of the machine: model in, notifications out, a VDS result code.
+// No COM, locks or threads inside; a failure leaves the draft to be dropped.
+using ChangeFunction = std::function<HRESULT(Model&, Batch&)>;
+
+// What a change that would break the model's rules answers (test builds).
+inline constexpr HRESULT kChangeBrokeRules = E_UNEXPECTED;
+
 // What a call made while the service is still starting answers.
 inline constexpr HRESULT kServiceNotReady = MAKE_HRESULT_CONST(0x80070015u);  // ERROR_NOT_READY
 
@@ -41,8 +48,10 @@ public:
         return f(static_cast<const Model&>(*model_));
     }
     // Applies a change to a copy of the model and keeps it only when the
-    // change succeeds; its notifications are posted after the swap.
-    HRESULT change(const std::function<HRESULT(Model&, Batch&)>& apply);
+    // change succeeds (in test builds, only when the whole model still keeps
+    // its rules). The notifications are queued before the lock is let go, so
+    // batches reach clients in the order their changes committed.
+    HRESULT change(const ChangeFunction& apply);
     void replaceModel(Model model);
     // Holds the model still for the length of one call, so that an object
     // found to exist at the start of a call is still there when it is read.
@@ -86,8 +95,13 @@ public:
     void waitReady(std::chrono::steady_clock::time_point initializedAt);
 
     // --- Long operations -------------------------------------------------------
-    void runLater(std::function<void()> job);
+    // Runs `job` on the worker, in the order handed over. Once the service is
+    // stopping, a job not yet started gets `abandon` instead (on the worker,
+    // or at once on the caller's thread), so nothing waits for it forever.
+    void runLater(std::function<void()> job, std::function<void()> abandon);
 
+    // Stops the worker (the job running finishes, the rest are abandoned)
+    // and the notifier. Not undone: it is the end of the service.
     void shutdown();
 
 private:
@@ -109,7 +123,11 @@ private:
 
     std::mutex workMutex_;
     std::condition_variable workReady_;
-    std::deque<std::function<void()>> work_;
+    struct Job {
+        std::function<void()> run;
+        std::function<void()> abandon;
+    };
+    std::deque<Job> work_;
     bool stopping_ = false;
     std::thread worker_;
 };

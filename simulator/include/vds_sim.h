@@ -70,18 +70,36 @@ VDS_SIM_API long VdsSimAdvisedSinks(void);
  * operation that failed, different after almost any change. Stable within
  * one build, not across builds. */
 VDS_SIM_API unsigned long long VdsSimModelDigest(void);
+
+/* Events from outside the service, applied as the service applies its own
+ * changes (all or nothing, notified in commit order). VdsSimSetStatus sets
+ * the status of a subsystem, controller, port, drive, LUN, plex, pack, disk
+ * or volume to a value of that kind's VDS status enumeration: a drive or
+ * controller set to REMOVED (8) departs and arrives again when it leaves that
+ * status, other changes notify a modification; S_FALSE and nothing sent when
+ * the status already is that. VdsSimRemoveObject takes an object and all
+ * under it out of the machine (a pulled drive, a lost disk): departures and
+ * modifications are notified; VDS_E_DEVICE_IN_USE when other storage still
+ * lives on it. Both answer VDS_E_OBJECT_NOT_FOUND for an unknown id. */
+VDS_SIM_API HRESULT VdsSimSetStatus(const GUID* objectId, int status);
+VDS_SIM_API HRESULT VdsSimRemoveObject(const GUID* objectId);
+
+/* The journal (see above) is off until this turns it on (on != 0); while
+ * off, calls are not recorded. */
+VDS_SIM_API void VdsSimJournalEnable(int on);
+
+/* Ends the service as a stopping service ends: the worker finishes the
+ * operation it is running, and every operation not yet started (or started
+ * later) ends at once, its Wait and QueryStatus failing with
+ * RPC_E_DISCONNECTED (0x80010108). Notifications stop. Not undone: for tests
+ * that run in a process of their own. */
+VDS_SIM_API void VdsSimStopService(void);
 /* ---- end of the machine-as-it-changes block ---- */
 
 /* Starts an asynchronous operation that takes `milliseconds` on the service's
  * worker and then delivers `result`; *asyncOut receives its IVdsAsync. For
  * tests of clients that wait. */
 VDS_SIM_API HRESULT VdsSimStartTestOperation(int milliseconds, HRESULT result, void** asyncOut);
-
-/* --- Notification delivery threads ------------------------------------
- * 1 (the default) or 2 threads deliver batches; with 2, two batches may
- * reach one sink at the same time, as on the real service. Out-of-range
- * values are clamped. */
-VDS_SIM_API void VdsSimSetDeliveryThreads(int count);
 
 #ifdef __cplusplus
 }

@@ -49,6 +49,10 @@ public:
         if (item) *this << *item;
         return *this;
     }
+    Hasher& operator<<(const DriveExtentView& e) { return *this << e.drive << e.lun << e.size << e.used; }
+    Hasher& operator<<(const DiskExtentView& e) {
+        return *this << e.disk << e.type << e.offset << e.size << e.volume << e.plex << e.member;
+    }
     Hasher& operator<<(const DriveSpan& s) { return *this << s.drive << s.offset << s.size; }
     Hasher& operator<<(const DiskSpan& s) { return *this << s.disk << s.offset << s.size << s.member; }
     Hasher& operator<<(const Hints& x) {
@@ -129,7 +133,53 @@ std::uint64_t unorderedDigest(std::uint64_t seed, const Map& objects) {
     return (Hasher(seed) << objects.size() << sum).value();
 }
 
+template <typename Map>
+std::uint64_t one(const Map& objects, const GUID& id) {
+    auto it = objects.find(id);
+    return it == objects.end() ? 0 : (Hasher(20) << it->second).value();
+}
+
+template <typename Map>
+std::uint64_t withChildren(const Map& children, const std::vector<GUID>& ids, Hasher h) {
+    for (const auto& id : ids) h << one(children, id);
+    return h.value();
+}
+
 }  // namespace
+
+std::uint64_t objectDigest(const Model& m, Kind kind, const GUID& id) {
+    switch (kind) {
+        case Kind::Provider: return one(m.providers, id);
+        case Kind::SubSystem: return one(m.subsystems, id);
+        case Kind::Controller: return one(m.controllers, id);
+        case Kind::Port: return one(m.ports, id);
+        case Kind::Drive: return m.drives.count(id) ? (Hasher(one(m.drives, id)) << m.driveExtents(id)).value() : 0;
+        case Kind::Lun: {
+            auto it = m.luns.find(id);
+            return it == m.luns.end() ? 0 : withChildren(m.lunPlexes, it->second.plexes, Hasher(20) << it->second);
+        }
+        case Kind::LunPlex: return one(m.lunPlexes, id);
+        case Kind::Pack: return one(m.packs, id);
+        case Kind::Disk: return m.disks.count(id) ? (Hasher(one(m.disks, id)) << m.diskExtents(id)).value() : 0;
+        case Kind::Volume: {
+            auto it = m.volumes.find(id);
+            if (it == m.volumes.end()) return 0;
+            // Letters, mount folders and the file system have events of their own.
+            Volume v = it->second;
+            v.driveLetter = 0;
+            v.mountFolders.clear();
+            v.fileSystem.reset();
+            return withChildren(m.volumePlexes, v.plexes, Hasher(20) << v);
+        }
+        case Kind::VolumePlex: return one(m.volumePlexes, id);
+    }
+    return 0;
+}
+
+std::uint64_t fileSystemDigest(const Model& m, const GUID& volume) {
+    auto it = m.volumes.find(volume);
+    return it == m.volumes.end() ? 0 : (Hasher(21) << it->second.fileSystem).value();
+}
 
 std::uint64_t modelDigest(const Model& m) {
     Hasher h(0x746F6C76616E65ull);

@@ -11,4 +11,10 @@ namespace tolvane::sim {
 
 std::uint64_t modelDigest(const Model& model);
 
+// A fingerprint of what a client reads from one object's properties (for a
+// drive or disk, its extents too; for a LUN or volume, its plexes), so that
+// a difference means the object was modified. 0 for no such object.
+std::uint64_t objectDigest(const Model& model, Kind kind, const GUID& id);
+std::uint64_t fileSystemDigest(const Model& model, const GUID& volume);
+
 }  // namespace tolvane::sim

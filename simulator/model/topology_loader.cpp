@@ -9,6 +9,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "model/model_rules.h"
 #include "model/text16.h"
 
 namespace tolvane::sim {
@@ -169,12 +170,18 @@ public:
         const json& sw = top.array("softwareProviders");
         for (std::size_t i = 0; i < sw.size(); ++i) softwareProvider(Obj(sw[i], item("", "softwareProviders", i)));
         top.finish();
-        checkLetters();
+        // The rules between objects are the model's own; name the place of a
+        // break in the description's terms.
+        if (auto broken = findRuleBreak(model)) {
+            auto it = places_.find(broken->object);
+            std::string where = it == places_.end() ? "/" : it->second;
+            if (!broken->field.empty()) where += "/" + broken->field;
+            throw TopologyError{where, broken->what};
+        }
     }
 
 private:
     std::unordered_map<GUID, std::string, GuidHash> places_;
-    std::vector<std::pair<GUID, std::string>> mountChecks_;
 
     void claim(Obj& o, const GUID& id, Kind kind) {
         if (isNullGuid(id)) o.fail("id", "the null identifier is not allowed");
@@ -226,26 +233,17 @@ private:
         const json& cs = o.array("controllers");
         for (std::size_t i = 0; i < cs.size(); ++i)
             s.controllers.push_back(controller(Obj(cs[i], item(o.path(), "controllers", i)), s.id));
-        if (s.controllers.size() > static_cast<std::size_t>(std::max<std::int16_t>(s.maxControllers, 0)))
-            o.fail("controllers", "more controllers than maxControllers (" + std::to_string(s.maxControllers) + ")");
 
-        std::set<std::pair<int, int>> slots;
         const json& ds = o.array("drives");
         for (std::size_t i = 0; i < ds.size(); ++i) {
             Obj d(ds[i], item(o.path(), "drives", i));
-            GUID id = drive(d, s, i);
-            const Drive& dr = model.drives[id];
-            if (!slots.insert({dr.bus, dr.slot}).second)
-                throw TopologyError{d.path(), "bus " + std::to_string(dr.bus) + " slot " + std::to_string(dr.slot) +
-                                                  " is taken by another drive"};
-            s.drives.push_back(id);
+            s.drives.push_back(drive(d, s, i));
         }
         model.subsystems[s.id] = s;  // the LUNs below check against the drives and controllers
         const json& ls = o.array("luns");
         for (std::size_t i = 0; i < ls.size(); ++i)
             s.luns.push_back(lun(Obj(ls[i], item(o.path(), "luns", i)), s));
         o.finish();
-        checkDriveOverlaps(s, o);
         const GUID id = s.id;
         model.subsystems[id] = std::move(s);
         return id;
@@ -288,19 +286,12 @@ private:
         d.friendlyName = o.text("friendlyName");
         d.identification = o.text("identification");
         d.size = o.bytes("size", 0);
-        if (d.size == 0) o.fail("size", "a drive needs a size above 0");
         d.flags = o.integer<std::uint32_t>("flags", 0);
         d.status = o.integer<std::int32_t>("status", 1);
         d.health = o.integer<std::int32_t>("health", 1);
         const int perBus = std::max<int>(s.slotsPerBus, 1);
         d.bus = o.integer<std::int16_t>("bus", static_cast<std::int16_t>(static_cast<int>(index) / perBus));
         d.slot = o.integer<std::int16_t>("slot", static_cast<std::int16_t>(static_cast<int>(index) % perBus));
-        if (d.bus < 0 || d.bus >= std::max<std::int16_t>(s.internalBuses, 1))
-            o.fail("bus", "bus " + std::to_string(d.bus) + " is outside the subsystem's " +
-                              std::to_string(s.internalBuses) + " internal buses");
-        if (d.slot < 0 || d.slot >= perBus)
-            o.fail("slot", "slot " + std::to_string(d.slot) + " is outside the " + std::to_string(perBus) +
-                               " slots of each bus");
         o.finish();
         model.drives[d.id] = d;
         return d.id;
@@ -332,7 +323,7 @@ private:
                                         guidToText(ids[i]) + " is not a controller of this subsystem"};
         };
         l.associatedControllers = o.has("associatedControllers") ? o.ids("associatedControllers") : s.controllers;
-        inSubsystem("associatedControllers", l.associatedControllers);
+        inSubsystem("associatedControllers", l.associatedControllers);  // before the default below relies on it
         if (o.has("activeControllers")) {
             l.activeControllers = o.ids("activeControllers");
         } else if (!l.associatedControllers.empty()) {
@@ -396,33 +387,15 @@ private:
                 e.fail("drive", guidToText(span.drive) + " is not a drive of this subsystem");
             span.offset = e.bytes("offset", 0);
             span.size = e.bytes("size", 0);
-            if (span.size == 0) e.fail("size", "an extent needs a size above 0");
-            if (span.offset + span.size > model.drives[span.drive].size || span.offset + span.size < span.offset)
-                e.fail("extent runs past the end of its drive");
             e.finish();
             total += span.size;
             p.extents.push_back(span);
         }
         if (p.extents.empty()) o.fail("extents", "a LUN plex needs at least one drive extent");
-        if (p.type == 14 && p.extents.size() > 1) total = total / p.extents.size() * (p.extents.size() - 1);
-        p.size = o.bytes("size", total);
+        p.size = o.bytes("size", plexCapacity(p.type, total, static_cast<std::uint32_t>(p.extents.size())));
         o.finish();
         model.lunPlexes[p.id] = p;
         return p.id;
-    }
-
-    void checkDriveOverlaps(const SubSystem& s, const Obj& o) {
-        for (const auto& driveId : s.drives) {
-            std::vector<std::pair<std::uint64_t, std::uint64_t>> spans;
-            for (const auto& lunId : s.luns)
-                for (const auto& plexId : model.luns[lunId].plexes)
-                    for (const auto& e : model.lunPlexes[plexId].extents)
-                        if (e.drive == driveId) spans.push_back({e.offset, e.offset + e.size});
-            std::sort(spans.begin(), spans.end());
-            for (std::size_t i = 1; i < spans.size(); ++i)
-                if (spans[i].first < spans[i - 1].second)
-                    throw TopologyError{o.at("luns"), "two LUN extents overlap on drive " + guidToText(driveId)};
-        }
     }
 
     void softwareProvider(Obj o) {
@@ -454,7 +427,6 @@ private:
         for (std::size_t i = 0; i < vs.size(); ++i)
             k.volumes.push_back(volume(Obj(vs[i], item(o.path(), "volumes", i)), k));
         o.finish();
-        checkDiskOverlaps(k, o);
         model.packs[k.id] = k;
         return k.id;
     }
@@ -465,7 +437,6 @@ private:
         claim(o, d.id, Kind::Disk);
         d.pack = pack;
         d.size = o.bytes("size", 0);
-        if (d.size == 0) o.fail("size", "a disk needs a size above 0");
         d.partitionStyle = o.choice("style", 1, {{"unknown", 0}, {"raw", 0}, {"mbr", 1}, {"gpt", 2}});
         d.status = o.integer<std::int32_t>("status", 1);
         d.reserveMode = o.integer<std::int32_t>("reserveMode", 0);
@@ -487,16 +458,12 @@ private:
         d.adaptorName = o.text("adaptorName");
         d.devicePath = o.text("devicePath");
         const json& ps = o.array("partitions");
-        if (d.partitionStyle == 0 && !ps.empty()) o.fail("partitions", "an unpartitioned disk has no partitions");
         for (std::size_t i = 0; i < ps.size(); ++i) {
             Obj po(ps[i], item(o.path(), "partitions", i));
             Partition p;
             p.number = po.integer<std::uint32_t>("number", static_cast<std::uint32_t>(i + 1));
             p.offset = po.bytes("offset", 0);
             p.size = po.bytes("size", 0);
-            if (p.size == 0) po.fail("size", "a partition needs a size above 0");
-            if (p.offset + p.size > d.size || p.offset + p.size < p.offset)
-                po.fail("the partition runs past the end of its disk");
             p.flags = po.integer<std::uint32_t>("flags", 0);
             if (d.partitionStyle == 1) {
                 p.mbrType = po.integer<std::uint8_t>("mbrType", 0x07);
@@ -514,10 +481,6 @@ private:
         }
         std::sort(d.partitions.begin(), d.partitions.end(),
                   [](const Partition& a, const Partition& b) { return a.offset < b.offset; });
-        for (std::size_t i = 1; i < d.partitions.size(); ++i)
-            if (d.partitions[i].offset < d.partitions[i - 1].offset + d.partitions[i - 1].size)
-                o.fail("partitions", "partitions " + std::to_string(d.partitions[i - 1].number) + " and " +
-                                         std::to_string(d.partitions[i].number) + " overlap");
         o.finish();
         model.disks[d.id] = d;
         return d.id;
@@ -551,7 +514,6 @@ private:
             if (path.size() < 4 || path[1] != u':' || path[2] != u'\\')
                 throw TopologyError{where, "a mount folder is a full path such as \"C:\\\\Data\\\\Archive\\\\\""};
             if (path.back() != u'\\') path.push_back(u'\\');
-            mountChecks_.push_back({v.id, where});
             v.mountFolders.push_back(path);
         }
         const json& ps = o.array("plexes");
@@ -570,8 +532,6 @@ private:
             fs.totalAllocationUnits = f.integer<std::uint64_t>("totalAllocationUnits", v.size / fs.allocationUnitSize);
             fs.availableAllocationUnits =
                 f.integer<std::uint64_t>("availableAllocationUnits", fs.totalAllocationUnits);
-            if (fs.availableAllocationUnits > fs.totalAllocationUnits)
-                f.fail("availableAllocationUnits", "more available than total allocation units");
             fs.label = f.text("label");
             fs.compressionFlags = f.integer<std::uint32_t>("compressionFlags", 0);
             fs.maximumFileNameLength = f.integer<std::uint32_t>("maximumFileNameLength", 255);
@@ -606,56 +566,17 @@ private:
                 e.fail("disk", guidToText(s.disk) + " is not a disk of this pack");
             s.offset = e.bytes("offset", 0);
             s.size = e.bytes("size", 0);
-            if (s.size == 0) e.fail("size", "an extent needs a size above 0");
-            if (s.offset + s.size > model.disks[s.disk].size || s.offset + s.size < s.offset)
-                e.fail("the extent runs past the end of its disk");
             s.member = e.integer<std::uint32_t>("member", p.type == 11 ? 0 : static_cast<std::uint32_t>(i));
             members = std::max(members, s.member + 1);
             e.finish();
             total += s.size;
             p.extents.push_back(s);
         }
-        if (p.type == 14 && members > 1) total = total / members * (members - 1);
-        p.size = o.bytes("size", total);
+        p.size = o.bytes("size", plexCapacity(p.type, total, members));
         p.numberOfMembers = o.integer<std::uint32_t>("numberOfMembers", members);
         o.finish();
         model.volumePlexes[p.id] = p;
         return p.id;
-    }
-
-    void checkDiskOverlaps(const Pack& k, const Obj& o) {
-        for (const auto& diskId : k.disks) {
-            std::vector<std::pair<std::uint64_t, std::uint64_t>> spans;
-            for (const auto& vid : k.volumes)
-                for (const auto& pid : model.volumes[vid].plexes)
-                    for (const auto& e : model.volumePlexes[pid].extents)
-                        if (e.disk == diskId) spans.push_back({e.offset, e.offset + e.size});
-            std::sort(spans.begin(), spans.end());
-            for (std::size_t i = 1; i < spans.size(); ++i)
-                if (spans[i].first < spans[i - 1].second)
-                    throw TopologyError{o.at("volumes"), "two volume extents overlap on disk " + guidToText(diskId)};
-        }
-    }
-
-    void checkLetters() {
-        std::unordered_map<char16_t, GUID> letters;
-        for (const auto& [vid, v] : model.volumes) {
-            if (v.driveLetter == 0) continue;
-            auto [it, fresh] = letters.emplace(v.driveLetter, vid);
-            if (!fresh)
-                throw TopologyError{places_[vid] + "/driveLetter",
-                                    std::string("drive letter ") + static_cast<char>(v.driveLetter) +
-                                        " is already held by volume " + guidToText(it->second)};
-        }
-        for (const auto& [vid, where] : mountChecks_)
-            for (const auto& folder : model.volumes[vid].mountFolders) {
-                char16_t c = folder[0];
-                if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - 0x20);
-                auto it = letters.find(c);
-                if (it == letters.end())
-                    throw TopologyError{where, std::string("no volume holds drive letter ") + static_cast<char>(c)};
-                if (it->second == vid) throw TopologyError{where, "a volume cannot be mounted inside itself"};
-            }
     }
 };
 

@@ -48,6 +48,7 @@ TEST_F(Faults, RefusedInterfaceAndFailedProperties) {
 }
 
 TEST_F(Faults, JournalRecordsCallsWithReadableArguments) {
+    VdsSimJournalEnable(1);
     auto sub = get<IVdsSubSystem>(kSubSystem, VDS_OT_SUB_SYSTEM);
     ComPtr<IVdsDrive> drive;
     ASSERT_EQ(sub->GetDrive(0, 1, drive.put()), S_OK);

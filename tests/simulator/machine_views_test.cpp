@@ -101,6 +101,7 @@ TEST_F(Views, ServicePropertiesAndFileSystemTypes) {
 }
 
 TEST_F(Views, JournalEntryCopiesAsMuchAsFitsAndTellsTheWholeLength) {
+    VdsSimJournalEnable(1);
     ComPtr<IEnumVdsObject> e;
     ASSERT_EQ(service->QueryProviders(VDS_QUERY_HARDWARE_PROVIDERS, e.put()), S_OK);
     char small[12];

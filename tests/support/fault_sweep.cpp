@@ -25,6 +25,7 @@ int runFaultSweep(const std::vector<unsigned char>& request) {
     if (row == nullptr) return 0;
 
     VdsSimClearFaults();
+    VdsSimJournalEnable(1);
     VdsSimJournalClear();
     const Reply clean = runCommand(request);
     EXPECT_FALSE(clean.null) << row->handlerName;

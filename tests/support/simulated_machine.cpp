@@ -16,6 +16,7 @@ void SimulatedMachineTest::SetUp() {
     VdsSimLoadDefault();
     VdsSimClearFaults();
     VdsSimSetStartingPhase(0);
+    VdsSimJournalEnable(1);
     VdsSimJournalClear();
 }
 

@@ -1,0 +1,78 @@
+#include "changes/outside_events.h"
+
+#include "core/notices.h"
+#include "model/model_edit.h"
+#include "model/model_rules.h"
+
+namespace tolvane::sim {
+
+namespace {
+
+// Statuses that mean "physically gone", valued as VDS_DRS_REMOVED / VDS_CS_REMOVED.
+constexpr std::int32_t kRemovedStatus = 8;
+
+std::int32_t* statusField(Model& m, Kind kind, const GUID& id) {
+    switch (kind) {
+        case Kind::SubSystem: return &m.subsystems.at(id).status;
+        case Kind::Controller: return &m.controllers.at(id).status;
+        case Kind::Port: return &m.ports.at(id).status;
+        case Kind::Drive: return &m.drives.at(id).status;
+        case Kind::Lun: return &m.luns.at(id).status;
+        case Kind::LunPlex: return &m.lunPlexes.at(id).status;
+        case Kind::Pack: return &m.packs.at(id).status;
+        case Kind::Disk: return &m.disks.at(id).status;
+        case Kind::Volume: return &m.volumes.at(id).status;
+        case Kind::VolumePlex: return &m.volumePlexes.at(id).status;
+        case Kind::Provider: return nullptr;
+    }
+    return nullptr;
+}
+
+// The object whose modification a plex's change is told as.
+std::pair<Kind, GUID> toldAs(const Model& m, Kind kind, const GUID& id) {
+    if (kind == Kind::LunPlex) return {Kind::Lun, m.lunPlexes.at(id).lun};
+    if (kind == Kind::VolumePlex) return {Kind::Volume, m.volumePlexes.at(id).volume};
+    return {kind, id};
+}
+
+}  // namespace
+
+ChangeFunction setStatus(const GUID& id, std::int32_t status) {
+    return [id, status](Model& m, Batch& out) -> HRESULT {
+        auto kind = m.kindOf(id);
+        if (!kind) return VDS_E_OBJECT_NOT_FOUND;
+        std::int32_t* field = statusField(m, *kind, id);
+        if (field == nullptr) return VDS_E_NOT_SUPPORTED;
+        if (*field == status) return S_FALSE;
+        const std::int32_t was = *field;
+        *field = status;
+        const bool presence = *kind == Kind::Drive || *kind == Kind::Controller;
+        if (presence && status == kRemovedStatus)
+            note(out, *kind, id, Event::Depart);
+        else if (presence && was == kRemovedStatus)
+            note(out, *kind, id, Event::Arrive);
+        else {
+            auto [k, told] = toldAs(m, *kind, id);
+            note(out, k, told, Event::Modify);
+        }
+        return S_OK;
+    };
+}
+
+ChangeFunction removeFromMachine(const GUID& id) {
+    return [id](Model& m, Batch& out) -> HRESULT {
+        auto kind = m.kindOf(id);
+        if (!kind) return VDS_E_OBJECT_NOT_FOUND;
+        const Model before = m;
+        removeObject(m, id);
+        // Storage that others still live on (a drive under a LUN, a disk
+        // under a volume) cannot simply vanish from the model.
+        if (findRuleBreak(m)) return VDS_E_DEVICE_IN_USE;
+        // The holders' modifications and the drives' freed extents come
+        // from the differences too.
+        noteDifferences(before, m, out);
+        return S_OK;
+    };
+}
+
+}  // namespace tolvane::sim

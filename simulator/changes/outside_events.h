@@ -1,0 +1,22 @@
+// Changes that happen to the machine from outside the service: a drive
+// pulled or failing, a controller taken away. Tests and the demo cause them
+// through the control surface; each is one pure change function.
+#pragma once
+
+#include "core/sim_core.h"
+
+namespace tolvane::sim {
+
+// Sets the status of a subsystem, controller, port, drive, LUN, pack, disk
+// or volume (valued as that kind's VDS status enumeration). A drive or
+// controller that becomes REMOVED departs, and arrives again when it leaves
+// that status; any other change is a modification. S_FALSE, with nothing
+// sent, when the status is already that.
+ChangeFunction setStatus(const GUID& id, std::int32_t status);
+
+// Takes the object and everything under it out of the machine; each object
+// that had notifications of its own departs, and the objects that held it
+// are modified.
+ChangeFunction removeFromMachine(const GUID& id);
+
+}  // namespace tolvane::sim

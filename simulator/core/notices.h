@@ -1,0 +1,30 @@
+// The notifications a change of the machine sends, built in one place.
+#pragma once
+
+#include <optional>
+
+#include "core/notifier.h"
+#include "model/model.h"
+
+namespace tolvane::sim {
+
+enum class Event { Arrive, Depart, Modify };
+
+// The notification of `event` for an object of `kind`; nullopt for kinds
+// that have no notifications of their own (providers and plexes).
+std::optional<VDS_NOTIFICATION> objectNotice(Kind kind, const GUID& id, Event event);
+// Adds it to `out` when there is one.
+void note(Batch& out, Kind kind, const GUID& id, Event event);
+
+VDS_NOTIFICATION partitionNotice(const GUID& disk, std::uint64_t offset, Event event);
+// Assigned to `volume`, or freed when `volume` is null.
+VDS_NOTIFICATION driveLetterNotice(char16_t letter, const GUID* volume);
+VDS_NOTIFICATION mountPointsNotice(const GUID& volume);
+VDS_NOTIFICATION fileSystemNotice(const GUID& volume);
+
+// Everything that differs between two machines, in the order a client can
+// follow: departures (contents before containers), arrivals (containers
+// first), then modifications, drive letters, mount points and file systems.
+void noteDifferences(const Model& before, const Model& after, Batch& out);
+
+}  // namespace tolvane::sim

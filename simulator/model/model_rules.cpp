@@ -1,0 +1,305 @@
+#include "model/model_rules.h"
+
+#include <algorithm>
+#include <map>
+#include <set>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+namespace tolvane::sim {
+
+std::uint64_t plexCapacity(std::int32_t type, std::uint64_t rawBytes, std::uint32_t members) {
+    if (type == kParityType && members > 1) return rawBytes / members * (members - 1);
+    return rawBytes;
+}
+
+std::string RuleBreak::text() const {
+    return guidToText(object) + (field.empty() ? "" : "/" + field) + ": " + what;
+}
+
+namespace {
+
+bool contains(const std::vector<GUID>& ids, const GUID& id) {
+    return std::find(ids.begin(), ids.end(), id) != ids.end();
+}
+
+struct Stretch {
+    std::uint64_t begin;
+    std::uint64_t end;
+    GUID owner;
+    std::string field;
+};
+
+class Checker {
+public:
+    explicit Checker(const Model& m) : m_(m) {}
+
+    std::optional<RuleBreak> run() {
+        indexes();
+        if (!broken_) hardware();
+        if (!broken_) software();
+        return broken_;
+    }
+
+private:
+    const Model& m_;
+    std::optional<RuleBreak> broken_;
+
+    // Records the first break only; later checks keep going but say nothing.
+    bool fail(const GUID& object, std::string field, std::string what) {
+        if (!broken_) broken_ = RuleBreak{object, std::move(field), std::move(what)};
+        return false;
+    }
+
+    template <typename Map>
+    void indexed(const Map& objects, Kind kind, std::size_t& counted) {
+        for (const auto& [id, object] : objects) {
+            ++counted;
+            if (object.id != id) fail(id, "id", "is filed under another identifier");
+            auto k = m_.kindOf(id);
+            if (!k || *k != kind) fail(id, "", "is missing from the kind index or filed as another kind");
+        }
+    }
+
+    // Every object has its kind, every kind its object; parent and child
+    // point at each other.
+    void indexes() {
+        std::size_t counted = 0;
+        indexed(m_.providers, Kind::Provider, counted);
+        indexed(m_.subsystems, Kind::SubSystem, counted);
+        indexed(m_.controllers, Kind::Controller, counted);
+        indexed(m_.ports, Kind::Port, counted);
+        indexed(m_.drives, Kind::Drive, counted);
+        indexed(m_.luns, Kind::Lun, counted);
+        indexed(m_.lunPlexes, Kind::LunPlex, counted);
+        indexed(m_.packs, Kind::Pack, counted);
+        indexed(m_.disks, Kind::Disk, counted);
+        indexed(m_.volumes, Kind::Volume, counted);
+        indexed(m_.volumePlexes, Kind::VolumePlex, counted);
+        if (counted != m_.kinds.size())
+            for (const auto& [id, kind] : m_.kinds)
+                if (!holds(id, kind)) fail(id, "", "is in the kind index but not in the model");
+
+        for (const auto& list : {&m_.hardwareProviders, &m_.softwareProviders})
+            for (const auto& id : *list)
+                if (!m_.providers.count(id)) fail(id, "", "is listed as a provider but not in the model");
+        for (const auto& [id, p] : m_.providers) {
+            const auto& list = p.type == 2 ? m_.hardwareProviders : m_.softwareProviders;
+            if (std::count(list.begin(), list.end(), id) != 1) fail(id, "", "is not listed once among its providers");
+        }
+        children(m_.providers, m_.subsystems, &Provider::children, &SubSystem::provider);
+        children(m_.providers, m_.packs, &Provider::children, &Pack::provider);
+        children(m_.subsystems, m_.controllers, &SubSystem::controllers, &Controller::subsystem);
+        children(m_.subsystems, m_.drives, &SubSystem::drives, &Drive::subsystem);
+        children(m_.subsystems, m_.luns, &SubSystem::luns, &Lun::subsystem);
+        children(m_.controllers, m_.ports, &Controller::ports, &Port::controller);
+        children(m_.luns, m_.lunPlexes, &Lun::plexes, &LunPlex::lun);
+        children(m_.packs, m_.disks, &Pack::disks, &Disk::pack);
+        children(m_.packs, m_.volumes, &Pack::volumes, &Volume::pack);
+        children(m_.volumes, m_.volumePlexes, &Volume::plexes, &VolumePlex::volume);
+    }
+
+    bool holds(const GUID& id, Kind kind) const {
+        switch (kind) {
+            case Kind::Provider: return m_.providers.count(id) != 0;
+            case Kind::SubSystem: return m_.subsystems.count(id) != 0;
+            case Kind::Controller: return m_.controllers.count(id) != 0;
+            case Kind::Port: return m_.ports.count(id) != 0;
+            case Kind::Drive: return m_.drives.count(id) != 0;
+            case Kind::Lun: return m_.luns.count(id) != 0;
+            case Kind::LunPlex: return m_.lunPlexes.count(id) != 0;
+            case Kind::Pack: return m_.packs.count(id) != 0;
+            case Kind::Disk: return m_.disks.count(id) != 0;
+            case Kind::Volume: return m_.volumes.count(id) != 0;
+            case Kind::VolumePlex: return m_.volumePlexes.count(id) != 0;
+        }
+        return false;
+    }
+
+    // Each child names a parent that lists it once; each listed child exists
+    // (a parent's list may hold children of another kind, as a provider's does).
+    template <typename Parents, typename Children, typename P, typename C>
+    void children(const Parents& parents, const Children& kids, std::vector<GUID> P::*list, GUID C::*parent) {
+        for (const auto& [id, child] : kids) {
+            auto it = parents.find(child.*parent);
+            if (it == parents.end()) {
+                fail(id, "", "names a parent that is not in the model");
+                continue;
+            }
+            const auto& ids = it->second.*list;
+            if (std::count(ids.begin(), ids.end(), id) != 1) fail(id, "", "is not listed once by its parent");
+        }
+        for (const auto& [pid, p] : parents)
+            for (const auto& cid : p.*list) {
+                auto k = m_.kindOf(cid);
+                if (!k) fail(pid, "", "lists " + guidToText(cid) + ", which is not in the model");
+            }
+    }
+
+    void overlaps(std::vector<Stretch>& stretches, const char* what, const GUID& where) {
+        std::sort(stretches.begin(), stretches.end(),
+                  [](const Stretch& a, const Stretch& b) { return a.begin < b.begin; });
+        for (std::size_t i = 1; i < stretches.size(); ++i)
+            if (stretches[i].begin < stretches[i - 1].end)
+                fail(stretches[i].owner, stretches[i].field, std::string(what) + " overlap on " + guidToText(where));
+    }
+
+    void hardware() {
+        for (const auto& [sid, s] : m_.subsystems) {
+            if (s.controllers.size() > static_cast<std::size_t>(std::max<std::int16_t>(s.maxControllers, 0)))
+                fail(sid, "controllers", "more controllers than maxControllers (" + std::to_string(s.maxControllers) + ")");
+            std::set<std::pair<int, int>> slots;
+            const int perBus = std::max<int>(s.slotsPerBus, 1);
+            for (const auto& did : s.drives) {
+                const Drive& d = m_.drives.at(did);
+                if (d.size == 0) fail(did, "size", "a drive needs a size above 0");
+                if (d.bus < 0 || d.bus >= std::max<std::int16_t>(s.internalBuses, 1))
+                    fail(did, "bus", "bus " + std::to_string(d.bus) + " is outside the subsystem's " +
+                                         std::to_string(s.internalBuses) + " internal buses");
+                if (d.slot < 0 || d.slot >= perBus)
+                    fail(did, "slot", "slot " + std::to_string(d.slot) + " is outside the " + std::to_string(perBus) +
+                                          " slots of each bus");
+                if (!slots.insert({d.bus, d.slot}).second)
+                    fail(did, "", "bus " + std::to_string(d.bus) + " slot " + std::to_string(d.slot) +
+                                      " is taken by another drive");
+            }
+            std::unordered_map<GUID, std::vector<Stretch>, GuidHash> onDrive;
+            for (const auto& lid : s.luns) lun(s, m_.luns.at(lid), onDrive);
+            for (auto& [did, stretches] : onDrive) overlaps(stretches, "two LUN extents", did);
+        }
+    }
+
+    void lun(const SubSystem& s, const Lun& l,
+             std::unordered_map<GUID, std::vector<Stretch>, GuidHash>& onDrive) {
+        if (l.plexes.empty()) fail(l.id, "plexes", "a LUN needs at least one plex");
+        for (const auto& c : l.associatedControllers)
+            if (!contains(s.controllers, c))
+                fail(l.id, "associatedControllers", guidToText(c) + " is not a controller of this subsystem");
+        for (const auto& c : l.activeControllers)
+            if (!contains(l.associatedControllers, c))
+                fail(l.id, "activeControllers", "an active controller must also be associated with the LUN");
+        for (const auto& pid : l.plexes) {
+            const LunPlex& p = m_.lunPlexes.at(pid);
+            if (p.extents.empty()) fail(pid, "extents", "a LUN plex needs at least one drive extent");
+            std::uint64_t raw = 0;
+            for (std::size_t i = 0; i < p.extents.size(); ++i) {
+                const DriveSpan& e = p.extents[i];
+                const std::string field = "extents/" + std::to_string(i);
+                if (!contains(s.drives, e.drive)) {
+                    fail(pid, field + "/drive", guidToText(e.drive) + " is not a drive of this subsystem");
+                    continue;
+                }
+                if (e.size == 0) fail(pid, field + "/size", "an extent needs a size above 0");
+                if (e.offset + e.size < e.offset || e.offset + e.size > m_.drives.at(e.drive).size)
+                    fail(pid, field, "the extent runs past the end of its drive");
+                onDrive[e.drive].push_back({e.offset, e.offset + e.size, pid, field});
+                raw += e.size;
+            }
+            const auto members = static_cast<std::uint32_t>(p.extents.size());
+            if (p.size > plexCapacity(p.type, raw, members))
+                fail(pid, "size", "the plex is larger than its drive extents hold");
+        }
+    }
+
+    void software() {
+        for (const auto& [kid, k] : m_.packs) {
+            std::unordered_map<GUID, std::vector<Stretch>, GuidHash> onDisk;
+            for (const auto& did : k.disks) partitions(m_.disks.at(did));
+            for (const auto& vid : k.volumes) volume(k, m_.volumes.at(vid), onDisk);
+            for (auto& [did, stretches] : onDisk) overlaps(stretches, "two volume extents", did);
+        }
+        letters();
+    }
+
+    void partitions(const Disk& d) {
+        if (d.size == 0) fail(d.id, "size", "a disk needs a size above 0");
+        if (d.partitionStyle == 0 && !d.partitions.empty())
+            fail(d.id, "partitions", "an unpartitioned disk has no partitions");
+        for (std::size_t i = 0; i < d.partitions.size(); ++i) {
+            const Partition& p = d.partitions[i];
+            const std::string field = "partitions/" + std::to_string(i);
+            if (p.size == 0) fail(d.id, field + "/size", "a partition needs a size above 0");
+            if (p.offset + p.size < p.offset || p.offset + p.size > d.size)
+                fail(d.id, field, "the partition runs past the end of its disk");
+            if (i > 0 && d.partitions[i - 1].offset > p.offset)
+                fail(d.id, "partitions", "partitions are not kept in the order of their offsets");
+            if (i > 0 && p.offset < d.partitions[i - 1].offset + d.partitions[i - 1].size)
+                fail(d.id, "partitions", "partitions " + std::to_string(d.partitions[i - 1].number) + " and " +
+                                             std::to_string(p.number) + " overlap");
+        }
+    }
+
+    void volume(const Pack& k, const Volume& v, std::unordered_map<GUID, std::vector<Stretch>, GuidHash>& onDisk) {
+        if (v.plexes.empty()) fail(v.id, "plexes", "a volume needs at least one plex");
+        if (v.fileSystem && v.fileSystem->availableAllocationUnits > v.fileSystem->totalAllocationUnits)
+            fail(v.id, "fileSystem/availableAllocationUnits", "more available than total allocation units");
+        for (const auto& pid : v.plexes) {
+            const VolumePlex& p = m_.volumePlexes.at(pid);
+            if (p.extents.empty()) fail(pid, "extents", "a volume plex needs at least one disk extent");
+            std::uint64_t raw = 0;
+            for (std::size_t i = 0; i < p.extents.size(); ++i) {
+                const DiskSpan& e = p.extents[i];
+                const std::string field = "extents/" + std::to_string(i);
+                if (!contains(k.disks, e.disk)) {
+                    fail(pid, field + "/disk", guidToText(e.disk) + " is not a disk of this pack");
+                    continue;
+                }
+                if (e.size == 0) fail(pid, field + "/size", "an extent needs a size above 0");
+                if (e.offset + e.size < e.offset || e.offset + e.size > m_.disks.at(e.disk).size)
+                    fail(pid, field, "the extent runs past the end of its disk");
+                onDisk[e.disk].push_back({e.offset, e.offset + e.size, pid, field});
+                raw += e.size;
+            }
+            if (p.size > plexCapacity(p.type, raw, p.numberOfMembers))
+                fail(pid, "size", "the plex is larger than its disk extents hold");
+        }
+    }
+
+    void letters() {
+        // Ordered, so that the same machine always reports the same break.
+        std::map<char16_t, GUID> held;
+        std::vector<const Volume*> byId;
+        for (const auto& [vid, v] : m_.volumes) byId.push_back(&v);
+        std::sort(byId.begin(), byId.end(), [](const Volume* a, const Volume* b) {
+            return guidToText(a->id) < guidToText(b->id);
+        });
+        for (const Volume* v : byId) {
+            if (v->driveLetter == 0) continue;
+            if (v->driveLetter < u'A' || v->driveLetter > u'Z')
+                fail(v->id, "driveLetter", "expected one letter A to Z");
+            auto [it, fresh] = held.emplace(v->driveLetter, v->id);
+            if (!fresh)
+                fail(v->id, "driveLetter", std::string("drive letter ") + static_cast<char>(v->driveLetter) +
+                                               " is already held by volume " + guidToText(it->second));
+        }
+        for (const Volume* v : byId)
+            for (std::size_t i = 0; i < v->mountFolders.size(); ++i) {
+                const std::u16string& folder = v->mountFolders[i];
+                const std::string field = "mountFolders/" + std::to_string(i);
+                if (folder.size() < 4 || folder[1] != u':' || folder[2] != u'\\' || folder.back() != u'\\') {
+                    fail(v->id, field, "a mount folder is a full path ending in a backslash");
+                    continue;
+                }
+                char16_t c = folder[0];
+                if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - 0x20);
+                auto it = held.find(c);
+                if (it == held.end())
+                    fail(v->id, field, std::string("no volume holds drive letter ") + static_cast<char>(c));
+                else if (it->second == v->id)
+                    fail(v->id, field, "a volume cannot be mounted inside itself");
+            }
+    }
+};
+
+}  // namespace
+
+std::optional<RuleBreak> findRuleBreak(const Model& model) { return Checker(model).run(); }
+
+std::optional<std::string> checkModelRules(const Model& model) {
+    auto broken = findRuleBreak(model);
+    if (!broken) return std::nullopt;
+    return broken->text();
+}
+
+}  // namespace tolvane::sim

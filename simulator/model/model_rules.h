@@ -1,0 +1,40 @@
+// The rules every machine keeps, written once: the topology loader refuses a
+// description that breaks one, and (in test builds) the service refuses a
+// change that would.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+
+#include "model/model.h"
+
+namespace tolvane::sim {
+
+// Plex and volume types, valued as VDS_LUN_PLEX_TYPE / VDS_VOLUME_PLEX_TYPE.
+inline constexpr std::int32_t kSimpleType = 10;
+inline constexpr std::int32_t kSpanType = 11;
+inline constexpr std::int32_t kStripeType = 12;
+inline constexpr std::int32_t kMirrorType = 13;
+inline constexpr std::int32_t kParityType = 14;
+
+// Bytes a plex of `type` holds over `members` columns whose stretches total
+// `rawBytes`: a parity plex gives one column's worth to parity.
+std::uint64_t plexCapacity(std::int32_t type, std::uint64_t rawBytes, std::uint32_t members);
+
+// The first rule the model breaks: the object, the field under it (such as
+// "extents/2", empty for the object as a whole) and what is wrong.
+struct RuleBreak {
+    GUID object{};
+    std::string field;
+    std::string what;
+    std::string text() const;
+};
+
+std::optional<RuleBreak> findRuleBreak(const Model& model);
+
+// The same, as one line for a log; nullopt when every rule holds.
+std::optional<std::string> checkModelRules(const Model& model);
+
+}  // namespace tolvane::sim
