@@ -109,4 +109,8 @@ VDS_SIM_API HRESULT VdsSimStartTestOperation(int milliseconds, HRESULT result, v
     return async == nullptr ? E_OUTOFMEMORY : S_OK;
 }
 
+// --- Notification delivery threads --------------------------------------
+
+VDS_SIM_API void VdsSimSetDeliveryThreads(int count) { Core::instance().notifier.setDeliveryThreads(count); }
+
 }  // extern "C"

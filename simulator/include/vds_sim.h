@@ -101,6 +101,12 @@ VDS_SIM_API void VdsSimStopService(void);
  * tests of clients that wait. */
 VDS_SIM_API HRESULT VdsSimStartTestOperation(int milliseconds, HRESULT result, void** asyncOut);
 
+/* --- Notification delivery threads ------------------------------------
+ * 1 (the default) or 2 threads deliver batches; with 2, two batches may
+ * reach one sink at the same time, as on the real service. Out-of-range
+ * values are clamped. */
+VDS_SIM_API void VdsSimSetDeliveryThreads(int count);
+
 #ifdef __cplusplus
 }
 #endif
