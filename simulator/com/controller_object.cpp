@@ -73,7 +73,7 @@ public:
         if (call.hr != S_OK) return call.hr;
         *pp = makeEnumeration(
             Core::instance().read([&](const Model& m) { return listOf(Kind::Lun, m.lunsOfController(id())); }));
-        return S_OK;
+        return Core::instance().faults.successCode("IVdsController::QueryAssociatedLuns");
     }
     HRESULT STDMETHODCALLTYPE SetStatus(VDS_CONTROLLER_STATUS status) override {
         auto call = enter("IVdsController::SetStatus", joinArgs(status));

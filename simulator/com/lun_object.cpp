@@ -148,7 +148,7 @@ private:
         auto call = enter(method);
         if (call.hr != S_OK) return call.hr;
         *pp = makeEnumeration(Core::instance().read([&](const Model& m) { return listOf(kind, m.luns.at(id()).*member); }));
-        return S_OK;
+        return Core::instance().faults.successCode(method);
     }
 };
 

@@ -76,7 +76,7 @@ private:
         if (call.hr != S_OK) return call.hr;
         *ppEnum = makeEnumeration(
             Core::instance().read([&](const Model& m) { return listOf(kind, m.providers.at(id()).children); }));
-        return S_OK;
+        return Core::instance().faults.successCode(method);
     }
 };
 

@@ -103,7 +103,7 @@ public:
                 for (const auto& id : m.hardwareProviders) out.push_back({Kind::Provider, id});
             return out;
         }));
-        return S_OK;
+        return Core::instance().faults.successCode("IVdsService::QueryProviders");
     }
     HRESULT STDMETHODCALLTYPE QueryMaskedDisks(IEnumVdsObject** ppEnum) override {
         // Every disk of the simulated machine is unmasked to this host.
@@ -120,7 +120,7 @@ public:
         auto kind = Core::instance().read([&](const Model& m) { return m.kindOf(id); });
         if (!kind || static_cast<std::int32_t>(*kind) != type) return VDS_E_OBJECT_NOT_FOUND;
         *ppUnk = Core::instance().acquire(*kind, id);
-        return *ppUnk == nullptr ? VDS_E_OBJECT_NOT_FOUND : S_OK;
+        return *ppUnk == nullptr ? VDS_E_OBJECT_NOT_FOUND : Core::instance().faults.successCode("IVdsService::GetObject");
     }
     HRESULT STDMETHODCALLTYPE QueryDriveLetters(WCHAR first, DWORD count, VDS_DRIVE_LETTER_PROP* props) override {
         if (HRESULT hr = ready("IVdsService::QueryDriveLetters", joinArgs(first, count)); hr != S_OK) return hr;

@@ -130,7 +130,7 @@ private:
         if (call.hr != S_OK) return call.hr;
         *pp = makeEnumeration(
             Core::instance().read([&](const Model& m) { return listOf(kind, m.subsystems.at(id()).*member); }));
-        return S_OK;
+        return Core::instance().faults.successCode(method);
     }
 };
 

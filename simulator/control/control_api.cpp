@@ -45,6 +45,10 @@ VDS_SIM_API void VdsSimFailProperties(const GUID* objectId, HRESULT hr) {
     if (objectId != nullptr) Core::instance().faults.failProperties(*objectId, hr);
 }
 
+VDS_SIM_API void VdsSimSucceedWith(const char* method, HRESULT hr) {
+    if (method != nullptr) Core::instance().faults.succeedWith(method, hr);
+}
+
 VDS_SIM_API void VdsSimClearFaults(void) { Core::instance().faults.clear(); }
 
 VDS_SIM_API size_t VdsSimJournalSize(void) { return Core::instance().journal.size(); }

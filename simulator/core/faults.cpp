@@ -22,8 +22,14 @@ void Faults::failProperties(const GUID& object, HRESULT hr) {
     properties_[object] = hr;
 }
 
+void Faults::succeedWith(const std::string& method, HRESULT hr) {
+    std::lock_guard lock(mutex_);
+    successes_[method] = hr;
+}
+
 void Faults::clear() {
     std::lock_guard lock(mutex_);
+    successes_.clear();
     calls_.clear();
     waits_.clear();
     refused_.clear();
@@ -59,6 +65,14 @@ std::optional<HRESULT> Faults::propertiesOutcome(const GUID& object) const {
     auto it = properties_.find(object);
     if (it == properties_.end()) return std::nullopt;
     return it->second;
+}
+
+HRESULT Faults::successCode(const std::string& method) const {
+    std::lock_guard lock(mutex_);
+    // Every call asks; spare it the lookup when no test set a code.
+    if (successes_.empty()) return S_OK;
+    auto it = successes_.find(method);
+    return it == successes_.end() ? S_OK : it->second;
 }
 
 }  // namespace tolvane::sim

@@ -23,6 +23,9 @@ public:
     void failWait(const std::string& method, HRESULT hr);
     void refuseInterface(const GUID& object, const IID& iid);
     void failProperties(const GUID& object, HRESULT hr);
+    // Every call of `method` does its work and then answers `hr`, a success
+    // code other than S_OK, as the real service may.
+    void succeedWith(const std::string& method, HRESULT hr);
     void clear();
 
     // Counts the call and answers the failure it must produce, if any.
@@ -30,6 +33,8 @@ public:
     std::optional<HRESULT> waitOutcome(const std::string& method) const;
     bool refuses(const GUID& object, const IID& iid) const;
     std::optional<HRESULT> propertiesOutcome(const GUID& object) const;
+    // What a call that did its work answers: S_OK, or the success code set for it.
+    HRESULT successCode(const std::string& method) const;
 
 private:
     struct CallFault {
@@ -42,6 +47,7 @@ private:
     std::map<std::string, HRESULT> waits_;
     std::set<std::pair<std::string, std::string>> refused_;
     std::unordered_map<GUID, HRESULT, GuidHash> properties_;
+    std::map<std::string, HRESULT> successes_;
 };
 
 }  // namespace tolvane::sim

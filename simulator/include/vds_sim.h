@@ -43,6 +43,11 @@ VDS_SIM_API void VdsSimInjectFault(const char* method, int nth, HRESULT hr);
 VDS_SIM_API void VdsSimInjectWaitFault(const char* method, HRESULT hr);
 VDS_SIM_API void VdsSimRefuseInterface(const GUID* objectId, const GUID* iid);
 VDS_SIM_API void VdsSimFailProperties(const GUID* objectId, HRESULT hr);
+/* Success codes: every call of `method` does its work and then answers hr, a
+ * success code other than S_OK, as the real service may (enumeration-opening
+ * calls of providers, subsystems, controllers and LUNs, and the service's
+ * QueryProviders and GetObject). Cleared with the faults. */
+VDS_SIM_API void VdsSimSucceedWith(const char* method, HRESULT hr);
 VDS_SIM_API void VdsSimClearFaults(void);
 
 /* Journal of calls into the service, one "Interface::Method(args)" line each.

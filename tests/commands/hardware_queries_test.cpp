@@ -252,3 +252,34 @@ TEST_F(EmptySubSystem, NoDrivesIsNotFoundButNoLunsOrControllersIsAnEmptyList) {
 }
 
 }  // namespace
+
+namespace {
+
+// The service may open an enumeration, or find an object, with a success
+// code other than S_OK; the command still lists what it found.
+TEST_F(HardwareQueries, SuccessCodesOtherThanSOkStillList) {
+    struct Case {
+        const char* method;
+        int code;
+        int count;
+    };
+    const Case cases[] = {
+        {"IVdsSubSystem::QueryDrives", 0x0093, 8},
+        {"IVdsSubSystem::QueryLuns", 0x0094, 3},
+        {"IVdsLun::QueryPlexes", 0x0097, 2},
+        {"IVdsController::QueryAssociatedLuns", 0x0099, 2},
+        {"IVdsService::GetObject", 0x0093, 8},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.method);
+        VdsSimClearFaults();
+        VdsSimSucceedWith(c.method, S_FALSE);
+        const GUID object = c.code == 0x0097 ? kMirroredLun : kControllerA;
+        const Reply reply = runCommand(hardwareRequest(c.code, kSubSystem, object));
+        EXPECT_EQ(reply.status(), 0);
+        EXPECT_EQ(reply.int16(12), c.count);
+    }
+    VdsSimClearFaults();
+}
+
+}  // namespace
