@@ -8,10 +8,13 @@
 #include "com/com_support.h"
 #include "com/enum_objects.h"
 #include "com/vds_conversions.h"
+#if !defined(_WIN32)
 #include "compat_hooks.h"
+#endif
 
 namespace tolvane::sim {
 
+IClassFactory* serviceClassFactory();
 int simulatedVolumeSpace(char letter, ULONGLONG* availableToCaller, ULONGLONG* total, ULONGLONG* free,
                          DWORD* error);
 
@@ -264,8 +267,10 @@ public:
 
 ServiceFactory g_factory;
 
+#if !defined(_WIN32)
 // Registers the class object while the library loads and takes it back, and
-// stops the service's threads, while it unloads.
+// stops the service's threads, while it unloads. (On Windows the control API
+// does both; see registration_win32.cpp.)
 struct LibraryLifetime {
     DWORD cookie = 0;
     TolvaneVolumeSpaceHook previousHook = nullptr;
@@ -285,7 +290,10 @@ struct LibraryLifetime {
 };
 
 LibraryLifetime g_lifetime;
+#endif
 
 }  // namespace
+
+IClassFactory* serviceClassFactory() { return &g_factory; }
 
 }  // namespace tolvane::sim
