@@ -13,6 +13,7 @@
 #include "platform/com_ptr.h"
 #include "platform/vds_interfaces.h"
 #include "vds_sim.h"
+#include "wide_text.h"
 
 namespace simtest {
 
@@ -92,7 +93,7 @@ protected:
                   S_OK);
         ComPtr<IVdsServiceInitialization> init;
         ASSERT_EQ(service.queryInterface(IID_IVdsServiceInitialization, init), S_OK);
-        ASSERT_EQ(init->Initialize(const_cast<WCHAR*>(u"HOST")), S_OK);
+        ASSERT_EQ(init->Initialize(wideText(u"HOST")), S_OK);
         VdsSimJournalClear();
     }
     void TearDown() override {
