@@ -10,7 +10,7 @@ objdump=${OBJDUMP:-i686-w64-mingw32-objdump}
 dump=$("$objdump" -p "$dll")
 status=0
 
-if ! printf '%s\n' "$dump" | grep -q 'Magic[[:space:]]*010b'; then
+if ! grep -Eq '^Magic[[:space:]]+010b' <<<"$dump"; then
   echo "$name: not a 32-bit (PE32) image"
   status=1
 fi
@@ -24,7 +24,7 @@ if [ "$exports" != "$wanted" ]; then
   status=1
 fi
 # stdcall decoration (_name@N) would hide a name from GetProcAddress callers.
-if printf '%s\n' "$exports" | grep -Eq '@[0-9]+$|^_'; then
+if grep -Eq '@[0-9]+$|^_' <<<"$exports"; then
   echo "$name: decorated export names"
   status=1
 fi
@@ -32,18 +32,18 @@ fi
 imports=$(printf '%s\n' "$dump" | awk '/DLL Name:/{print tolower($3)}' | sort -u)
 allowed='^(kernel32|user32|ole32|oleaut32|advapi32|msvcrt|ntdll|shell32|ws2_32|api-ms-win-[a-z0-9-]+)\.dll$'
 for imported in $imports; do
-  if ! printf '%s\n' "$imported" | grep -Eq "$allowed"; then
+  if ! grep -Eq "$allowed" <<<"$imported"; then
     echo "$name: imports a non-system DLL: $imported"
     status=1
   fi
 done
 
 sections=$("$objdump" -h "$dll" | awk '$2 ~ /^\./ {print $2}')
-if printf '%s\n' "$sections" | grep -q '^\.debug_'; then
+if grep -q '^\.debug_' <<<"$sections"; then
   echo "$name: debug sections left in the shipped DLL"
   status=1
 fi
-if ! printf '%s\n' "$sections" | grep -q '^\.gnu_debuglink$'; then
+if ! grep -q '^\.gnu_debuglink$' <<<"$sections"; then
   echo "$name: no link to its separate symbols"
   status=1
 fi
