@@ -1,8 +1,11 @@
-# Cross-compiles the 32-bit Windows DLL with MinGW-w64.
+# Cross-compiles the 32-bit Windows DLLs and tests with MinGW-w64. The POSIX
+# thread model is the one whose libstdc++ has std::thread and std::mutex
+# (GCC 12's win32 model has neither); winpthreads is linked statically, so
+# nothing but system DLLs is needed at run time.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
-set(CMAKE_C_COMPILER i686-w64-mingw32-gcc)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++)
+set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
+set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
 set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
 set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)

@@ -8,11 +8,14 @@
 #include "com/com_support.h"
 #include "com/enum_objects.h"
 #include "com/vds_conversions.h"
+#if !defined(_WIN32)
 #include "apartment_state.h"
 #include "compat_hooks.h"
+#endif
 
 namespace tolvane::sim {
 
+IClassFactory* serviceClassFactory();
 int simulatedVolumeSpace(char letter, ULONGLONG* availableToCaller, ULONGLONG* total, ULONGLONG* free,
                          DWORD* error);
 
@@ -214,7 +217,10 @@ private:
     // Entry of every call: a thread outside COM reaches the service only
     // through a multithreaded apartment that another thread keeps alive.
     static std::optional<HRESULT> admit(const char* method, const std::string& args) {
+#if !defined(_WIN32)
+        // On Windows the COM runtime itself keeps such a thread out.
         if (!tolvane::compat::threadMayCallCom()) return CO_E_NOTINITIALIZED;
+#endif
         return Core::instance().enter(method, args);
     }
     // Entry of the calls that need an initialised, ready service.
@@ -274,8 +280,10 @@ public:
 
 ServiceFactory g_factory;
 
+#if !defined(_WIN32)
 // Registers the class object while the library loads and takes it back, and
-// stops the service's threads, while it unloads.
+// stops the service's threads, while it unloads. (On Windows the control API
+// does both; see registration_win32.cpp.)
 struct LibraryLifetime {
     DWORD cookie = 0;
     TolvaneVolumeSpaceHook previousHook = nullptr;
@@ -295,7 +303,10 @@ struct LibraryLifetime {
 };
 
 LibraryLifetime g_lifetime;
+#endif
 
 }  // namespace
+
+IClassFactory* serviceClassFactory() { return &g_factory; }
 
 }  // namespace tolvane::sim

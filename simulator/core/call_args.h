@@ -24,6 +24,12 @@ inline std::string argText(const char16_t* s) {
     return quoted;
 }
 inline std::string argText(char16_t* s) { return argText(static_cast<const char16_t*>(s)); }
+#if defined(_WIN32)
+// WCHAR is wchar_t there, of the same width and encoding as char16_t.
+static_assert(sizeof(wchar_t) == sizeof(char16_t));
+inline std::string argText(const wchar_t* s) { return argText(reinterpret_cast<const char16_t*>(s)); }
+inline std::string argText(wchar_t* s) { return argText(static_cast<const wchar_t*>(s)); }
+#endif
 inline std::string argText(const char* s) { return s == nullptr ? std::string("null") : std::string(s); }
 inline std::string argText(const std::string& s) { return s; }
 inline std::string argText(Hex h) {
@@ -36,10 +42,10 @@ template <typename T>
 std::string argText(T v) {
     if constexpr (std::is_enum_v<T>) {
         return std::to_string(static_cast<long long>(v));
-    } else if constexpr (std::is_same_v<T, char16_t>) {
+    } else if constexpr (std::is_same_v<T, char16_t> || std::is_same_v<T, wchar_t>) {
         if (v == 0) return "0";
         std::string quoted(1, '\'');
-        quoted.append(utf16To8(std::u16string(1, v))).push_back('\'');
+        quoted.append(utf16To8(std::u16string(1, static_cast<char16_t>(v)))).push_back('\'');
         return quoted;
     } else {
         return std::to_string(v);

@@ -12,14 +12,27 @@
 
 #include "platform/com_types.h"
 
-#if defined(_WIN32)
+#if defined(_WIN32) && defined(TOLVANE_SIM_BUILDING)
 #define VDS_SIM_API __declspec(dllexport)
+#elif defined(_WIN32)
+#define VDS_SIM_API __declspec(dllimport)
 #else
 #define VDS_SIM_API __attribute__((visibility("default")))
 #endif
 
 #ifdef __cplusplus
 extern "C" {
+#endif
+
+#if defined(_WIN32)
+/* Registration of the service's class object with COM, so that
+ * CoCreateInstance(CLSID_VdsService) in this process reaches it. On Windows
+ * the caller registers explicitly, from a thread that has entered COM and
+ * never from DllMain: the loader lock is held there, and COM's own threads
+ * need it. VdsSimRevoke also stops the service's threads. Off Windows the
+ * library registers itself when it is loaded. */
+VDS_SIM_API HRESULT VdsSimRegister(void);
+VDS_SIM_API HRESULT VdsSimRevoke(void);
 #endif
 
 /* Machine description (see docs/topology.md). Each replaces the whole model

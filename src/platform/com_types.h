@@ -16,6 +16,10 @@
 #include <unknwn.h>
 #include <winioctl.h>
 
+#include <cstdint>
+
+// A result code written as its documented unsigned hexadecimal value.
+#define MAKE_HRESULT_CONST(v) static_cast<HRESULT>(static_cast<std::uint32_t>(v))
 
 #else  // !_WIN32
 

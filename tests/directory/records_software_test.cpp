@@ -7,6 +7,7 @@
 #include "directory/records.h"
 #include "record_test_support.h"
 #include "stdout_capture.h"
+#include "wide_text.h"
 
 namespace {
 
@@ -96,8 +97,8 @@ TEST(SoftwareRecords, DiskTextsStayWithTheCaller) {
     EXPECT_EQ(r.length, kDiskRecordSize);
     // Still readable (a sanitizer build reports a use after free here if the
     // writer freed them), and ours to free.
-    EXPECT_EQ(std::u16string(prop.pwszFriendlyName), u"Disk");
-    EXPECT_EQ(std::u16string(prop.pwszAdaptorName), u"Adaptor");
+    EXPECT_EQ(text16(prop.pwszFriendlyName), u"Disk");
+    EXPECT_EQ(text16(prop.pwszAdaptorName), u"Adaptor");
     for (LPWSTR text : {prop.pwszDiskAddress, prop.pwszName, prop.pwszFriendlyName,
                         prop.pwszAdaptorName, prop.pwszDevicePath})
         CoTaskMemFree(text);

@@ -30,7 +30,7 @@ protected:
     static void initialize(IVdsService* s) {
         ComPtr<IVdsServiceInitialization> init;
         ASSERT_EQ(s->QueryInterface(IID_IVdsServiceInitialization, init.putVoid()), S_OK);
-        ASSERT_EQ(init->Initialize(u"HOST"), S_OK);
+        ASSERT_EQ(init->Initialize(wideText(u"HOST")), S_OK);
     }
 };
 

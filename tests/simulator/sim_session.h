@@ -17,6 +17,7 @@
 #include "protocol/text_convert.h"
 #include "simulated_machine.h"
 #include "vds_sim.h"
+#include "wide_text.h"
 
 namespace simtest {
 
@@ -69,7 +70,7 @@ protected:
                   S_OK);
         ComPtr<IVdsServiceInitialization> init;
         ASSERT_EQ(service.queryInterface(IID_IVdsServiceInitialization, init), S_OK);
-        ASSERT_EQ(init->Initialize(const_cast<WCHAR*>(u"HOST")), S_OK);
+        ASSERT_EQ(init->Initialize(wideText(u"HOST")), S_OK);
         VdsSimJournalClear();
     }
     void TearDown() override {

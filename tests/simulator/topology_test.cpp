@@ -132,7 +132,7 @@ TEST(Topology, ServiceDoesNotStartOnABadEnvironmentFile) {
     ASSERT_EQ(CoCreateInstance(CLSID_VdsService, nullptr, CLSCTX_SERVER, IID_IVdsService, service.putVoid()), S_OK);
     ComPtr<IVdsServiceInitialization> init;
     ASSERT_EQ(service.queryInterface(IID_IVdsServiceInitialization, init), S_OK);
-    ASSERT_EQ(init->Initialize(u"HOST"), S_OK);
+    ASSERT_EQ(init->Initialize(wideText(u"HOST")), S_OK);
     init.reset();
     ComPtr<IUnknown> unk;
     EXPECT_EQ(service->GetObject(id("A2000000-0000-4000-8000-000000000001"), VDS_OT_DRIVE, unk.put()), S_OK);

@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# Checks a 32-bit Windows DLL as it is shipped: exactly the expected exports,
+# undecorated; imports from Windows system DLLs only (no GCC or C++ runtime
+# DLL); no debug information left in it, with its symbols in NAME.dll.debug.
+set -euo pipefail
+dll=$1
+expected=$2
+name=$(basename "$dll")
+objdump=${OBJDUMP:-i686-w64-mingw32-objdump}
+dump=$("$objdump" -p "$dll")
+status=0
+
+if ! grep -Eq '^Magic[[:space:]]+010b' <<<"$dump"; then
+  echo "$name: not a 32-bit (PE32) image"
+  status=1
+fi
+
+exports=$(printf '%s\n' "$dump" |
+  awk '/\[Ordinal\/Name Pointer\] Table/{t=1;next} t&&/^[ \t]*\[/{print $NF;next} t&&/^$/{t=0}' | sort)
+wanted=$(grep -v '^#' "$expected" | sed '/^$/d' | sort)
+if [ "$exports" != "$wanted" ]; then
+  echo "$name: exports differ from $expected:"
+  diff <(printf '%s\n' "$wanted") <(printf '%s\n' "$exports") || true
+  status=1
+fi
+# stdcall decoration (_name@N) would hide a name from GetProcAddress callers.
+if grep -Eq '@[0-9]+$|^_' <<<"$exports"; then
+  echo "$name: decorated export names"
+  status=1
+fi
+
+imports=$(printf '%s\n' "$dump" | awk '/DLL Name:/{print tolower($3)}' | sort -u)
+allowed='^(kernel32|user32|ole32|oleaut32|advapi32|msvcrt|ntdll|shell32|ws2_32|api-ms-win-[a-z0-9-]+)\.dll$'
+for imported in $imports; do
+  if ! grep -Eq "$allowed" <<<"$imported"; then
+    echo "$name: imports a non-system DLL: $imported"
+    status=1
+  fi
+done
+
+sections=$("$objdump" -h "$dll" | awk '$2 ~ /^\./ {print $2}')
+if grep -q '^\.debug_' <<<"$sections"; then
+  echo "$name: debug sections left in the shipped DLL"
+  status=1
+fi
+if ! grep -q '^\.gnu_debuglink$' <<<"$sections"; then
+  echo "$name: no link to its separate symbols"
+  status=1
+fi
+if [ ! -s "$dll.debug" ]; then
+  echo "$name: symbols file $name.debug missing"
+  status=1
+fi
+
+if [ $status -eq 0 ]; then
+  echo "$name: $(printf '%s\n' "$exports" | wc -l) exports as expected; imports: $(echo $imports); stripped, symbols in $name.debug"
+fi
+exit $status

@@ -1,0 +1,45 @@
+# The Windows lane: the same test programs, cross-built, run under Wine
+# against Tolvane.dll's code and TolvaneSim.dll registered with Wine's COM.
+# One Wine prefix per build tree, made by the first test; one wine server
+# kept running for the whole lane, so that each program starts in a moment.
+
+set(TOLVANE_PLATFORM_TEST_AREAS windows)
+set(TOLVANE_WINE_RUN ${CMAKE_CURRENT_SOURCE_DIR}/windows/wine-run.sh)
+set(TOLVANE_WINE_PREFIX ${PROJECT_BINARY_DIR}/wine-prefix)
+
+# COM libraries of the code linked statically into the tests, and the POSIX
+# calls that the shared tests make.
+target_link_libraries(tolvane_test_support PUBLIC ole32 oleaut32 uuid)
+target_compile_options(tolvane_test_support PUBLIC
+  "SHELL:-include ${CMAKE_CURRENT_SOURCE_DIR}/windows/support/posix_shims.h")
+
+# The stand-ins' own tests check Linux stand-ins that this build does not
+# have (host name, /dev devices, dlopen, the simulated drive letters); the
+# real Win32 calls are checked by the tests in windows/.
+set(TOLVANE_SKIPPED_TEST_AREAS compat)
+
+# Registers the simulated service in each test program's multithreaded
+# apartment; an object library, so that the linker keeps it unreferenced.
+add_library(tolvane_wine_environment OBJECT ${CMAKE_CURRENT_SOURCE_DIR}/windows/support/service_registration.cpp)
+target_link_libraries(tolvane_wine_environment PRIVATE tolvane_test_support)
+
+add_test(NAME wine_server_start COMMAND ${TOLVANE_WINE_RUN} --prefix ${TOLVANE_WINE_PREFIX} --start)
+add_test(NAME wine_server_stop COMMAND ${TOLVANE_WINE_RUN} --prefix ${TOLVANE_WINE_PREFIX} --stop)
+set_tests_properties(wine_server_start PROPERTIES FIXTURES_SETUP wine_server TIMEOUT 300)
+set_tests_properties(wine_server_stop PROPERTIES FIXTURES_CLEANUP wine_server)
+
+function(tolvane_wine_test target)
+  target_link_libraries(${target} PRIVATE tolvane_wine_environment)
+  add_dependencies(${target} Tolvane)
+  add_test(NAME ${target}
+    COMMAND ${TOLVANE_WINE_RUN} --prefix ${TOLVANE_WINE_PREFIX} $<TARGET_FILE:${target}>)
+  set_tests_properties(${target} PROPERTIES FIXTURES_REQUIRED wine_server TIMEOUT 300)
+endfunction()
+
+# The shipped DLLs' tables, read with the cross binutils; no Wine needed.
+add_test(NAME Tolvane_dll_tables
+  COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/windows/check-dll-tables.sh $<TARGET_FILE:Tolvane>
+          ${CMAKE_CURRENT_SOURCE_DIR}/exports/expected_exports.txt)
+add_test(NAME TolvaneSim_dll_tables
+  COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/windows/check-dll-tables.sh $<TARGET_FILE:TolvaneSim>
+          ${CMAKE_CURRENT_SOURCE_DIR}/windows/TolvaneSim_exports.txt)
