@@ -50,6 +50,13 @@ bool knownEmpty(IVdsPack* pack) {
     return vdsCountObjects(disks.get()) == 0;
 }
 
+// The disk record leaves the five texts of the properties with the caller.
+unsigned char* writeDiskRecord(VDS_DISK_PROP properties, int* length) {
+    unsigned char* record = vdsMakeDiskRecord(properties, length);
+    vdsFreePropertyTexts(properties);
+    return record;
+}
+
 constexpr int kMigrateFirstResult = 12;
 constexpr int kMigrateReboot = 16;
 constexpr int kNewPackId = 12;
@@ -60,7 +67,7 @@ HandlerResult cmdQueryPackDisks(const CommandRow& row, RequestReader& in) {
     const auto r = vdsReadRequest<PackListRequest>(in);
     if (!r) return HandlerResult::nullReply();
     return vdsListChildren<VDS_DISK_PROP>(row, kPackDisks, r->id, IID_IVdsPack, vdsGetDiskCount,
-                                          vdsGetDisks, vdsMakeDiskRecord);
+                                          vdsGetDisks, writeDiskRecord);
 }
 
 HandlerResult cmdQueryVolumes(const CommandRow& row, RequestReader& in) {
