@@ -299,6 +299,46 @@ TEST_F(PackCommands, MigrationAnswersTheFirstDiskAndTheRebootFlag) {
     EXPECT_TRUE(journal().empty());
 }
 
+TEST_F(PackCommands, ForeignDisksAreImportedWhereTheyStandAndTheNewPackIsDropped) {
+    ASSERT_EQ(VdsSimLoadTopologyJson(R"({"softwareProviders": [{
+        "id": "60000000-0000-4000-8000-000000000002", "name": "Dyn", "version": "1", "kind": "dynamic",
+        "packs": [
+          {"id": "70000000-0000-4000-8000-000000000002", "name": "Home",
+           "disks": [{"id": "80000000-0000-4000-8000-000000000004", "size": "8 GiB", "style": "mbr"}]},
+          {"id": "70000000-0000-4000-8000-000000000003", "name": "Away", "status": 4, "flags": 1,
+           "disks": [{"id": "80000000-0000-4000-8000-000000000006", "size": "8 GiB", "style": "mbr"},
+                     {"id": "80000000-0000-4000-8000-000000000007", "size": "8 GiB", "style": "mbr"}]}]}]})"),
+              0);
+    const GUID foreign = id("70000000-0000-4000-8000-000000000003");
+    const GUID first = id("80000000-0000-4000-8000-000000000006");
+    const GUID second = id("80000000-0000-4000-8000-000000000007");
+    const GUID pack = newPack();
+
+    // Part of a foreign pack cannot be imported.
+    Reply r = runCommand(migrate(foreign, pack, first));
+    EXPECT_EQ(r.status(), -100);
+    EXPECT_EQ(u(r.addStatus()), u(VDS_E_IMPORT_SET_INCOMPLETE));
+    EXPECT_NE(r.printed.find(kReleaseLine), std::string::npos);
+
+    const GUID again = newPack();
+    r = runCommand(RequestBytes(0x0413)
+                       .guid(4, foreign)
+                       .guid(20, again)
+                       .int32(44, 2)
+                       .guid(48, first)
+                       .guid(64, second)
+                       .data());
+    EXPECT_EQ(r.status(), 0);
+    EXPECT_NE(r.printed.find(kReleaseLine), std::string::npos);
+    EXPECT_EQ(runCommand(packAddress(0x0402, again)).status(), -1);
+    EXPECT_EQ(disksOf(foreign).size(), 2u);
+    const Reply packs = runCommand(RequestBytes(0x0401).guid(4, kDynamicProvider).data());
+    ASSERT_EQ(packs.int16(12), 2);
+    const std::size_t away = 14 + static_cast<std::size_t>(packs.int32(14));
+    EXPECT_EQ(packs.int32(away + 20), 1);  // online
+    EXPECT_EQ(packs.int32(away + 24), 0);  // no longer foreign
+}
+
 TEST_F(PackCommands, ReplaceDiskIsRefusedAsByTheReleasedService) {
     struct Case {
         GUID pack, oldDisk, newDisk;
