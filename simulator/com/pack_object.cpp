@@ -1,6 +1,7 @@
 // The COM face of a pack: IVdsPack.
 #include <algorithm>
 
+#include "changes/pack_changes.h"
 #include "com/async_operation.h"
 #include "com/com_support.h"
 #include "com/enum_objects.h"
@@ -14,7 +15,18 @@ namespace {
 class PackObject final : public FacedObject, public IVdsPack {
 public:
     explicit PackObject(const GUID& id) : FacedObject(Kind::Pack, id) {}
-    TOLVANE_SIM_UNKNOWN(IVdsPack)
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
+        return queryInterface("IVdsPack", riid, ppv);
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return addRef(); }
+    // The last release may let a new, empty pack go; the face is gone by then.
+    ULONG STDMETHODCALLTYPE Release() override {
+        const GUID pack = id();
+        const ULONG n = release();
+        if (n == 0) packLetGo(pack);
+        return n;
+    }
+    IUnknown* primary() override { return static_cast<IVdsPack*>(this); }
 
     HRESULT STDMETHODCALLTYPE GetProperties(VDS_PACK_PROP* p) override {
         if (p == nullptr) return E_POINTER;
@@ -58,20 +70,37 @@ public:
         return unsimulatedAsync("IVdsPack::CreateVolume", joinArgs(type, disks, stripe), ppAsync);
     }
     HRESULT STDMETHODCALLTYPE AddDisk(VDS_OBJECT_ID disk, VDS_PARTITION_STYLE style, BOOL hotSpare) override {
-        return unsimulated("IVdsPack::AddDisk", joinArgs(disk, style, hotSpare));
+        return changeNow("IVdsPack::AddDisk", joinArgs(disk, style, hotSpare),
+                         addDiskToPack(id(), disk, style, hotSpare));
     }
-    HRESULT STDMETHODCALLTYPE MigrateDisks(const VDS_OBJECT_ID*, LONG count, VDS_OBJECT_ID target, BOOL force,
+    HRESULT STDMETHODCALLTYPE MigrateDisks(const VDS_OBJECT_ID* disks, LONG count, VDS_OBJECT_ID target, BOOL force,
                                            BOOL queryOnly, HRESULT* results, BOOL* reboot) override {
         if (reboot != nullptr) *reboot = FALSE;
         if (results != nullptr)
             for (LONG i = 0; i < count; ++i) results[i] = S_OK;
-        return unsimulated("IVdsPack::MigrateDisks", joinArgs(count, target, force, queryOnly));
+        const std::string args = joinArgs(count, target, force, queryOnly);
+        if (count <= 0 || disks == nullptr || results == nullptr || reboot == nullptr) {
+            auto call = enter("IVdsPack::MigrateDisks", args);
+            return call.hr != S_OK ? call.hr : E_INVALIDARG;
+        }
+        Migration migration{id(), target, std::vector<GUID>(disks, disks + count), force != FALSE,
+                            queryOnly != FALSE};
+        return changeNow("IVdsPack::MigrateDisks", args, migrateDisks(std::move(migration), results, reboot));
     }
     HRESULT STDMETHODCALLTYPE ReplaceDisk(VDS_OBJECT_ID oldDisk, VDS_OBJECT_ID newDisk, IVdsAsync** ppAsync) override {
-        return unsimulatedAsync("IVdsPack::ReplaceDisk", joinArgs(oldDisk, newDisk), ppAsync);
+        const std::string args = joinArgs(oldDisk, newDisk);
+        // The released service does not replace disks; tests may ask for the
+        // behaviour the interface describes.
+        if (!replaceDiskSupported()) {
+            if (ppAsync != nullptr) *ppAsync = nullptr;
+            auto call = enter("IVdsPack::ReplaceDisk", args);
+            return call.hr != S_OK ? call.hr : VDS_E_NOT_SUPPORTED;
+        }
+        return changeLater("IVdsPack::ReplaceDisk", args, ppAsync, {VDS_ASYNCOUT_REPLACEDISK},
+                           replaceDisk(id(), oldDisk, newDisk));
     }
     HRESULT STDMETHODCALLTYPE RemoveMissingDisk(VDS_OBJECT_ID disk) override {
-        return unsimulated("IVdsPack::RemoveMissingDisk", joinArgs(disk));
+        return changeNow("IVdsPack::RemoveMissingDisk", joinArgs(disk), removeMissingDisk(id(), disk));
     }
     HRESULT STDMETHODCALLTYPE Recover(IVdsAsync** ppAsync) override { return unsimulatedAsync("IVdsPack::Recover", "", ppAsync); }
 

@@ -2,6 +2,7 @@
 // after its kind.
 #include <algorithm>
 
+#include "changes/pack_changes.h"
 #include "com/async_operation.h"
 #include "com/com_support.h"
 #include "com/enum_objects.h"
@@ -52,9 +53,11 @@ public:
     }
     HRESULT STDMETHODCALLTYPE CreatePack(IVdsPack** ppPack) override {
         if (ppPack != nullptr) *ppPack = nullptr;
-        auto call = enter("IVdsSwProvider::CreatePack");
-        if (call.hr != S_OK) return call.hr;
-        return notSimulatedYet();
+        if (ppPack == nullptr) return E_POINTER;
+        GUID created{};
+        const HRESULT hr = changeNow("IVdsSwProvider::CreatePack", "", createPack(id(), &created));
+        if (hr != S_OK) return hr;
+        return handOut(Kind::Pack, created, IID_IVdsPack, ppPack);
     }
 
 private:

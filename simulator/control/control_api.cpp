@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "changes/outside_events.h"
+#include "changes/pack_changes.h"
 #include "com/async_operation.h"
 #include "core/sim_core.h"
 #include "model/model_digest.h"
@@ -116,5 +117,9 @@ VDS_SIM_API HRESULT VdsSimStartTestOperation(int milliseconds, HRESULT result, v
 // --- Notification delivery threads --------------------------------------
 
 VDS_SIM_API void VdsSimSetDeliveryThreads(int count) { Core::instance().notifier.setDeliveryThreads(count); }
+
+// --- Pack replacement ---------------------------------------------------
+
+VDS_SIM_API void VdsSimSupportReplaceDisk(int on) { tolvane::sim::supportReplaceDisk(on != 0); }
 
 }  // extern "C"

@@ -125,6 +125,12 @@ VDS_SIM_API HRESULT VdsSimStartTestOperation(int milliseconds, HRESULT result, v
  * values are clamped. */
 VDS_SIM_API void VdsSimSetDeliveryThreads(int count);
 
+/* --- Pack replacement --------------------------------------------------
+ * Nonzero: IVdsPack::ReplaceDisk does the work its interface describes.
+ * Zero (the default): it answers VDS_E_NOT_SUPPORTED as the released
+ * service does. */
+VDS_SIM_API void VdsSimSupportReplaceDisk(int on);
+
 #ifdef __cplusplus
 }
 #endif

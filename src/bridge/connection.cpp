@@ -1,4 +1,5 @@
 #include "bridge/connection.h"
+#include "commands/created_packs.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -157,6 +158,8 @@ void Connection::closeLocked() {
     if (!comHeld_) return;
     // From here on no onNotify starts, whatever the service still sends.
     vdsDeliveries().close();
+    // Packs made in this connection are given back while the service is still held.
+    vdsGiveBackAllCreatedPacks();
     Held held;
     {
         std::lock_guard lock(state_);

@@ -22,3 +22,12 @@ HandlerResult cmdQueryPacks(const CommandRow& row, RequestReader& request);
 HandlerResult cmdRefreshProvider(const CommandRow& row, RequestReader& request);
 HandlerResult cmdGetFreeSpace(const CommandRow& row, RequestReader& request);
 HandlerResult cmdReenumerate(const CommandRow& row, RequestReader& request);
+
+// Pack commands.
+HandlerResult cmdQueryPackDisks(const CommandRow& row, RequestReader& request);
+HandlerResult cmdQueryVolumes(const CommandRow& row, RequestReader& request);
+HandlerResult cmdAddDisk(const CommandRow& row, RequestReader& request);
+HandlerResult cmdMigrateDisks(const CommandRow& row, RequestReader& request);
+HandlerResult cmdReplaceDisk(const CommandRow& row, RequestReader& request);
+HandlerResult cmdRemoveMissingDisk(const CommandRow& row, RequestReader& request);
+HandlerResult cmdCreatePack(const CommandRow& row, RequestReader& request);

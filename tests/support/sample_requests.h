@@ -4,7 +4,13 @@
 // fail until it does.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <vector>
 
 std::optional<std::vector<unsigned char>> sampleRequest(int code);
+
+// What a sample needs on the default machine before it can succeed (a disk
+// gone missing, a behaviour switched on); the returned function undoes what
+// outlives the machine. Most samples need nothing.
+std::function<void()> prepareSample(int code);

@@ -1,0 +1,313 @@
+#include "changes/pack_changes.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+#include <mutex>
+#include <set>
+
+#include "core/notices.h"
+#include "model/model_edit.h"
+
+namespace tolvane::sim {
+
+namespace {
+
+constexpr std::int32_t kPackOnline = 1;     // VDS_PS_ONLINE
+constexpr std::int32_t kPackOffline = 4;    // VDS_PS_OFFLINE
+constexpr std::uint32_t kForeign = 0x1;     // VDS_PKF_FOREIGN
+constexpr std::uint32_t kDynamic = 0x1;     // VDS_PF_DYNAMIC
+constexpr std::uint32_t kOneOnline = 0x8;   // VDS_PF_ONE_PACK_ONLINE_ONLY
+constexpr std::int32_t kDiskOnline = 1;     // VDS_DS_ONLINE
+constexpr std::int32_t kDiskMissing = 6;    // VDS_DS_MISSING
+constexpr std::int32_t kMbr = 1;
+constexpr std::int32_t kGpt = 2;
+// Room a dynamic disk needs at its end for the LDM database.
+constexpr std::uint64_t kDatabaseBytes = 1024 * 1024;
+
+// An edit made whole: it either fails and leaves the model as it was, or
+// succeeds and is told as every difference it made.
+template <typename Edit>
+ChangeFunction told(Edit edit) {
+    return [edit = std::move(edit)](Model& m, Batch& out) -> HRESULT {
+        Model before = m;
+        const HRESULT hr = edit(m);
+        if (FAILED(hr)) {
+            m = std::move(before);
+            return hr;
+        }
+        noteDifferences(before, m, out);
+        return hr;
+    };
+}
+
+bool dynamicProvider(const Model& m, const GUID& provider) {
+    return (m.providers.at(provider).flags & kDynamic) != 0;
+}
+bool dynamicPack(const Model& m, const GUID& pack) { return dynamicProvider(m, m.packs.at(pack).provider); }
+
+// The packs made by CreatePack that have held no disk yet.
+struct Placeholders {
+    std::mutex lock;
+    std::vector<GUID> ids;
+};
+Placeholders& placeholders() {
+    static auto* const p = new Placeholders;
+    return *p;
+}
+bool isPlaceholder(const GUID& id) {
+    std::lock_guard guard(placeholders().lock);
+    const auto& ids = placeholders().ids;
+    return std::find(ids.begin(), ids.end(), id) != ids.end();
+}
+void setPlaceholder(const GUID& id, bool on) {
+    std::lock_guard guard(placeholders().lock);
+    auto& ids = placeholders().ids;
+    std::erase(ids, id);
+    if (on) ids.push_back(id);
+}
+
+bool unallocated(const Disk& d) { return d.partitionStyle == 0 && d.partitions.empty(); }
+
+// The next identifier of the form 7E000000-0000-4000-8000-<n> that the
+// machine does not use; predictable, so a run can be repeated.
+GUID freshPackId(const Model& m) {
+    for (std::uint64_t n = 1;; ++n) {
+        GUID id{0x7E000000u, 0, 0x4000, {0x80, 0, 0, 0, 0, 0, 0, 0}};
+        for (int i = 0; i < 6; ++i) id.Data4[7 - i] = static_cast<unsigned char>(n >> (8 * i));
+        if (!m.kindOf(id)) return id;
+    }
+}
+
+void unlist(std::vector<GUID>& list, const GUID& id) { std::erase(list, id); }
+
+void moveDisk(Model& m, const GUID& disk, const GUID& to) {
+    Disk& d = m.disks.at(disk);
+    unlist(m.packs.at(d.pack).disks, disk);
+    m.packs.at(to).disks.push_back(disk);
+    d.pack = to;
+}
+
+// The disks that hold a stretch of the volume.
+std::vector<GUID> disksOf(const Model& m, const Volume& v) {
+    std::vector<GUID> disks;
+    for (const GUID& plex : v.plexes)
+        for (const DiskSpan& s : m.volumePlexes.at(plex).extents) disks.push_back(s.disk);
+    return disks;
+}
+
+// Volumes that lie wholly on the moved disks go with them.
+void moveVolumes(Model& m, const GUID& from, const GUID& to, const std::vector<GUID>& moved) {
+    std::vector<GUID> going;
+    for (const GUID& v : m.packs.at(from).volumes) {
+        const auto on = disksOf(m, m.volumes.at(v));
+        if (!on.empty() && std::all_of(on.begin(), on.end(), [&](const GUID& d) {
+                return std::find(moved.begin(), moved.end(), d) != moved.end();
+            }))
+            going.push_back(v);
+    }
+    for (const GUID& v : going) {
+        unlist(m.packs.at(from).volumes, v);
+        m.packs.at(to).volumes.push_back(v);
+        m.volumes.at(v).pack = to;
+    }
+}
+
+std::uint64_t freeAtEnd(const Disk& d) {
+    std::uint64_t end = 0;
+    for (const Partition& p : d.partitions) end = std::max(end, p.offset + p.size);
+    return d.size > end ? d.size - end : 0;
+}
+
+// The system volume cannot change hands while it runs.
+bool holdsSystemVolume(const Model& m, const GUID& disk) {
+    for (const auto& [id, v] : m.volumes) {
+        if (v.driveLetter != u'C') continue;
+        const auto on = disksOf(m, v);
+        if (std::find(on.begin(), on.end(), disk) != on.end()) return true;
+    }
+    return false;
+}
+
+bool anyFailed(const HRESULT* results, std::size_t n) {
+    return std::any_of(results, results + n, [](HRESULT r) { return FAILED(r); });
+}
+
+// Foreign disks are imported where they stand: the foreign pack comes online
+// and a new, empty target is no longer needed.
+HRESULT importForeign(Model& m, const Migration& g) {
+    Pack& source = m.packs.at(g.source);
+    std::vector<GUID> given = g.disks, all = source.disks;
+    std::sort(given.begin(), given.end(), [](const GUID& a, const GUID& b) { return std::memcmp(&a, &b, sizeof a) < 0; });
+    std::sort(all.begin(), all.end(), [](const GUID& a, const GUID& b) { return std::memcmp(&a, &b, sizeof a) < 0; });
+    if (given != all) return VDS_E_IMPORT_SET_INCOMPLETE;
+    if (g.queryOnly) return S_OK;
+    source.flags &= ~kForeign;
+    source.status = kPackOnline;
+    if (m.packs.at(g.target).disks.empty() && m.packs.at(g.target).volumes.empty()) removeObject(m, g.target);
+    return S_OK;
+}
+
+HRESULT migrate(Model& m, const Migration& g, HRESULT* results, BOOL* reboot) {
+    const std::size_t n = g.disks.size();
+    if (n == 0 || results == nullptr || reboot == nullptr) return E_INVALIDARG;
+    if (m.kindOf(g.target) != Kind::Pack) return VDS_E_OBJECT_NOT_FOUND;
+    if (g.target == g.source) return E_INVALIDARG;
+    for (std::size_t i = 0; i < n; ++i) {
+        auto it = m.disks.find(g.disks[i]);
+        if (it == m.disks.end() || it->second.pack != g.source) {
+            results[i] = VDS_E_DISK_NOT_FOUND_IN_PACK;
+            continue;
+        }
+        if (it->second.status != kDiskOnline) return VDS_E_DISK_NOT_ONLINE;
+    }
+    if (anyFailed(results, n)) return S_FALSE;
+    if (m.packs.at(g.source).flags & kForeign) return importForeign(m, g);
+
+    const bool toDynamic = dynamicPack(m, g.target);
+    // A basic pack is one disk's: it takes one, and only when it has none.
+    if (!toDynamic && (n > 1 || !m.packs.at(g.target).disks.empty())) return VDS_E_NOT_SUPPORTED;
+    std::vector<GUID> moving;
+    for (std::size_t i = 0; i < n; ++i) {
+        const GUID& disk = g.disks[i];
+        if (toDynamic && !g.force && freeAtEnd(m.disks.at(disk)) < kDatabaseBytes) {
+            results[i] = VDS_E_NO_FREE_SPACE;
+            continue;
+        }
+        if (holdsSystemVolume(m, disk)) *reboot = TRUE;
+        moving.push_back(disk);
+    }
+    const HRESULT answer = anyFailed(results, n) ? S_FALSE : S_OK;
+    if (g.queryOnly) return answer;
+
+    for (const GUID& disk : moving) moveDisk(m, disk, g.target);
+    moveVolumes(m, g.source, g.target, moving);
+    const Pack& left = m.packs.at(g.source);
+    // A basic pack exists only around its disk.
+    if (!dynamicPack(m, g.source) && left.disks.empty() && left.volumes.empty()) removeObject(m, g.source);
+    return answer;
+}
+
+}  // namespace
+
+ChangeFunction createPack(const GUID& provider, GUID* created) {
+    return told([provider, created](Model& m) -> HRESULT {
+        auto it = m.providers.find(provider);
+        if (it == m.providers.end()) return VDS_E_OBJECT_DELETED;
+        // The basic provider makes a pack only around a disk it finds.
+        if (!dynamicProvider(m, provider)) return VDS_E_NOT_SUPPORTED;
+        if (it->second.flags & kOneOnline)
+            for (const GUID& p : it->second.children)
+                if (m.packs.at(p).status == kPackOnline) return VDS_E_ONLINE_PACK_EXISTS;
+        Pack pack;
+        pack.id = freshPackId(m);
+        pack.provider = provider;
+        pack.status = kPackOnline;
+        const HRESULT hr = addObject(m, pack);
+        if (FAILED(hr)) return hr;
+        setPlaceholder(pack.id, true);
+        *created = pack.id;
+        return S_OK;
+    });
+}
+
+ChangeFunction addDiskToPack(const GUID& pack, const GUID& disk, std::int32_t style, BOOL hotSpare) {
+    return told([=](Model& m) -> HRESULT {
+        // Hot spares belong to hardware providers; the protocol asks for FALSE.
+        if (hotSpare != FALSE || (style != kMbr && style != kGpt)) return E_INVALIDARG;
+        const Pack& p = m.packs.at(pack);
+        if (p.status == kPackOffline) return VDS_E_PACK_OFFLINE;
+        auto it = m.disks.find(disk);
+        if (it == m.disks.end()) return VDS_E_OBJECT_NOT_FOUND;
+        if (!unallocated(it->second)) return VDS_E_NOT_AN_UNALLOCATED_DISK;
+        if (!dynamicPack(m, pack) && !p.disks.empty()) return VDS_E_NOT_SUPPORTED;
+        moveDisk(m, disk, pack);
+        m.disks.at(disk).partitionStyle = style;
+        return S_OK;
+    });
+}
+
+ChangeFunction migrateDisks(Migration migration, HRESULT* results, BOOL* reboot) {
+    return [g = std::move(migration), results, reboot](Model& m, Batch& out) -> HRESULT {
+        // Results are the caller's on every path, the first attempt's included.
+        if (reboot != nullptr) *reboot = FALSE;
+        if (results != nullptr) std::fill(results, results + g.disks.size(), S_OK);
+        return told([&](Model& model) { return migrate(model, g, results, reboot); })(m, out);
+    };
+}
+
+ChangeFunction removeMissingDisk(const GUID& pack, const GUID& disk) {
+    return told([=](Model& m) -> HRESULT {
+        auto it = m.disks.find(disk);
+        if (it == m.disks.end()) return VDS_E_OBJECT_NOT_FOUND;
+        if (it->second.pack != pack) return VDS_E_DISK_NOT_FOUND_IN_PACK;
+        if (!dynamicPack(m, pack)) return VDS_E_NOT_SUPPORTED;
+        if (it->second.status != kDiskMissing) return VDS_E_DISK_NOT_MISSING;
+        // A plex that had a stretch on the disk has lost data and goes with
+        // it; a volume left with no plex (a span, a simple volume) goes too.
+        std::vector<GUID> emptied;
+        for (const auto& [id, plex] : m.volumePlexes)
+            if (std::any_of(plex.extents.begin(), plex.extents.end(),
+                            [&](const DiskSpan& s) { return s.disk == disk; }))
+                emptied.push_back(id);
+        for (const GUID& plex : emptied) {
+            const GUID volume = m.volumePlexes.at(plex).volume;
+            removeObject(m, plex);
+            if (m.volumes.at(volume).plexes.empty()) removeObject(m, volume);
+        }
+        removeObject(m, disk);
+        return S_OK;
+    });
+}
+
+void packLetGo(const GUID& pack) {
+    if (!isPlaceholder(pack)) return;
+    Core& core = Core::instance();
+    core.change([pack, &core](Model& m, Batch& out) -> HRESULT {
+        // A client may have taken the pack again meanwhile.
+        if (core.objectReferences(pack) > 0) return S_FALSE;
+        auto it = m.packs.find(pack);
+        if (it == m.packs.end() || !it->second.disks.empty() || !it->second.volumes.empty()) {
+            setPlaceholder(pack, false);
+            return S_FALSE;
+        }
+        removeObject(m, pack);
+        setPlaceholder(pack, false);
+        note(out, Kind::Pack, pack, Event::Depart);
+        return S_OK;
+    });
+}
+
+HRESULT checkReplaceDisk(const Model& m, const GUID& pack, const GUID& oldDisk, const GUID& newDisk) {
+    auto o = m.disks.find(oldDisk);
+    auto n = m.disks.find(newDisk);
+    if (o == m.disks.end() || n == m.disks.end()) return VDS_E_OBJECT_NOT_FOUND;
+    if (o->second.pack != pack || n->second.pack != pack || oldDisk == newDisk) return VDS_E_DISK_NOT_FOUND_IN_PACK;
+    for (const auto& [id, plex] : m.volumePlexes)
+        for (const DiskSpan& s : plex.extents)
+            if (s.disk == newDisk) return VDS_E_DISK_NOT_EMPTY;
+    return S_OK;
+}
+
+ChangeFunction replaceDisk(const GUID& pack, const GUID& oldDisk, const GUID& newDisk) {
+    return told([=](Model& m) -> HRESULT {
+        if (const HRESULT hr = checkReplaceDisk(m, pack, oldDisk, newDisk); FAILED(hr)) return hr;
+        for (auto& [id, plex] : m.volumePlexes)
+            for (DiskSpan& s : plex.extents)
+                if (s.disk == oldDisk) s.disk = newDisk;
+        return S_OK;
+    });
+}
+
+}  // namespace tolvane::sim
+
+namespace tolvane::sim {
+
+namespace {
+std::atomic<bool> g_replaceDiskSupported{false};
+}  // namespace
+
+bool replaceDiskSupported() { return g_replaceDiskSupported.load(); }
+void supportReplaceDisk(bool on) { g_replaceDiskSupported.store(on); }
+
+}  // namespace tolvane::sim

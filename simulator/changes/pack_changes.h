@@ -1,0 +1,54 @@
+// What the software providers do to packs: make one, take an unallocated
+// disk into one, move disks between them, give up a disk that has gone
+// missing, and put a new disk in place of an old one. Each is one pure change
+// over the model; the notifications are whatever differs afterwards.
+#pragma once
+
+#include <vector>
+
+#include "core/sim_core.h"
+
+namespace tolvane::sim {
+
+// A new, empty pack of the provider; `created` receives its identifier. Such
+// a pack has nothing on any disk to record it: while it holds no disks it
+// lives only as long as some client holds it.
+ChangeFunction createPack(const GUID& provider, GUID* created);
+
+// Called when the last reference on a pack's face is gone: a created pack
+// that still holds nothing is dropped (PACK_DEPART).
+void packLetGo(const GUID& pack);
+
+// Initialises an unallocated disk with `style` and files it under the pack.
+ChangeFunction addDiskToPack(const GUID& pack, const GUID& disk, std::int32_t style, BOOL hotSpare);
+
+// Moves `disks` from `source` into `target` (or, for a foreign source, imports
+// them in place). `results` (one per disk) and `reboot` are written whatever
+// the answer; with `queryOnly` nothing moves.
+struct Migration {
+    GUID source{};
+    GUID target{};
+    std::vector<GUID> disks;
+    bool force = false;
+    bool queryOnly = false;
+};
+ChangeFunction migrateDisks(Migration migration, HRESULT* results, BOOL* reboot);
+
+// Takes a missing disk out of its dynamic pack.
+ChangeFunction removeMissingDisk(const GUID& pack, const GUID& disk);
+
+// Checks the real service makes before ReplaceDisk starts its operation.
+HRESULT checkReplaceDisk(const Model& m, const GUID& pack, const GUID& oldDisk, const GUID& newDisk);
+// The replacement itself: the old disk's volume stretches move to the new one.
+ChangeFunction replaceDisk(const GUID& pack, const GUID& oldDisk, const GUID& newDisk);
+
+}  // namespace tolvane::sim
+
+namespace tolvane::sim {
+
+// Whether IVdsPack::ReplaceDisk does its work (tests) or answers
+// VDS_E_NOT_SUPPORTED as the released service does (the default).
+bool replaceDiskSupported();
+void supportReplaceDisk(bool on);
+
+}  // namespace tolvane::sim

@@ -1,0 +1,177 @@
+// The packs of a software provider: their disks and volumes, a new pack,
+// and the disks that move into, out of and between packs.
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "commands/change_shape.h"
+#include "commands/created_packs.h"
+#include "commands/handlers.h"
+#include "commands/list_shapes.h"
+#include "commands/pack_requests.h"
+#include "commands/payload_reply.h"
+#include "directory/providers.h"
+#include "directory/records.h"
+#include "protocol/framing.h"
+#include "protocol/identifiers.h"
+#include "tolvane.h"
+
+namespace {
+
+namespace S = status;
+
+constexpr ListTarget kPackDisks{"VDS: Pack ID: %s\n", VDS_OT_PACK, S::VdsError, STATUS_OK,
+                                ListForm::Short};
+constexpr ListTarget kPackVolumes{"VDS: Pack ID %s\n", VDS_OT_PACK, S::VdsError, STATUS_OK,
+                                  ListForm::Long};
+
+// A pack that the request names, as its own interface: `notFound` when the
+// service has no such pack, a VDS error when it does not answer as a pack.
+Outcome resolvePack(const GUID& id, Status notFound, ComPtr<IVdsPack>& pack) {
+    HRESULT hr = S_OK;
+    switch (vdsResolve(VDS_OT_PACK, id, IID_IVdsPack, pack, &hr)) {
+    case Resolved::NotFound:
+        return Outcome::failed(notFound);
+    case Resolved::NoInterface:
+        return Outcome::vds(FAILED(hr) ? hr : E_NOINTERFACE);
+    case Resolved::Found:
+        break;
+    }
+    return Outcome::ok();
+}
+
+// Only an enumeration that opened and holds nothing makes a pack empty: one
+// that cannot be read says nothing about the pack, and an empty target is
+// what lets a kept reference go.
+bool knownEmpty(IVdsPack* pack) {
+    ComPtr<IEnumVdsObject> disks;
+    if (FAILED(pack->QueryDisks(disks.put())) || !disks) return false;
+    return vdsCountObjects(disks.get()) == 0;
+}
+
+// The disk record leaves the five texts of the properties with the caller.
+unsigned char* writeDiskRecord(VDS_DISK_PROP properties, int* length) {
+    unsigned char* record = vdsMakeDiskRecord(properties, length);
+    vdsFreePropertyTexts(properties);
+    return record;
+}
+
+constexpr int kMigrateFirstResult = 12;
+constexpr int kMigrateReboot = 16;
+constexpr int kNewPackId = 12;
+
+}  // namespace
+
+HandlerResult cmdQueryPackDisks(const CommandRow& row, RequestReader& in) {
+    const auto r = vdsReadRequest<PackListRequest>(in);
+    if (!r) return HandlerResult::nullReply();
+    return vdsListChildren<VDS_DISK_PROP>(row, kPackDisks, r->id, IID_IVdsPack, vdsGetDiskCount,
+                                          vdsGetDisks, writeDiskRecord);
+}
+
+HandlerResult cmdQueryVolumes(const CommandRow& row, RequestReader& in) {
+    const auto r = vdsReadRequest<PackListRequest>(in);
+    if (!r) return HandlerResult::nullReply();
+    return vdsListChildren<VDS_VOLUME_PROP>(row, kPackVolumes, r->id, IID_IVdsPack,
+                                            vdsGetVolumeCount, vdsGetVolumes, vdsMakeVolumeRecord);
+}
+
+HandlerResult cmdAddDisk(const CommandRow&, RequestReader& in) {
+    const auto r = vdsReadRequest<AddDiskRequest>(in);
+    if (!r) return HandlerResult::nullReply();
+    vdsLogId("VDS: Pack ID %s\n", r->pack);
+    return vdsChange<IVdsPack>({VDS_OT_PACK, r->pack}, {}, [&](IVdsPack& pack) {
+        return vdsCallOutcome(
+            pack.AddDisk(r->disk, static_cast<VDS_PARTITION_STYLE>(r->style), r->hotSpare));
+    });
+}
+
+HandlerResult cmdMigrateDisks(const CommandRow& row, RequestReader& in) {
+    const auto r = vdsReadRequest<MigrateDisksRequest>(in);
+    if (!r) return HandlerResult::nullReply();
+    std::printf("VDS: Pack ID %s, target Pack ID %s, force %d, query only %d, number of disks %d\n",
+                vdsGuidText(r->source).get(), vdsGuidText(r->target).get(), r->force, r->queryOnly,
+                r->count);
+
+    ComPtr<IVdsPack> source;
+    if (const Outcome o = resolvePack(r->source, S::TargetNotFound, source); !o.succeeded())
+        return o;
+    ComPtr<IVdsPack> target;
+    if (const Outcome o = resolvePack(r->target, S::SecondNotFound, target); !o.succeeded())
+        return o;
+    const bool targetWasEmpty = knownEmpty(target.get());
+
+    std::vector<HRESULT> results(std::max<std::size_t>(r->disks.size(), 1), S_OK);
+    BOOL reboot = FALSE;
+    const HRESULT hr = source->MigrateDisks(r->disks.data(), r->count, r->target, r->force,
+                                            r->queryOnly, results.data(), &reboot);
+    source.reset();
+    target.reset();
+
+    // Disks moving into a pack made here end the need for our reference,
+    // whatever the move answered; a pack made elsewhere has none to give.
+    if (targetWasEmpty && vdsGiveBackCreatedPack(r->target))
+        std::printf("Release the new Pack interface....\n");
+
+    if (hr != S_OK) return Outcome::vds(hr);
+    const HRESULT first = r->disks.empty() ? S_OK : results[0];
+    return vdsPayloadReply(row, row.failureReplySize, [&](unsigned char* reply) {
+        vdsPutInt32(reply, first, kMigrateFirstResult);
+        vdsPutInt32(reply, reboot, kMigrateReboot);
+    });
+}
+
+HandlerResult cmdReplaceDisk(const CommandRow&, RequestReader& in) {
+    const auto r = vdsReadRequest<ReplaceDiskRequest>(in);
+    if (!r) return HandlerResult::nullReply();
+    std::printf("VDS: Pack ID %s, old disk ID %s, new disk ID %s\n", vdsGuidText(r->pack).get(),
+                vdsGuidText(r->oldDisk).get(), vdsGuidText(r->newDisk).get());
+    // The disks are looked up before the pack.
+    if (const Outcome o = vdsCheckExist({{VDS_OT_DISK, r->oldDisk, S::SecondNotFound},
+                                         {VDS_OT_DISK, r->newDisk, S::ThirdNotFound}});
+        !o.succeeded())
+        return o;
+    return vdsChange<IVdsPack>({VDS_OT_PACK, r->pack}, {}, [&](IVdsPack& pack) {
+        ComPtr<IVdsAsync> operation;
+        return vdsCallThenWait(pack.ReplaceDisk(r->oldDisk, r->newDisk, operation.put()), operation);
+    });
+}
+
+HandlerResult cmdRemoveMissingDisk(const CommandRow&, RequestReader& in) {
+    const auto r = vdsReadRequest<RemoveMissingDiskRequest>(in);
+    if (!r) return HandlerResult::nullReply();
+    vdsLogIds("VDS: Pack ID %s, disk ID %s\n", r->pack, r->disk);
+    if (const Outcome o = vdsCheckExist({{VDS_OT_DISK, r->disk, S::SecondNotFound}}); !o.succeeded())
+        return o;
+    return vdsChange<IVdsPack>({VDS_OT_PACK, r->pack}, {}, [&](IVdsPack& pack) {
+        return vdsCallOutcome(pack.RemoveMissingDisk(r->disk));
+    });
+}
+
+HandlerResult cmdCreatePack(const CommandRow& row, RequestReader& in) {
+    const auto r = vdsReadRequest<CreatePackRequest>(in);
+    if (!r) return HandlerResult::nullReply();
+    vdsLogId("VDS: Software Provider ID %s\n", r->id);
+    ComPtr<IVdsSwProvider> provider(vdsFindSwProvider(r->id));
+    if (!provider) return Outcome::failed(S::TargetNotFound);
+
+    ComPtr<IVdsPack> pack;
+    HRESULT hr = provider->CreatePack(pack.put());
+    provider.reset();
+    if (hr != S_OK) return Outcome::vds(hr);
+    if (!pack) return Outcome::vds(E_POINTER);
+
+    VDS_PACK_PROP properties{};
+    hr = pack->GetProperties(&properties);
+    vdsFreePropertyTexts(properties);
+    // A pack whose identifier cannot be read can never be named again, so
+    // its reference is given back here rather than held for ever.
+    if (hr != S_OK) return Outcome::vds(hr);
+
+    const VDS_OBJECT_ID id = properties.id;
+    vdsKeepCreatedPack(id, std::move(pack));
+    return vdsPayloadReply(row, row.failureReplySize, [&](unsigned char* reply) {
+        std::memcpy(reply + kNewPackId, &id, sizeof id);
+    });
+}
