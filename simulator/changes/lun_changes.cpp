@@ -310,11 +310,21 @@ ChangeFunction extendLun(const GUID& lunId, std::uint64_t bytes, std::vector<GUI
         // the whole LUN as it was (the draft model is then thrown away).
         for (const auto& pid : lun.plexes) {
             LunPlex& plex = m.lunPlexes.at(pid);
-            std::vector<GUID> order = drives;
-            for (const auto& e : plex.extents)
-                if (std::find(order.begin(), order.end(), e.drive) == order.end()) order.push_back(e.drive);
-            for (const auto& d : usableDrives(m, s))
-                if (std::find(order.begin(), order.end(), d) == order.end()) order.push_back(d);
+            // The drives named first, then the plex's own, then any other; never
+            // a drive that another plex of the LUN holds, so copies stay apart.
+            std::vector<GUID> others;
+            for (const auto& sibling : lun.plexes)
+                if (sibling != pid)
+                    for (const auto& e : m.lunPlexes.at(sibling).extents) others.push_back(e.drive);
+            std::vector<GUID> order;
+            auto consider = [&](const GUID& d) {
+                if (std::find(order.begin(), order.end(), d) == order.end() &&
+                    std::find(others.begin(), others.end(), d) == others.end())
+                    order.push_back(d);
+            };
+            for (const auto& d : drives) consider(d);
+            for (const auto& e : plex.extents) consider(e.drive);
+            for (const auto& d : usableDrives(m, s)) consider(d);
             std::vector<DriveSpan> added;
             if (plex.type == kStripeType || plex.type == kParityType) {
                 // A striped plex grows each of its columns alike, on the drives it uses.
@@ -324,8 +334,7 @@ ChangeFunction extendLun(const GUID& lunId, std::uint64_t bytes, std::vector<GUI
                 const std::uint64_t data = columns.size() - (plex.type == kParityType ? 1 : 0);
                 for (const auto& d : columns)
                     if (!takeColumn(m, d, ceilDiv(bytes, data), added)) return VDS_E_NOT_ENOUGH_SPACE;
-            } else if (!takeInOrder(m, plex.type == kSimpleType ? std::vector<GUID>{plex.extents.front().drive} : order,
-                                    bytes, added)) {
+            } else if (!takeInOrder(m, order, bytes, added)) {
                 return VDS_E_NOT_ENOUGH_SPACE;
             }
             plex.extents.insert(plex.extents.end(), added.begin(), added.end());

@@ -83,7 +83,8 @@ public:
         *ppAsync = nullptr;
         if (drives < 0 || (drives > 0 && driveIds == nullptr)) return E_INVALIDARG;
         std::vector<GUID> ids(driveIds, driveIds + drives);
-        return changeLater("IVdsLun::Extend", joinArgs(bytes, drives, idsText(ids)), ppAsync, {VDS_ASYNCOUT_EXTENDLUN},
+        const std::string args = joinArgs(bytes, drives, idsText(ids));
+        return changeLater("IVdsLun::Extend", args, ppAsync, {VDS_ASYNCOUT_EXTENDLUN},
                            extendLun(id(), bytes, std::move(ids)));
     }
     HRESULT STDMETHODCALLTYPE Shrink(ULONGLONG bytes, IVdsAsync** ppAsync) override {

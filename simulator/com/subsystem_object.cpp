@@ -97,8 +97,9 @@ public:
         lun.drives.assign(driveIds, driveIds + drives);
         lun.unmaskingList = unmasking;
         if (hints != nullptr) lun.hints = hintsFromVds(*hints);
-        std::string driveText;
-        for (const auto& d : lun.drives) driveText += " " + guidToText(d);
+        std::string driveText = "[";
+        for (const auto& d : lun.drives) driveText += (driveText.size() > 1 ? " " : "") + guidToText(d);
+        driveText += "]";
         // The identifier is chosen as the change is applied, so that LUNs built
         // side by side never share one; the output names the LUN this call built.
         auto built = std::make_shared<GUID>();
