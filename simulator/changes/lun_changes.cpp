@@ -85,7 +85,7 @@ HRESULT checkDrives(const Model& m, const SubSystem& s, const std::vector<GUID>&
         if (std::find(s.drives.begin(), s.drives.end(), d) == s.drives.end()) return VDS_E_OBJECT_NOT_FOUND;
         const Drive& drive = m.drives.at(d);
         if (drive.status == VDS_DRS_FAILED) return VDS_E_OBJECT_STATUS_FAILED;
-        if ((drive.flags & VDS_DF_HOTSPARE) != 0) return VDS_E_INVALID_OPERATION;
+        if ((drive.flags & VDS_DRF_HOTSPARE) != 0) return VDS_E_INVALID_OPERATION;
     }
     for (std::size_t i = 0; i < drives.size(); ++i)
         if (std::find(drives.begin() + static_cast<std::ptrdiff_t>(i) + 1, drives.end(), drives[i]) != drives.end())

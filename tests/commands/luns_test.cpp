@@ -22,6 +22,7 @@ constexpr std::uint64_t kGiB = 1ull << 30;
 constexpr GUID kDrive5 = machine::id("40000000-0000-4000-8000-000000000005");
 constexpr GUID kDrive6 = machine::id("40000000-0000-4000-8000-000000000006");
 constexpr GUID kDrive7 = machine::id("40000000-0000-4000-8000-000000000007");
+constexpr GUID kHotSpare = machine::id("40000000-0000-4000-8000-000000000008");
 // The first LUN the service builds.
 constexpr GUID kFirstBuilt = machine::id("52000000-0000-4000-8000-000000000001");
 
@@ -171,6 +172,7 @@ TEST_F(Luns, TheSubsystemRefusesWhatARaidSubsystemRefusesAndChangesNothing) {
     };
     const Case cases[] = {
         {"too big", createLun(10, 65 * kGiB, {kDrive5}), VDS_E_NOT_ENOUGH_SPACE},
+        {"hot spare", createLun(10, kGiB, {kHotSpare}), VDS_E_INVALID_OPERATION},
         {"unknown drive", createLun(10, kGiB, {unknownDrive}), VDS_E_OBJECT_NOT_FOUND},
         {"mirror on one drive", createLun(13, kGiB, {kDrive5}), VDS_E_NOT_ENOUGH_DRIVE},
         {"unsupported type", createLun(19, kGiB, {}), VDS_E_NOT_SUPPORTED},

@@ -73,6 +73,7 @@ public final class StorageTreeDemo extends Tolvane {
         tree.line(0, connected == 1 ? "Connected (after waiting for the service to start)" : "Connected");
         demo.showHardware(tree);
         demo.showSoftware(tree);
+        LunDemo.show(request -> demo.CmdHandler(request, request.length), () -> showBatches(tree, demo.awaitNotifications()), tree);
         demo.showRescan(tree);
         demo.Uninitialize();
         print("\n" + BANNER + "\n" + tree + END + "\n");
