@@ -12,7 +12,7 @@
 inline constexpr std::size_t kLunHintsRecordSize = 52;
 
 // `count` identifiers from `at`; a request that names none need not reach `at`.
-inline std::vector<VDS_OBJECT_ID> readDrives(RequestReader& in, std::size_t at, std::int64_t count) {
+inline std::vector<VDS_OBJECT_ID> readIds(RequestReader& in, std::size_t at, std::int64_t count) {
     if (count == 0) return {};
     return in.guids(at, count);
 }
@@ -61,7 +61,7 @@ struct CreateLunRequest {
         const std::uint32_t driveCount = in.uint32(52);
         r.unmaskingList = in.countedText(56, listLength);
         r.hints = readLunHints(in, 56 + std::size_t{listLength});
-        r.drives = readDrives(in, 108 + std::size_t{listLength}, driveCount);
+        r.drives = readIds(in, 108 + std::size_t{listLength}, driveCount);
         return r;
     }
 };
@@ -92,7 +92,7 @@ struct QueryMaxLunExtendSizeRequest {
     GUID lun;
     std::vector<VDS_OBJECT_ID> drives;
     static QueryMaxLunExtendSizeRequest read(RequestReader& in) {
-        return {in.guid(hardware_address::kObject), readDrives(in, 56, in.int16(52))};
+        return {in.guid(hardware_address::kObject), readIds(in, 56, in.int16(52))};
     }
 };
 
@@ -102,7 +102,7 @@ struct ExtendLunRequest {
     std::uint64_t bytes;
     std::vector<VDS_OBJECT_ID> drives;
     static ExtendLunRequest read(RequestReader& in) {
-        return {in.guid(hardware_address::kObject), in.uint64(52), readDrives(in, 62, in.int16(60))};
+        return {in.guid(hardware_address::kObject), in.uint64(52), readIds(in, 62, in.int16(60))};
     }
 };
 
@@ -144,9 +144,9 @@ struct AssociateControllersRequest {
         r.lun = in.guid(hardware_address::kObject);
         const std::int16_t activeCount = in.int16(52);
         const std::int16_t inactiveCount = in.int16(54);
-        r.active = in.guids(56, activeCount);
+        r.active = readIds(in, 56, activeCount);
         if (activeCount >= 0)
-            r.inactive = in.guids(56 + sizeof(GUID) * static_cast<std::size_t>(activeCount), inactiveCount);
+            r.inactive = readIds(in, 56 + sizeof(GUID) * static_cast<std::size_t>(activeCount), inactiveCount);
         return r;
     }
 };

@@ -163,13 +163,16 @@ HandlerResult cmdApplyLunHints(const CommandRow&, RequestReader& in) {
     });
 }
 
-HandlerResult cmdSetLunStatus(const CommandRow&, RequestReader& in) {
+HandlerResult cmdSetLunStatus(const CommandRow& row, RequestReader& in) {
     const auto r = vdsReadRequest<SetLunStatusRequest>(in);
     if (!r) return HandlerResult::nullReply();
     vdsLogId(kLunTrace, r->lun);
-    return vdsChange<IVdsLun>(lunTarget(r->lun), {}, [&](IVdsLun& lun) {
+    const Outcome o = vdsChange<IVdsLun>(lunTarget(r->lun), {}, [&](IVdsLun& lun) {
         return vdsCallOutcome(lun.SetStatus(r->status));
     });
+    if (!o.succeeded()) return o;
+    // Its success is written whole, like the replies with a payload, without the size line.
+    return vdsPayloadReply(row, 12, [](unsigned char*) {});
 }
 
 HandlerResult cmdSetLunMask(const CommandRow&, RequestReader& in) {
@@ -195,7 +198,8 @@ HandlerResult cmdQueryActiveControllers(const CommandRow& row, RequestReader& in
         }
         return Outcome::ok();
     });
-    if (!o.succeeded()) return o;
+    // No active controller: the bare 14-byte answer with count 0.
+    if (!o.succeeded() || controllers.size() == 0) return o;
     // A controller whose properties cannot be read is left out of the records and the count.
     RecordList records;
     records.reserve(controllers.size());

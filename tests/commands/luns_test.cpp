@@ -382,6 +382,9 @@ TEST_F(Luns, MaskAndStatusReplaceWhatTheLunHad) {
     EXPECT_TRUE(journalHas("IVdsLun::SetMask(\"\")")) << ::testing::PrintToString(journal());
     ASSERT_EQ(runCommand(RequestBytes(0x0207).guid(36, kMirroredLun).int16(52, 4).data()).status(), 0);
     EXPECT_TRUE(journalHas("IVdsLun::SetStatus(4)"));
+    const Reply again = runCommand(RequestBytes(0x0207).guid(36, kMirroredLun).int16(52, 4).data());
+    EXPECT_EQ(again.bytes.size(), 12u);
+    EXPECT_EQ(again.printed, "VDS: LUN ID: 50000000-0000-4000-8000-000000000002\n") << "no size line";
     const Reply luns = runCommand(RequestBytes(0x0094).guid(20, kSubSystem).data());
     std::size_t at = 14;
     for (int i = 0; i < luns.int16(12); ++i, at += static_cast<std::size_t>(luns.int32(at)))
