@@ -1,6 +1,7 @@
 // The COM face of a LUN: IVdsLun and IVdsMaintenance.
 #include <algorithm>
 
+#include "changes/lun_changes.h"
 #include "com/async_operation.h"
 #include "com/com_support.h"
 #include "com/enum_objects.h"
@@ -23,6 +24,13 @@ ChangeFunction setUnmaskingList(const GUID& lunId, LPCWSTR list) {
         note(out, Kind::Lun, lunId, Event::Modify);
         return S_OK;
     };
+}
+
+// Identifiers for a journal line, in brackets.
+std::string idsText(const std::vector<GUID>& ids) {
+    std::string s = "[";
+    for (const auto& id : ids) s += (s.size() > 1 ? " " : "") + guidToText(id);
+    return s + "]";
 }
 
 class LunObject final : public FacedObject, public IVdsLun, public IVdsMaintenance {
@@ -70,32 +78,47 @@ public:
     HRESULT STDMETHODCALLTYPE QueryActiveControllers(IEnumVdsObject** pp) override {
         return list("IVdsLun::QueryActiveControllers", pp, Kind::Controller, &Lun::activeControllers);
     }
-    HRESULT STDMETHODCALLTYPE Extend(ULONGLONG bytes, const VDS_OBJECT_ID*, LONG drives, IVdsAsync** ppAsync) override {
-        return unsimulatedAsync("IVdsLun::Extend", joinArgs(bytes, drives), ppAsync);
+    HRESULT STDMETHODCALLTYPE Extend(ULONGLONG bytes, const VDS_OBJECT_ID* driveIds, LONG drives, IVdsAsync** ppAsync) override {
+        if (ppAsync == nullptr) return E_POINTER;
+        *ppAsync = nullptr;
+        if (drives < 0 || (drives > 0 && driveIds == nullptr)) return E_INVALIDARG;
+        std::vector<GUID> ids(driveIds, driveIds + drives);
+        const std::string args = joinArgs(bytes, drives, idsText(ids));
+        return changeLater("IVdsLun::Extend", args, ppAsync, {VDS_ASYNCOUT_EXTENDLUN},
+                           extendLun(id(), bytes, std::move(ids)));
     }
     HRESULT STDMETHODCALLTYPE Shrink(ULONGLONG bytes, IVdsAsync** ppAsync) override {
-        return unsimulatedAsync("IVdsLun::Shrink", joinArgs(bytes), ppAsync);
+        return changeLater("IVdsLun::Shrink", joinArgs(bytes), ppAsync, {VDS_ASYNCOUT_SHRINKLUN},
+                           shrinkLun(id(), bytes));
     }
     HRESULT STDMETHODCALLTYPE QueryPlexes(IEnumVdsObject** pp) override {
         return list("IVdsLun::QueryPlexes", pp, Kind::LunPlex, &Lun::plexes);
     }
     HRESULT STDMETHODCALLTYPE AddPlex(VDS_OBJECT_ID lun, IVdsAsync** ppAsync) override {
-        return unsimulatedAsync("IVdsLun::AddPlex", joinArgs(lun), ppAsync);
+        return changeLater("IVdsLun::AddPlex", joinArgs(lun), ppAsync, {VDS_ASYNCOUT_ADDLUNPLEX},
+                           addLunPlex(id(), lun));
     }
     HRESULT STDMETHODCALLTYPE RemovePlex(VDS_OBJECT_ID plex, IVdsAsync** ppAsync) override {
-        return unsimulatedAsync("IVdsLun::RemovePlex", joinArgs(plex), ppAsync);
+        return changeLater("IVdsLun::RemovePlex", joinArgs(plex), ppAsync, {VDS_ASYNCOUT_REMOVELUNPLEX},
+                           removeLunPlex(id(), plex));
     }
     HRESULT STDMETHODCALLTYPE Recover(IVdsAsync** ppAsync) override {
-        return unsimulatedAsync("IVdsLun::Recover", "", ppAsync);
+        return changeLater("IVdsLun::Recover", "", ppAsync, {VDS_ASYNCOUT_RECOVERLUN}, recoverLun(id()));
     }
     HRESULT STDMETHODCALLTYPE SetMask(LPCWSTR list) override {
         if (list == nullptr) return E_POINTER;
         return changeNow("IVdsLun::SetMask", joinArgs(list), setUnmaskingList(id(), list));
     }
-    HRESULT STDMETHODCALLTYPE Delete() override { return unsimulated("IVdsLun::Delete", ""); }
-    HRESULT STDMETHODCALLTYPE AssociateControllers(const VDS_OBJECT_ID*, LONG active, const VDS_OBJECT_ID*,
-                                                   LONG inactive) override {
-        return unsimulated("IVdsLun::AssociateControllers", joinArgs(active, inactive));
+    HRESULT STDMETHODCALLTYPE Delete() override { return changeNow("IVdsLun::Delete", "", deleteLun(id())); }
+    HRESULT STDMETHODCALLTYPE AssociateControllers(const VDS_OBJECT_ID* activeIds, LONG active,
+                                                   const VDS_OBJECT_ID* inactiveIds, LONG inactive) override {
+        if (active < 0 || inactive < 0 || (active > 0 && activeIds == nullptr) ||
+            (inactive > 0 && inactiveIds == nullptr))
+            return E_INVALIDARG;
+        std::vector<GUID> on(activeIds, activeIds + active);
+        std::vector<GUID> off(inactiveIds, inactiveIds + inactive);
+        return changeNow("IVdsLun::AssociateControllers", joinArgs(active, inactive, idsText(on), idsText(off)),
+                         associateControllers(id(), on, off));
     }
     HRESULT STDMETHODCALLTYPE QueryHints(VDS_HINTS* hints) override {
         if (hints == nullptr) return E_POINTER;
@@ -108,9 +131,13 @@ public:
         });
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE ApplyHints(const VDS_HINTS*) override { return unsimulated("IVdsLun::ApplyHints", ""); }
+    HRESULT STDMETHODCALLTYPE ApplyHints(const VDS_HINTS* hints) override {
+        if (hints == nullptr) return E_POINTER;
+        return changeNow("IVdsLun::ApplyHints", joinArgs(hints->ullHintMask, hints->sRebuildPriority),
+                         applyLunHints(id(), hintsFromVds(*hints)));
+    }
     HRESULT STDMETHODCALLTYPE SetStatus(VDS_LUN_STATUS status) override {
-        return unsimulated("IVdsLun::SetStatus", joinArgs(status));
+        return changeNow("IVdsLun::SetStatus", joinArgs(status), setLunStatus(id(), status));
     }
     HRESULT STDMETHODCALLTYPE QueryMaxLunExtendSize(const VDS_OBJECT_ID* driveIds, LONG count,
                                                     ULONGLONG* pullMax) override {
@@ -120,18 +147,7 @@ public:
         if (call.hr != S_OK) return call.hr;
         if (count < 0 || (count > 0 && driveIds == nullptr)) return E_INVALIDARG;
         return Core::instance().read([&](const Model& m) {
-            const Lun& l = m.luns.at(id());
-            const SubSystem& s = m.subsystems.at(l.subsystem);
-            std::vector<GUID> drives(driveIds, driveIds + count);
-            if (drives.empty()) {
-                // Without a choice, the LUN grows on the drives it already uses.
-                for (const auto& plexId : l.plexes)
-                    for (const auto& e : m.lunPlexes.at(plexId).extents)
-                        if (std::find(drives.begin(), drives.end(), e.drive) == drives.end()) drives.push_back(e.drive);
-            }
-            if (!allAmong(drives, s.drives)) return VDS_E_OBJECT_NOT_FOUND;
-            *pullMax = spaceOnDrives(m, drives, l.type, l.plexes.size());
-            return S_OK;
+            return maxLunExtendSize(m, id(), std::vector<GUID>(driveIds, driveIds + count), *pullMax);
         });
     }
     TOLVANE_SIM_MAINTENANCE()

@@ -1,6 +1,9 @@
 // The COM face of a RAID subsystem: IVdsSubSystem and IVdsMaintenance.
 #include <algorithm>
 
+#include <memory>
+
+#include "changes/lun_changes.h"
 #include "com/async_operation.h"
 #include "com/com_support.h"
 #include "com/enum_objects.h"
@@ -81,12 +84,34 @@ public:
         if (call.hr != S_OK) return call.hr;
         return notSimulatedYet();
     }
-    HRESULT STDMETHODCALLTYPE CreateLun(VDS_LUN_TYPE type, ULONGLONG size, const VDS_OBJECT_ID*, LONG drives,
-                                        LPCWSTR unmasking, const VDS_HINTS*, IVdsAsync** ppAsync) override {
-        if (ppAsync != nullptr) *ppAsync = nullptr;
-        auto call = enter("IVdsSubSystem::CreateLun", joinArgs(type, size, drives, unmasking));
-        if (call.hr != S_OK) return call.hr;
-        return notSimulatedYet();
+    HRESULT STDMETHODCALLTYPE CreateLun(VDS_LUN_TYPE type, ULONGLONG size, const VDS_OBJECT_ID* driveIds,
+                                        LONG drives, LPCWSTR unmasking, const VDS_HINTS* hints,
+                                        IVdsAsync** ppAsync) override {
+        if (ppAsync == nullptr) return E_POINTER;
+        *ppAsync = nullptr;
+        if (drives < 0 || (drives > 0 && driveIds == nullptr) || unmasking == nullptr) return E_INVALIDARG;
+        NewLun lun;
+        lun.subsystem = id();
+        lun.type = type;
+        lun.size = size;
+        lun.drives.assign(driveIds, driveIds + drives);
+        lun.unmaskingList = unmasking;
+        if (hints != nullptr) lun.hints = hintsFromVds(*hints);
+        std::string driveText = "[";
+        for (const auto& d : lun.drives) driveText += (driveText.size() > 1 ? " " : "") + guidToText(d);
+        driveText += "]";
+        // The identifier is chosen as the change is applied, so that LUNs built
+        // side by side never share one; the output names the LUN this call built.
+        auto built = std::make_shared<GUID>();
+        return changeLater("IVdsSubSystem::CreateLun", joinArgs(type, size, drives, unmasking, driveText), ppAsync,
+                           {VDS_ASYNCOUT_CREATELUN},
+                           [lun = std::move(lun), built](Model& m, Batch& out) {
+                               *built = nextLunId(m);
+                               return createLun(lun, *built)(m, out);
+                           },
+                           [built](VDS_ASYNC_OUTPUT& out) {
+                               out.cl.pLunUnk = Core::instance().acquire(Kind::Lun, *built);
+                           });
     }
     HRESULT STDMETHODCALLTYPE ReplaceDrive(VDS_OBJECT_ID oldDrive, VDS_OBJECT_ID newDrive) override {
         auto call = enter("IVdsSubSystem::ReplaceDrive", joinArgs(oldDrive, newDrive));

@@ -31,3 +31,19 @@ HandlerResult cmdMigrateDisks(const CommandRow& row, RequestReader& request);
 HandlerResult cmdReplaceDisk(const CommandRow& row, RequestReader& request);
 HandlerResult cmdRemoveMissingDisk(const CommandRow& row, RequestReader& request);
 HandlerResult cmdCreatePack(const CommandRow& row, RequestReader& request);
+
+// LUN management.
+HandlerResult cmdCreateLun(const CommandRow& row, RequestReader& request);
+HandlerResult cmdDeleteLun(const CommandRow& row, RequestReader& request);
+HandlerResult cmdAddLunPlex(const CommandRow& row, RequestReader& request);
+HandlerResult cmdRemoveLunPlex(const CommandRow& row, RequestReader& request);
+HandlerResult cmdQueryMaxLunExtendSize(const CommandRow& row, RequestReader& request);
+HandlerResult cmdExtendLun(const CommandRow& row, RequestReader& request);
+HandlerResult cmdQueryLunHints(const CommandRow& row, RequestReader& request);
+HandlerResult cmdApplyLunHints(const CommandRow& row, RequestReader& request);
+HandlerResult cmdSetLunStatus(const CommandRow& row, RequestReader& request);
+HandlerResult cmdSetLunMask(const CommandRow& row, RequestReader& request);
+HandlerResult cmdQueryActiveControllers(const CommandRow& row, RequestReader& request);
+HandlerResult cmdAssociateControllers(const CommandRow& row, RequestReader& request);
+HandlerResult cmdShrinkLun(const CommandRow& row, RequestReader& request);
+HandlerResult cmdRecoverLun(const CommandRow& row, RequestReader& request);

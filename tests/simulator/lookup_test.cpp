@@ -274,10 +274,8 @@ TEST_F(Lookup, SampleProviderHasNoSubsystems) {
 
 TEST_F(Lookup, ChangingOperationsAreNotSimulatedYetAndChangeNothing) {
     auto lun = get<IVdsLun>(kBootLun, VDS_OT_LUN);
-    EXPECT_EQ(lun->SetStatus(VDS_LS_OFFLINE), E_NOTIMPL);
-    IVdsAsync* async = reinterpret_cast<IVdsAsync*>(0x1);
-    EXPECT_EQ(lun->Shrink(1 << 20, &async), E_NOTIMPL);
-    EXPECT_EQ(async, nullptr);
+    auto maintenance = get<IVdsMaintenance>(kBootLun, VDS_OT_LUN);
+    EXPECT_EQ(maintenance->StartMaintenance(BlinkLight), E_NOTIMPL);
     VDS_LUN_PROP p{};
     ASSERT_EQ(lun->GetProperties(&p), S_OK);
     EXPECT_EQ(p.status, VDS_LS_ONLINE);

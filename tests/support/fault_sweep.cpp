@@ -37,6 +37,7 @@ int runFaultSweep(const std::vector<unsigned char>& request) {
     const std::vector<std::string> calls = journal();
 
     std::map<std::string, int> seen;
+    std::string started;  // the last call that may have started an operation
     for (const std::string& call : calls) {
         const std::string method = methodOf(call);
         const int occurrence = ++seen[method];
@@ -44,7 +45,14 @@ int runFaultSweep(const std::vector<unsigned char>& request) {
                      std::to_string(occurrence) + ")");
         VdsSimClearFaults();
         const unsigned long long before = VdsSimModelDigest();
-        VdsSimInjectFault(method.c_str(), occurrence, kInjected);
+        // A Wait that fails on its own leaves the operation running in the
+        // service, which may still change the machine; what the sweep fails
+        // instead is the operation itself, as it ends.
+        if (method == "IVdsAsync::Wait" && !started.empty())
+            VdsSimInjectWaitFault(started.c_str(), kInjected);
+        else
+            VdsSimInjectFault(method.c_str(), occurrence, kInjected);
+        if (method.rfind("IVdsAsync::", 0) != 0) started = method;
         const Reply reply = runCommand(request);
         VdsSimClearFaults();
         vdsGiveBackAllCreatedPacks();

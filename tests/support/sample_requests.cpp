@@ -32,6 +32,26 @@ RequestBytes packCommand(int code, const GUID& pack) { return std::move(RequestB
 constexpr GUID kSecondDynamicDisk = machine::id("80000000-0000-4000-8000-000000000005");
 constexpr int kDiskMissing = 6;
 
+// The LUN that 0x0120's sample builds: the first the service makes, a 1 GiB
+// mirror on drives 5 and 6; the later LUN samples work on it and on the
+// default machine's LUNs, in the order the table runs them.
+constexpr GUID kBuiltLun = machine::id("52000000-0000-4000-8000-000000000001");
+constexpr GUID kBuiltLunPlex = machine::id("53000000-0000-4000-8000-000000000001");
+constexpr std::int32_t kGiB = 1 << 30;
+
+std::vector<unsigned char> createMirror() {
+    return RequestBytes(0x0120)
+        .guid(20, machine::kSubSystem)
+        .int16(36, 13)
+        .int32(40, kGiB).int32(44, 0)
+        .int32(48, 1)
+        .int32(52, 2)
+        .bytes(56, "*")
+        .guid(109, machine::id("40000000-0000-4000-8000-000000000005"))
+        .guid(125, machine::id("40000000-0000-4000-8000-000000000006"))
+        .data();
+}
+
 const std::map<int, std::vector<unsigned char>>& samples() {
     static const std::map<int, std::vector<unsigned char>> kSamples = {
         {0x0091, RequestBytes(0x0091).data()},
@@ -43,6 +63,26 @@ const std::map<int, std::vector<unsigned char>>& samples() {
         {0x0097, hardware(0x0097, machine::kMirroredLun)},
         {0x0098, hardware(0x0098, machine::kMirroredLun, machine::kStripePlex)},
         {0x0099, hardware(0x0099, machine::kControllerA)},
+        {0x0120, createMirror()},
+        {0x0200, hardware(0x0200, machine::kStripeLun)},
+        {0x0201, RequestBytes(0x0201).guid(36, kBuiltLun).guid(84, machine::kBootLun).data()},
+        {0x0202, hardware(0x0202, kBuiltLun, kBuiltLunPlex)},
+        {0x0203, RequestBytes(0x0203).guid(36, machine::kMirroredLun).int16(52, 0).data()},
+        {0x0204, RequestBytes(0x0204).guid(36, machine::kMirroredLun).int32(52, kGiB).int32(56, 0).int16(60, 0).data()},
+        {0x0205, hardware(0x0205, machine::kMirroredLun)},
+        {0x0206, RequestBytes(0x0206).guid(36, machine::kMirroredLun).int16(92, 3).int32(100, 1).data()},
+        {0x0207, RequestBytes(0x0207).guid(36, machine::kMirroredLun).int16(52, 1).data()},
+        {0x0208, RequestBytes(0x0208).guid(36, machine::kMirroredLun).int16(52, 1).bytes(54, "*").data()},
+        {0x0209, hardware(0x0209, machine::kMirroredLun)},
+        {0x0210, RequestBytes(0x0210)
+                     .guid(36, machine::kMirroredLun)
+                     .int16(52, 1)
+                     .int16(54, 1)
+                     .guid(56, machine::kControllerA)
+                     .guid(72, machine::kControllerB)
+                     .data()},
+        {0x0212, RequestBytes(0x0212).guid(36, machine::kMirroredLun).int32(52, kGiB).int32(56, 0).data()},
+        {0x0213, hardware(0x0213, machine::kMirroredLun)},
         {0x0400, RequestBytes(0x0400).data()},
         {0x0401, provider(0x0401, machine::kDynamicProvider)},
         {0x0402, packAddress(0x0402, machine::kDynamicPack)},

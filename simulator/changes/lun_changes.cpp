@@ -1,0 +1,515 @@
+#include "changes/lun_changes.h"
+
+#include <algorithm>
+
+#include "core/notices.h"
+#include "model/model_edit.h"
+#include "model/model_rules.h"
+#include "platform/vds_types.h"
+
+namespace tolvane::sim {
+
+namespace {
+
+struct Stretch {
+    std::uint64_t offset;
+    std::uint64_t size;
+};
+
+// A drive's free stretches, in offset order, as the drive reports its extents.
+std::vector<Stretch> freeStretches(const Model& m, const GUID& drive) {
+    std::vector<Stretch> out;
+    std::uint64_t cursor = 0;
+    for (const auto& e : m.driveExtents(drive)) {
+        if (!e.used) out.push_back({cursor, e.size});
+        cursor += e.size;
+    }
+    return out;
+}
+
+std::uint64_t largestFree(const Model& m, const GUID& drive) {
+    std::uint64_t largest = 0;
+    for (const auto& s : freeStretches(m, drive)) largest = std::max(largest, s.size);
+    return largest;
+}
+
+// Takes `bytes` from the drives in order, each drive's free stretches used up
+// before the next drive; nothing is taken when they do not hold it all.
+bool takeInOrder(const Model& m, const std::vector<GUID>& drives, std::uint64_t bytes,
+                 std::vector<DriveSpan>& out) {
+    std::vector<DriveSpan> taken;
+    for (const auto& d : drives) {
+        for (const auto& s : freeStretches(m, d)) {
+            if (bytes == 0) break;
+            const std::uint64_t n = std::min(bytes, s.size);
+            taken.push_back({d, s.offset, n});
+            bytes -= n;
+        }
+    }
+    if (bytes != 0) return false;
+    out.insert(out.end(), taken.begin(), taken.end());
+    return true;
+}
+
+// One column of `bytes` on the drive, in one stretch.
+bool takeColumn(const Model& m, const GUID& drive, std::uint64_t bytes, std::vector<DriveSpan>& out) {
+    for (const auto& s : freeStretches(m, drive))
+        if (s.size >= bytes) {
+            out.push_back({drive, s.offset, bytes});
+            return true;
+        }
+    return false;
+}
+
+std::uint64_t ceilDiv(std::uint64_t a, std::uint64_t b) { return a / b + (a % b != 0 ? 1 : 0); }
+
+bool isFaultTolerant(std::int32_t type) { return type == kMirrorType || type == kParityType; }
+
+// A concrete RAID type for the automatic ones, as a RAID controller picks them.
+HRESULT concreteType(std::int32_t type, std::int32_t& out) {
+    switch (type) {
+    case VDS_LT_DEFAULT: out = kSimpleType; return S_OK;
+    case VDS_LT_FAULT_TOLERANT: out = kMirrorType; return S_OK;
+    case VDS_LT_NON_FAULT_TOLERANT: out = kSpanType; return S_OK;
+    case kSimpleType: case kSpanType: case kStripeType: case kMirrorType: case kParityType:
+        out = type;
+        return S_OK;
+    default:
+        return type > kParityType && type <= VDS_LT_RAID61 ? VDS_E_NOT_SUPPORTED : E_INVALIDARG;
+    }
+}
+
+// Drives a LUN may be built on: of the subsystem, not failed, not kept as hot spares.
+HRESULT checkDrives(const Model& m, const SubSystem& s, const std::vector<GUID>& drives) {
+    for (const auto& d : drives) {
+        if (std::find(s.drives.begin(), s.drives.end(), d) == s.drives.end()) return VDS_E_OBJECT_NOT_FOUND;
+        const Drive& drive = m.drives.at(d);
+        if (drive.status == VDS_DRS_FAILED) return VDS_E_OBJECT_STATUS_FAILED;
+        if ((drive.flags & VDS_DRF_HOTSPARE) != 0) return VDS_E_INVALID_OPERATION;
+    }
+    for (std::size_t i = 0; i < drives.size(); ++i)
+        if (std::find(drives.begin() + static_cast<std::ptrdiff_t>(i) + 1, drives.end(), drives[i]) != drives.end())
+            return E_INVALIDARG;
+    return S_OK;
+}
+
+// The usable drives of the subsystem, most free space first.
+std::vector<GUID> usableDrives(const Model& m, const SubSystem& s) {
+    std::vector<GUID> out;
+    for (const auto& d : s.drives)
+        if (checkDrives(m, s, {d}) == S_OK && largestFree(m, d) > 0) out.push_back(d);
+    std::stable_sort(out.begin(), out.end(),
+                     [&](const GUID& a, const GUID& b) { return largestFree(m, a) > largestFree(m, b); });
+    return out;
+}
+
+std::size_t minimumDrives(std::int32_t plexType) {
+    switch (plexType) {
+    case kStripeType: case kMirrorType: return 2;
+    case kParityType: return 3;
+    default: return 1;
+    }
+}
+
+GUID freshId(const Model& m, std::uint32_t prefix) {
+    for (std::uint64_t n = 1;; ++n) {
+        GUID id{prefix, 0, 0x4000, {0x80, 0, static_cast<unsigned char>(n >> 40), static_cast<unsigned char>(n >> 32),
+                                    static_cast<unsigned char>(n >> 24), static_cast<unsigned char>(n >> 16),
+                                    static_cast<unsigned char>(n >> 8), static_cast<unsigned char>(n)}};
+        if (m.luns.count(id) == 0 && m.lunPlexes.count(id) == 0) return id;
+    }
+}
+
+// The plexes of one layout: one plex of `plexType` over the drives, or, for a
+// mirror, one simple plex on each drive.
+struct Layout {
+    std::vector<std::vector<DriveSpan>> plexes;
+    std::int32_t plexType;
+};
+
+HRESULT layOut(const Model& m, std::int32_t type, std::uint64_t bytes, const std::vector<GUID>& drives, Layout& out) {
+    out.plexes.clear();
+    out.plexType = type == kMirrorType ? kSimpleType : type;
+    if (drives.size() < minimumDrives(type)) return VDS_E_NOT_ENOUGH_DRIVE;
+    if (type == kSimpleType && drives.size() != 1) return E_INVALIDARG;
+    if (type == kMirrorType) {
+        for (const auto& d : drives) {
+            std::vector<DriveSpan> plex;
+            if (!takeColumn(m, d, bytes, plex)) return VDS_E_NOT_ENOUGH_SPACE;
+            out.plexes.push_back(plex);
+        }
+        return S_OK;
+    }
+    std::vector<DriveSpan> plex;
+    if (type == kStripeType || type == kParityType) {
+        const std::uint64_t data = drives.size() - (type == kParityType ? 1 : 0);
+        const std::uint64_t column = ceilDiv(bytes, data);
+        for (const auto& d : drives)
+            if (!takeColumn(m, d, column, plex)) return VDS_E_NOT_ENOUGH_SPACE;
+    } else if (!takeInOrder(m, drives, bytes, plex)) {
+        return VDS_E_NOT_ENOUGH_SPACE;
+    }
+    out.plexes.push_back(plex);
+    return S_OK;
+}
+
+// Lets the subsystem pick drives: the fewest that the type needs, most free first.
+std::vector<GUID> chooseDrives(const Model& m, const SubSystem& s, std::int32_t type, std::uint64_t bytes,
+                               std::uint32_t maximumDrives) {
+    const std::vector<GUID> usable = usableDrives(m, s);
+    std::size_t n = minimumDrives(type);
+    const std::size_t limit = maximumDrives != 0 ? std::min<std::size_t>(maximumDrives, usable.size()) : usable.size();
+    for (; n <= limit; ++n) {
+        std::vector<GUID> pick(usable.begin(), usable.begin() + static_cast<std::ptrdiff_t>(n));
+        Layout l;
+        if (layOut(m, type, bytes, pick, l) == S_OK) return pick;
+        if (type == kSimpleType || type == kMirrorType) break;
+    }
+    return {};
+}
+
+void noteDrives(Batch& out, const std::vector<DriveSpan>& spans, std::vector<GUID>& told) {
+    for (const auto& e : spans)
+        if (std::find(told.begin(), told.end(), e.drive) == told.end()) {
+            told.push_back(e.drive);
+            note(out, Kind::Drive, e.drive, Event::Modify);
+        }
+}
+
+// Takes `bytes` off the end of the extents (those on `drive` only, when
+// given), never the last byte of one; what was cut is added to `trimmed`.
+void trimEnd(std::vector<DriveSpan>& extents, const GUID* drive, std::uint64_t bytes, std::vector<DriveSpan>& trimmed) {
+    for (std::size_t i = extents.size(); i-- > 0 && bytes > 0;) {
+        if (drive != nullptr && extents[i].drive != *drive) continue;
+        const std::uint64_t cut = std::min(bytes, extents[i].size);
+        if (cut == extents[i].size && extents.size() == 1) break;
+        trimmed.push_back({extents[i].drive, extents[i].offset + extents[i].size - cut, cut});
+        bytes -= cut;
+        if (cut == extents[i].size)
+            extents.erase(extents.begin() + static_cast<std::ptrdiff_t>(i));
+        else
+            extents[i].size -= cut;
+    }
+}
+
+std::uint32_t stripeSizeFor(const SubSystem& s, std::uint32_t asked) {
+    if (asked != 0) return asked;
+    for (std::uint32_t bit = 16; bit < 32; ++bit)
+        if ((s.stripeSizeFlags & (1u << bit)) != 0) return 1u << bit;
+    return 65536;
+}
+
+// A supported stripe size is a power of two whose bit the subsystem sets;
+// a subsystem that sets none takes any power of two.
+bool stripeSizeSupported(const SubSystem& s, std::uint32_t size) {
+    if (size == 0) return true;
+    if ((size & (size - 1)) != 0) return false;
+    return s.stripeSizeFlags == 0 || (s.stripeSizeFlags & size) != 0;
+}
+
+}  // namespace
+
+Hints hintsFromVds(const VDS_HINTS& h) {
+    Hints out;
+    out.hintMask = h.ullHintMask;
+    out.expectedMaximumSize = h.ullExpectedMaximumSize;
+    out.optimalReadSize = h.ulOptimalReadSize;
+    out.optimalReadAlignment = h.ulOptimalReadAlignment;
+    out.optimalWriteSize = h.ulOptimalWriteSize;
+    out.optimalWriteAlignment = h.ulOptimalWriteAlignment;
+    out.maximumDriveCount = h.ulMaximumDriveCount;
+    out.stripeSize = h.ulStripeSize;
+    out.fastCrashRecoveryRequired = h.bFastCrashRecoveryRequired != 0;
+    out.mostlyReads = h.bMostlyReads != 0;
+    out.optimizeForSequentialReads = h.bOptimizeForSequentialReads != 0;
+    out.optimizeForSequentialWrites = h.bOptimizeForSequentialWrites != 0;
+    out.remapEnabled = h.bRemapEnabled != 0;
+    out.readBackVerifyEnabled = h.bReadBackVerifyEnabled != 0;
+    out.writeThroughCachingEnabled = h.bWriteThroughCachingEnabled != 0;
+    out.hardwareChecksumEnabled = h.bHardwareChecksumEnabled != 0;
+    out.isYankable = h.bIsYankable != 0;
+    out.rebuildPriority = h.sRebuildPriority;
+    return out;
+}
+
+GUID nextLunId(const Model& m) { return freshId(m, 0x52000000u); }
+
+ChangeFunction createLun(NewLun r, GUID lunId) {
+    return [r = std::move(r), lunId](Model& m, Batch& out) -> HRESULT {
+        auto sit = m.subsystems.find(r.subsystem);
+        if (sit == m.subsystems.end()) return VDS_E_OBJECT_DELETED;
+        const SubSystem& s = sit->second;
+        std::int32_t type = 0;
+        if (const HRESULT hr = concreteType(r.type, type); FAILED(hr)) return hr;
+        if (r.size == 0) return E_INVALIDARG;
+        if (!stripeSizeSupported(s, r.hints.stripeSize)) return VDS_E_NOT_SUPPORTED;
+        if (const HRESULT hr = checkDrives(m, s, r.drives); FAILED(hr)) return hr;
+        std::vector<GUID> drives = r.drives;
+        if (drives.empty()) {
+            drives = chooseDrives(m, s, type, r.size, r.hints.maximumDriveCount);
+            if (drives.empty())
+                return usableDrives(m, s).size() < minimumDrives(type) ? VDS_E_NOT_ENOUGH_DRIVE : VDS_E_NOT_ENOUGH_SPACE;
+        }
+        Layout layout;
+        if (const HRESULT hr = layOut(m, type, r.size, drives, layout); FAILED(hr)) return hr;
+
+        Lun lun;
+        lun.id = lunId;
+        lun.subsystem = r.subsystem;
+        lun.size = r.size;
+        lun.type = type;
+        lun.unmaskingList = r.unmaskingList;
+        lun.hints = r.hints;
+        lun.rebuildPriority = r.hints.rebuildPriority;
+        if (const HRESULT hr = addObject(m, lun); FAILED(hr)) return hr;
+        note(out, Kind::Lun, lunId, Event::Arrive);
+        std::vector<GUID> told;
+        for (const auto& spans : layout.plexes) {
+            LunPlex plex;
+            plex.id = freshId(m, 0x53000000u);
+            plex.lun = lunId;
+            plex.size = r.size;
+            plex.type = layout.plexType;
+            if (plex.type == kStripeType || plex.type == kParityType) plex.stripeSize = stripeSizeFor(s, r.hints.stripeSize);
+            plex.rebuildPriority = r.hints.rebuildPriority;
+            plex.extents = spans;
+            if (const HRESULT hr = addObject(m, plex); FAILED(hr)) return hr;
+            noteDrives(out, spans, told);
+        }
+        return S_OK;
+    };
+}
+
+ChangeFunction deleteLun(const GUID& lunId) {
+    return [lunId](Model& m, Batch& out) -> HRESULT {
+        auto it = m.luns.find(lunId);
+        if (it == m.luns.end()) return VDS_E_OBJECT_DELETED;
+        std::vector<GUID> told;
+        std::vector<DriveSpan> freed;
+        for (const auto& p : it->second.plexes) {
+            const auto& spans = m.lunPlexes.at(p).extents;
+            freed.insert(freed.end(), spans.begin(), spans.end());
+        }
+        removeObject(m, lunId);
+        note(out, Kind::Lun, lunId, Event::Depart);
+        noteDrives(out, freed, told);
+        return S_OK;
+    };
+}
+
+ChangeFunction extendLun(const GUID& lunId, std::uint64_t bytes, std::vector<GUID> drives) {
+    return [lunId, bytes, drives = std::move(drives)](Model& m, Batch& out) -> HRESULT {
+        auto it = m.luns.find(lunId);
+        if (it == m.luns.end()) return VDS_E_OBJECT_DELETED;
+        Lun& lun = it->second;
+        const SubSystem& s = m.subsystems.at(lun.subsystem);
+        if (const HRESULT hr = checkDrives(m, s, drives); FAILED(hr)) return hr;
+        if (bytes == 0) return S_OK;
+        std::vector<GUID> told;
+        // Every plex grows by the same bytes; a plex that cannot grow leaves
+        // the whole LUN as it was (the draft model is then thrown away).
+        for (const auto& pid : lun.plexes) {
+            LunPlex& plex = m.lunPlexes.at(pid);
+            // The drives named first, then the plex's own, then any other; never
+            // a drive that another plex of the LUN holds, so copies stay apart.
+            std::vector<GUID> others;
+            for (const auto& sibling : lun.plexes)
+                if (sibling != pid)
+                    for (const auto& e : m.lunPlexes.at(sibling).extents) others.push_back(e.drive);
+            std::vector<GUID> order;
+            auto consider = [&](const GUID& d) {
+                if (std::find(order.begin(), order.end(), d) == order.end() &&
+                    std::find(others.begin(), others.end(), d) == others.end())
+                    order.push_back(d);
+            };
+            for (const auto& d : drives) consider(d);
+            for (const auto& e : plex.extents) consider(e.drive);
+            for (const auto& d : usableDrives(m, s)) consider(d);
+            std::vector<DriveSpan> added;
+            if (plex.type == kStripeType || plex.type == kParityType) {
+                // A striped plex grows each of its columns alike, on the drives it uses.
+                std::vector<GUID> columns;
+                for (const auto& e : plex.extents)
+                    if (std::find(columns.begin(), columns.end(), e.drive) == columns.end()) columns.push_back(e.drive);
+                const std::uint64_t data = columns.size() - (plex.type == kParityType ? 1 : 0);
+                for (const auto& d : columns)
+                    if (!takeColumn(m, d, ceilDiv(bytes, data), added)) return VDS_E_NOT_ENOUGH_SPACE;
+            } else if (!takeInOrder(m, order, bytes, added)) {
+                return VDS_E_NOT_ENOUGH_SPACE;
+            }
+            plex.extents.insert(plex.extents.end(), added.begin(), added.end());
+            plex.size += bytes;
+            noteDrives(out, added, told);
+        }
+        lun.size += bytes;
+        note(out, Kind::Lun, lunId, Event::Modify);
+        return S_OK;
+    };
+}
+
+ChangeFunction shrinkLun(const GUID& lunId, std::uint64_t bytes) {
+    return [lunId, bytes](Model& m, Batch& out) -> HRESULT {
+        auto it = m.luns.find(lunId);
+        if (it == m.luns.end()) return VDS_E_OBJECT_DELETED;
+        Lun& lun = it->second;
+        if (bytes == 0 || bytes >= lun.size) return VDS_E_INVALID_OPERATION;
+        std::vector<GUID> told;
+        for (const auto& pid : lun.plexes) {
+            LunPlex& plex = m.lunPlexes.at(pid);
+            plex.size -= bytes;
+            std::vector<DriveSpan> trimmed;
+            if (plex.type == kStripeType || plex.type == kParityType) {
+                // Each column gives back its share from its own end.
+                std::vector<GUID> columns;
+                for (const auto& e : plex.extents)
+                    if (std::find(columns.begin(), columns.end(), e.drive) == columns.end()) columns.push_back(e.drive);
+                const std::uint64_t share = bytes / (columns.size() - (plex.type == kParityType ? 1 : 0));
+                for (const auto& d : columns) trimEnd(plex.extents, &d, share, trimmed);
+            } else {
+                trimEnd(plex.extents, nullptr, bytes, trimmed);
+            }
+            noteDrives(out, trimmed, told);
+        }
+        lun.size -= bytes;
+        note(out, Kind::Lun, lunId, Event::Modify);
+        return S_OK;
+    };
+}
+
+ChangeFunction addLunPlex(const GUID& lunId, const GUID& sourceId) {
+    return [lunId, sourceId](Model& m, Batch& out) -> HRESULT {
+        auto it = m.luns.find(lunId);
+        if (it == m.luns.end()) return VDS_E_OBJECT_DELETED;
+        auto sit = m.luns.find(sourceId);
+        if (sit == m.luns.end() || sit->second.subsystem != it->second.subsystem) return VDS_E_OBJECT_NOT_FOUND;
+        if (sourceId == lunId || sit->second.size < it->second.size) return VDS_E_INVALID_OPERATION;
+        const std::vector<GUID> moved = sit->second.plexes;
+        std::vector<LunPlex> plexes;
+        for (const auto& p : moved) plexes.push_back(m.lunPlexes.at(p));
+        removeObject(m, sourceId);
+        note(out, Kind::Lun, sourceId, Event::Depart);
+        // The absorbed LUN's plexes keep their drive extents; the target keeps its size.
+        for (auto& plex : plexes) {
+            plex.lun = lunId;
+            plex.size = m.luns.at(lunId).size;
+            if (const HRESULT hr = addObject(m, plex); FAILED(hr)) return hr;
+        }
+        Lun& lun = m.luns.at(lunId);
+        if (lun.type != kMirrorType && lun.plexes.size() > 1) lun.type = kMirrorType;
+        note(out, Kind::Lun, lunId, Event::Modify);
+        return S_OK;
+    };
+}
+
+ChangeFunction removeLunPlex(const GUID& lunId, const GUID& plexId) {
+    return [lunId, plexId](Model& m, Batch& out) -> HRESULT {
+        auto it = m.luns.find(lunId);
+        if (it == m.luns.end()) return VDS_E_OBJECT_DELETED;
+        Lun& lun = it->second;
+        if (std::find(lun.plexes.begin(), lun.plexes.end(), plexId) == lun.plexes.end()) return VDS_E_OBJECT_NOT_FOUND;
+        // The only plex holds the LUN's data; it is never removed.
+        if (lun.plexes.size() == 1) return VDS_E_INVALID_OPERATION;
+        const std::vector<DriveSpan> freed = m.lunPlexes.at(plexId).extents;
+        removeObject(m, plexId);
+        Lun& after = m.luns.at(lunId);
+        if (after.type == kMirrorType && after.plexes.size() == 1)
+            after.type = m.lunPlexes.at(after.plexes.front()).type;
+        std::vector<GUID> told;
+        note(out, Kind::Lun, lunId, Event::Modify);
+        noteDrives(out, freed, told);
+        return S_OK;
+    };
+}
+
+ChangeFunction recoverLun(const GUID& lunId) {
+    return [lunId](Model& m, Batch& out) -> HRESULT {
+        auto it = m.luns.find(lunId);
+        if (it == m.luns.end()) return VDS_E_OBJECT_DELETED;
+        Lun& lun = it->second;
+        if (!isFaultTolerant(lun.type)) return VDS_E_INVALID_OPERATION;
+        // A resync or rebuild brings every plex back in step.
+        bool changed = lun.health != 1;
+        lun.health = 1;
+        for (const auto& p : lun.plexes) {
+            LunPlex& plex = m.lunPlexes.at(p);
+            changed = changed || plex.health != 1 || plex.transitionState != 1;
+            plex.health = 1;
+            plex.transitionState = 1;
+        }
+        if (changed) note(out, Kind::Lun, lunId, Event::Modify);
+        return S_OK;
+    };
+}
+
+ChangeFunction setLunStatus(const GUID& lunId, std::int32_t status) {
+    return [lunId, status](Model& m, Batch& out) -> HRESULT {
+        auto it = m.luns.find(lunId);
+        if (it == m.luns.end()) return VDS_E_OBJECT_DELETED;
+        if (status != VDS_LS_ONLINE && status != VDS_LS_NOT_READY && status != VDS_LS_OFFLINE &&
+            status != VDS_LS_FAILED)
+            return E_INVALIDARG;
+        if (it->second.status == status) return S_OK;
+        it->second.status = status;
+        note(out, Kind::Lun, lunId, Event::Modify);
+        return S_OK;
+    };
+}
+
+ChangeFunction applyLunHints(const GUID& lunId, Hints hints) {
+    return [lunId, hints](Model& m, Batch& out) -> HRESULT {
+        auto it = m.luns.find(lunId);
+        if (it == m.luns.end()) return VDS_E_OBJECT_DELETED;
+        if (!stripeSizeSupported(m.subsystems.at(it->second.subsystem), hints.stripeSize)) return VDS_E_NOT_SUPPORTED;
+        Lun& lun = it->second;
+        lun.hints = hints;
+        lun.rebuildPriority = hints.rebuildPriority;
+        // Hints reach every plex at once.
+        for (const auto& p : lun.plexes) m.lunPlexes.at(p).rebuildPriority = hints.rebuildPriority;
+        note(out, Kind::Lun, lunId, Event::Modify);
+        return S_OK;
+    };
+}
+
+ChangeFunction associateControllers(const GUID& lunId, std::vector<GUID> active, std::vector<GUID> inactive) {
+    return [lunId, active = std::move(active), inactive = std::move(inactive)](Model& m, Batch& out) -> HRESULT {
+        auto it = m.luns.find(lunId);
+        if (it == m.luns.end()) return VDS_E_OBJECT_DELETED;
+        const SubSystem& s = m.subsystems.at(it->second.subsystem);
+        std::vector<GUID> all = active;
+        all.insert(all.end(), inactive.begin(), inactive.end());
+        for (const auto& c : all)
+            if (std::find(s.controllers.begin(), s.controllers.end(), c) == s.controllers.end())
+                return VDS_E_OBJECT_NOT_FOUND;
+        // Every controller of the subsystem exactly once.
+        if (all.size() != s.controllers.size()) return E_INVALIDARG;
+        for (const auto& c : s.controllers)
+            if (std::count(all.begin(), all.end(), c) != 1) return E_INVALIDARG;
+        Lun& lun = it->second;
+        if (lun.activeControllers == active && lun.associatedControllers == all) return S_OK;
+        lun.activeControllers = active;
+        lun.associatedControllers = all;
+        note(out, Kind::Lun, lunId, Event::Modify);
+        return S_OK;
+    };
+}
+
+HRESULT maxLunExtendSize(const Model& m, const GUID& lunId, std::vector<GUID> drives, std::uint64_t& bytes) {
+    bytes = 0;
+    const Lun& lun = m.luns.at(lunId);
+    const SubSystem& s = m.subsystems.at(lun.subsystem);
+    for (const auto& d : drives)
+        if (std::find(s.drives.begin(), s.drives.end(), d) == s.drives.end()) return VDS_E_OBJECT_NOT_FOUND;
+    if (drives.empty()) {
+        // Without a choice, the LUN grows on the drives it already uses.
+        for (const auto& plexId : lun.plexes)
+            for (const auto& e : m.lunPlexes.at(plexId).extents)
+                if (std::find(drives.begin(), drives.end(), e.drive) == drives.end()) drives.push_back(e.drive);
+    }
+    std::uint64_t total = 0;
+    for (const auto& d : drives) total += largestFree(m, d);
+    if (lun.plexes.size() > 1) total /= lun.plexes.size();  // every copy grows alike
+    bytes = total;
+    return S_OK;
+}
+
+}  // namespace tolvane::sim

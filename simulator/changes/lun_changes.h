@@ -1,0 +1,44 @@
+// The LUN operations of a hardware RAID subsystem, each one pure change of
+// the machine: building LUNs from drive extents, growing, shrinking and
+// deleting them, moving plexes between them, and their settings.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "core/sim_core.h"
+#include "platform/vds_types.h"
+
+namespace tolvane::sim {
+
+struct NewLun {
+    GUID subsystem{};
+    std::int32_t type = 0;  // VDS_LUN_TYPE
+    std::uint64_t size = 0;
+    std::vector<GUID> drives;  // in the order to use; empty: the subsystem chooses
+    std::u16string unmaskingList;
+    Hints hints;
+};
+
+// The model's form of hints a caller gives.
+Hints hintsFromVds(const VDS_HINTS& hints);
+
+// The identifier the next LUN built on this machine gets.
+GUID nextLunId(const Model& m);
+
+ChangeFunction createLun(NewLun request, GUID lunId);
+ChangeFunction deleteLun(const GUID& lun);
+ChangeFunction extendLun(const GUID& lun, std::uint64_t bytes, std::vector<GUID> drives);
+ChangeFunction shrinkLun(const GUID& lun, std::uint64_t bytes);
+ChangeFunction addLunPlex(const GUID& lun, const GUID& source);
+ChangeFunction removeLunPlex(const GUID& lun, const GUID& plex);
+ChangeFunction recoverLun(const GUID& lun);
+ChangeFunction setLunStatus(const GUID& lun, std::int32_t status);
+ChangeFunction applyLunHints(const GUID& lun, Hints hints);
+ChangeFunction associateControllers(const GUID& lun, std::vector<GUID> active, std::vector<GUID> inactive);
+
+// The largest number of bytes the LUN can grow by on `drives` (empty: the
+// drives it already uses). VDS_E_OBJECT_NOT_FOUND for a drive of another subsystem.
+HRESULT maxLunExtendSize(const Model& m, const GUID& lun, std::vector<GUID> drives, std::uint64_t& bytes);
+
+}  // namespace tolvane::sim
