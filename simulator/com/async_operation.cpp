@@ -48,6 +48,9 @@ struct OperationState final : OperationProgress {
     Phase phase = Phase::Running;
     bool cancelledByClient = false;
     bool disconnected = false;
+    // No client holds the operation any more: the worker may still be ending
+    // it, but its output must not keep a reference that nobody can take.
+    bool orphaned = false;
     unsigned long percent = 0;
     HRESULT result = S_OK;
     VDS_ASYNC_OUTPUT output;
@@ -76,7 +79,7 @@ struct OperationState final : OperationProgress {
             releaseOutput(out);
             return;
         }
-        if (FAILED(hr)) releaseOutput(out);
+        if (FAILED(hr) || orphaned) releaseOutput(out);
         result = hr;
         output = out;
         percent = SUCCEEDED(hr) ? 100 : 0;
@@ -107,6 +110,13 @@ struct OperationState final : OperationProgress {
 class AsyncOperation final : public IVdsAsync, public CountedObject {
 public:
     explicit AsyncOperation(std::shared_ptr<OperationState> state) : state_(std::move(state)) {}
+    // The worker's job may outlive the client's last reference by a moment;
+    // the output's reference goes with the client's, not with the job.
+    ~AsyncOperation() override {
+        std::lock_guard lock(state_->mutex);
+        state_->orphaned = true;
+        releaseOutput(state_->output);
+    }
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
         if (ppv == nullptr) return E_POINTER;

@@ -16,7 +16,7 @@ namespace {
 // The hosts a LUN is unmasked to: "*" all, "" none, else a list of initiator
 // names. Only a change of the list is told.
 ChangeFunction setUnmaskingList(const GUID& lunId, LPCWSTR list) {
-    return [lunId, text = std::u16string(list)](Model& m, Batch& out) -> HRESULT {
+    return [lunId, text = modelText(list)](Model& m, Batch& out) -> HRESULT {
         auto it = m.luns.find(lunId);
         if (it == m.luns.end()) return VDS_E_OBJECT_DELETED;
         if (it->second.unmaskingList == text) return S_OK;

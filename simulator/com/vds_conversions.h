@@ -2,6 +2,7 @@
 // and small pieces shared by several object faces.
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "com/enum_objects.h"
@@ -9,6 +10,13 @@
 #include "platform/vds_interfaces.h"
 
 namespace tolvane::sim {
+
+// Text a client passed (WCHAR is wchar_t on Windows, char16_t elsewhere; both
+// UTF-16) as the model's text; a null pointer is empty text.
+inline std::u16string modelText(LPCWSTR text) {
+    if (text == nullptr) return {};
+    return std::u16string(reinterpret_cast<const char16_t*>(text));
+}
 
 void toVds(const Hints& h, VDS_HINTS& out);
 std::vector<VDS_DRIVE_EXTENT> toVds(const std::vector<DriveExtentView>& views);

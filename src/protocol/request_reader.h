@@ -71,7 +71,8 @@ public:
     // `count` identifiers back to back from `offset`.
     std::vector<GUID> guids(std::size_t offset, std::int64_t count) {
         std::vector<GUID> ids;
-        if (!claimCounted(offset, count, sizeof(GUID))) return ids;
+        // An empty run copies nothing: memcpy must not see the null data() of an empty vector.
+        if (!claimCounted(offset, count, sizeof(GUID)) || count == 0) return ids;
         ids.resize(static_cast<std::size_t>(count));
         std::memcpy(ids.data(), data_ + offset, ids.size() * sizeof(GUID));
         return ids;
