@@ -22,3 +22,14 @@ HandlerResult cmdQueryPacks(const CommandRow& row, RequestReader& request);
 HandlerResult cmdRefreshProvider(const CommandRow& row, RequestReader& request);
 HandlerResult cmdGetFreeSpace(const CommandRow& row, RequestReader& request);
 HandlerResult cmdReenumerate(const CommandRow& row, RequestReader& request);
+
+// Subsystem, controller and drive management.
+HandlerResult cmdSetSubSystemStatus(const CommandRow& row, RequestReader& request);
+HandlerResult cmdSetDriveStatus(const CommandRow& row, RequestReader& request);
+HandlerResult cmdSetControllerStatus(const CommandRow& row, RequestReader& request);
+HandlerResult cmdReplaceDrive(const CommandRow& row, RequestReader& request);
+HandlerResult cmdResetController(const CommandRow& row, RequestReader& request);
+HandlerResult cmdMaintenance(const CommandRow& row, RequestReader& request);
+HandlerResult cmdGetDrive(const CommandRow& row, RequestReader& request);
+HandlerResult cmdSetDriveFlags(const CommandRow& row, RequestReader& request);
+HandlerResult cmdClearDriveFlags(const CommandRow& row, RequestReader& request);
