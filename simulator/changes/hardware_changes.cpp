@@ -190,6 +190,13 @@ ChangeFunction replaceDrive(const GUID& subsystem, const GUID& replaced, const G
             for (const DriveSpan& span : plex.extents)
                 if (span.drive == replaced) needed = std::max(needed, span.offset + span.size);
         if (needed > incoming.size) return VDS_E_NOT_ENOUGH_SPACE;
+        // The stretches of a drive out of service are rebuilt from what the
+        // LUN still holds; a LUN that lost its data cannot be rebuilt.
+        if (!inService(m, replaced))
+            for (const auto& [id, plex] : m.lunPlexes)
+                for (const DriveSpan& span : plex.extents)
+                    if (span.drive == replaced && m.luns.at(plex.lun).status == kFailed)
+                        return VDS_E_OBJECT_STATUS_FAILED;
         const HRESULT hr = editAndTell(m, out, [&](Model& d) {
             for (auto& [id, plex] : d.lunPlexes)
                 for (DriveSpan& span : plex.extents)

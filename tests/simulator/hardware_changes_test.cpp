@@ -15,7 +15,6 @@ constexpr const char* kControllerA = "30000000-0000-4000-8000-000000000001";
 constexpr const char* kDrive4 = "40000000-0000-4000-8000-000000000004";
 constexpr const char* kSpareDrive = "40000000-0000-4000-8000-000000000008";
 constexpr const char* kMirroredLun = "50000000-0000-4000-8000-000000000002";
-constexpr const char* kStripeLun = "50000000-0000-4000-8000-000000000003";
 
 using HardwareChanges = ChangeSession;
 
@@ -39,21 +38,32 @@ TEST_F(HardwareChanges, AFailingDriveTellsTheDriveAndEveryLunOnIt) {
 }
 
 TEST_F(HardwareChanges, ReplacingADriveMovesItsStretchesAndRebuildsTheLun) {
-    ASSERT_EQ(get<IVdsDrive>(kDrive4, VDS_OT_DRIVE)->SetStatus(VDS_DRS_FAILED), S_OK);
+    ASSERT_EQ(get<IVdsDrive>(kDrive3, VDS_OT_DRIVE)->SetStatus(VDS_DRS_FAILED), S_OK);
     sink.take();
     auto subsystem = get<IVdsSubSystem>(kSubSystem, VDS_OT_SUB_SYSTEM);
-    ASSERT_EQ(subsystem->ReplaceDrive(id(kDrive4), id(kSpareDrive)), S_OK);
-    EXPECT_THAT(sink.take(), ElementsAre(Notice{VDS_NF_DRIVE_MODIFY, id(kDrive4)},
+    ASSERT_EQ(subsystem->ReplaceDrive(id(kDrive3), id(kSpareDrive)), S_OK);
+    EXPECT_THAT(sink.take(), ElementsAre(Notice{VDS_NF_DRIVE_MODIFY, id(kDrive3)},
                                          Notice{VDS_NF_DRIVE_MODIFY, id(kSpareDrive)},
-                                         Notice{VDS_NF_LUN_MODIFY, id(kStripeLun)},
-                                         Notice{VDS_NF_DRIVE_REMOVED, id(kDrive4)}));
+                                         Notice{VDS_NF_LUN_MODIFY, id(kMirroredLun)},
+                                         Notice{VDS_NF_DRIVE_REMOVED, id(kDrive3)}));
     VDS_DRIVE_EXTENT* extents = nullptr;
     LONG count = 0;
     ASSERT_EQ(get<IVdsDrive>(kSpareDrive, VDS_OT_DRIVE)->QueryExtents(&extents, &count), S_OK);
     bool holdsLun = false;
-    for (LONG i = 0; i < count; ++i) holdsLun = holdsLun || extents[i].LunId == id(kStripeLun);
+    for (LONG i = 0; i < count; ++i) holdsLun = holdsLun || extents[i].LunId == id(kMirroredLun);
     CoTaskMemFree(extents);
     EXPECT_TRUE(holdsLun);
+}
+
+TEST_F(HardwareChanges, ALunThatLostItsDataIsNotRebuiltByAReplacement) {
+    constexpr const char* kDrive1 = "40000000-0000-4000-8000-000000000001";  // the boot LUN's only drive
+    ASSERT_EQ(get<IVdsDrive>(kDrive1, VDS_OT_DRIVE)->SetStatus(VDS_DRS_FAILED), S_OK);
+    sink.take();
+    const unsigned long long before = VdsSimModelDigest();
+    EXPECT_EQ(get<IVdsSubSystem>(kSubSystem, VDS_OT_SUB_SYSTEM)->ReplaceDrive(id(kDrive1), id(kSpareDrive)),
+              VDS_E_OBJECT_STATUS_FAILED);
+    EXPECT_EQ(VdsSimModelDigest(), before);
+    EXPECT_THAT(sink.take(), IsEmpty());
 }
 
 TEST_F(HardwareChanges, RefusedChangesLeaveTheMachineAndSayNothing) {

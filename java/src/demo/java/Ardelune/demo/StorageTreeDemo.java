@@ -74,6 +74,7 @@ public final class StorageTreeDemo extends Tolvane {
         demo.showHardware(tree);
         demo.showSoftware(tree);
         demo.showRescan(tree);
+        DriveRepairDemo.show(demo, tree);
         demo.Uninitialize();
         print("\n" + BANNER + "\n" + tree + END + "\n");
     }
