@@ -1,7 +1,7 @@
 #include "changes/hardware_changes.h"
 
 #include <algorithm>
-#include <array>
+#include <span>
 #include <vector>
 
 #include "core/notices.h"
@@ -26,18 +26,16 @@ constexpr std::int32_t kHealthReplaced = 9;
 constexpr std::uint32_t kHotSpare = 0x1;  // VDS_DRF_HOTSPARE, the only flag a caller owns
 
 // What a caller may ask each kind to become. REMOVED is known to the
-// enumerations but only a hand pulling the hardware causes it.
-struct StatusValues {
-    std::array<std::int32_t, 5> settable;
-    bool physicalRemoval;
-};
-constexpr StatusValues kSubSystemStatuses{{1, 2, 4, 5, 9}, false};  // ... PARTIALLY_MANAGED
-constexpr StatusValues kControllerStatuses{{1, 2, 4, 5, 1}, true};
-constexpr StatusValues kDriveStatuses{{1, 2, 4, 5, 1}, true};
+// controller and drive enumerations, but only a hand pulling the hardware
+// causes it.
+constexpr std::int32_t kSubSystemStatuses[] = {1, 2, 4, 5, 9};  // ... PARTIALLY_MANAGED
+constexpr std::int32_t kDeviceStatuses[] = {1, 2, 4, 5};
 
-HRESULT checkStatus(const StatusValues& values, std::int32_t status) {
-    if (std::find(values.settable.begin(), values.settable.end(), status) != values.settable.end()) return S_OK;
-    if (values.physicalRemoval && status == kRemoved) return VDS_E_NOT_SUPPORTED;
+enum class Removable { No, ByHand };
+
+HRESULT checkStatus(std::span<const std::int32_t> settable, Removable removable, std::int32_t status) {
+    if (std::find(settable.begin(), settable.end(), status) != settable.end()) return S_OK;
+    if (removable == Removable::ByHand && status == kRemoved) return VDS_E_NOT_SUPPORTED;
     return E_INVALIDARG;
 }
 
@@ -139,7 +137,7 @@ std::optional<MaintenanceSlot> maintenanceOf(Model& m, const GUID& id) {
 
 ChangeFunction setSubSystemStatus(const GUID& id, std::int32_t status) {
     return [id, status](Model& m, Batch& out) -> HRESULT {
-        if (HRESULT hr = checkStatus(kSubSystemStatuses, status); hr != S_OK) return hr;
+        if (HRESULT hr = checkStatus(kSubSystemStatuses, Removable::No, status); hr != S_OK) return hr;
         return editAndTell(m, out, [&](Model& d) {
             d.subsystems.at(id).status = status;
             return S_OK;
@@ -149,7 +147,7 @@ ChangeFunction setSubSystemStatus(const GUID& id, std::int32_t status) {
 
 ChangeFunction setControllerStatus(const GUID& id, std::int32_t status) {
     return [id, status](Model& m, Batch& out) -> HRESULT {
-        if (HRESULT hr = checkStatus(kControllerStatuses, status); hr != S_OK) return hr;
+        if (HRESULT hr = checkStatus(kDeviceStatuses, Removable::ByHand, status); hr != S_OK) return hr;
         return editAndTell(m, out, [&](Model& d) {
             Controller& c = d.controllers.at(id);
             c.status = status;
@@ -162,7 +160,7 @@ ChangeFunction setControllerStatus(const GUID& id, std::int32_t status) {
 
 ChangeFunction setDriveStatus(const GUID& id, std::int32_t status) {
     return [id, status](Model& m, Batch& out) -> HRESULT {
-        if (HRESULT hr = checkStatus(kDriveStatuses, status); hr != S_OK) return hr;
+        if (HRESULT hr = checkStatus(kDeviceStatuses, Removable::ByHand, status); hr != S_OK) return hr;
         return editAndTell(m, out, [&](Model& d) {
             Drive& drive = d.drives.at(id);
             drive.status = status;
