@@ -143,6 +143,14 @@ TEST_F(HardwareManagement, AFailedDriveDegradesTheLunsOnItAndAReplacementHealsTh
     const auto mirror = reported(kLuns, kMirroredLun);
     EXPECT_EQ(mirror->status, kOnline);  // the other plex still serves it
     EXPECT_EQ(mirror->health, kFailedRedundancy);
+    // The plex on the failed drive has failed; LUN plex records are 44 bytes, identifier first.
+    const Reply plexes = runCommand(withArgument(0x0097, kMirroredLun, 2, 0));
+    ASSERT_EQ(plexes.int16(12), 2);
+    for (std::size_t at = 14; at < 14 + 2 * 44; at += 44) {
+        const bool onFailedDrive = compareGUID(plexes.guid(at), kMirroredLunPlex2) == 1;
+        EXPECT_EQ(plexes.int16(at + 36), onFailedDrive ? kFailed : kOnline);
+        EXPECT_EQ(plexes.int16(at + 38), onFailedDrive ? kHealthFailed : kHealthy);
+    }
 
     ASSERT_EQ(runCommand(setDriveStatus(kDrive4, kFailed)).status(), 0);
     const auto stripe = reported(kLuns, kStripeLun);
@@ -210,6 +218,10 @@ TEST_F(HardwareManagement, GetDriveFindsTheDriveByBusAndSlot) {
 TEST_F(HardwareManagement, DriveFlagsOnlyTheHotSpareBelongsToTheCaller) {
     EXPECT_EQ(runCommand(withArgument(0x0300, kFreeDrive, 4, 1)).status(), 0);
     EXPECT_EQ(reported(kDrives, kFreeDrive)->flags & 1u, 1u);
+    const Reply byPosition = runCommand(getDrive(kSubSystem, 1, 1));  // drive 1.1
+    ASSERT_EQ(byPosition.status(), 0);
+    EXPECT_EQ(compareGUID(byPosition.guid(12 + 4), kFreeDrive), 1);
+    EXPECT_EQ(byPosition.int32(12 + 28) & 1, 1);
     EXPECT_EQ(runCommand(withArgument(0x0301, kFreeDrive, 4, 1)).status(), 0);
     EXPECT_EQ(reported(kDrives, kFreeDrive)->flags & 1u, 0u);
 
