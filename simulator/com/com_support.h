@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "com/async_operation.h"
+#include "changes/hardware_changes.h"
 #include "com/model_object.h"
 #include "core/call_args.h"
 #include "core/sim_core.h"
@@ -92,16 +93,19 @@ protected:
     ULONG STDMETHODCALLTYPE Release() override { return release(); }                   \
     IUnknown* primary() override { return static_cast<Primary*>(this); }
 
-// IVdsMaintenance, offered by subsystems, controllers, drives and LUNs; not
-// simulated yet.
+// IVdsMaintenance, offered by subsystems, controllers, drives and LUNs; what
+// each kind of object can do is the change function's to say.
 #define TOLVANE_SIM_MAINTENANCE()                                                          \
     HRESULT STDMETHODCALLTYPE StartMaintenance(VDS_MAINTENANCE_OPERATION op) override {    \
-        return unsimulated("IVdsMaintenance::StartMaintenance", joinArgs(op));             \
+        return changeNow("IVdsMaintenance::StartMaintenance", joinArgs(op),                \
+                         maintain(id(), MaintenanceAction::Start, op));                    \
     }                                                                                      \
     HRESULT STDMETHODCALLTYPE StopMaintenance(VDS_MAINTENANCE_OPERATION op) override {     \
-        return unsimulated("IVdsMaintenance::StopMaintenance", joinArgs(op));              \
+        return changeNow("IVdsMaintenance::StopMaintenance", joinArgs(op),                 \
+                         maintain(id(), MaintenanceAction::Stop, op));                     \
     }                                                                                      \
     HRESULT STDMETHODCALLTYPE PulseMaintenance(VDS_MAINTENANCE_OPERATION op, ULONG count)  \
         override {                                                                         \
-        return unsimulated("IVdsMaintenance::PulseMaintenance", joinArgs(op, count));      \
+        return changeNow("IVdsMaintenance::PulseMaintenance", joinArgs(op, count),         \
+                         maintain(id(), MaintenanceAction::Pulse, op));                    \
     }

@@ -62,9 +62,7 @@ public:
     HRESULT STDMETHODCALLTYPE FlushCache() override { return enter("IVdsController::FlushCache").hr; }
     HRESULT STDMETHODCALLTYPE InvalidateCache() override { return enter("IVdsController::InvalidateCache").hr; }
     HRESULT STDMETHODCALLTYPE Reset() override {
-        auto call = enter("IVdsController::Reset");
-        if (call.hr != S_OK) return call.hr;
-        return notSimulatedYet();
+        return changeNow("IVdsController::Reset", "", resetController(id()));
     }
     HRESULT STDMETHODCALLTYPE QueryAssociatedLuns(IEnumVdsObject** pp) override {
         if (pp == nullptr) return E_POINTER;
@@ -76,9 +74,7 @@ public:
         return Core::instance().faults.successCode("IVdsController::QueryAssociatedLuns");
     }
     HRESULT STDMETHODCALLTYPE SetStatus(VDS_CONTROLLER_STATUS status) override {
-        auto call = enter("IVdsController::SetStatus", joinArgs(status));
-        if (call.hr != S_OK) return call.hr;
-        return notSimulatedYet();
+        return changeNow("IVdsController::SetStatus", joinArgs(status), setControllerStatus(id(), status));
     }
     TOLVANE_SIM_MAINTENANCE()
 

@@ -55,12 +55,14 @@ public:
         *pn = static_cast<LONG>(extents.size());
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE SetFlags(ULONG flags) override { return unsimulated("IVdsDrive::SetFlags", joinArgs(Hex{flags})); }
+    HRESULT STDMETHODCALLTYPE SetFlags(ULONG flags) override {
+        return changeNow("IVdsDrive::SetFlags", joinArgs(Hex{flags}), setDriveFlags(id(), flags));
+    }
     HRESULT STDMETHODCALLTYPE ClearFlags(ULONG flags) override {
-        return unsimulated("IVdsDrive::ClearFlags", joinArgs(Hex{flags}));
+        return changeNow("IVdsDrive::ClearFlags", joinArgs(Hex{flags}), clearDriveFlags(id(), flags));
     }
     HRESULT STDMETHODCALLTYPE SetStatus(VDS_DRIVE_STATUS status) override {
-        return unsimulated("IVdsDrive::SetStatus", joinArgs(status));
+        return changeNow("IVdsDrive::SetStatus", joinArgs(status), setDriveStatus(id(), status));
     }
     TOLVANE_SIM_MAINTENANCE()
 

@@ -114,14 +114,11 @@ public:
                            });
     }
     HRESULT STDMETHODCALLTYPE ReplaceDrive(VDS_OBJECT_ID oldDrive, VDS_OBJECT_ID newDrive) override {
-        auto call = enter("IVdsSubSystem::ReplaceDrive", joinArgs(oldDrive, newDrive));
-        if (call.hr != S_OK) return call.hr;
-        return notSimulatedYet();
+        return changeNow("IVdsSubSystem::ReplaceDrive", joinArgs(oldDrive, newDrive),
+                         replaceDrive(id(), oldDrive, newDrive));
     }
     HRESULT STDMETHODCALLTYPE SetStatus(VDS_SUB_SYSTEM_STATUS status) override {
-        auto call = enter("IVdsSubSystem::SetStatus", joinArgs(status));
-        if (call.hr != S_OK) return call.hr;
-        return notSimulatedYet();
+        return changeNow("IVdsSubSystem::SetStatus", joinArgs(status), setSubSystemStatus(id(), status));
     }
     HRESULT STDMETHODCALLTYPE QueryMaxLunCreateSize(VDS_LUN_TYPE type, const VDS_OBJECT_ID* driveIds, LONG count,
                                                     const VDS_HINTS*, ULONGLONG* pullMaxLunSize) override {

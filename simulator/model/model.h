@@ -75,6 +75,7 @@ struct SubSystem {
     std::int16_t slotsPerBus = 0;
     std::int16_t maxControllers = 0;
     std::int16_t rebuildPriority = 0;
+    std::uint32_t maintenanceRunning = 0;  // bit 1 << VDS_MAINTENANCE_OPERATION
     std::vector<GUID> controllers;
     std::vector<GUID> drives;
     std::vector<GUID> luns;
@@ -87,6 +88,7 @@ struct Controller {
     std::u16string identification;
     std::int32_t status = 1;
     std::int32_t health = 1;
+    std::uint32_t maintenanceRunning = 0;  // bit 1 << VDS_MAINTENANCE_OPERATION
     std::vector<GUID> ports;
 };
 
@@ -110,6 +112,7 @@ struct Drive {
     std::int32_t health = 1;
     std::int16_t bus = 0;
     std::int16_t slot = 0;
+    std::uint32_t maintenanceRunning = 0;  // bit 1 << VDS_MAINTENANCE_OPERATION
 };
 
 // A stretch of a drive that a LUN plex occupies.

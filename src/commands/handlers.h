@@ -47,3 +47,14 @@ HandlerResult cmdQueryActiveControllers(const CommandRow& row, RequestReader& re
 HandlerResult cmdAssociateControllers(const CommandRow& row, RequestReader& request);
 HandlerResult cmdShrinkLun(const CommandRow& row, RequestReader& request);
 HandlerResult cmdRecoverLun(const CommandRow& row, RequestReader& request);
+
+// Subsystem, controller and drive management.
+HandlerResult cmdSetSubSystemStatus(const CommandRow& row, RequestReader& request);
+HandlerResult cmdSetDriveStatus(const CommandRow& row, RequestReader& request);
+HandlerResult cmdSetControllerStatus(const CommandRow& row, RequestReader& request);
+HandlerResult cmdReplaceDrive(const CommandRow& row, RequestReader& request);
+HandlerResult cmdResetController(const CommandRow& row, RequestReader& request);
+HandlerResult cmdMaintenance(const CommandRow& row, RequestReader& request);
+HandlerResult cmdGetDrive(const CommandRow& row, RequestReader& request);
+HandlerResult cmdSetDriveFlags(const CommandRow& row, RequestReader& request);
+HandlerResult cmdClearDriveFlags(const CommandRow& row, RequestReader& request);

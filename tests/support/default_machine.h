@@ -37,6 +37,9 @@ inline constexpr const char* kArchiveVolume = "90000000-0000-4000-8000-000000000
 inline constexpr const char* kMirrorVolume = "90000000-0000-4000-8000-000000000006";
 inline constexpr const char* kVolumeCPlex = "91000000-0000-4000-8000-000000000002";
 inline constexpr const char* kMirrorVolumePlex2 = "91000000-0000-4000-8000-000000000007";
+// Drives that hold no LUN: 1.1 (64 GiB) and the hot spare 1.3 (128 GiB).
+inline constexpr const char* kFreeDrive = "40000000-0000-4000-8000-000000000006";
+inline constexpr const char* kSpareDrive = "40000000-0000-4000-8000-000000000008";
 // Names nothing on the machine.
 inline constexpr const char* kUnknown = "DEADBEEF-0000-4000-8000-000000000000";
 }  // namespace text
@@ -73,5 +76,7 @@ inline constexpr GUID kMirrorVolume = id(text::kMirrorVolume);
 inline constexpr GUID kVolumeCPlex = id(text::kVolumeCPlex);
 inline constexpr GUID kMirrorVolumePlex2 = id(text::kMirrorVolumePlex2);
 inline constexpr GUID kUnknown = id(text::kUnknown);
+inline constexpr GUID kFreeDrive = id(text::kFreeDrive);
+inline constexpr GUID kSpareDrive = id(text::kSpareDrive);
 
 }  // namespace machine

@@ -18,6 +18,17 @@ std::vector<unsigned char> hardware(int code, const GUID& object = GUID{}, const
         .data();
 }
 
+// A hardware object address, then one argument at 52: an int16 status or int32 flags.
+std::vector<unsigned char> hardwareWith(int code, const GUID& object, int width, std::int32_t value) {
+    RequestBytes r(code);
+    r.guid(4, machine::kHwProvider).guid(20, machine::kSubSystem).guid(36, object);
+    if (width == 2)
+        r.int16(52, value);
+    else
+        r.int32(52, value);
+    return r.data();
+}
+
 std::vector<unsigned char> provider(int code, const GUID& id) {
     return RequestBytes(code).guid(4, id).data();
 }
@@ -83,6 +94,16 @@ const std::map<int, std::vector<unsigned char>>& samples() {
                      .data()},
         {0x0212, RequestBytes(0x0212).guid(36, machine::kMirroredLun).int32(52, kGiB).int32(56, 0).data()},
         {0x0213, hardware(0x0213, machine::kMirroredLun)},
+        // The machine is shared by every sample after these: each leaves it as it found it.
+        {0x0121, RequestBytes(0x0121).guid(20, machine::kSubSystem).int16(36, 1).data()},
+        {0x0122, hardwareWith(0x0122, machine::kFreeDrive, 2, 1)},
+        {0x0123, hardwareWith(0x0123, machine::kControllerB, 2, 1)},
+        {0x0124, hardware(0x0124, machine::kFreeDrive, machine::kSpareDrive)},
+        {0x0125, hardware(0x0125, machine::kControllerA)},
+        {0x0126, RequestBytes(0x0126).int16(20, 2).guid(24, machine::kDrive1).int16(56, 5).int32(60, 0).int32(64, 0).data()},
+        {0x0127, RequestBytes(0x0127).guid(4, machine::kSubSystem).int16(20, 1).int16(22, 3).data()},
+        {0x0300, hardwareWith(0x0300, machine::kFreeDrive, 4, 1)},
+        {0x0301, hardwareWith(0x0301, machine::kFreeDrive, 4, 1)},
         {0x0400, RequestBytes(0x0400).data()},
         {0x0401, provider(0x0401, machine::kDynamicProvider)},
         {0x0402, packAddress(0x0402, machine::kDynamicPack)},

@@ -1,0 +1,35 @@
+// What the service's management calls do to subsystems, controllers and
+// drives, and through the drives to the LUNs built on them. Each is one pure
+// change function: model in, notifications and a VDS result out.
+#pragma once
+
+#include <cstdint>
+
+#include "core/sim_core.h"
+
+namespace tolvane::sim {
+
+// IVdsSubSystem::SetStatus, IVdsController::SetStatus, IVdsDrive::SetStatus.
+// A value the object's status enumeration lacks, or UNKNOWN, is E_INVALIDARG;
+// REMOVED names a physical event no call can cause (VDS_E_NOT_SUPPORTED).
+// A drive that stops or resumes service changes the LUNs on it.
+ChangeFunction setSubSystemStatus(const GUID& id, std::int32_t status);
+ChangeFunction setControllerStatus(const GUID& id, std::int32_t status);
+ChangeFunction setDriveStatus(const GUID& id, std::int32_t status);
+
+// IVdsSubSystem::ReplaceDrive: the replacement takes over every stretch of
+// the replaced drive, and the LUNs on it are rebuilt onto it.
+ChangeFunction replaceDrive(const GUID& subsystem, const GUID& replaced, const GUID& replacement);
+
+// IVdsController::Reset.
+ChangeFunction resetController(const GUID& id);
+
+// IVdsDrive::SetFlags / ClearFlags; only the hot-spare flag is the caller's.
+ChangeFunction setDriveFlags(const GUID& id, std::uint32_t flags);
+ChangeFunction clearDriveFlags(const GUID& id, std::uint32_t flags);
+
+// IVdsMaintenance on a subsystem, controller or drive.
+enum class MaintenanceAction { Start, Stop, Pulse };
+ChangeFunction maintain(const GUID& id, MaintenanceAction action, std::int32_t operation);
+
+}  // namespace tolvane::sim
