@@ -95,7 +95,7 @@ public:
         lun.type = type;
         lun.size = size;
         lun.drives.assign(driveIds, driveIds + drives);
-        lun.unmaskingList = unmasking;
+        lun.unmaskingList = modelText(unmasking);
         if (hints != nullptr) lun.hints = hintsFromVds(*hints);
         std::string driveText = "[";
         for (const auto& d : lun.drives) driveText += (driveText.size() > 1 ? " " : "") + guidToText(d);

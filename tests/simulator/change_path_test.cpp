@@ -3,6 +3,7 @@
 #include <thread>
 
 #include "change_support.h"
+#include "wide_text.h"
 
 using namespace simtest;
 using ::testing::ElementsAre;
@@ -165,8 +166,8 @@ namespace {
 TEST_F(ChangePath, SetMaskChangesTheListAndTellsItOnce) {
     auto lun = get<IVdsLun>(kBootLun, VDS_OT_LUN);
     const unsigned long long before = VdsSimModelDigest();
-    ASSERT_EQ(lun->SetMask(u"iqn.2026-12.example:host1"), S_OK);
-    ASSERT_EQ(lun->SetMask(u"iqn.2026-12.example:host1"), S_OK);
+    ASSERT_EQ(lun->SetMask(wideText(u"iqn.2026-12.example:host1")), S_OK);
+    ASSERT_EQ(lun->SetMask(wideText(u"iqn.2026-12.example:host1")), S_OK);
     EXPECT_NE(VdsSimModelDigest(), before);
     EXPECT_THAT(sink.take(), ElementsAre(Notice{VDS_NF_LUN_MODIFY, id(kBootLun)}));
     VDS_LUN_PROP p{};
@@ -181,7 +182,7 @@ TEST_F(ChangePath, InjectedFailureOfAChangingMethodChangesNothing) {
     auto lun = get<IVdsLun>(kBootLun, VDS_OT_LUN);
     const unsigned long long before = VdsSimModelDigest();
     VdsSimInjectFault("IVdsLun::SetMask", 1, VDS_E_PROVIDER_FAILURE);
-    EXPECT_EQ(lun->SetMask(u"*"), VDS_E_PROVIDER_FAILURE);
+    EXPECT_EQ(lun->SetMask(wideText(u"*")), VDS_E_PROVIDER_FAILURE);
     EXPECT_EQ(lun->SetMask(nullptr), E_POINTER);
     EXPECT_EQ(VdsSimModelDigest(), before);
     EXPECT_THAT(sink.take(), IsEmpty());

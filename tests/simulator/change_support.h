@@ -23,7 +23,7 @@ struct Notice {
 
 inline void PrintTo(const Notice& n, std::ostream* os) {
     char text[40];
-    std::snprintf(text, sizeof text, "%08X...%02X%02X", n.object.Data1, n.object.Data4[6], n.object.Data4[7]);
+    std::snprintf(text, sizeof text, "%08X...%02X%02X", static_cast<unsigned>(n.object.Data1), n.object.Data4[6], n.object.Data4[7]);
     *os << "{" << n.event << ", " << text << "}";
 }
 

@@ -274,8 +274,10 @@ TEST_F(Lookup, SampleProviderHasNoSubsystems) {
 
 TEST_F(Lookup, ChangingOperationsAreNotSimulatedYetAndChangeNothing) {
     auto lun = get<IVdsLun>(kBootLun, VDS_OT_LUN);
-    auto maintenance = get<IVdsMaintenance>(kBootLun, VDS_OT_LUN);
-    EXPECT_EQ(maintenance->StartMaintenance(BlinkLight), E_NOTIMPL);
+    auto volume = get<IVdsVolume>(kArchiveVolume, VDS_OT_VOLUME);
+    const unsigned long long before = VdsSimModelDigest();
+    EXPECT_EQ(volume->Delete(FALSE), E_NOTIMPL);
+    EXPECT_EQ(VdsSimModelDigest(), before);
     VDS_LUN_PROP p{};
     ASSERT_EQ(lun->GetProperties(&p), S_OK);
     EXPECT_EQ(p.status, VDS_LS_ONLINE);

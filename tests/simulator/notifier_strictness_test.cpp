@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "sim_session.h"
+#include "wide_text.h"
 
 using namespace simtest;
 using namespace std::chrono_literals;
@@ -77,7 +78,7 @@ ComPtr<IVdsService> newService() {
     EXPECT_EQ(CoCreateInstance(CLSID_VdsService, nullptr, CLSCTX_SERVER, IID_IVdsService, s.putVoid()), S_OK);
     ComPtr<IVdsServiceInitialization> init;
     EXPECT_EQ(s.queryInterface(IID_IVdsServiceInitialization, init), S_OK);
-    EXPECT_EQ(init->Initialize(const_cast<WCHAR*>(u"HOST")), S_OK);
+    EXPECT_EQ(init->Initialize(wideText(u"HOST")), S_OK);
     return s;
 }
 
