@@ -1,7 +1,7 @@
 // Adding and removing objects keeps every index of the model in step.
 #include <gmock/gmock.h>
 
-#include "default_machine.h"
+#include "built_in_model.h"
 #include "model/model_digest.h"
 #include "model/model_edit.h"
 #include "model/model_rules.h"

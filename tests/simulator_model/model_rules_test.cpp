@@ -3,7 +3,7 @@
 
 #include <gmock/gmock.h>
 
-#include "default_machine.h"
+#include "built_in_model.h"
 #include "model/model_rules.h"
 
 using namespace simmodel;

@@ -14,6 +14,7 @@ inline constexpr const char* kSubSystem = "20000000-0000-4000-8000-000000000001"
 inline constexpr const char* kControllerA = "30000000-0000-4000-8000-000000000001";
 inline constexpr const char* kControllerB = "30000000-0000-4000-8000-000000000002";
 inline constexpr const char* kDrive1 = "40000000-0000-4000-8000-000000000001";
+inline constexpr const char* kDrive2 = "40000000-0000-4000-8000-000000000002";
 inline constexpr const char* kDrive3 = "40000000-0000-4000-8000-000000000003";
 inline constexpr const char* kDrive4 = "40000000-0000-4000-8000-000000000004";
 inline constexpr const char* kBootLun = "50000000-0000-4000-8000-000000000001";
