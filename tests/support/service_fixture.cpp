@@ -76,6 +76,9 @@ Reply runCommand(std::vector<unsigned char> request, int size) {
     std::vector<unsigned char> exact(request.begin(),
                                      request.begin() + std::min<std::size_t>(request.size(), static_cast<std::size_t>(n)));
     unsigned char* out = nullptr;
+    // The sink prints as it delivers: let the batches of earlier changes land
+    // before this command's own lines are captured.
+    VdsSimWaitNotificationsDelivered();
     reply.printed = capturedStdout([&] { out = vdsCmdHandler(exact.data(), n, &reply.outSize); });
     reply.null = out == nullptr;
     if (out != nullptr) reply.bytes.assign(out, out + reply.outSize);
