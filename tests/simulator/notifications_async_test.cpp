@@ -11,19 +11,8 @@ using namespace simtest;
 
 namespace {
 
-class RecordingSink final : public IVdsAdviseSink {
+class RecordingSink final : public CountedTestSink {
 public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
-        if (riid != IID_IUnknown && riid != IID_IVdsAdviseSink) {
-            *ppv = nullptr;
-            return E_NOINTERFACE;
-        }
-        *ppv = this;
-        AddRef();
-        return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs; }
-    ULONG STDMETHODCALLTYPE Release() override { return --refs; }
     HRESULT STDMETHODCALLTYPE OnNotify(LONG count, const VDS_NOTIFICATION* records) override {
         std::lock_guard lock(mutex);
         threads.push_back(std::this_thread::get_id());
@@ -31,7 +20,6 @@ public:
         return S_OK;
     }
 
-    std::atomic<ULONG> refs{1};
     std::mutex mutex;
     std::vector<std::thread::id> threads;
     std::vector<std::vector<VDS_NOTIFICATION>> batches;

@@ -20,19 +20,8 @@ namespace {
 
 // Counts batches; holds each one (up to a deadline) until released, and
 // notes how many were inside OnNotify at once.
-class HoldingSink final : public IVdsAdviseSink {
+class HoldingSink final : public CountedTestSink {
 public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
-        if (riid != IID_IUnknown && riid != IID_IVdsAdviseSink) {
-            *ppv = nullptr;
-            return E_NOINTERFACE;
-        }
-        *ppv = this;
-        AddRef();
-        return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs; }
-    ULONG STDMETHODCALLTYPE Release() override { return --refs; }
     HRESULT STDMETHODCALLTYPE OnNotify(LONG, const VDS_NOTIFICATION*) override {
         std::unique_lock lock(mutex);
         ++inside;
@@ -58,7 +47,6 @@ public:
         return delivered;
     }
 
-    std::atomic<ULONG> refs{1};
     std::mutex mutex;
     std::condition_variable changed;
     bool holding = true;

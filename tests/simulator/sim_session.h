@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdio>
 #include <string>
 #include <type_traits>
@@ -59,6 +60,25 @@ std::vector<ComPtr<I>> collect(IEnumVdsObject* e) {
     }
     return out;
 }
+
+// The IUnknown half of the tests' own advise sinks: a count the test can read
+// (starting at the test's own reference) and nothing destroyed at zero.
+class CountedTestSink : public IVdsAdviseSink {
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
+        if (riid != IID_IUnknown && riid != IID_IVdsAdviseSink) {
+            *ppv = nullptr;
+            return E_NOINTERFACE;
+        }
+        *ppv = this;
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs; }
+    ULONG STDMETHODCALLTYPE Release() override { return --refs; }
+
+    std::atomic<ULONG> refs{1};
+};
 
 // A client session of its own with the service, besides the library's.
 class SimSession : public SimulatedMachineTest {
