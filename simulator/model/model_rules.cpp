@@ -294,6 +294,14 @@ private:
 
 }  // namespace
 
+std::optional<GUID> driveLetterHolder(const Model& model, char16_t letter) {
+    if (letter >= u'a' && letter <= u'z') letter = static_cast<char16_t>(letter - 0x20);
+    if (letter == 0) return std::nullopt;
+    for (const auto& [vid, v] : model.volumes)
+        if (v.driveLetter == letter) return vid;
+    return std::nullopt;
+}
+
 std::optional<RuleBreak> findRuleBreak(const Model& model) { return Checker(model).run(); }
 
 std::optional<std::string> checkModelRules(const Model& model) {

@@ -23,6 +23,11 @@ inline constexpr std::int32_t kParityType = 14;
 // `rawBytes`: a parity plex gives one column's worth to parity.
 std::uint64_t plexCapacity(std::int32_t type, std::uint64_t rawBytes, std::uint32_t members);
 
+// The object holding drive letter `letter` (either case), nullopt when it is
+// free. Letters are unique across the machine, whatever holds them, so every
+// change that hands one out asks here first.
+std::optional<GUID> driveLetterHolder(const Model& model, char16_t letter);
+
 // The first rule the model breaks: the object, the field under it (such as
 // "extents/2", empty for the object as a whole) and what is wrong.
 struct RuleBreak {

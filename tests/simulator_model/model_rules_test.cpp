@@ -97,4 +97,13 @@ TEST(ModelRules, PlexCapacityGivesParityOneColumn) {
     EXPECT_EQ(plexCapacity(kParityType, 300, 1), 300u);
 }
 
+TEST(ModelRules, DriveLetterHolderIgnoresCaseAndKnowsFreeLetters) {
+    const Model m = defaultMachine();
+    const auto upper = driveLetterHolder(m, u'C');
+    ASSERT_TRUE(upper.has_value());
+    EXPECT_EQ(driveLetterHolder(m, u'c'), upper);
+    EXPECT_EQ(driveLetterHolder(m, u'Q'), std::nullopt);
+    EXPECT_EQ(driveLetterHolder(m, 0), std::nullopt);
+}
+
 }  // namespace
