@@ -302,8 +302,10 @@ HRESULT partitionDriveLetter(const Model& m, const GUID& disk, std::uint64_t off
     return S_OK;
 }
 
+// A letter is the service's own business: it is told as the letter alone,
+// not as a change of the disk.
 ChangeFunction assignDriveLetter(const GUID& disk, std::uint64_t offset, char16_t letter) {
-    return toldAsDifferences([=](Model& m) -> HRESULT {
+    return [=](Model& m, Batch& out) -> HRESULT {
         const Partition* p = nullptr;
         if (const HRESULT hr = servicedPartition(m, disk, offset, p); hr != S_OK) return hr;
         const char16_t wanted = upper(letter);
@@ -312,18 +314,21 @@ ChangeFunction assignDriveLetter(const GUID& disk, std::uint64_t offset, char16_
         // One letter to a partition: the old one goes first.
         if (p->driveLetter != 0) return VDS_E_INVALID_OPERATION;
         partitionIn(m, disk, offset).driveLetter = wanted;
+        const GUID noVolume{};
+        out.push_back(driveLetterNotice(wanted, &noVolume));
         return S_OK;
-    });
+    };
 }
 
 ChangeFunction deleteDriveLetter(const GUID& disk, std::uint64_t offset, char16_t letter) {
-    return toldAsDifferences([=](Model& m) -> HRESULT {
+    return [=](Model& m, Batch& out) -> HRESULT {
         const Partition* p = nullptr;
         if (const HRESULT hr = servicedPartition(m, disk, offset, p); hr != S_OK) return hr;
         if (p->driveLetter == 0 || p->driveLetter != upper(letter)) return VDS_E_INVALID_DRIVE_LETTER;
         partitionIn(m, disk, offset).driveLetter = 0;
+        out.push_back(driveLetterNotice(upper(letter), nullptr));
         return S_OK;
-    });
+    };
 }
 
 HRESULT queryPartitions(const Model& m, const GUID& disk) {
