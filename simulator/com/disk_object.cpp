@@ -1,6 +1,8 @@
 // The COM face of a disk: IVdsDisk and IVdsAdvancedDisk.
 #include <algorithm>
+#include <memory>
 
+#include "changes/disk_changes.h"
 #include "com/async_operation.h"
 #include "com/com_support.h"
 #include "com/enum_objects.h"
@@ -74,11 +76,13 @@ public:
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE ConvertStyle(VDS_PARTITION_STYLE style) override {
-        return unsimulated("IVdsDisk::ConvertStyle", joinArgs(style));
+        return changeNow("IVdsDisk::ConvertStyle", joinArgs(style), convertStyle(id(), style));
     }
-    HRESULT STDMETHODCALLTYPE SetFlags(ULONG flags) override { return unsimulated("IVdsDisk::SetFlags", joinArgs(Hex{flags})); }
+    HRESULT STDMETHODCALLTYPE SetFlags(ULONG flags) override {
+        return changeNow("IVdsDisk::SetFlags", joinArgs(Hex{flags}), setDiskFlags(id(), flags));
+    }
     HRESULT STDMETHODCALLTYPE ClearFlags(ULONG flags) override {
-        return unsimulated("IVdsDisk::ClearFlags", joinArgs(Hex{flags}));
+        return changeNow("IVdsDisk::ClearFlags", joinArgs(Hex{flags}), clearDiskFlags(id(), flags));
     }
 
     // IVdsAdvancedDisk
@@ -103,58 +107,105 @@ public:
         *pn = 0;
         auto call = enter("IVdsAdvancedDisk::QueryPartitions");
         if (call.hr != S_OK) return call.hr;
-        std::vector<VDS_PARTITION_PROP> parts = Core::instance().read([&](const Model& m) {
-            std::vector<VDS_PARTITION_PROP> out;
+        std::vector<VDS_PARTITION_PROP> parts;
+        const HRESULT hr = Core::instance().read([&](const Model& m) {
             const Disk& d = m.disks.at(id());
-            for (const auto& part : d.partitions) out.push_back(toVds(d, part));
-            return out;
+            for (const auto& part : d.partitions) parts.push_back(toVds(d, part));
+            return queryPartitions(m, id());
         });
+        if (FAILED(hr)) return hr;
         *pp = coArray(parts);
         *pn = static_cast<LONG>(parts.size());
-        return S_OK;
+        return hr;
     }
-    HRESULT STDMETHODCALLTYPE CreatePartition(ULONGLONG offset, ULONGLONG size, const CREATE_PARTITION_PARAMETERS*,
+    HRESULT STDMETHODCALLTYPE CreatePartition(ULONGLONG offset, ULONGLONG size, const CREATE_PARTITION_PARAMETERS* para,
                                               IVdsAsync** ppAsync) override {
-        return unsimulatedAsync("IVdsAdvancedDisk::CreatePartition", joinArgs(offset, size), ppAsync);
+        if (ppAsync != nullptr) *ppAsync = nullptr;
+        Call call = enter("IVdsAdvancedDisk::CreatePartition", joinArgs(offset, size));
+        if (call.hr != S_OK) return call.hr;
+        if (ppAsync == nullptr || para == nullptr) return E_POINTER;
+        const NewPartition wanted = newPartitionFromVds(offset, size, *para);
+        std::uint64_t start = 0;
+        const HRESULT checked = Core::instance().read(
+            [&](const Model& m) { return checkCreatePartition(m, id(), wanted, start); });
+        if (checked != S_OK) return checked;
+        // The partition starts where the change finds room as it is applied.
+        auto placed = std::make_shared<std::uint64_t>(start);
+        return startOperationNow(ppAsync, "IVdsAdvancedDisk::CreatePartition", {VDS_ASYNCOUT_CREATEPARTITION},
+                                 [disk = id(), wanted, placed](Model& m, Batch& out) {
+                                     return createPartition(disk, wanted, placed.get())(m, out);
+                                 },
+                                 [placed](VDS_ASYNC_OUTPUT& out) { out.cp.ullOffset = *placed; });
     }
     HRESULT STDMETHODCALLTYPE DeletePartition(ULONGLONG offset, BOOL force, BOOL forceProtected) override {
-        return unsimulated("IVdsAdvancedDisk::DeletePartition", joinArgs(offset, force, forceProtected));
+        return changeNow("IVdsAdvancedDisk::DeletePartition", joinArgs(offset, force, forceProtected),
+                         deletePartition(id(), offset, force != FALSE, forceProtected != FALSE));
     }
     HRESULT STDMETHODCALLTYPE ChangeAttributes(ULONGLONG offset, const CHANGE_ATTRIBUTES_PARAMETERS*) override {
         return unsimulated("IVdsAdvancedDisk::ChangeAttributes", joinArgs(offset));
     }
     HRESULT STDMETHODCALLTYPE AssignDriveLetter(ULONGLONG offset, WCHAR letter) override {
-        return unsimulated("IVdsAdvancedDisk::AssignDriveLetter", joinArgs(offset, letter));
+        return changeNow("IVdsAdvancedDisk::AssignDriveLetter", joinArgs(offset, letter),
+                         assignDriveLetter(id(), offset, static_cast<char16_t>(letter)));
     }
     HRESULT STDMETHODCALLTYPE DeleteDriveLetter(ULONGLONG offset, WCHAR letter) override {
-        return unsimulated("IVdsAdvancedDisk::DeleteDriveLetter", joinArgs(offset, letter));
+        return changeNow("IVdsAdvancedDisk::DeleteDriveLetter", joinArgs(offset, letter),
+                         deleteDriveLetter(id(), offset, static_cast<char16_t>(letter)));
     }
     HRESULT STDMETHODCALLTYPE GetDriveLetter(ULONGLONG offset, WCHAR* pwcLetter) override {
         if (pwcLetter == nullptr) return E_POINTER;
         *pwcLetter = 0;
         auto call = enter("IVdsAdvancedDisk::GetDriveLetter", joinArgs(offset));
         if (call.hr != S_OK) return call.hr;
-        return Core::instance().read([&](const Model& m) {
-            const Disk& d = m.disks.at(id());
-            bool isPartition = std::any_of(d.partitions.begin(), d.partitions.end(),
-                                           [&](const Partition& p) { return p.offset == offset; });
-            if (!isPartition) return VDS_E_OBJECT_NOT_FOUND;
-            const Volume* v = m.volumeAt(id(), offset);
-            if (v == nullptr || v->driveLetter == 0) return VDS_E_OBJECT_NOT_FOUND;
-            *pwcLetter = v->driveLetter;
-            return S_OK;
-        });
+        char16_t letter = 0;
+        const HRESULT hr =
+            Core::instance().read([&](const Model& m) { return partitionDriveLetter(m, id(), offset, letter); });
+        *pwcLetter = static_cast<WCHAR>(letter);
+        return hr;
     }
     HRESULT STDMETHODCALLTYPE FormatPartition(ULONGLONG offset, VDS_FILE_SYSTEM_TYPE type, LPCWSTR label, DWORD unit,
                                               BOOL force, BOOL quick, BOOL compress, IVdsAsync** ppAsync) override {
-        return unsimulatedAsync("IVdsAdvancedDisk::FormatPartition",
-                           joinArgs(offset, type, label, unit, force, quick, compress), ppAsync);
+        if (ppAsync != nullptr) *ppAsync = nullptr;
+        Call call = enter("IVdsAdvancedDisk::FormatPartition",
+                          joinArgs(offset, type, label, unit, force, quick, compress));
+        if (call.hr != S_OK) return call.hr;
+        if (ppAsync == nullptr) return E_POINTER;
+        const HRESULT checked =
+            Core::instance().read([&](const Model& m) { return checkFormatPartition(m, id(), offset); });
+        if (checked != S_OK) return checked;
+        PartitionFormat format;
+        format.offset = offset;
+        format.type = type;
+        format.hasLabel = label != nullptr;
+        if (label != nullptr) format.label = modelText(label);
+        format.allocationUnit = unit;
+        format.force = force != FALSE;
+        return startOperationNow(ppAsync, "IVdsAdvancedDisk::FormatPartition", {VDS_ASYNCOUT_FORMAT},
+                                 formatPartition(id(), format));
     }
     HRESULT STDMETHODCALLTYPE Clean(BOOL force, BOOL forceOem, BOOL full, IVdsAsync** ppAsync) override {
-        return unsimulatedAsync("IVdsAdvancedDisk::Clean", joinArgs(force, forceOem, full), ppAsync);
+        if (ppAsync != nullptr) *ppAsync = nullptr;
+        Call call = enter("IVdsAdvancedDisk::Clean", joinArgs(force, forceOem, full));
+        if (call.hr != S_OK) return call.hr;
+        if (ppAsync == nullptr) return E_POINTER;
+        const HRESULT checked = Core::instance().read(
+            [&](const Model& m) { return checkClean(m, id(), force != FALSE, forceOem != FALSE); });
+        if (checked != S_OK) return checked;
+        // The one operation of the basic provider that Cancel stops.
+        return startOperationNow(ppAsync, "IVdsAdvancedDisk::Clean", {VDS_ASYNCOUT_CLEAN, true},
+                                 cleanDisk(id(), force != FALSE, forceOem != FALSE));
     }
 
 private:
+    // After entry and the checks the real method makes before it returns:
+    // the change runs on the worker, and the caller gets its operation.
+    static HRESULT startOperationNow(IVdsAsync** ppAsync, const char* method, OperationOptions options,
+                                     ChangeFunction change, DeliverOutput deliver = {}) {
+        IVdsAsync* op = startChange(method, options, std::move(change), std::move(deliver));
+        if (op == nullptr) return E_OUTOFMEMORY;
+        *ppAsync = op;
+        return S_OK;
+    }
     void* face(REFIID riid) override {
         if (riid == IID_IVdsDisk) return static_cast<IVdsDisk*>(this);
         if (riid == IID_IVdsAdvancedDisk) return static_cast<IVdsAdvancedDisk*>(this);

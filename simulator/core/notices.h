@@ -22,6 +22,9 @@ VDS_NOTIFICATION driveLetterNotice(char16_t letter, const GUID* volume);
 VDS_NOTIFICATION mountPointsNotice(const GUID& volume);
 VDS_NOTIFICATION fileSystemNotice(const GUID& volume);
 
+// Progress of a format the service runs on a partition that is no volume.
+VDS_NOTIFICATION formatProgressNotice(unsigned long percent);
+
 // Everything that differs between two machines, in the order a client can
 // follow: departures (contents before containers), arrivals (containers
 // first), then modifications, drive letters, mount points and file systems.

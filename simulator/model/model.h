@@ -169,6 +169,12 @@ struct Partition {
     GUID gptId{};
     std::uint64_t gptAttributes = 0;
     std::u16string gptName;
+    // What the service itself keeps for a partition that is no volume (OEM,
+    // ESP or unknown): its drive letter (0: none), and the file system it was
+    // formatted with (VDS_FILE_SYSTEM_TYPE; 0: never formatted) and its label.
+    char16_t driveLetter = 0;
+    std::int32_t fileSystem = 0;
+    std::u16string label;
 };
 
 struct Pack {

@@ -65,7 +65,8 @@ public:
     }
     Hasher& operator<<(const Partition& p) {
         return *this << p.number << p.offset << p.size << p.flags << p.mbrType << p.bootIndicator << p.recognized
-                     << p.gptType << p.gptId << p.gptAttributes << p.gptName;
+                     << p.gptType << p.gptId << p.gptAttributes << p.gptName
+                     << static_cast<std::uint16_t>(p.driveLetter) << p.fileSystem << p.label;
     }
     Hasher& operator<<(const FileSystem& f) {
         return *this << f.type << f.flags << f.allocationUnitSize << f.totalAllocationUnits

@@ -1,11 +1,14 @@
 #include "model/model_rules.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <map>
 #include <set>
 #include <unordered_map>
 #include <utility>
 #include <vector>
+
+#include "platform/vds_types.h"
 
 namespace tolvane::sim {
 
@@ -256,6 +259,27 @@ private:
         }
     }
 
+    // Letters the service gave to partitions that are no volumes.
+    void partitionLetters(std::map<char16_t, GUID>& held) {
+        std::vector<const Disk*> byId;
+        for (const auto& [did, d] : m_.disks) byId.push_back(&d);
+        std::sort(byId.begin(), byId.end(), [](const Disk* a, const Disk* b) {
+            return guidToText(a->id) < guidToText(b->id);
+        });
+        for (const Disk* d : byId)
+            for (std::size_t i = 0; i < d->partitions.size(); ++i) {
+                const Partition& p = d->partitions[i];
+                if (p.driveLetter == 0) continue;
+                const std::string field = "partitions/" + std::to_string(i) + "/driveLetter";
+                if (p.driveLetter < u'A' || p.driveLetter > u'Z') fail(d->id, field, "expected one letter A to Z");
+                if (m_.volumeAt(d->id, p.offset) != nullptr)
+                    fail(d->id, field, "a volume's partition takes its letter through the volume");
+                if (!held.emplace(p.driveLetter, d->id).second)
+                    fail(d->id, field, std::string("drive letter ") + static_cast<char>(p.driveLetter) +
+                                           " is held twice");
+            }
+    }
+
     void letters() {
         // Ordered, so that the same machine always reports the same break.
         std::map<char16_t, GUID> held;
@@ -264,6 +288,7 @@ private:
         std::sort(byId.begin(), byId.end(), [](const Volume* a, const Volume* b) {
             return guidToText(a->id) < guidToText(b->id);
         });
+        partitionLetters(held);
         for (const Volume* v : byId) {
             if (v->driveLetter == 0) continue;
             if (v->driveLetter < u'A' || v->driveLetter > u'Z')
@@ -299,7 +324,101 @@ std::optional<GUID> driveLetterHolder(const Model& model, char16_t letter) {
     if (letter == 0) return std::nullopt;
     for (const auto& [vid, v] : model.volumes)
         if (v.driveLetter == letter) return vid;
+    for (const auto& [did, d] : model.disks)
+        for (const Partition& p : d.partitions)
+            if (p.driveLetter == letter) return did;
     return std::nullopt;
+}
+
+namespace {
+
+// Disk extent types, valued as VDS_DISK_EXTENT_TYPE.
+constexpr PartitionKind kExtentKinds[] = {PartitionKind::Unknown, PartitionKind::Unknown, PartitionKind::Data,
+                                          PartitionKind::Oem,     PartitionKind::Esp,     PartitionKind::Msr,
+                                          PartitionKind::Ldm};
+
+constexpr std::uint64_t kGiB = 1024ull * 1024 * 1024;
+constexpr std::uint32_t kRemovableMedia = 11;
+constexpr std::uint32_t kProviderDynamic = 0x1;  // VDS_PF_DYNAMIC
+
+constexpr std::uint32_t kSystemVolumeFlags = 0x1 | 0x2 | 0x80 | 0x100 | 0x200;
+constexpr std::uint32_t kSystemDiskFlags = 0x80 | 0x100 | 0x200 | 0x400 | 0x800;
+
+}  // namespace
+
+std::uint64_t partitionAlignment(const Disk& disk) {
+    return disk.size < 4 * kGiB ? 64 * 1024 : kFirstPartitionByte;
+}
+
+bool isDynamicDisk(const Model& model, const Disk& disk) {
+    auto pack = model.packs.find(disk.pack);
+    if (pack == model.packs.end()) return false;
+    auto provider = model.providers.find(pack->second.provider);
+    return provider != model.providers.end() && (provider->second.flags & kProviderDynamic) != 0;
+}
+
+bool isRemovableDisk(const Disk& disk) { return disk.mediaType == kRemovableMedia; }
+
+HRESULT placePartition(const Disk& disk, std::uint64_t offset, std::uint64_t size, std::uint64_t& start) {
+    const std::uint64_t alignment = partitionAlignment(disk);
+    start = std::max(offset, kFirstPartitionByte);
+    if (start > UINT64_MAX - alignment) return VDS_E_INVALID_SPACE;
+    start = (start + alignment - 1) / alignment * alignment;
+    if (start >= disk.size) return VDS_E_INVALID_SPACE;
+    std::uint64_t freeEnd = disk.size;
+    for (const Partition& p : disk.partitions) {
+        if (start >= p.offset && start < p.offset + p.size) return VDS_E_INVALID_SPACE;
+        if (p.offset > start) {
+            freeEnd = std::min(freeEnd, p.offset);
+        }
+    }
+    if (size > freeEnd - start) return VDS_E_NOT_ENOUGH_SPACE;
+    if (disk.partitionStyle == 1 && disk.partitions.size() >= kMbrPartitionSlots)
+        return VDS_E_PARTITION_LIMIT_REACHED;
+    return S_OK;
+}
+
+const Partition* partitionAt(const Disk& disk, std::uint64_t offset) {
+    for (const Partition& p : disk.partitions)
+        if (p.offset == offset) return &p;
+    return nullptr;
+}
+
+PartitionKind partitionKind(const Model& model, const Disk& disk, const Partition& partition) {
+    for (const DiskExtentView& e : model.diskExtents(disk.id))
+        if (e.offset == partition.offset && e.size == partition.size && e.type >= 0 &&
+            e.type < static_cast<std::int32_t>(std::size(kExtentKinds)))
+            return kExtentKinds[e.type];
+    // The LDM partition of a dynamic disk shows as the volumes' spans inside it.
+    return disk.partitionStyle == 1 && partition.mbrType == 0x42 ? PartitionKind::Ldm : PartitionKind::Unknown;
+}
+
+bool servicedAsPartition(const Model& model, const Disk& disk, const Partition& partition) {
+    if (model.volumeAt(disk.id, partition.offset) != nullptr) return false;
+    const PartitionKind kind = partitionKind(model, disk, partition);
+    return kind != PartitionKind::Msr && kind != PartitionKind::Ldm;
+}
+
+bool isProtectedPartition(const Model& model, const Disk& disk, const Partition& partition) {
+    const PartitionKind kind = partitionKind(model, disk, partition);
+    return kind == PartitionKind::Oem || kind == PartitionKind::Esp || kind == PartitionKind::Msr;
+}
+
+std::vector<GUID> volumesOnDisk(const Model& model, const GUID& disk) {
+    std::vector<GUID> out;
+    for (const auto& [vid, v] : model.volumes)
+        for (const GUID& plex : v.plexes)
+            for (const DiskSpan& s : model.volumePlexes.at(plex).extents)
+                if (s.disk == disk && std::find(out.begin(), out.end(), vid) == out.end()) out.push_back(vid);
+    std::sort(out.begin(), out.end(), [](const GUID& a, const GUID& b) { return guidToText(a) < guidToText(b); });
+    return out;
+}
+
+bool carriesSystem(const Model& model, const Disk& disk) {
+    if ((disk.flags & kSystemDiskFlags) != 0) return true;
+    for (const GUID& v : volumesOnDisk(model, disk.id))
+        if ((model.volumes.at(v).flags & kSystemVolumeFlags) != 0) return true;
+    return false;
 }
 
 std::optional<RuleBreak> findRuleBreak(const Model& model) { return Checker(model).run(); }

@@ -7,6 +7,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "model/model.h"
 
@@ -24,9 +25,52 @@ inline constexpr std::int32_t kParityType = 14;
 std::uint64_t plexCapacity(std::int32_t type, std::uint64_t rawBytes, std::uint32_t members);
 
 // The object holding drive letter `letter` (either case), nullopt when it is
-// free. Letters are unique across the machine, whatever holds them, so every
+// free: a volume, or the disk of a partition that holds it. Letters are unique across the machine, whatever holds them, so every
 // change that hands one out asks here first.
 std::optional<GUID> driveLetterHolder(const Model& model, char16_t letter);
+
+// --- Partitions --------------------------------------------------------------
+
+// Windows keeps the first mebibyte of a partitioned disk for its tables.
+inline constexpr std::uint64_t kFirstPartitionByte = 1024 * 1024;
+// MBR holds four primary partitions.
+inline constexpr std::size_t kMbrPartitionSlots = 4;
+
+// The boundary a new partition's start is rounded up to: 64 KiB on disks
+// under 4 GiB, 1 MiB on larger ones, as Windows aligns by default.
+std::uint64_t partitionAlignment(const Disk& disk);
+
+// Partitions are made and removed only on basic disks.
+bool isDynamicDisk(const Model& model, const Disk& disk);
+bool isRemovableDisk(const Disk& disk);
+
+// Where a partition of `size` bytes asked for at `offset` starts (rounded up
+// to the alignment), or why it cannot be made: VDS_E_INVALID_SPACE when the
+// start lies outside the disk's partition area or inside another partition,
+// VDS_E_NOT_ENOUGH_SPACE when the free stretch there is too small,
+// VDS_E_PARTITION_LIMIT_REACHED when an MBR disk has no slot left.
+HRESULT placePartition(const Disk& disk, std::uint64_t offset, std::uint64_t size, std::uint64_t& start);
+
+// The partition that starts at `offset`, or null.
+const Partition* partitionAt(const Disk& disk, std::uint64_t offset);
+
+// What a partition holds, as QueryExtents shows it.
+enum class PartitionKind { Unknown, Data, Oem, Esp, Msr, Ldm };
+PartitionKind partitionKind(const Model& model, const Disk& disk, const Partition& partition);
+
+// Whether the service formats and letters the partition itself: OEM, ESP
+// and unknown partitions, the ones that are no volume. Data partitions go
+// through their volume; MSR and LDM partitions are no one's to format.
+bool servicedAsPartition(const Model& model, const Disk& disk, const Partition& partition);
+
+// Protected partitions (OEM, ESP, MSR) are deleted only when asked to be.
+bool isProtectedPartition(const Model& model, const Disk& disk, const Partition& partition);
+
+// Volumes with a stretch on the disk, and whether one of them (or the disk
+// itself) carries what the running system needs: system, boot, page file,
+// hibernation or crash dump.
+std::vector<GUID> volumesOnDisk(const Model& model, const GUID& disk);
+bool carriesSystem(const Model& model, const Disk& disk);
 
 // The first rule the model breaks: the object, the field under it (such as
 // "extents/2", empty for the object as a whole) and what is wrong.

@@ -58,3 +58,17 @@ HandlerResult cmdMaintenance(const CommandRow& row, RequestReader& request);
 HandlerResult cmdGetDrive(const CommandRow& row, RequestReader& request);
 HandlerResult cmdSetDriveFlags(const CommandRow& row, RequestReader& request);
 HandlerResult cmdClearDriveFlags(const CommandRow& row, RequestReader& request);
+
+// Disk and partition commands.
+HandlerResult cmdConvertStyle(const CommandRow& row, RequestReader& request);
+HandlerResult cmdQueryPartitions(const CommandRow& row, RequestReader& request);
+HandlerResult cmdCreatePartitions(const CommandRow& row, RequestReader& request);
+HandlerResult cmdDeletePartition(const CommandRow& row, RequestReader& request);
+HandlerResult cmdFormatPartition(const CommandRow& row, RequestReader& request);
+HandlerResult cmdCleanDisk(const CommandRow& row, RequestReader& request);
+HandlerResult cmdQueryDiskExtents(const CommandRow& row, RequestReader& request);
+HandlerResult cmdSetDiskFlags(const CommandRow& row, RequestReader& request);
+HandlerResult cmdClearDiskFlags(const CommandRow& row, RequestReader& request);
+HandlerResult cmdGetDriveLetter(const CommandRow& row, RequestReader& request);
+HandlerResult cmdAssignDriveLetter(const CommandRow& row, RequestReader& request);
+HandlerResult cmdDeleteDriveLetter(const CommandRow& row, RequestReader& request);

@@ -175,15 +175,17 @@ TEST_F(Lookup, DiskExtentsPartitionsAndLetters) {
     EXPECT_EQ(parts[1].ullOffset, 101ull << 20);
     CoTaskMemFree(parts);
 
+    // A volume's letter is the volume's to tell; the disk tells only those of
+    // partitions that are no volume.
     WCHAR letter = 0;
-    EXPECT_EQ(adv->GetDriveLetter(101ull << 20, &letter), S_OK);
-    EXPECT_EQ(letter, u'C');
-    EXPECT_EQ(adv->GetDriveLetter(1ull << 20, &letter), VDS_E_OBJECT_NOT_FOUND);  // no letter
+    EXPECT_EQ(adv->GetDriveLetter(101ull << 20, &letter), VDS_E_INVALID_OPERATION);
+    EXPECT_EQ(letter, 0);
+    EXPECT_EQ(adv->GetDriveLetter(12345, &letter), VDS_E_OBJECT_NOT_FOUND);  // no partition there
     VDS_PARTITION_PROP p{};
     EXPECT_EQ(adv->GetPartitionProperties(12345, &p), VDS_E_OBJECT_NOT_FOUND);
 
     auto raw = get<IVdsAdvancedDisk>(kRawDisk, VDS_OT_DISK);
-    ASSERT_EQ(raw->QueryPartitions(&parts, &n), S_OK);
+    ASSERT_EQ(raw->QueryPartitions(&parts, &n), VDS_E_DISK_NOT_INITIALIZED);
     EXPECT_EQ(n, 0);
     EXPECT_EQ(parts, nullptr);
 

@@ -63,6 +63,34 @@ std::vector<unsigned char> createMirror() {
         .data();
 }
 
+// A disk command that names its disk in a software object address.
+RequestBytes diskCommand(int code, const GUID& disk) {
+    return std::move(RequestBytes(code).guid(4, machine::kBasicProvider).guid(20, machine::kBasicPack).guid(36, disk));
+}
+
+// A partition command: the disk at 4, the partition's offset at 20.
+RequestBytes partitionCommand(int code, const GUID& disk, std::uint64_t offset) {
+    return std::move(RequestBytes(code)
+                         .guid(4, disk)
+                         .int32(20, static_cast<std::int32_t>(offset & 0xFFFFFFFFu))
+                         .int32(24, static_cast<std::int32_t>(offset >> 32)));
+}
+
+constexpr std::uint64_t kMiB = 1024 * 1024;
+// The GPT disk's system partition, and its free stretch after the last volume.
+constexpr std::uint64_t kEspOffset = kMiB;
+constexpr std::uint64_t kGptFreeOffset = 225397 * kMiB;
+
+std::vector<unsigned char> takeRawDiskIntoPack() {
+    return packCommand(0x0412, machine::kDynamicPack).guid(20, machine::kRawDisk).int32(36, 1).int32(40, 0).data();
+}
+
+std::vector<unsigned char> assignEspLetter() {
+    return partitionCommand(0x0418, machine::kGptDisk, kEspOffset).bytes(28, "S").data();
+}
+
+std::vector<unsigned char> cleanRawDisk() { return diskCommand(0x0408, machine::kRawDisk).int16(56, 0).data(); }
+
 const std::map<int, std::vector<unsigned char>>& samples() {
     static const std::map<int, std::vector<unsigned char>> kSamples = {
         {0x0091, RequestBytes(0x0091).data()},
@@ -107,6 +135,27 @@ const std::map<int, std::vector<unsigned char>>& samples() {
         {0x0400, RequestBytes(0x0400).data()},
         {0x0401, provider(0x0401, machine::kDynamicProvider)},
         {0x0402, packAddress(0x0402, machine::kDynamicPack)},
+        {0x0403, diskCommand(0x0403, machine::kRawDisk).int32(52, 2).data()},
+        {0x0404, diskCommand(0x0404, machine::kMbrDisk).data()},
+        {0x0405, partitionCommand(0x0405, machine::kGptDisk, kGptFreeOffset).int32(28, kGiB).int32(36, 2).data()},
+        {0x0406, diskCommand(0x0406, machine::kGptDisk)
+                     .int32(52, static_cast<std::int32_t>(kGptFreeOffset & 0xFFFFFFFFu))
+                     .int32(56, static_cast<std::int32_t>(kGptFreeOffset >> 32))
+                     .int16(62, 0)
+                     .data()},
+        {0x0407, diskCommand(0x0407, machine::kGptDisk)
+                     .int32(52, static_cast<std::int32_t>(kEspOffset))
+                     .int16(64, 3)
+                     .int32(72, 3)
+                     .bytes(76, "EFI")
+                     .data()},
+        {0x0408, cleanRawDisk()},
+        {0x0409, diskCommand(0x0409, machine::kMbrDisk).data()},
+        {0x0410, diskCommand(0x0410, machine::kGptDisk).int32(52, 0x40).data()},
+        {0x0411, diskCommand(0x0411, machine::kGptDisk).int32(52, 0x40).data()},
+        {0x0417, partitionCommand(0x0417, machine::kGptDisk, kEspOffset).data()},
+        {0x0418, assignEspLetter()},
+        {0x0419, partitionCommand(0x0419, machine::kGptDisk, kEspOffset).bytes(28, "S").data()},
         {0x0412, packCommand(0x0412, machine::kDynamicPack).guid(20, machine::kRawDisk).int32(36, 1).int32(40, 0).data()},
         {0x0413, RequestBytes(0x0413)
                      .guid(4, machine::kBasicPack)
@@ -142,6 +191,16 @@ std::function<void()> prepareSample(int code) {
         VdsSimSupportReplaceDisk(1);
         runCommand(packCommand(0x0412, machine::kDynamicPack).guid(20, machine::kRawDisk).int32(36, 1).int32(40, 0).data());
         return [] { VdsSimSupportReplaceDisk(0); };
+    case 0x0403:
+    case 0x0408:
+        // Only an initialised disk changes style or is cleaned back to a raw one.
+        runCommand(takeRawDiskIntoPack());
+        return [code] {
+            if (code == 0x0403) runCommand(cleanRawDisk());
+        };
+    case 0x0417:
+        runCommand(assignEspLetter());
+        return [] { runCommand(partitionCommand(0x0419, machine::kGptDisk, kEspOffset).bytes(28, "S").data()); };
     case 0x0415:
         VdsSimSetStatus(&kSecondDynamicDisk, kDiskMissing);
         return [] {};

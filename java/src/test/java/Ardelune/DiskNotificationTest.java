@@ -1,0 +1,115 @@
+package Ardelune;
+
+import static org.junit.jupiter.api.Assertions.assertEquals;
+import static org.junit.jupiter.api.Assertions.assertTrue;
+
+import java.nio.ByteBuffer;
+import java.util.ArrayList;
+import java.util.Arrays;
+import java.util.List;
+import java.util.concurrent.TimeUnit;
+import java.util.function.Predicate;
+import org.junit.jupiter.api.AfterEach;
+import org.junit.jupiter.api.BeforeEach;
+import org.junit.jupiter.api.Test;
+
+/** Partitions made, lettered and formatted through the library reach Java as the service tells them. */
+class DiskNotificationTest {
+    private static final byte[] GPT_DISK = {0, 0, 0, (byte) 0x80, 0, 0, 0, 0x40, (byte) 0x80, 0, 0, 0, 0, 0, 0, 2};
+    private static final long MIB = 1024L * 1024;
+    private static final long ESP = MIB;
+    private static final long FREE = 225397 * MIB;
+
+    private static final int NTT_DISK = 13;
+    private static final int NTT_PARTITION = 60;
+    private static final int NTT_DRIVE_LETTER = 61;
+    private static final int NTT_FILE_SYSTEM = 62;
+    private static final int DISK_MODIFY = 10;
+    private static final int PARTITION_ARRIVE = 11;
+    private static final int PARTITION_DEPART = 12;
+    private static final int LETTER_ASSIGN = 202;
+    private static final int FORMAT_PROGRESS = 204;
+
+    private final NotificationTest.Receiver receiver = new NotificationTest.Receiver();
+
+    @BeforeEach
+    void connect() {
+        SimControl.loadDefault();
+        assertEquals(0, receiver.Initialize());
+    }
+
+    @AfterEach
+    void disconnect() {
+        receiver.Uninitialize();
+    }
+
+    /** Every record that has reached Java so far; one batch may answer several waits. */
+    private final List<ByteBuffer> seen = new ArrayList<>();
+
+    /** Waits until a record of this kind and event, that `matches` accepts, has reached Java. */
+    private boolean arrives(int type, int event, Predicate<ByteBuffer> matches) throws InterruptedException {
+        long end = System.nanoTime() + TimeUnit.SECONDS.toNanos(10);
+        for (int checked = 0;;) {
+            for (; checked < seen.size(); ++checked) {
+                ByteBuffer r = seen.get(checked);
+                if (r.getInt(0) == type && r.getInt(8) == event && matches.test(r)) return true;
+            }
+            if (System.nanoTime() >= end) return false;
+            NotificationTest.Batch batch = receiver.batches.poll(100, TimeUnit.MILLISECONDS);
+            if (batch == null) continue;
+            for (byte[] record : batch.list()) seen.add(Requests.reply(record));
+        }
+    }
+
+    private static Predicate<ByteBuffer> partitionOf(byte[] disk, long offset) {
+        return r -> Arrays.equals(Arrays.copyOfRange(r.array(), 12, 28), disk) && r.getLong(32) == offset;
+    }
+
+    private int run(ByteBuffer request) {
+        return Requests.status(receiver.CmdHandler(request.array(), request.capacity()));
+    }
+
+    private static ByteBuffer partitionRequest(int code, int size, long offset) {
+        ByteBuffer b = Requests.request(code, size);
+        b.position(4);
+        b.put(GPT_DISK).putLong(offset);
+        return b;
+    }
+
+    @Test
+    void aPartitionMadeAndRemovedReachesJavaWithItsDiskAndStart() throws InterruptedException {
+        ByteBuffer create = partitionRequest(0x0405, 40, FREE + 1);
+        create.putLong(28, 1024 * MIB).putInt(36, 2);
+        assertEquals(0, run(create));
+        // The start is told as the service placed it: rounded up to the next MiB.
+        assertTrue(arrives(NTT_PARTITION, PARTITION_ARRIVE, partitionOf(GPT_DISK, FREE + MIB)), "partition arrival");
+        assertTrue(arrives(NTT_DISK, DISK_MODIFY,
+                r -> Arrays.equals(Arrays.copyOfRange(r.array(), 12, 28), GPT_DISK)), "disk modification");
+
+        ByteBuffer delete = Requests.request(0x0406, 64);
+        delete.position(36);
+        delete.put(GPT_DISK).putLong(FREE + MIB);
+        assertEquals(0, run(delete));
+        assertTrue(arrives(NTT_PARTITION, PARTITION_DEPART, partitionOf(GPT_DISK, FREE + MIB)), "partition departure");
+    }
+
+    @Test
+    void aLetterAndAFormatOfAPartitionReachJava() throws InterruptedException {
+        ByteBuffer assign = partitionRequest(0x0418, 29, ESP);
+        assign.put(28, (byte) 'S');
+        assertEquals(0, run(assign));
+        assertTrue(arrives(NTT_DRIVE_LETTER, LETTER_ASSIGN, r -> r.getShort(12) == 'S'), "letter assignment");
+
+        ByteBuffer format = Requests.request(0x0407, 79);
+        format.position(36);
+        format.put(GPT_DISK).putLong(ESP);
+        format.putShort(64, (short) 3).putShort(66, (short) 1).putInt(72, 3);
+        format.position(76);
+        format.put(new byte[] {'E', 'F', 'I'});
+        assertEquals(0, run(format));
+        // A partition that is no volume reports its progress without a volume.
+        assertTrue(arrives(NTT_FILE_SYSTEM, FORMAT_PROGRESS,
+                r -> Arrays.equals(Arrays.copyOfRange(r.array(), 12, 28), new byte[16]) && r.getInt(28) == 100),
+                "format progress");
+    }
+}

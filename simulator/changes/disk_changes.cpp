@@ -1,0 +1,340 @@
+#include "changes/disk_changes.h"
+
+#include <algorithm>
+#include <map>
+
+#include "core/notices.h"
+#include "model/model_edit.h"
+#include "model/model_rules.h"
+
+namespace tolvane::sim {
+
+namespace {
+
+constexpr std::int32_t kMbr = 1;
+constexpr std::int32_t kGpt = 2;
+constexpr std::uint32_t kReadOnly = VDS_DF_READ_ONLY;
+constexpr std::uint8_t kMbrInstallableFileSystem = 0x07;
+
+// Volume labels as the file systems keep them.
+constexpr std::size_t kFatLabelLength = 11;
+constexpr std::size_t kLabelLength = 32;
+constexpr std::uint32_t kSmallestCluster = 512;
+constexpr std::uint32_t kLargestCluster = 64 * 1024;
+
+// Letters that partitions (not volumes) hold, by letter.
+std::map<char16_t, GUID> partitionLetters(const Model& m) {
+    std::map<char16_t, GUID> out;
+    for (const auto& [did, d] : m.disks)
+        for (const Partition& p : d.partitions)
+            if (p.driveLetter != 0) out[p.driveLetter] = did;
+    return out;
+}
+
+// A change told as every difference it made, the letters of partitions included.
+template <typename Edit>
+ChangeFunction toldAsDifferences(Edit edit) {
+    return [edit = std::move(edit)](Model& m, Batch& out) -> HRESULT {
+        const Model before = m;
+        const HRESULT hr = edit(m);
+        if (FAILED(hr)) return hr;
+        noteDifferences(before, m, out);
+        const auto lettersBefore = partitionLetters(before);
+        const auto lettersAfter = partitionLetters(m);
+        const GUID noVolume{};
+        for (const auto& [letter, disk] : lettersBefore)
+            if (!lettersAfter.count(letter)) out.push_back(driveLetterNotice(letter, nullptr));
+        for (const auto& [letter, disk] : lettersAfter)
+            if (!lettersBefore.count(letter)) out.push_back(driveLetterNotice(letter, &noVolume));
+        return hr;
+    };
+}
+
+Disk* findDisk(Model& m, const GUID& disk) {
+    auto it = m.disks.find(disk);
+    return it == m.disks.end() ? nullptr : &it->second;
+}
+
+// The disk, basic and partitioned, that a partition method may work on.
+HRESULT partitionableDisk(const Model& m, const GUID& id, const Disk*& disk) {
+    auto it = m.disks.find(id);
+    if (it == m.disks.end()) return VDS_E_OBJECT_NOT_FOUND;
+    disk = &it->second;
+    if (isRemovableDisk(*disk)) return VDS_E_INVALID_OPERATION;
+    if (disk->partitionStyle == 0) return VDS_E_DISK_NOT_INITIALIZED;
+    if (isDynamicDisk(m, *disk)) return VDS_E_NOT_SUPPORTED;
+    return S_OK;
+}
+
+// The partition at `offset` that the service formats and letters itself.
+HRESULT servicedPartition(const Model& m, const GUID& id, std::uint64_t offset, const Partition*& partition) {
+    auto it = m.disks.find(id);
+    if (it == m.disks.end()) return VDS_E_OBJECT_NOT_FOUND;
+    const Disk& disk = it->second;
+    if (isRemovableDisk(disk)) return VDS_E_INVALID_OPERATION;
+    partition = partitionAt(disk, offset);
+    if (partition == nullptr) return VDS_E_OBJECT_NOT_FOUND;
+    if (!servicedAsPartition(m, disk, *partition)) return VDS_E_INVALID_OPERATION;
+    return S_OK;
+}
+
+Partition& partitionIn(Model& m, const GUID& disk, std::uint64_t offset) {
+    Disk& d = m.disks.at(disk);
+    return *std::find_if(d.partitions.begin(), d.partitions.end(),
+                         [&](const Partition& p) { return p.offset == offset; });
+}
+
+char16_t upper(char16_t letter) {
+    return letter >= u'a' && letter <= u'z' ? static_cast<char16_t>(letter - 0x20) : letter;
+}
+
+bool isLetter(char16_t letter) { return letter >= u'A' && letter <= u'Z'; }
+
+// Identifiers the service gives what it makes: a disk's new GPT identity,
+// a new GPT partition. Derived from the disk and the place, so a run repeats.
+GUID derivedId(const GUID& disk, std::uint64_t salt, std::uint32_t tag) {
+    GUID id = disk;
+    id.Data1 ^= tag;
+    for (int i = 0; i < 8; ++i) id.Data4[i] ^= static_cast<unsigned char>(salt >> (8 * i));
+    return id;
+}
+
+bool onlyReadOnly(std::uint32_t flags) { return flags == kReadOnly; }
+
+// Which of the service's reasons keeps a disk's flags as they are.
+HRESULT systemDiskRefusal(const Disk& d) {
+    if ((d.flags & (VDS_DF_BOOT_DISK | VDS_DF_SYSTEM_DISK)) != 0) return VDS_E_BOOT_DISK;
+    if ((d.flags & VDS_DF_PAGEFILE_DISK) != 0) return VDS_E_PAGEFILE_DISK;
+    if ((d.flags & VDS_DF_HIBERNATIONFILE_DISK) != 0) return VDS_E_HIBERNATION_FILE_DISK;
+    if ((d.flags & VDS_DF_CRASHDUMP_DISK) != 0) return VDS_E_CRASHDUMP_DISK;
+    return S_OK;
+}
+
+ChangeFunction changeDiskFlags(const GUID& disk, std::uint32_t flags, bool set) {
+    return [=](Model& m, Batch& out) -> HRESULT {
+        Disk* d = findDisk(m, disk);
+        if (d == nullptr) return VDS_E_OBJECT_NOT_FOUND;
+        if (!onlyReadOnly(flags)) return E_INVALIDARG;
+        if (d->partitionStyle == 0) return VDS_E_DISK_NOT_INITIALIZED;
+        if (set)
+            if (const HRESULT refused = systemDiskRefusal(*d); refused != S_OK) return refused;
+        const std::uint32_t now = set ? (d->flags | flags) : (d->flags & ~flags);
+        if (now == d->flags) return S_OK;
+        d->flags = now;
+        note(out, Kind::Disk, disk, Event::Modify);
+        return S_OK;
+    };
+}
+
+}  // namespace
+
+ChangeFunction convertStyle(const GUID& disk, std::int32_t style) {
+    return [=](Model& m, Batch& out) -> HRESULT {
+        Disk* d = findDisk(m, disk);
+        if (d == nullptr) return VDS_E_OBJECT_NOT_FOUND;
+        if (style != kMbr && style != kGpt) return E_INVALIDARG;
+        if (isRemovableDisk(*d) || d->partitionStyle == 0) return VDS_E_INVALID_OPERATION;
+        // Only what the style itself keeps may be on a disk that changes style.
+        for (const Partition& p : d->partitions)
+            if (servicedAsPartition(m, *d, p) || m.volumeAt(disk, p.offset) != nullptr) return VDS_E_DISK_NOT_EMPTY;
+        if (!volumesOnDisk(m, disk).empty() || carriesSystem(m, *d)) return VDS_E_DISK_NOT_EMPTY;
+        if (d->partitionStyle == style) return S_OK;
+        for (const Partition& p : d->partitions) out.push_back(partitionNotice(disk, p.offset, Event::Depart));
+        d->partitions.clear();
+        d->partitionStyle = style;
+        d->signature = style == kMbr ? derivedId(disk, 0, 0).Data1 : 0;
+        d->diskGuid = style == kGpt ? derivedId(disk, 0, 0x8A) : GUID{};
+        note(out, Kind::Disk, disk, Event::Modify);
+        return S_OK;
+    };
+}
+
+ChangeFunction setDiskFlags(const GUID& disk, std::uint32_t flags) { return changeDiskFlags(disk, flags, true); }
+ChangeFunction clearDiskFlags(const GUID& disk, std::uint32_t flags) { return changeDiskFlags(disk, flags, false); }
+
+NewPartition newPartitionFromVds(std::uint64_t offset, std::uint64_t size, const CREATE_PARTITION_PARAMETERS& p) {
+    NewPartition n;
+    n.offset = offset;
+    n.size = size;
+    n.style = p.style;
+    if (p.style == VDS_PST_MBR) {
+        n.mbrType = p.MbrPartInfo.partitionType;
+        n.bootIndicator = p.MbrPartInfo.bootIndicator != 0;
+    } else if (p.style == VDS_PST_GPT) {
+        n.gptType = p.GptPartInfo.partitionType;
+        n.gptId = p.GptPartInfo.partitionId;
+        n.gptAttributes = p.GptPartInfo.attributes;
+        for (WCHAR c : p.GptPartInfo.name) {
+            if (c == 0) break;
+            n.gptName.push_back(static_cast<char16_t>(c));
+        }
+    }
+    return n;
+}
+
+HRESULT checkCreatePartition(const Model& m, const GUID& disk, const NewPartition& p, std::uint64_t& start) {
+    const Disk* d = nullptr;
+    if (const HRESULT hr = partitionableDisk(m, disk, d); hr != S_OK) return hr;
+    if (p.style != d->partitionStyle || p.size == 0) return E_INVALIDARG;
+    return placePartition(*d, p.offset, p.size, start);
+}
+
+ChangeFunction createPartition(const GUID& disk, NewPartition p, std::uint64_t* start) {
+    return [=](Model& m, Batch& out) -> HRESULT {
+        std::uint64_t at = 0;
+        if (const HRESULT hr = checkCreatePartition(m, disk, p, at); hr != S_OK) return hr;
+        Disk& d = m.disks.at(disk);
+        Partition made;
+        std::uint32_t highest = 0;
+        for (const Partition& q : d.partitions) highest = std::max(highest, q.number);
+        made.number = highest + 1;
+        made.offset = at;
+        made.size = p.size;
+        made.mbrType = p.mbrType;
+        made.bootIndicator = p.bootIndicator;
+        made.gptType = p.gptType;
+        // A GPT partition always has an identity of its own.
+        made.gptId = p.style == kGpt && p.gptId == GUID{} ? derivedId(disk, at, 0x8B) : p.gptId;
+        made.gptAttributes = p.gptAttributes;
+        made.gptName = p.gptName;
+        auto place = std::find_if(d.partitions.begin(), d.partitions.end(),
+                                  [&](const Partition& q) { return q.offset > at; });
+        d.partitions.insert(place, made);
+        if (start != nullptr) *start = at;
+        out.push_back(partitionNotice(disk, at, Event::Arrive));
+        note(out, Kind::Disk, disk, Event::Modify);
+        return S_OK;
+    };
+}
+
+ChangeFunction deletePartition(const GUID& disk, std::uint64_t offset, bool force, bool forceProtected) {
+    return toldAsDifferences([=](Model& m) -> HRESULT {
+        const Disk* d = nullptr;
+        if (const HRESULT hr = partitionableDisk(m, disk, d); hr != S_OK) return hr;
+        const Partition* p = partitionAt(*d, offset);
+        if (p == nullptr) return VDS_E_OBJECT_NOT_FOUND;
+        if (isProtectedPartition(m, *d, *p) && !forceProtected) return VDS_E_PARTITION_PROTECTED;
+        const Volume* v = m.volumeAt(disk, offset);
+        if (v != nullptr && (v->flags & (VDS_VF_SYSTEM_VOLUME | VDS_VF_BOOT_VOLUME | VDS_VF_PAGEFILE |
+                                         VDS_VF_HIBERNATION | VDS_VF_CRASHDUMP)) != 0)
+            return VDS_E_OPERATION_DENIED;
+        // A mounted file system cannot be locked while it is in use; force dismounts it.
+        const bool mounted = p->driveLetter != 0 || (v != nullptr && !m.accessPaths(v->id).empty());
+        if (mounted && !force) return VDS_E_DEVICE_IN_USE;
+        if (v != nullptr) removeObject(m, v->id);
+        auto& parts = m.disks.at(disk).partitions;
+        parts.erase(std::find_if(parts.begin(), parts.end(), [&](const Partition& q) { return q.offset == offset; }));
+        return S_OK;
+    });
+}
+
+HRESULT checkFormatPartition(const Model& m, const GUID& disk, std::uint64_t offset) {
+    const Partition* p = nullptr;
+    return servicedPartition(m, disk, offset, p);
+}
+
+ChangeFunction formatPartition(const GUID& disk, PartitionFormat f) {
+    return [=](Model& m, Batch& out) -> HRESULT {
+        const Partition* found = nullptr;
+        if (const HRESULT hr = servicedPartition(m, disk, f.offset, found); hr != S_OK) return hr;
+        const Disk& d = m.disks.at(disk);
+        if (f.type != VDS_FST_NTFS && f.type != VDS_FST_FAT && f.type != VDS_FST_FAT32 && f.type != VDS_FST_UDF)
+            return VDS_E_INCOMPATIBLE_FILE_SYSTEM;
+        if ((d.flags & kReadOnly) != 0) return VDS_E_MEDIA_WRITE_PROTECTED;
+        if (f.allocationUnit != 0) {
+            if ((f.allocationUnit & (f.allocationUnit - 1)) != 0) return E_INVALIDARG;
+            if (f.allocationUnit < kSmallestCluster) return VDS_E_CLUSTER_SIZE_TOO_SMALL;
+            if (f.allocationUnit > kLargestCluster) return VDS_E_CLUSTER_SIZE_TOO_BIG;
+        }
+        const bool fat = f.type == VDS_FST_FAT || f.type == VDS_FST_FAT32;
+        if (f.label.size() > (fat ? kFatLabelLength : kLabelLength)) return VDS_E_BAD_LABEL;
+        if (found->driveLetter != 0 && !f.force) return VDS_E_DEVICE_IN_USE;
+        Partition& p = partitionIn(m, disk, f.offset);
+        p.fileSystem = f.type;
+        p.label = f.hasLabel ? f.label : std::u16string();
+        // An OEM partition formatted NTFS becomes an ordinary installable file system.
+        const bool typeChanges = d.partitionStyle == kMbr && f.type == VDS_FST_NTFS &&
+                                 p.mbrType != kMbrInstallableFileSystem;
+        if (typeChanges) p.mbrType = kMbrInstallableFileSystem;
+        out.push_back(formatProgressNotice(100));
+        if (typeChanges) out.push_back(partitionNotice(disk, f.offset, Event::Modify));
+        return S_OK;
+    };
+}
+
+HRESULT checkClean(const Model& m, const GUID& disk, bool force, bool forceOem) {
+    auto it = m.disks.find(disk);
+    if (it == m.disks.end()) return VDS_E_OBJECT_NOT_FOUND;
+    const Disk& d = it->second;
+    if (isRemovableDisk(d)) return VDS_E_INVALID_OPERATION;
+    if (carriesSystem(m, d)) return VDS_E_OPERATION_DENIED;
+    // Data volumes and an ESP need force, OEM partitions their own force;
+    // MSR and LDM areas do not count.
+    bool holdsData = !volumesOnDisk(m, disk).empty();
+    for (const Partition& p : d.partitions) {
+        const PartitionKind kind = partitionKind(m, d, p);
+        if (kind == PartitionKind::Oem && !forceOem) return VDS_E_DISK_NOT_EMPTY;
+        if (kind == PartitionKind::Esp) holdsData = true;
+    }
+    if (holdsData && !force) return VDS_E_DISK_NOT_EMPTY;
+    return S_OK;
+}
+
+ChangeFunction cleanDisk(const GUID& disk, bool force, bool forceOem) {
+    return toldAsDifferences([=](Model& m) -> HRESULT {
+        if (const HRESULT hr = checkClean(m, disk, force, forceOem); hr != S_OK) return hr;
+        for (const GUID& v : volumesOnDisk(m, disk)) removeObject(m, v);
+        Disk& d = m.disks.at(disk);
+        d.partitions.clear();
+        d.partitionStyle = 0;
+        d.signature = 0;
+        d.diskGuid = GUID{};
+        return S_OK;
+    });
+}
+
+HRESULT partitionDriveLetter(const Model& m, const GUID& disk, std::uint64_t offset, char16_t& letter) {
+    letter = 0;
+    const Partition* p = nullptr;
+    if (const HRESULT hr = servicedPartition(m, disk, offset, p); hr != S_OK) return hr;
+    if (p->driveLetter == 0) return VDS_E_OBJECT_NOT_FOUND;
+    letter = p->driveLetter;
+    return S_OK;
+}
+
+// A letter is the service's own business: it is told as the letter alone,
+// not as a change of the disk.
+ChangeFunction assignDriveLetter(const GUID& disk, std::uint64_t offset, char16_t letter) {
+    return [=](Model& m, Batch& out) -> HRESULT {
+        const Partition* p = nullptr;
+        if (const HRESULT hr = servicedPartition(m, disk, offset, p); hr != S_OK) return hr;
+        const char16_t wanted = upper(letter);
+        if (!isLetter(wanted)) return VDS_E_INVALID_DRIVE_LETTER;
+        if (driveLetterHolder(m, wanted)) return VDS_E_DRIVE_LETTER_NOT_FREE;
+        // One letter to a partition: the old one goes first.
+        if (p->driveLetter != 0) return VDS_E_INVALID_OPERATION;
+        partitionIn(m, disk, offset).driveLetter = wanted;
+        const GUID noVolume{};
+        out.push_back(driveLetterNotice(wanted, &noVolume));
+        return S_OK;
+    };
+}
+
+ChangeFunction deleteDriveLetter(const GUID& disk, std::uint64_t offset, char16_t letter) {
+    return [=](Model& m, Batch& out) -> HRESULT {
+        const Partition* p = nullptr;
+        if (const HRESULT hr = servicedPartition(m, disk, offset, p); hr != S_OK) return hr;
+        if (p->driveLetter == 0 || p->driveLetter != upper(letter)) return VDS_E_INVALID_DRIVE_LETTER;
+        partitionIn(m, disk, offset).driveLetter = 0;
+        out.push_back(driveLetterNotice(upper(letter), nullptr));
+        return S_OK;
+    };
+}
+
+HRESULT queryPartitions(const Model& m, const GUID& disk) {
+    const Disk& d = m.disks.at(disk);
+    if (d.partitionStyle == 0) return VDS_E_DISK_NOT_INITIALIZED;
+    return d.partitions.empty() ? S_FALSE : S_OK;
+}
+
+}  // namespace tolvane::sim

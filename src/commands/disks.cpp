@@ -1,0 +1,249 @@
+// One disk that VDS manages: its partition style and flags, its extents and
+// partitions, partitions made, removed and formatted, the disk cleaned, and
+// the drive letters of partitions that are not volumes.
+#include <cstdio>
+#include <cstring>
+#include <type_traits>
+
+#include "commands/change_shape.h"
+#include "commands/disk_requests.h"
+#include "commands/handlers.h"
+#include "commands/list_reply.h"
+#include "commands/payload_reply.h"
+#include "directory/lookup.h"
+#include "directory/records.h"
+#include "protocol/framing.h"
+#include "protocol/identifiers.h"
+#include "protocol/text_convert.h"
+
+namespace {
+
+namespace S = status;
+
+constexpr const char* kDiskTrace = "VDS: disk %s\n";
+
+// New GPT partitions hold data: the basic data partition type every
+// partition tool knows.
+constexpr GUID kGptBasicData = {0xEBD0A0A2, 0xB9E5, 0x4433,
+                                {0x87, 0xC0, 0x68, 0xB6, 0xB7, 0x26, 0x99, 0xC7}};
+// MBR partitions are made as installable file systems.
+constexpr BYTE kMbrInstallableFileSystem = 0x07;
+
+constexpr int kDriveLetterReplySize = 13;
+
+// The disk as IVdsDisk. An object under a disk identifier that is no disk
+// is as good as no disk at all.
+Outcome resolveDisk(const GUID& id, ComPtr<IVdsDisk>& disk) {
+    return vdsResolve(VDS_OT_DISK, id, IID_IVdsDisk, disk) == Resolved::Found
+               ? Outcome::ok()
+               : Outcome::failed(S::TargetNotFound);
+}
+
+Outcome resolveAdvancedDisk(const GUID& id, ComPtr<IVdsAdvancedDisk>& advanced) {
+    ComPtr<IVdsDisk> disk;
+    if (const Outcome o = resolveDisk(id, disk); !o.succeeded()) return o;
+    advanced = ComPtr<IVdsAdvancedDisk>(vdsGetAdvancedDisk(disk.get()));
+    return advanced ? Outcome::ok() : Outcome::failed(S::NoAdvancedDisk);
+}
+
+// The disk found as `Face`; `call` makes the one VDS call on it. Every
+// interface is let go before the outcome is returned.
+template <typename Face, typename Call>
+Outcome onDisk(const GUID& id, Call&& call) {
+    ComPtr<Face> face;
+    Outcome o{};
+    if constexpr (std::is_same_v<Face, IVdsDisk>)
+        o = resolveDisk(id, face);
+    else
+        o = resolveAdvancedDisk(id, face);
+    if (!o.succeeded()) return o;
+    return call(*face.get());
+}
+
+// A list of the disk's partitions or extents: `query` fills a VDS array and
+// its count; each element becomes one record. S_FALSE (nothing there) is
+// success; any other answer but S_OK is a VDS error.
+template <typename Face, typename Element, typename Query>
+HandlerResult listOnDisk(const CommandRow& row, const GUID& id, Query&& query,
+                         unsigned char* (*makeRecord)(Element, int*)) {
+    vdsLogId(kDiskTrace, id);
+    Element* elements = nullptr;
+    LONG count = 0;
+    const Outcome o = onDisk<Face>(id, [&](Face& face) {
+        const HRESULT hr = query(face, &elements, &count);
+        return hr == S_OK || hr == S_FALSE ? Outcome::ok() : Outcome::vds(hr);
+    });
+    struct Free {
+        Element* p;
+        ~Free() { CoTaskMemFree(p); }
+    } freeElements{elements};
+    if (!o.succeeded() || count <= 0 || elements == nullptr) return o;
+    RecordList records;
+    records.reserve(count);
+    for (LONG i = 0; i < count; ++i) {
+        int length = 0;
+        unsigned char* record = makeRecord(elements[i], &length);
+        records.add(record, length);
+    }
+    return records.reply(row.code, ListForm::Long);
+}
+
+// The parameters of a new partition: the style alone, and for MBR and GPT
+// the data partition type of that style.
+CREATE_PARTITION_PARAMETERS partitionParameters(std::int32_t style) {
+    CREATE_PARTITION_PARAMETERS p;
+    std::memset(&p, 0, sizeof p);
+    p.style = static_cast<VDS_PARTITION_STYLE>(style);
+    if (style == VDS_PST_MBR) {
+        p.MbrPartInfo.partitionType = kMbrInstallableFileSystem;
+        p.MbrPartInfo.bootIndicator = FALSE;
+    } else if (style == VDS_PST_GPT) {
+        p.GptPartInfo.partitionType = kGptBasicData;
+    }
+    return p;
+}
+
+// The letter byte as the wide character VDS takes; a zero byte stays 0.
+WCHAR wideLetter(char letter) {
+    const WideString wide = vdsWideFromBytes(&letter, 1);
+    return wide.c_str()[0];
+}
+
+unsigned long long full(std::uint64_t value) { return static_cast<unsigned long long>(value); }
+
+// 0x0418 and 0x0419: the same request, trace and lookup around one call.
+template <typename Call>
+HandlerResult driveLetterCommand(RequestReader& in, Call&& call) {
+    const auto r = vdsReadRequest<DriveLetterRequest>(in);
+    if (!r) return HandlerResult::nullReply();
+    const char letterText[2] = {r->letter, '\0'};
+    std::printf("VDS: disk %s, offset %llu, drive letter %s\n", vdsGuidText(r->disk).get(),
+                full(r->offset), letterText);
+    const WCHAR letter = wideLetter(r->letter);
+    return onDisk<IVdsAdvancedDisk>(r->disk, [&](IVdsAdvancedDisk& disk) {
+        return vdsCallOutcome(call(disk, r->offset, letter));
+    });
+}
+
+template <typename Call>
+HandlerResult diskFlagsCommand(RequestReader& in, Call&& call) {
+    const auto r = vdsReadRequest<DiskFlagsRequest>(in);
+    if (!r) return HandlerResult::nullReply();
+    vdsLogId(kDiskTrace, r->disk);
+    return onDisk<IVdsDisk>(r->disk,
+                            [&](IVdsDisk& disk) { return vdsCallOutcome(call(disk, r->flags)); });
+}
+
+}  // namespace
+
+HandlerResult cmdConvertStyle(const CommandRow&, RequestReader& in) {
+    const auto r = vdsReadRequest<ConvertStyleRequest>(in);
+    if (!r) return HandlerResult::nullReply();
+    vdsLogId(kDiskTrace, r->disk);
+    return onDisk<IVdsDisk>(r->disk, [&](IVdsDisk& disk) {
+        return vdsCallOutcome(disk.ConvertStyle(static_cast<VDS_PARTITION_STYLE>(r->style)));
+    });
+}
+
+HandlerResult cmdQueryPartitions(const CommandRow& row, RequestReader& in) {
+    const auto r = vdsReadRequest<DiskTargetRequest>(in);
+    if (!r) return HandlerResult::nullReply();
+    return listOnDisk<IVdsAdvancedDisk, VDS_PARTITION_PROP>(
+        row, r->id,
+        [](IVdsAdvancedDisk& disk, VDS_PARTITION_PROP** parts, LONG* n) {
+            return disk.QueryPartitions(parts, n);
+        },
+        vdsMakePartitionRecord);
+}
+
+HandlerResult cmdQueryDiskExtents(const CommandRow& row, RequestReader& in) {
+    const auto r = vdsReadRequest<DiskTargetRequest>(in);
+    if (!r) return HandlerResult::nullReply();
+    return listOnDisk<IVdsDisk, VDS_DISK_EXTENT>(
+        row, r->id,
+        [](IVdsDisk& disk, VDS_DISK_EXTENT** extents, LONG* n) { return disk.QueryExtents(extents, n); },
+        vdsMakeDiskExtentRecord);
+}
+
+HandlerResult cmdCreatePartitions(const CommandRow&, RequestReader& in) {
+    const auto r = vdsReadRequest<CreatePartitionRequest>(in);
+    if (!r) return HandlerResult::nullReply();
+    std::printf("VDS: cmdCreatePartitions, disk %s, offset %llu, create size %llu, style %d\n",
+                vdsGuidText(r->disk).get(), full(r->offset), full(r->size), r->style);
+    CREATE_PARTITION_PARAMETERS parameters = partitionParameters(r->style);
+    if (r->style == VDS_PST_GPT)
+        std::printf("========== GUID %s =========\n",
+                    vdsGuidText(parameters.GptPartInfo.partitionType).get());
+    return onDisk<IVdsAdvancedDisk>(r->disk, [&](IVdsAdvancedDisk& disk) {
+        ComPtr<IVdsAsync> op;
+        return vdsCallThenWait(disk.CreatePartition(r->offset, r->size, &parameters, op.put()), op);
+    });
+}
+
+HandlerResult cmdDeletePartition(const CommandRow&, RequestReader& in) {
+    const auto r = vdsReadRequest<DeletePartitionRequest>(in);
+    if (!r) return HandlerResult::nullReply();
+    vdsLogId(kDiskTrace, r->disk);
+    return onDisk<IVdsAdvancedDisk>(r->disk, [&](IVdsAdvancedDisk& disk) {
+        return vdsCallOutcome(disk.DeletePartition(r->offset, r->force, r->forceProtected));
+    });
+}
+
+HandlerResult cmdFormatPartition(const CommandRow&, RequestReader& in) {
+    const auto r = vdsReadRequest<FormatPartitionRequest>(in);
+    if (!r) return HandlerResult::nullReply();
+    vdsLogId(kDiskTrace, r->disk);
+    return onDisk<IVdsAdvancedDisk>(r->disk, [&](IVdsAdvancedDisk& disk) {
+        const WideString label = vdsWideFromBytes(r->label.data(), r->label.size());
+        ComPtr<IVdsAsync> op;
+        return vdsCallThenWait(
+            disk.FormatPartition(r->offset, static_cast<VDS_FILE_SYSTEM_TYPE>(r->fileSystem),
+                                 r->hasLabel ? label.c_str() : nullptr, r->allocationUnit, r->force,
+                                 r->quick, r->compress, op.put()),
+            op);
+    });
+}
+
+HandlerResult cmdCleanDisk(const CommandRow&, RequestReader& in) {
+    const auto r = vdsReadRequest<CleanDiskRequest>(in);
+    if (!r) return HandlerResult::nullReply();
+    vdsLogId(kDiskTrace, r->disk);
+    return onDisk<IVdsAdvancedDisk>(r->disk, [&](IVdsAdvancedDisk& disk) {
+        ComPtr<IVdsAsync> op;
+        return vdsCallThenWait(disk.Clean(r->force, r->forceOem, r->fullClean, op.put()), op);
+    });
+}
+
+HandlerResult cmdSetDiskFlags(const CommandRow&, RequestReader& in) {
+    return diskFlagsCommand(in, [](IVdsDisk& disk, ULONG flags) { return disk.SetFlags(flags); });
+}
+
+HandlerResult cmdClearDiskFlags(const CommandRow&, RequestReader& in) {
+    return diskFlagsCommand(in, [](IVdsDisk& disk, ULONG flags) { return disk.ClearFlags(flags); });
+}
+
+HandlerResult cmdGetDriveLetter(const CommandRow& row, RequestReader& in) {
+    const auto r = vdsReadRequest<PartitionRequest>(in);
+    if (!r) return HandlerResult::nullReply();
+    std::printf("VDS: disk %s, offset %llu\n", vdsGuidText(r->disk).get(), full(r->offset));
+    WCHAR letter = 0;
+    const Outcome o = onDisk<IVdsAdvancedDisk>(r->disk, [&](IVdsAdvancedDisk& disk) {
+        return vdsCallOutcome(disk.GetDriveLetter(r->offset, &letter));
+    });
+    if (!o.succeeded()) return o;
+    return vdsPayloadReply(row, kDriveLetterReplySize, [&](unsigned char* reply) {
+        reply[12] = static_cast<unsigned char>(letter & 0xFF);
+    });
+}
+
+HandlerResult cmdAssignDriveLetter(const CommandRow&, RequestReader& in) {
+    return driveLetterCommand(in, [](IVdsAdvancedDisk& disk, ULONGLONG offset, WCHAR letter) {
+        return disk.AssignDriveLetter(offset, letter);
+    });
+}
+
+HandlerResult cmdDeleteDriveLetter(const CommandRow&, RequestReader& in) {
+    return driveLetterCommand(in, [](IVdsAdvancedDisk& disk, ULONGLONG offset, WCHAR letter) {
+        return disk.DeleteDriveLetter(offset, letter);
+    });
+}
