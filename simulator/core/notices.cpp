@@ -178,3 +178,14 @@ void noteDifferences(const Model& before, const Model& after, Batch& out) {
 }
 
 }  // namespace tolvane::sim
+
+namespace tolvane::sim {
+
+VDS_NOTIFICATION formatProgressNotice(const GUID& volume, unsigned long percent) {
+    VDS_NOTIFICATION n{};
+    n.objectType = VDS_NTT_FILE_SYSTEM;
+    n.FileSystem = {VDS_NF_FILE_SYSTEM_FORMAT_PROGRESS, volume, static_cast<DWORD>(percent)};
+    return n;
+}
+
+}  // namespace tolvane::sim
