@@ -25,11 +25,11 @@ constexpr std::int16_t kFileSystemPropertiesReply = 0x0600;
 
 constexpr int kFileSystemRecordFixed = 48;
 constexpr int kListCountOffset = 12;
-constexpr int kListEntriesOffset = 16;
-constexpr int kReparseEntryFixed = 18;
+constexpr std::size_t kListEntriesOffset = 16;
+constexpr std::size_t kReparseEntryFixed = 18;
 // Each reparse entry is counted at 20 bytes plus its path, though it takes
 // 18: the reply ends in two zero bytes per entry.
-constexpr int kReparseEntryCounted = 20;
+constexpr std::size_t kReparseEntryCounted = 20;
 
 ChangeLookup volumeTarget(const GUID& id) { return {VDS_OT_VOLUME, id}; }
 
@@ -49,53 +49,69 @@ HandlerResult volumeCommand(RequestReader& in, Call&& call) {
     return fileSystemCall(r->volume, [&](IVdsVolumeMF& mf) { return call(mf, *r); });
 }
 
-// Owns what QueryAccessPaths hands back: every string and the array.
-struct AccessPaths {
-    LPWSTR* paths = nullptr;
+// The path of an entry that a query hands back.
+LPWSTR pathOf(LPWSTR entry) { return entry; }
+LPWSTR pathOf(const VDS_REPARSE_POINT_PROP& entry) { return entry.pwszPath; }
+
+// Owns an array that a query hands back, and the path in each entry.
+template <typename Entry>
+struct QueriedArray {
+    Entry* items = nullptr;
     LONG count = 0;
-    AccessPaths() = default;
-    AccessPaths(const AccessPaths&) = delete;
-    AccessPaths& operator=(const AccessPaths&) = delete;
-    ~AccessPaths() {
-        if (paths == nullptr) return;
-        for (LONG i = 0; i < count; ++i) CoTaskMemFree(paths[i]);
-        CoTaskMemFree(paths);
+    QueriedArray() = default;
+    QueriedArray(const QueriedArray&) = delete;
+    QueriedArray& operator=(const QueriedArray&) = delete;
+    ~QueriedArray() {
+        if (items == nullptr) return;
+        for (LONG i = 0; i < count; ++i) CoTaskMemFree(path(i));
+        CoTaskMemFree(items);
     }
+    LONG size() const { return items != nullptr && count > 0 ? count : 0; }
+    LPWSTR path(LONG i) const { return pathOf(items[i]); }
 };
 
-// Owns what QueryReparsePoints hands back.
-struct ReparsePoints {
-    VDS_REPARSE_POINT_PROP* points = nullptr;
-    LONG count = 0;
-    ReparsePoints() = default;
-    ReparsePoints(const ReparsePoints&) = delete;
-    ReparsePoints& operator=(const ReparsePoints&) = delete;
-    ~ReparsePoints() {
-        if (points == nullptr) return;
-        for (LONG i = 0; i < count; ++i) CoTaskMemFree(points[i].pwszPath);
-        CoTaskMemFree(points);
-    }
+using AccessPaths = QueriedArray<LPWSTR>;
+using ReparsePoints = QueriedArray<VDS_REPARSE_POINT_PROP>;
+
+// How a list reply places its entries: each a fixed head, then its path.
+struct ListShape {
+    std::size_t head;
+    // What the reply length counts per entry besides the path.
+    std::size_t counted;
+    // The longest path the head's length field states.
+    std::size_t longestPath;
 };
 
-// The narrow texts of a list reply, each cut to what its length field holds.
-struct ListTexts {
+// A list of a volume's paths: the query, then the count at 12 and the
+// entries from 16, each head written by `writeHead(at, index, pathLength)`.
+template <typename Found, typename Query, typename WriteHead>
+HandlerResult volumeList(const CommandRow& row, RequestReader& in, const ListShape& shape, Query&& query,
+                         WriteHead&& writeHead) {
+    const auto r = vdsReadRequest<FileSystemVolumeRequest>(in);
+    if (!r) return HandlerResult::nullReply();
+    vdsLogId(kVolumeTrace, r->id);
+    Found found;
+    const Outcome o = fileSystemCall(r->id, [&](IVdsVolumeMF& mf) { return vdsCallOutcome(query(mf, found)); });
+    if (!o.succeeded()) return o;
+    const LONG count = found.size();
+    // A path the service leaves null is empty text.
     std::vector<std::unique_ptr<NarrowText>> texts;
     std::vector<std::size_t> lengths;
-    void add(const WCHAR* wide, std::size_t limit) {
-        // A path the service leaves null is empty text.
-        texts.push_back(std::make_unique<NarrowText>(wide));
-        const NarrowText& t = *texts.back();
-        lengths.push_back(vdsCutOnCharacter(t.c_str(), t.size(), limit));
+    std::size_t size = kListEntriesOffset;
+    for (LONG i = 0; i < count; ++i) {
+        const NarrowText& t = *texts.emplace_back(std::make_unique<NarrowText>(found.path(i)));
+        lengths.push_back(vdsCutOnCharacter(t.c_str(), t.size(), shape.longestPath));
+        size += shape.counted + lengths.back();
     }
-};
-
-// A list reply: the count at 12, then the entries that `write` places from 16.
-template <typename Write>
-HandlerResult listReply(const CommandRow& row, std::size_t size, LONG count, Write&& write) {
     if (size > static_cast<std::size_t>(INT32_MAX)) return HandlerResult::nullReply();
     return vdsPayloadReply(row, static_cast<int>(size), [&](unsigned char* reply) {
         vdsPutInt32(reply, count, kListCountOffset);
-        write(reply);
+        std::size_t at = kListEntriesOffset;
+        for (LONG i = 0; i < count; ++i) {
+            writeHead(reply + at, found, i, lengths[i]);
+            std::memcpy(reply + at + shape.head, texts[i]->c_str(), lengths[i]);
+            at += shape.head + lengths[i];
+        }
     });
 }
 
@@ -151,58 +167,22 @@ HandlerResult cmdAddAccessPath(const CommandRow&, RequestReader& in) {
 }
 
 HandlerResult cmdQueryAccessPaths(const CommandRow& row, RequestReader& in) {
-    const auto r = vdsReadRequest<FileSystemVolumeRequest>(in);
-    if (!r) return HandlerResult::nullReply();
-    vdsLogId(kVolumeTrace, r->id);
-    AccessPaths found;
-    const Outcome o = fileSystemCall(r->id, [&](IVdsVolumeMF& mf) {
-        return vdsCallOutcome(mf.QueryAccessPaths(&found.paths, &found.count));
-    });
-    if (!o.succeeded()) return o;
-    const LONG count = found.paths != nullptr && found.count > 0 ? found.count : 0;
-    ListTexts texts;
-    std::size_t size = kListEntriesOffset;
-    for (LONG i = 0; i < count; ++i) {
-        texts.add(found.paths[i], INT32_MAX);
-        size += 4 + texts.lengths.back();
-    }
-    return listReply(row, size, count, [&](unsigned char* reply) {
-        std::size_t at = kListEntriesOffset;
-        for (LONG i = 0; i < count; ++i) {
-            const std::size_t length = texts.lengths[i];
-            vdsPutInt32(reply, static_cast<std::int32_t>(length), static_cast<int>(at));
-            std::memcpy(reply + at + 4, texts.texts[i]->c_str(), length);
-            at += 4 + length;
-        }
-    });
+    return volumeList<AccessPaths>(
+        row, in, {4, 4, INT32_MAX},
+        [](IVdsVolumeMF& mf, AccessPaths& found) { return mf.QueryAccessPaths(&found.items, &found.count); },
+        [](unsigned char* entry, const AccessPaths&, LONG, std::size_t length) {
+            vdsPutInt32(entry, static_cast<std::int32_t>(length), 0);
+        });
 }
 
 HandlerResult cmdQueryReparsePoints(const CommandRow& row, RequestReader& in) {
-    const auto r = vdsReadRequest<FileSystemVolumeRequest>(in);
-    if (!r) return HandlerResult::nullReply();
-    vdsLogId(kVolumeTrace, r->id);
-    ReparsePoints found;
-    const Outcome o = fileSystemCall(r->id, [&](IVdsVolumeMF& mf) {
-        return vdsCallOutcome(mf.QueryReparsePoints(&found.points, &found.count));
-    });
-    if (!o.succeeded()) return o;
-    const LONG count = found.points != nullptr && found.count > 0 ? found.count : 0;
-    ListTexts texts;
-    std::size_t size = kListEntriesOffset;
-    for (LONG i = 0; i < count; ++i) {
-        texts.add(found.points[i].pwszPath, UINT16_MAX);
-        size += kReparseEntryCounted + texts.lengths.back();
-    }
-    return listReply(row, size, count, [&](unsigned char* reply) {
-        std::size_t at = kListEntriesOffset;
-        for (LONG i = 0; i < count; ++i) {
-            const std::size_t length = texts.lengths[i];
-            std::memcpy(reply + at, &found.points[i].SourceVolumeId, sizeof(GUID));
-            vdsPutInt16(reply, static_cast<int>(length), static_cast<int>(at + 16));
-            std::memcpy(reply + at + kReparseEntryFixed, texts.texts[i]->c_str(), length);
-            at += kReparseEntryFixed + length;
-        }
-    });
+    return volumeList<ReparsePoints>(
+        row, in, {kReparseEntryFixed, kReparseEntryCounted, UINT16_MAX},
+        [](IVdsVolumeMF& mf, ReparsePoints& found) { return mf.QueryReparsePoints(&found.items, &found.count); },
+        [](unsigned char* entry, const ReparsePoints& found, LONG i, std::size_t length) {
+            std::memcpy(entry, &found.items[i].SourceVolumeId, sizeof(GUID));
+            vdsPutInt16(entry, static_cast<int>(length), 16);
+        });
 }
 
 HandlerResult cmdDeleteAccessPath(const CommandRow&, RequestReader& in) {
