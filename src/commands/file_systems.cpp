@@ -39,8 +39,8 @@ Outcome fileSystemCall(const GUID& volume, Call&& call) {
     return vdsChange<IVdsVolumeMF>(volumeTarget(volume), {}, call);
 }
 
-// A command whose only argument is the volume; its call runs on the
-// volume's file-system interface.
+// A command on the volume its request names; `call` receives the volume's
+// file-system interface and the request.
 template <typename Request, typename Call>
 HandlerResult volumeCommand(RequestReader& in, Call&& call) {
     const auto r = vdsReadRequest<Request>(in);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 
 #include "change_support.h"
 
@@ -32,6 +33,18 @@ std::string oneVolumeMachine(unsigned flags) {
 
 using FileSystemChanges = ChangeSession;
 
+// Formats quickly and waits: the operation's result, and its output's type.
+std::pair<HRESULT, VDS_ASYNC_OUTPUT_TYPE> formatAndWait(IVdsVolumeMF& volume, VDS_FILE_SYSTEM_TYPE type,
+                                                        const char16_t* label, BOOL force) {
+    ComPtr<IVdsAsync> op;
+    const HRESULT call = volume.Format(type, wideText(label), 0, force, TRUE, FALSE, op.put());
+    if (call != S_OK) return {call, VDS_ASYNCOUT_UNKNOWN};
+    HRESULT result = E_FAIL;
+    VDS_ASYNC_OUTPUT out{};
+    const HRESULT waited = op->Wait(&result, &out);
+    return {waited != S_OK ? waited : result, out.type};
+}
+
 TEST_F(FileSystemChanges, ALetterIsAssignedAndFreedAndAFolderChangesMountPoints) {
     auto volume = get<IVdsVolumeMF>(kReserved, VDS_OT_VOLUME);
     ASSERT_EQ(volume->AddAccessPath(wideText(u"k:\\")), S_OK);
@@ -47,13 +60,9 @@ TEST_F(FileSystemChanges, ALetterIsAssignedAndFreedAndAFolderChangesMountPoints)
 
 TEST_F(FileSystemChanges, AFormatReportsProgressThenItsNewFileSystem) {
     auto volume = get<IVdsVolumeMF>(kReserved, VDS_OT_VOLUME);
-    ComPtr<IVdsAsync> op;
-    ASSERT_EQ(volume->Format(VDS_FST_FAT32, wideText(u"BOOT"), 0, FALSE, TRUE, FALSE, op.put()), S_OK);
-    HRESULT result = E_FAIL;
-    VDS_ASYNC_OUTPUT out{};
-    ASSERT_EQ(op->Wait(&result, &out), S_OK);
+    const auto [result, outputType] = formatAndWait(*volume.get(), VDS_FST_FAT32, u"BOOT", FALSE);
     EXPECT_EQ(result, S_OK);
-    EXPECT_EQ(out.type, VDS_ASYNCOUT_FORMAT);
+    EXPECT_EQ(outputType, VDS_ASYNCOUT_FORMAT);
     const Notice progress{VDS_NF_FILE_SYSTEM_FORMAT_PROGRESS, id(kReserved)};
     EXPECT_THAT(sink.take(), ElementsAre(progress, progress, progress, progress,
                                          Notice{VDS_NF_VOLUME_MODIFY, id(kReserved)},
@@ -67,12 +76,7 @@ TEST_F(FileSystemChanges, AFormatReportsProgressThenItsNewFileSystem) {
 
 TEST_F(FileSystemChanges, AForcedFormatOfAHostTellsTheVolumesThatLostTheirFolders) {
     auto volume = get<IVdsVolumeMF>(kVolumeC, VDS_OT_VOLUME);
-    ComPtr<IVdsAsync> op;
-    ASSERT_EQ(volume->Format(VDS_FST_NTFS, wideText(u""), 0, TRUE, TRUE, FALSE, op.put()), S_OK);
-    HRESULT result = E_FAIL;
-    VDS_ASYNC_OUTPUT out{};
-    ASSERT_EQ(op->Wait(&result, &out), S_OK);
-    ASSERT_EQ(result, S_OK);
+    ASSERT_EQ(formatAndWait(*volume.get(), VDS_FST_NTFS, u"", TRUE).first, S_OK);
     const auto notices = sink.take();
     EXPECT_NE(std::find(notices.begin(), notices.end(), Notice{VDS_NF_MOUNT_POINTS_CHANGE, id(kArchive)}),
               notices.end());
