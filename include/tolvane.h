@@ -79,6 +79,13 @@ TOLVANE_API void vdsUninitialize(void);
  */
 TOLVANE_API unsigned char* vdsCmdHandler(unsigned char* request, int size, int* outSize);
 
+/*
+ * A developer's diagnostic: opens the device of drive E: for its geometry and
+ * partition, then prints the free space of F:. Needs no connection; prints
+ * nothing of what fails.
+ */
+TOLVANE_API void vdsTest(void);
+
 /* Frees a reply of vdsCmdHandler or a text of getGUID; null is accepted. */
 TOLVANE_API void vdsFreeOutput(unsigned char* reply);
 

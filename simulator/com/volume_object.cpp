@@ -1,6 +1,7 @@
 // The COM face of a volume: IVdsVolume and IVdsVolumeMF.
 #include <algorithm>
 
+#include "changes/file_system_changes.h"
 #include "com/async_operation.h"
 #include "com/com_support.h"
 #include "com/enum_objects.h"
@@ -81,6 +82,7 @@ public:
         auto call = enter("IVdsVolumeMF::GetFileSystemProperties");
         if (call.hr != S_OK) return call.hr;
         return Core::instance().read([&](const Model& m) {
+            if (HRESULT hr = fileSystemUnreadable(m, id()); hr != S_OK) return hr;
             const Volume& v = m.volumes.at(id());
             p->volumeId = v.id;
             if (!v.fileSystem) {
@@ -91,7 +93,6 @@ public:
             }
             const FileSystem& fs = *v.fileSystem;
             p->type = static_cast<VDS_FILE_SYSTEM_TYPE>(fs.type);
-            p->volumeId = v.id;
             p->ulFlags = fs.flags;
             p->ullTotalAllocationUnits = fs.totalAllocationUnits;
             p->ullAvailableAllocationUnits = fs.availableAllocationUnits;
@@ -102,10 +103,23 @@ public:
     }
     HRESULT STDMETHODCALLTYPE Format(VDS_FILE_SYSTEM_TYPE type, LPCWSTR label, DWORD unit, BOOL force, BOOL quick,
                                      BOOL compress, IVdsAsync** ppAsync) override {
-        return unsimulatedAsync("IVdsVolumeMF::Format", joinArgs(type, label, unit, force, quick, compress), ppAsync);
+        if (ppAsync != nullptr) *ppAsync = nullptr;
+        auto call = enter("IVdsVolumeMF::Format", joinArgs(type, label, unit, force, quick, compress));
+        if (call.hr != S_OK) return call.hr;
+        if (ppAsync == nullptr) return E_POINTER;
+        const GUID volume = id();
+        HRESULT refused = Core::instance().read([&](const Model& m) { return formatRefusedAtCall(m, volume); });
+        if (refused != S_OK) return refused;
+        FormatRequest request{type, modelText(label), unit, force != FALSE, quick != FALSE, compress != FALSE};
+        *ppAsync = startOperation("IVdsVolumeMF::Format", {VDS_ASYNCOUT_FORMAT},
+                                  [volume, request](VDS_ASYNC_OUTPUT&, OperationProgress& progress) {
+                                      return runFormat(volume, request, progress);
+                                  });
+        return *ppAsync != nullptr ? S_OK : E_OUTOFMEMORY;
     }
     HRESULT STDMETHODCALLTYPE AddAccessPath(LPCWSTR path) override {
-        return unsimulated("IVdsVolumeMF::AddAccessPath", joinArgs(path));
+        if (path == nullptr) return E_INVALIDARG;
+        return changeNow("IVdsVolumeMF::AddAccessPath", joinArgs(path), addAccessPath(id(), modelText(path)));
     }
     HRESULT STDMETHODCALLTYPE QueryAccessPaths(LPWSTR** ppPaths, LONG* pn) override {
         if (ppPaths == nullptr || pn == nullptr) return E_POINTER;
@@ -135,17 +149,34 @@ public:
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE DeleteAccessPath(LPCWSTR path, BOOL force) override {
-        return unsimulated("IVdsVolumeMF::DeleteAccessPath", joinArgs(path, force));
+        if (path == nullptr) return E_INVALIDARG;
+        return changeNow("IVdsVolumeMF::DeleteAccessPath", joinArgs(path, force),
+                         deleteAccessPath(id(), modelText(path), force != FALSE));
     }
-    HRESULT STDMETHODCALLTYPE Mount() override { return unsimulated("IVdsVolumeMF::Mount", ""); }
+    HRESULT STDMETHODCALLTYPE Mount() override { return changeNow("IVdsVolumeMF::Mount", "", mountVolume(id())); }
     HRESULT STDMETHODCALLTYPE Dismount(BOOL force, BOOL permanent) override {
-        return unsimulated("IVdsVolumeMF::Dismount", joinArgs(force, permanent));
+        return changeNow("IVdsVolumeMF::Dismount", joinArgs(force, permanent),
+                         dismountVolume(id(), force != FALSE, permanent != FALSE));
     }
     HRESULT STDMETHODCALLTYPE SetFileSystemFlags(ULONG flags) override {
-        return unsimulated("IVdsVolumeMF::SetFileSystemFlags", joinArgs(Hex{flags}));
+        return changeNow("IVdsVolumeMF::SetFileSystemFlags", joinArgs(Hex{flags}), setFileSystemFlags(id(), flags));
     }
     HRESULT STDMETHODCALLTYPE ClearFileSystemFlags(ULONG flags) override {
         return unsimulated("IVdsVolumeMF::ClearFileSystemFlags", joinArgs(Hex{flags}));
+    }
+
+    // The format on the worker: the checks a running format makes, progress
+    // told on the way, then the new file system.
+    static HRESULT runFormat(const GUID& volume, const FormatRequest& request, OperationProgress& progress) {
+        Core& core = Core::instance();
+        const HRESULT refused =
+            core.read([&](const Model& m) { return formatRefusedWhileRunning(m, volume, request); });
+        if (refused != S_OK) return progress.commit([refused] { return refused; });
+        for (unsigned long percent : {25ul, 50ul, 75ul}) {
+            core.change(reportFormatProgress(volume, percent));
+            progress.report(percent);
+        }
+        return progress.commit([&] { return core.change(formatVolume(volume, request)); });
     }
 
 private:

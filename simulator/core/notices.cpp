@@ -185,3 +185,14 @@ VDS_NOTIFICATION formatProgressNotice(unsigned long percent) {
 }
 
 }  // namespace tolvane::sim
+
+namespace tolvane::sim {
+
+VDS_NOTIFICATION formatProgressNotice(const GUID& volume, unsigned long percent) {
+    VDS_NOTIFICATION n{};
+    n.objectType = VDS_NTT_FILE_SYSTEM;
+    n.FileSystem = {VDS_NF_FILE_SYSTEM_FORMAT_PROGRESS, volume, static_cast<DWORD>(percent)};
+    return n;
+}
+
+}  // namespace tolvane::sim

@@ -31,3 +31,8 @@ VDS_NOTIFICATION formatProgressNotice(unsigned long percent);
 void noteDifferences(const Model& before, const Model& after, Batch& out);
 
 }  // namespace tolvane::sim
+
+namespace tolvane::sim {
+// How far a format of `volume` has come, in percent.
+VDS_NOTIFICATION formatProgressNotice(const GUID& volume, unsigned long percent);
+}  // namespace tolvane::sim

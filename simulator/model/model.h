@@ -259,6 +259,9 @@ struct Volume {
     std::vector<std::u16string> mountFolders;  // e.g. u"C:\\Data\\Archive\\"
     std::optional<FileSystem> fileSystem;
     std::vector<GUID> plexes;
+    // Dismounted until next mounted; a permanent dismount also sets
+    // VDS_VF_PERMANENTLY_DISMOUNTED and takes the volume offline.
+    bool dismounted = false;
 };
 
 // One extent of a drive as IVdsDrive::QueryExtents reports it.

@@ -117,7 +117,7 @@ public:
     Hasher& operator<<(const Volume& x) {
         return *this << x.id << x.pack << x.name << x.type << x.status << x.health << x.transitionState << x.size
                      << x.flags << x.recommendedFileSystem << static_cast<std::uint16_t>(x.driveLetter)
-                     << x.mountFolders << x.fileSystem << x.plexes;
+                     << x.mountFolders << x.fileSystem << x.plexes << x.dismounted;
     }
 
     std::uint64_t value() const { return finish(h_); }

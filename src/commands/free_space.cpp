@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "commands/free_space_probes.h"
 #include "commands/handlers.h"
 #include "commands/payload_reply.h"
 #include "commands/provider_requests.h"
@@ -19,16 +20,10 @@ struct Space {
     std::uint64_t free = 0;
 };
 
-using GetDiskFreeSpaceExFn = BOOL(WINAPI*)(LPCSTR, PULARGE_INTEGER, PULARGE_INTEGER,
-                                           PULARGE_INTEGER);
-
 // The free-space calls of a path with a drive letter. False with the Win32
 // error code when the path names no volume.
 bool volumeSpace(const char* path, Space& space, DWORD& error) {
-    HMODULE kernel = GetModuleHandleA("kernel32.dll");
-    auto freeSpaceEx = kernel != nullptr ? reinterpret_cast<GetDiskFreeSpaceExFn>(
-                                               reinterpret_cast<void*>(GetProcAddress(kernel, "GetDiskFreeSpaceExA")))
-                                         : nullptr;
+    const GetDiskFreeSpaceExFn freeSpaceEx = vdsFindFreeSpaceEx();
     if (freeSpaceEx != nullptr) {
         ULARGE_INTEGER available{}, total{}, free{};
         if (!freeSpaceEx(path, &available, &total, &free)) {
@@ -36,10 +31,7 @@ bool volumeSpace(const char* path, Space& space, DWORD& error) {
             return false;
         }
         space = {available.QuadPart, total.QuadPart, free.QuadPart};
-        std::printf("\n\nGetDiskFreeSpaceEx reports\n\n");
-        std::printf("Available space to caller = %" PRIu64 " MB\n", space.availableToCaller / kMiB);
-        std::printf("Total space               = %" PRIu64 " MB\n", space.total / kMiB);
-        std::printf("Free space on drive       = %" PRIu64 " MB\n", space.free / kMiB);
+        vdsPrintFreeSpaceEx(space.availableToCaller, space.total, space.free);
         return true;
     }
     DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, totalClusters = 0;
@@ -57,12 +49,9 @@ bool volumeSpace(const char* path, Space& space, DWORD& error) {
 }
 
 // The partition length of a device path, or 0 when the device does not open
-// or does not answer. The handle is opened for synchronous use: a query on an
-// overlapped handle without an OVERLAPPED structure is not reliable.
+// or does not answer.
 std::uint64_t partitionLength(const char* path) {
-    HANDLE device = CreateFileA(path, GENERIC_READ | GENERIC_WRITE,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                FILE_FLAG_NO_BUFFERING, nullptr);
+    HANDLE device = vdsOpenVolumeDevice(path);
     if (device == INVALID_HANDLE_VALUE) return 0;
     PARTITION_INFORMATION info{};
     DWORD returned = 0;

@@ -72,3 +72,13 @@ HandlerResult cmdClearDiskFlags(const CommandRow& row, RequestReader& request);
 HandlerResult cmdGetDriveLetter(const CommandRow& row, RequestReader& request);
 HandlerResult cmdAssignDriveLetter(const CommandRow& row, RequestReader& request);
 HandlerResult cmdDeleteDriveLetter(const CommandRow& row, RequestReader& request);
+// Volume file systems.
+HandlerResult cmdGetFileSystemProperties(const CommandRow& row, RequestReader& request);
+HandlerResult cmdFormatVolume(const CommandRow& row, RequestReader& request);
+HandlerResult cmdAddAccessPath(const CommandRow& row, RequestReader& request);
+HandlerResult cmdQueryAccessPaths(const CommandRow& row, RequestReader& request);
+HandlerResult cmdQueryReparsePoints(const CommandRow& row, RequestReader& request);
+HandlerResult cmdDeleteAccessPath(const CommandRow& row, RequestReader& request);
+HandlerResult cmdMountVolume(const CommandRow& row, RequestReader& request);
+HandlerResult cmdDismountVolume(const CommandRow& row, RequestReader& request);
+HandlerResult cmdSetFileSystemFlags(const CommandRow& row, RequestReader& request);

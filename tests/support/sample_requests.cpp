@@ -38,6 +38,9 @@ std::vector<unsigned char> packAddress(int code, const GUID& pack) {
     return RequestBytes(code).guid(4, machine::kDynamicProvider).guid(20, pack).data();
 }
 
+// A file-system command on one volume, named at 4.
+RequestBytes fileSystem(int code, const GUID& volume) { return std::move(RequestBytes(code).guid(4, volume)); }
+
 RequestBytes packCommand(int code, const GUID& pack) { return std::move(RequestBytes(code).guid(4, pack)); }
 
 constexpr GUID kSecondDynamicDisk = machine::id("80000000-0000-4000-8000-000000000005");
@@ -168,6 +171,24 @@ const std::map<int, std::vector<unsigned char>>& samples() {
         {0x0415, packCommand(0x0415, machine::kDynamicPack).guid(20, kSecondDynamicDisk).data()},
         {0x0416, provider(0x0416, machine::kDynamicProvider)},
         {0x0500, packAddress(0x0500, machine::kDynamicPack)},
+        // The file-system samples share volume F:, each leaving it usable by the next.
+        {0x000C, fileSystem(0x000C, machine::kVolumeF).data()},
+        {0x0601, fileSystem(0x0601, machine::kVolumeF)
+                     .int32(20, 4)  // NTFS
+                     .int32(24, 0)
+                     .int16(28, 0)
+                     .int16(30, 1)
+                     .int16(32, 0)
+                     .int16(34, 5)
+                     .bytes(36, "Daten")
+                     .data()},
+        {0x0602, fileSystem(0x0602, machine::kArchiveVolume).int32(20, 3).bytes(24, "K:\\").data()},
+        {0x0603, fileSystem(0x0603, machine::kVolumeC).data()},
+        {0x0604, fileSystem(0x0604, machine::kVolumeC).data()},
+        {0x0605, fileSystem(0x0605, machine::kArchiveVolume).int16(20, 0).int16(22, 3).bytes(24, "K:\\").data()},
+        {0x0606, fileSystem(0x0606, machine::kVolumeF).data()},
+        {0x0607, fileSystem(0x0607, machine::kVolumeF).int16(20, 0).int16(22, 0).data()},
+        {0x0608, fileSystem(0x0608, machine::kVolumeF).int32(20, 1).data()},
         {0x1000, provider(0x1000, machine::kHwProvider)},
         {0x1001, RequestBytes(0x1001).int32(4, 3).bytes(8, "C:\\").data()},
         {0x1002, RequestBytes(0x1002).data()},

@@ -40,7 +40,7 @@ protected:
 // name; the plain name is the one a --kill-at build exports.
 TEST_F(ShippedLibrary, ExportsEveryEntryPointUnderItsPlainName) {
     for (const char* name : {"Java_Ardelune_Tolvane_Initialize", "Java_Ardelune_Tolvane_Uninitialize",
-                             "Java_Ardelune_Tolvane_CmdHandler", "vdsInitialize", "vdsUninitialize",
+                             "Java_Ardelune_Tolvane_CmdHandler", "vdsInitialize", "vdsUninitialize", "vdsTest",
                              "vdsCmdHandler", "vdsFreeOutput", "getGUID", "compareGUID", "printMemory",
                              "g_guidMsHwProviderSample", "g_guidMsSwProviderSample", "g_guidADN",
                              "g_guidTstHwPrvProviderVersion"}) {

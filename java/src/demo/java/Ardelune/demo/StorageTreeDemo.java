@@ -78,6 +78,7 @@ public final class StorageTreeDemo extends Tolvane {
         LunDemo.show(request -> demo.CmdHandler(request, request.length), () -> showBatches(tree, demo.awaitNotifications()), tree);
         demo.showRescan(tree);
         DriveRepairDemo.show(demo, tree);
+        FileSystemDemo.show(demo, tree);
         demo.Uninitialize();
         print("\n" + BANNER + "\n" + tree + END + "\n");
     }

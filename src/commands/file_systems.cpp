@@ -1,0 +1,212 @@
+// The file system of one volume, through its IVdsVolumeMF: read its
+// properties, format it, add, list and remove its access paths, list the
+// volumes mounted into it, mount and dismount it, and set its flags.
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "commands/change_shape.h"
+#include "commands/file_system_requests.h"
+#include "commands/handlers.h"
+#include "commands/payload_reply.h"
+#include "directory/record_builder.h"
+#include "protocol/framing.h"
+#include "protocol/identifiers.h"
+#include "protocol/text_convert.h"
+
+namespace {
+
+constexpr const char* kVolumeTrace = "VDS: Volume ID %s\n";
+
+// Every reply of the file-system properties command carries this code
+// instead of the request's own.
+constexpr std::int16_t kFileSystemPropertiesReply = 0x0600;
+
+constexpr int kFileSystemRecordFixed = 48;
+constexpr int kListCountOffset = 12;
+constexpr std::size_t kListEntriesOffset = 16;
+constexpr std::size_t kReparseEntryFixed = 18;
+// Each reparse entry is counted at 20 bytes plus its path, though it takes
+// 18: the reply ends in two zero bytes per entry.
+constexpr std::size_t kReparseEntryCounted = 20;
+
+ChangeLookup volumeTarget(const GUID& id) { return {VDS_OT_VOLUME, id}; }
+
+// The one IVdsVolumeMF call of a command on the volume the request names.
+template <typename Call>
+Outcome fileSystemCall(const GUID& volume, Call&& call) {
+    return vdsChange<IVdsVolumeMF>(volumeTarget(volume), {}, call);
+}
+
+// A command on the volume its request names; `call` receives the volume's
+// file-system interface and the request.
+template <typename Request, typename Call>
+HandlerResult volumeCommand(RequestReader& in, Call&& call) {
+    const auto r = vdsReadRequest<Request>(in);
+    if (!r) return HandlerResult::nullReply();
+    vdsLogId(kVolumeTrace, r->volume);
+    return fileSystemCall(r->volume, [&](IVdsVolumeMF& mf) { return call(mf, *r); });
+}
+
+// The path of an entry that a query hands back.
+LPWSTR pathOf(LPWSTR entry) { return entry; }
+LPWSTR pathOf(const VDS_REPARSE_POINT_PROP& entry) { return entry.pwszPath; }
+
+// Owns an array that a query hands back, and the path in each entry.
+template <typename Entry>
+struct QueriedArray {
+    Entry* items = nullptr;
+    LONG count = 0;
+    QueriedArray() = default;
+    QueriedArray(const QueriedArray&) = delete;
+    QueriedArray& operator=(const QueriedArray&) = delete;
+    ~QueriedArray() {
+        if (items == nullptr) return;
+        for (LONG i = 0; i < count; ++i) CoTaskMemFree(path(i));
+        CoTaskMemFree(items);
+    }
+    LONG size() const { return items != nullptr && count > 0 ? count : 0; }
+    LPWSTR path(LONG i) const { return pathOf(items[i]); }
+};
+
+using AccessPaths = QueriedArray<LPWSTR>;
+using ReparsePoints = QueriedArray<VDS_REPARSE_POINT_PROP>;
+
+// How a list reply places its entries: each a fixed head, then its path.
+struct ListShape {
+    std::size_t head;
+    // What the reply length counts per entry besides the path.
+    std::size_t counted;
+    // The longest path the head's length field states.
+    std::size_t longestPath;
+};
+
+// A list of a volume's paths: the query, then the count at 12 and the
+// entries from 16, each head written by `writeHead(at, index, pathLength)`.
+template <typename Found, typename Query, typename WriteHead>
+HandlerResult volumeList(const CommandRow& row, RequestReader& in, const ListShape& shape, Query&& query,
+                         WriteHead&& writeHead) {
+    const auto r = vdsReadRequest<FileSystemVolumeRequest>(in);
+    if (!r) return HandlerResult::nullReply();
+    vdsLogId(kVolumeTrace, r->id);
+    Found found;
+    const Outcome o = fileSystemCall(r->id, [&](IVdsVolumeMF& mf) { return vdsCallOutcome(query(mf, found)); });
+    if (!o.succeeded()) return o;
+    const LONG count = found.size();
+    // A path the service leaves null is empty text.
+    std::vector<std::unique_ptr<NarrowText>> texts;
+    std::vector<std::size_t> lengths;
+    std::size_t size = kListEntriesOffset;
+    for (LONG i = 0; i < count; ++i) {
+        const NarrowText& t = *texts.emplace_back(std::make_unique<NarrowText>(found.path(i)));
+        lengths.push_back(vdsCutOnCharacter(t.c_str(), t.size(), shape.longestPath));
+        size += shape.counted + lengths.back();
+    }
+    if (size > static_cast<std::size_t>(INT32_MAX)) return HandlerResult::nullReply();
+    return vdsPayloadReply(row, static_cast<int>(size), [&](unsigned char* reply) {
+        vdsPutInt32(reply, count, kListCountOffset);
+        std::size_t at = kListEntriesOffset;
+        for (LONG i = 0; i < count; ++i) {
+            writeHead(reply + at, found, i, lengths[i]);
+            std::memcpy(reply + at + shape.head, texts[i]->c_str(), lengths[i]);
+            at += shape.head + lengths[i];
+        }
+    });
+}
+
+}  // namespace
+
+HandlerResult cmdGetFileSystemProperties(const CommandRow& row, RequestReader& in) {
+    const auto r = vdsReadRequest<FileSystemVolumeRequest>(in);
+    if (!r) return HandlerResult::nullReply();
+    vdsLogId(kVolumeTrace, r->id);
+    VDS_FILE_SYSTEM_PROP p{};
+    const Outcome o = fileSystemCall(r->id, [&](IVdsVolumeMF& mf) {
+        return vdsCallOutcome(mf.GetFileSystemProperties(&p));
+    });
+    if (!o.succeeded()) {
+        // A failed call may still have handed back a label.
+        CoTaskMemFree(p.pwszLabel);
+        int size = 0;
+        unsigned char* reply =
+            vdsMakeOutput(row.failureReplySize, kFileSystemPropertiesReply, o.status, o.addStatus, &size);
+        return HandlerResult::built(reply, size);
+    }
+    RecordBuilder record(kFileSystemRecordFixed, RecordBuilder::LengthField::None);
+    record.putGuid(0, p.volumeId);
+    record.putUInt32(16, static_cast<std::uint32_t>(p.type));
+    record.putUInt32(20, p.ulFlags);
+    record.putUInt64(24, p.ullTotalAllocationUnits);
+    record.putUInt64(32, p.ullAvailableAllocationUnits);
+    record.putUInt32(40, p.ulAllocationUnitSize);
+    record.takeText(44, p.pwszLabel);
+    CommandRow replyRow = row;
+    replyRow.code = kFileSystemPropertiesReply;
+    return vdsPayloadReply(replyRow, 12 + record.size(),
+                           [&](unsigned char* reply) { record.writeTo(reply + 12); });
+}
+
+HandlerResult cmdFormatVolume(const CommandRow&, RequestReader& in) {
+    return volumeCommand<FormatVolumeRequest>(in, [](IVdsVolumeMF& mf, const FormatVolumeRequest& r) {
+        const WideString label = vdsWideFromBytes(r.label.data(), r.label.size());
+        ComPtr<IVdsAsync> op;
+        return vdsCallThenWait(mf.Format(static_cast<VDS_FILE_SYSTEM_TYPE>(r.type), label.c_str(),
+                                         r.allocationUnitSize, r.force, r.quick, r.compress, op.put()),
+                               op);
+    });
+}
+
+HandlerResult cmdAddAccessPath(const CommandRow&, RequestReader& in) {
+    return volumeCommand<AddAccessPathRequest>(in, [](IVdsVolumeMF& mf, const AddAccessPathRequest& r) {
+        const WideString path = vdsWideFromBytes(r.path.data(), r.path.size());
+        // The text as converted: it ends at its first zero byte.
+        std::printf("==== Access Path: %s ====\n", r.path.c_str());
+        return vdsCallOutcome(mf.AddAccessPath(path.c_str()));
+    });
+}
+
+HandlerResult cmdQueryAccessPaths(const CommandRow& row, RequestReader& in) {
+    return volumeList<AccessPaths>(
+        row, in, {4, 4, INT32_MAX},
+        [](IVdsVolumeMF& mf, AccessPaths& found) { return mf.QueryAccessPaths(&found.items, &found.count); },
+        [](unsigned char* entry, const AccessPaths&, LONG, std::size_t length) {
+            vdsPutInt32(entry, static_cast<std::int32_t>(length), 0);
+        });
+}
+
+HandlerResult cmdQueryReparsePoints(const CommandRow& row, RequestReader& in) {
+    return volumeList<ReparsePoints>(
+        row, in, {kReparseEntryFixed, kReparseEntryCounted, UINT16_MAX},
+        [](IVdsVolumeMF& mf, ReparsePoints& found) { return mf.QueryReparsePoints(&found.items, &found.count); },
+        [](unsigned char* entry, const ReparsePoints& found, LONG i, std::size_t length) {
+            std::memcpy(entry, &found.items[i].SourceVolumeId, sizeof(GUID));
+            vdsPutInt16(entry, static_cast<int>(length), 16);
+        });
+}
+
+HandlerResult cmdDeleteAccessPath(const CommandRow&, RequestReader& in) {
+    return volumeCommand<DeleteAccessPathRequest>(in, [](IVdsVolumeMF& mf, const DeleteAccessPathRequest& r) {
+        const WideString path = vdsWideFromBytes(r.path.data(), r.path.size());
+        return vdsCallOutcome(mf.DeleteAccessPath(path.c_str(), r.force));
+    });
+}
+
+HandlerResult cmdMountVolume(const CommandRow&, RequestReader& in) {
+    const auto r = vdsReadRequest<FileSystemVolumeRequest>(in);
+    if (!r) return HandlerResult::nullReply();
+    vdsLogId(kVolumeTrace, r->id);
+    return fileSystemCall(r->id, [](IVdsVolumeMF& mf) { return vdsCallOutcome(mf.Mount()); });
+}
+
+HandlerResult cmdDismountVolume(const CommandRow&, RequestReader& in) {
+    return volumeCommand<DismountVolumeRequest>(in, [](IVdsVolumeMF& mf, const DismountVolumeRequest& r) {
+        return vdsCallOutcome(mf.Dismount(r.force, r.permanent));
+    });
+}
+
+HandlerResult cmdSetFileSystemFlags(const CommandRow&, RequestReader& in) {
+    return volumeCommand<SetFileSystemFlagsRequest>(in, [](IVdsVolumeMF& mf, const SetFileSystemFlagsRequest& r) {
+        return vdsCallOutcome(mf.SetFileSystemFlags(r.flags));
+    });
+}
