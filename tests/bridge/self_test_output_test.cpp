@@ -8,6 +8,8 @@
 #include "tolvane.h"
 #include "vds_sim.h"
 
+// On Windows the probes reach the real drives, not the simulated machine.
+#if !defined(_WIN32)
 namespace {
 
 using SelfTest = SimulatedMachineTest;
@@ -28,3 +30,4 @@ TEST_F(SelfTest, PrintsNothingOnAMachineWithoutF) {
 }
 
 }  // namespace
+#endif

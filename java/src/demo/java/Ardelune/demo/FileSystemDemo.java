@@ -13,7 +13,9 @@ import java.util.List;
 /**
  * A volume that nothing reaches yet is formatted, mounted in a folder of the
  * first NTFS volume with a drive letter, and shown with its access paths and
- * the reparse points of the volume it is mounted in.
+ * the reparse points of the volume it is mounted in. Off Windows the library
+ * talks to the simulated service; on a real machine only an unformatted
+ * volume is formatted, so that the demo never destroys data.
  */
 final class FileSystemDemo {
     private static final int QUERY_SW_PROVIDERS = 0x0400;
@@ -24,6 +26,7 @@ final class FileSystemDemo {
     private static final int ADD_ACCESS_PATH = 0x0602;
     private static final int QUERY_ACCESS_PATHS = 0x0603;
     private static final int QUERY_REPARSE_POINTS = 0x0604;
+    private static final int RAW = 1;
     private static final int NTFS = 4;
     private static final int LIST_ENTRIES = 16;
     private static final String LABEL = "Demo";
@@ -43,17 +46,18 @@ final class FileSystemDemo {
 
     private void run() {
         tree.line(0, "File systems");
+        boolean simulated = !System.getProperty("os.name").startsWith("Windows");
         VolumeRecord unreached = null;
         String host = null;
         for (VolumeRecord v : volumes()) {
             List<String> paths = accessPaths(v.id());
-            if (paths.isEmpty() && unreached == null) unreached = v;
+            if (paths.isEmpty() && unreached == null && (simulated || fileSystemType(v.id()) == RAW)) unreached = v;
             if (host == null && !paths.isEmpty() && paths.get(0).length() == 3 && fileSystemType(v.id()) == NTFS) {
                 host = paths.get(0);
             }
         }
         if (unreached == null || host == null) {
-            tree.line(1, "(no volume without access paths, or no NTFS drive to mount it in)");
+            tree.line(1, "(no volume that may be formatted, or no NTFS drive to mount it in)");
             return;
         }
         tree.line(1, "Volume \"" + unreached.name() + "\" has no access path  {" + unreached.id() + "}");
