@@ -178,3 +178,14 @@ void noteDifferences(const Model& before, const Model& after, Batch& out) {
 }
 
 }  // namespace tolvane::sim
+
+namespace tolvane::sim {
+
+VDS_NOTIFICATION rebuildProgressNotice(const GUID& volume, const GUID& plex, ULONG percent) {
+    VDS_NOTIFICATION n{};
+    n.objectType = VDS_NTT_VOLUME;
+    n.Volume = {VDS_NF_VOLUME_REBUILDING_PROGRESS, volume, plex, percent};
+    return n;
+}
+
+}  // namespace tolvane::sim

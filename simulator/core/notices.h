@@ -28,3 +28,10 @@ VDS_NOTIFICATION fileSystemNotice(const GUID& volume);
 void noteDifferences(const Model& before, const Model& after, Batch& out);
 
 }  // namespace tolvane::sim
+
+namespace tolvane::sim {
+
+// Rebuild progress of a plex of `volume` (VOLUME_REBUILDING_PROGRESS).
+VDS_NOTIFICATION rebuildProgressNotice(const GUID& volume, const GUID& plex, ULONG percent);
+
+}  // namespace tolvane::sim
