@@ -589,14 +589,27 @@ ChangeFunction addVolumePlex(const GUID& volume, const GUID& source) {
     });
 }
 
+namespace {
+
+// A plex that may leave its volume: one of the volume's own, never its last
+// (that goes only with the volume, by Delete), from a volume that is online.
+HRESULT plexMayLeave(const Model& m, const GUID& volume, const GUID& plex) {
+    auto it = m.volumes.find(volume);
+    if (it == m.volumes.end()) return VDS_E_OBJECT_NOT_FOUND;
+    if (const HRESULT hr = checkPlexOperation(m, volume); FAILED(hr)) return hr;
+    const Volume& v = it->second;
+    if (!listed(v.plexes, plex)) return VDS_E_OBJECT_NOT_FOUND;
+    if (v.plexes.size() < 2) return VDS_E_VOLUME_NOT_A_MIRROR;
+    if (v.status != kOnline) return VDS_E_VOLUME_NOT_ONLINE;
+    return S_OK;
+}
+
+}  // namespace
+
 ChangeFunction breakVolumePlex(const GUID& volume, const GUID& plex, GUID newVolume) {
     return toldChange([=](Model& m, Batch&) -> HRESULT {
+        if (const HRESULT hr = plexMayLeave(m, volume, plex); FAILED(hr)) return hr;
         Volume* v = findVolume(m, volume);
-        if (v == nullptr) return VDS_E_OBJECT_NOT_FOUND;
-        if (const HRESULT hr = checkPlexOperation(m, volume); FAILED(hr)) return hr;
-        if (!listed(v->plexes, plex)) return VDS_E_OBJECT_NOT_FOUND;
-        if (v->plexes.size() < 2) return VDS_E_VOLUME_NOT_A_MIRROR;
-        if (v->status != kOnline) return VDS_E_VOLUME_NOT_ONLINE;
         if (criticalVolume(*v)) return VDS_E_CRITICAL_PLEX;
         // What stays must still be a whole volume.
         const bool othersHealthy = std::any_of(v->plexes.begin(), v->plexes.end(), [&](const GUID& id) {
@@ -628,13 +641,7 @@ ChangeFunction breakVolumePlex(const GUID& volume, const GUID& plex, GUID newVol
 
 ChangeFunction removeVolumePlex(const GUID& volume, const GUID& plex) {
     return toldChange([=](Model& m, Batch&) -> HRESULT {
-        Volume* v = findVolume(m, volume);
-        if (v == nullptr) return VDS_E_OBJECT_NOT_FOUND;
-        if (const HRESULT hr = checkPlexOperation(m, volume); FAILED(hr)) return hr;
-        if (!listed(v->plexes, plex)) return VDS_E_OBJECT_NOT_FOUND;
-        // The last plex goes only with its volume (Delete).
-        if (v->plexes.size() < 2) return VDS_E_VOLUME_NOT_A_MIRROR;
-        if (v->status != kOnline) return VDS_E_VOLUME_NOT_ONLINE;
+        if (const HRESULT hr = plexMayLeave(m, volume, plex); FAILED(hr)) return hr;
         removeObject(m, plex);
         settleType(m, m.volumes.at(volume));
         return S_OK;

@@ -70,11 +70,7 @@ public:
     HRESULT STDMETHODCALLTYPE CreateVolume(VDS_VOLUME_TYPE type, const VDS_INPUT_DISK* diskArray, LONG disks,
                                            ULONG stripe, IVdsAsync** ppAsync) override {
         const std::string args = joinArgs(type, disks, stripe);
-        if (disks < 0 || (disks > 0 && diskArray == nullptr)) {
-            if (ppAsync != nullptr) *ppAsync = nullptr;
-            auto call = enter("IVdsPack::CreateVolume", args);
-            return call.hr != S_OK ? call.hr : E_INVALIDARG;
-        }
+        if (disks < 0 || (disks > 0 && diskArray == nullptr)) return refuseAsync("IVdsPack::CreateVolume", args, ppAsync, E_INVALIDARG);
         NewVolume request{id(), static_cast<std::int32_t>(type), std::vector<VDS_INPUT_DISK>(diskArray, diskArray + disks),
                           stripe};
         // The identifier is chosen as the change is applied, so that volumes

@@ -56,7 +56,8 @@ public:
     }
     HRESULT STDMETHODCALLTYPE Extend(const VDS_INPUT_DISK* diskArray, LONG disks, IVdsAsync** ppAsync) override {
         const std::string args = joinArgs(disks);
-        if (disks < 0 || (disks > 0 && diskArray == nullptr)) return refuse("IVdsVolume::Extend", args, ppAsync, E_INVALIDARG);
+        if (disks < 0 || (disks > 0 && diskArray == nullptr))
+            return refuseAsync("IVdsVolume::Extend", args, ppAsync, E_INVALIDARG);
         std::vector<VDS_INPUT_DISK> given(diskArray, diskArray + disks);
         const GUID volume = id();
         return changeLaterChecked("IVdsVolume::Extend", args, ppAsync, {VDS_ASYNCOUT_EXTENDVOLUME},
@@ -185,12 +186,6 @@ private:
         return changeLaterChecked(method, args, ppAsync, {type},
                                   [volume](const Model& m) { return checkPlexOperation(m, volume); },
                                   std::move(change), std::move(deliver));
-    }
-    // A call whose arguments the real method refuses before anything else.
-    HRESULT refuse(const char* method, const std::string& args, IVdsAsync** ppAsync, HRESULT why) {
-        if (ppAsync != nullptr) *ppAsync = nullptr;
-        auto call = enter(method, args);
-        return call.hr != S_OK ? call.hr : why;
     }
 
     void* face(REFIID riid) override {

@@ -58,11 +58,7 @@ public:
     }
     HRESULT STDMETHODCALLTYPE Repair(const VDS_INPUT_DISK* diskArray, LONG disks, IVdsAsync** ppAsync) override {
         const std::string args = joinArgs(disks);
-        if (disks < 0 || (disks > 0 && diskArray == nullptr)) {
-            if (ppAsync != nullptr) *ppAsync = nullptr;
-            auto call = enter("IVdsVolumePlex::Repair", args);
-            return call.hr != S_OK ? call.hr : E_INVALIDARG;
-        }
+        if (disks < 0 || (disks > 0 && diskArray == nullptr)) return refuseAsync("IVdsVolumePlex::Repair", args, ppAsync, E_INVALIDARG);
         std::vector<VDS_INPUT_DISK> given(diskArray, diskArray + disks);
         const GUID plex = id();
         return changeLaterChecked("IVdsVolumePlex::Repair", args, ppAsync, {VDS_ASYNCOUT_REPAIRVOLUMEPLEX},

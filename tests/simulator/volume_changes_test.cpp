@@ -42,13 +42,21 @@ Ended wait(ComPtr<IVdsAsync>& op) {
     return e;
 }
 
+VDS_VOLUME_PROP propertiesOf(IVdsVolume* volume) {
+    VDS_VOLUME_PROP p{};
+    EXPECT_NE(volume, nullptr);
+    if (volume != nullptr) {
+        EXPECT_EQ(volume->GetProperties(&p), S_OK);
+    }
+    CoTaskMemFree(p.pwszName);
+    p.pwszName = nullptr;
+    return p;
+}
+
 class VolumeChanges : public ChangeSession {
 protected:
     std::uint64_t sizeOf(const char* volume) {
-        VDS_VOLUME_PROP p{};
-        EXPECT_EQ(get<IVdsVolume>(volume, VDS_OT_VOLUME)->GetProperties(&p), S_OK);
-        CoTaskMemFree(p.pwszName);
-        return p.ullSize;
+        return propertiesOf(get<IVdsVolume>(volume, VDS_OT_VOLUME).get()).ullSize;
     }
 };
 
@@ -61,11 +69,7 @@ TEST_F(VolumeChanges, CreateVolumeHandsOutTheNewVolumeAndAnnouncesIt) {
     ASSERT_EQ(e.result, S_OK);
     EXPECT_EQ(e.output.type, VDS_ASYNCOUT_CREATEVOLUME);
     ComPtr<IUnknown> made(e.output.cv.pVolumeUnk);
-    auto volume = as<IVdsVolume>(made.get());
-    ASSERT_NE(volume.get(), nullptr);
-    VDS_VOLUME_PROP p{};
-    ASSERT_EQ(volume->GetProperties(&p), S_OK);
-    CoTaskMemFree(p.pwszName);
+    const VDS_VOLUME_PROP p = propertiesOf(as<IVdsVolume>(made.get()).get());
     EXPECT_EQ(p.id, id(kFirstMadeVolume));
     EXPECT_EQ(p.ullSize, kGiB);
     // A new volume has no access path.
@@ -137,9 +141,7 @@ TEST_F(VolumeChanges, BreakPlexHandsOutTheVolumeMadeOfThePlex) {
     auto plex = get<IVdsVolumePlex>(kMirrorPlex2, VDS_OT_VOLUME_PLEX);
     ComPtr<IVdsVolume> owner;
     ASSERT_EQ(plex->GetVolume(owner.put()), S_OK);
-    VDS_VOLUME_PROP p{};
-    ASSERT_EQ(owner->GetProperties(&p), S_OK);
-    CoTaskMemFree(p.pwszName);
+    const VDS_VOLUME_PROP p = propertiesOf(owner.get());
     EXPECT_EQ(p.id, id(kFirstMadeVolume));
     EXPECT_EQ(p.type, VDS_VT_SIMPLE);
     EXPECT_THAT(sink.take(), ElementsAre(Notice{VDS_NF_VOLUME_ARRIVE, id(kFirstMadeVolume)},
