@@ -89,6 +89,20 @@ HRESULT FacedObject::changeLater(const char* method, const std::string& args, IV
     return S_OK;
 }
 
+HRESULT FacedObject::refuseAsync(const char* method, const std::string& args, IVdsAsync** ppAsync, HRESULT why) {
+    if (ppAsync != nullptr) *ppAsync = nullptr;
+    Call call = enter(method, args);
+    return call.hr != S_OK ? call.hr : why;
+}
+
+HRESULT FacedObject::changeLaterChecked(const char* method, const std::string& args, IVdsAsync** ppAsync,
+                                        OperationOptions options, const std::function<HRESULT(const Model&)>& check,
+                                        ChangeFunction change, DeliverOutput deliver) {
+    const HRESULT refused = Core::instance().read([&](const Model& m) { return check(m); });
+    if (FAILED(refused)) return refuseAsync(method, args, ppAsync, refused);
+    return changeLater(method, args, ppAsync, options, std::move(change), std::move(deliver));
+}
+
 HRESULT FacedObject::queryInterface(const char* primaryName, REFIID riid, void** ppv) {
     if (ppv == nullptr) return E_POINTER;
     *ppv = nullptr;

@@ -67,6 +67,15 @@ protected:
     // makes before it returns belong in the caller, before this.
     HRESULT changeLater(const char* method, const std::string& args, IVdsAsync** ppAsync, OperationOptions options,
                         ChangeFunction change, DeliverOutput deliver = {});
+    // An asynchronous method refused before anything starts: entry as
+    // enter(), then `why`, with no IVdsAsync handed out.
+    HRESULT refuseAsync(const char* method, const std::string& args, IVdsAsync** ppAsync, HRESULT why);
+    // changeLater for a method whose real counterpart checks the machine
+    // before it starts: a failing `check` is the call's own result and no
+    // operation starts; the change itself checks again as it runs.
+    HRESULT changeLaterChecked(const char* method, const std::string& args, IVdsAsync** ppAsync,
+                               OperationOptions options, const std::function<HRESULT(const Model&)>& check,
+                               ChangeFunction change, DeliverOutput deliver = {});
     // The interface pointer for riid, or null.
     virtual void* face(REFIID riid) = 0;
 

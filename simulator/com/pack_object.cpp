@@ -1,7 +1,9 @@
 // The COM face of a pack: IVdsPack.
 #include <algorithm>
+#include <memory>
 
 #include "changes/pack_changes.h"
+#include "changes/volume_changes.h"
 #include "com/async_operation.h"
 #include "com/com_support.h"
 #include "com/enum_objects.h"
@@ -65,9 +67,24 @@ public:
         if (call.hr != S_OK) return call.hr;
         return listChildren(&Model::packs, id(), &Pack::disks, Kind::Disk, pp);
     }
-    HRESULT STDMETHODCALLTYPE CreateVolume(VDS_VOLUME_TYPE type, const VDS_INPUT_DISK*, LONG disks, ULONG stripe,
-                                           IVdsAsync** ppAsync) override {
-        return unsimulatedAsync("IVdsPack::CreateVolume", joinArgs(type, disks, stripe), ppAsync);
+    HRESULT STDMETHODCALLTYPE CreateVolume(VDS_VOLUME_TYPE type, const VDS_INPUT_DISK* diskArray, LONG disks,
+                                           ULONG stripe, IVdsAsync** ppAsync) override {
+        const std::string args = joinArgs(type, disks, stripe);
+        if (disks < 0 || (disks > 0 && diskArray == nullptr)) return refuseAsync("IVdsPack::CreateVolume", args, ppAsync, E_INVALIDARG);
+        NewVolume request{id(), static_cast<std::int32_t>(type), std::vector<VDS_INPUT_DISK>(diskArray, diskArray + disks),
+                          stripe};
+        // The identifier is chosen as the change is applied, so that volumes
+        // made side by side never share one; the output names this call's.
+        auto made = std::make_shared<GUID>();
+        return changeLaterChecked("IVdsPack::CreateVolume", args, ppAsync, {VDS_ASYNCOUT_CREATEVOLUME},
+                                  [&](const Model& m) { return checkCreateVolume(m, request); },
+                                  [request, made](Model& m, Batch& out) {
+                                      *made = nextVolumeId(m);
+                                      return createVolume(request, *made)(m, out);
+                                  },
+                                  [made](VDS_ASYNC_OUTPUT& out) {
+                                      out.cv.pVolumeUnk = Core::instance().acquire(Kind::Volume, *made);
+                                  });
     }
     HRESULT STDMETHODCALLTYPE AddDisk(VDS_OBJECT_ID disk, VDS_PARTITION_STYLE style, BOOL hotSpare) override {
         return changeNow("IVdsPack::AddDisk", joinArgs(disk, style, hotSpare),

@@ -1,5 +1,8 @@
 // The COM face of a volume: IVdsVolume and IVdsVolumeMF.
 #include <algorithm>
+#include <memory>
+
+#include "changes/volume_changes.h"
 
 #include "changes/file_system_changes.h"
 #include "com/async_operation.h"
@@ -52,27 +55,54 @@ public:
         if (call.hr != S_OK) return call.hr;
         return listChildren(&Model::volumes, id(), &Volume::plexes, Kind::VolumePlex, pp);
     }
-    HRESULT STDMETHODCALLTYPE Extend(const VDS_INPUT_DISK*, LONG disks, IVdsAsync** ppAsync) override {
-        return unsimulatedAsync("IVdsVolume::Extend", joinArgs(disks), ppAsync);
+    HRESULT STDMETHODCALLTYPE Extend(const VDS_INPUT_DISK* diskArray, LONG disks, IVdsAsync** ppAsync) override {
+        const std::string args = joinArgs(disks);
+        if (disks < 0 || (disks > 0 && diskArray == nullptr))
+            return refuseAsync("IVdsVolume::Extend", args, ppAsync, E_INVALIDARG);
+        std::vector<VDS_INPUT_DISK> given(diskArray, diskArray + disks);
+        const GUID volume = id();
+        return changeLaterChecked("IVdsVolume::Extend", args, ppAsync, {VDS_ASYNCOUT_EXTENDVOLUME},
+                                  [&](const Model& m) { return checkExtendVolume(m, volume, given); },
+                                  extendVolume(volume, given));
     }
     HRESULT STDMETHODCALLTYPE Shrink(ULONGLONG bytes, IVdsAsync** ppAsync) override {
-        return unsimulatedAsync("IVdsVolume::Shrink", joinArgs(bytes), ppAsync);
+        const GUID volume = id();
+        auto reclaimed = std::make_shared<std::uint64_t>(0);
+        return changeLaterChecked("IVdsVolume::Shrink", joinArgs(bytes), ppAsync, {VDS_ASYNCOUT_SHRINKVOLUME},
+                                  [&](const Model& m) { return checkShrinkVolume(m, volume, bytes); },
+                                  shrinkVolume(volume, bytes, reclaimed),
+                                  [reclaimed](VDS_ASYNC_OUTPUT& out) { out.sv.ullReclaimedBytes = *reclaimed; });
     }
-    HRESULT STDMETHODCALLTYPE AddPlex(VDS_OBJECT_ID volume, IVdsAsync** ppAsync) override {
-        return unsimulatedAsync("IVdsVolume::AddPlex", joinArgs(volume), ppAsync);
+    HRESULT STDMETHODCALLTYPE AddPlex(VDS_OBJECT_ID source, IVdsAsync** ppAsync) override {
+        return plexChange("IVdsVolume::AddPlex", joinArgs(source), ppAsync, VDS_ASYNCOUT_ADDVOLUMEPLEX,
+                          addVolumePlex(id(), source));
     }
     HRESULT STDMETHODCALLTYPE BreakPlex(VDS_OBJECT_ID plex, IVdsAsync** ppAsync) override {
-        return unsimulatedAsync("IVdsVolume::BreakPlex", joinArgs(plex), ppAsync);
+        // The new volume's identifier is chosen as the change is applied, so
+        // that volumes made side by side never share one.
+        auto made = std::make_shared<GUID>();
+        const GUID volume = id();
+        return plexChange("IVdsVolume::BreakPlex", joinArgs(plex), ppAsync, VDS_ASYNCOUT_BREAKVOLUMEPLEX,
+                          [volume, plex, made](Model& m, Batch& out) {
+                              *made = nextVolumeId(m);
+                              return breakVolumePlex(volume, plex, *made)(m, out);
+                          },
+                          [made](VDS_ASYNC_OUTPUT& out) {
+                              out.bvp.pVolumeUnk = Core::instance().acquire(Kind::Volume, *made);
+                          });
     }
     HRESULT STDMETHODCALLTYPE RemovePlex(VDS_OBJECT_ID plex, IVdsAsync** ppAsync) override {
-        return unsimulatedAsync("IVdsVolume::RemovePlex", joinArgs(plex), ppAsync);
+        return plexChange("IVdsVolume::RemovePlex", joinArgs(plex), ppAsync, VDS_ASYNCOUT_REMOVEVOLUMEPLEX,
+                          removeVolumePlex(id(), plex));
     }
-    HRESULT STDMETHODCALLTYPE Delete(BOOL force) override { return unsimulated("IVdsVolume::Delete", joinArgs(force)); }
+    HRESULT STDMETHODCALLTYPE Delete(BOOL force) override {
+        return changeNow("IVdsVolume::Delete", joinArgs(force), deleteVolume(id(), force != FALSE));
+    }
     HRESULT STDMETHODCALLTYPE SetFlags(ULONG flags, BOOL revert) override {
-        return unsimulated("IVdsVolume::SetFlags", joinArgs(Hex{flags}, revert));
+        return changeNow("IVdsVolume::SetFlags", joinArgs(Hex{flags}, revert), setVolumeFlags(id(), flags, revert != FALSE));
     }
     HRESULT STDMETHODCALLTYPE ClearFlags(ULONG flags) override {
-        return unsimulated("IVdsVolume::ClearFlags", joinArgs(Hex{flags}));
+        return changeNow("IVdsVolume::ClearFlags", joinArgs(Hex{flags}), clearVolumeFlags(id(), flags));
     }
 
     // IVdsVolumeMF
@@ -180,6 +210,15 @@ public:
     }
 
 private:
+    // Plex operations, refused from the call on basic volumes.
+    HRESULT plexChange(const char* method, const std::string& args, IVdsAsync** ppAsync, VDS_ASYNC_OUTPUT_TYPE type,
+                       ChangeFunction change, DeliverOutput deliver = {}) {
+        const GUID volume = id();
+        return changeLaterChecked(method, args, ppAsync, {type},
+                                  [volume](const Model& m) { return checkPlexOperation(m, volume); },
+                                  std::move(change), std::move(deliver));
+    }
+
     void* face(REFIID riid) override {
         if (riid == IID_IVdsVolume) return static_cast<IVdsVolume*>(this);
         if (riid == IID_IVdsVolumeMF) return static_cast<IVdsVolumeMF*>(this);

@@ -1,6 +1,8 @@
 // The COM face of a volume plex: IVdsVolumePlex.
 #include <algorithm>
 
+#include "changes/volume_changes.h"
+
 #include "com/async_operation.h"
 #include "com/com_support.h"
 #include "com/enum_objects.h"
@@ -54,12 +56,14 @@ public:
         *pn = static_cast<LONG>(extents.size());
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE Repair(const VDS_INPUT_DISK*, LONG disks, IVdsAsync** ppAsync) override {
-        if (ppAsync != nullptr) *ppAsync = nullptr;
-        auto call = enter("IVdsVolumePlex::Repair", joinArgs(disks));
-        if (call.hr != S_OK) return call.hr;
-        if (ppAsync == nullptr) return E_POINTER;
-        return notSimulatedYet();
+    HRESULT STDMETHODCALLTYPE Repair(const VDS_INPUT_DISK* diskArray, LONG disks, IVdsAsync** ppAsync) override {
+        const std::string args = joinArgs(disks);
+        if (disks < 0 || (disks > 0 && diskArray == nullptr)) return refuseAsync("IVdsVolumePlex::Repair", args, ppAsync, E_INVALIDARG);
+        std::vector<VDS_INPUT_DISK> given(diskArray, diskArray + disks);
+        const GUID plex = id();
+        return changeLaterChecked("IVdsVolumePlex::Repair", args, ppAsync, {VDS_ASYNCOUT_REPAIRVOLUMEPLEX},
+                                  [&](const Model& m) { return checkRepairPlex(m, plex, given); },
+                                  repairVolumePlex(plex, given));
     }
 
 private:

@@ -196,3 +196,14 @@ VDS_NOTIFICATION formatProgressNotice(const GUID& volume, unsigned long percent)
 }
 
 }  // namespace tolvane::sim
+
+namespace tolvane::sim {
+
+VDS_NOTIFICATION rebuildProgressNotice(const GUID& volume, const GUID& plex, ULONG percent) {
+    VDS_NOTIFICATION n{};
+    n.objectType = VDS_NTT_VOLUME;
+    n.Volume = {VDS_NF_VOLUME_REBUILDING_PROGRESS, volume, plex, percent};
+    return n;
+}
+
+}  // namespace tolvane::sim

@@ -35,4 +35,8 @@ void noteDifferences(const Model& before, const Model& after, Batch& out);
 namespace tolvane::sim {
 // How far a format of `volume` has come, in percent.
 VDS_NOTIFICATION formatProgressNotice(const GUID& volume, unsigned long percent);
+
+// Rebuild progress of a plex of `volume` (VOLUME_REBUILDING_PROGRESS).
+VDS_NOTIFICATION rebuildProgressNotice(const GUID& volume, const GUID& plex, ULONG percent);
+
 }  // namespace tolvane::sim

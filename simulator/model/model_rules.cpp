@@ -430,3 +430,12 @@ std::optional<std::string> checkModelRules(const Model& model) {
 }
 
 }  // namespace tolvane::sim
+
+namespace tolvane::sim {
+
+bool criticalVolume(const Volume& volume) {
+    constexpr std::uint32_t kCriticalFlags = 0x1 | 0x2 | 0x80 | 0x100 | 0x200;
+    return (volume.flags & kCriticalFlags) != 0 || volume.driveLetter == u'C';
+}
+
+}  // namespace tolvane::sim

@@ -87,3 +87,12 @@ std::optional<RuleBreak> findRuleBreak(const Model& model);
 std::optional<std::string> checkModelRules(const Model& model);
 
 }  // namespace tolvane::sim
+
+namespace tolvane::sim {
+
+// A volume the running system cannot do without: flagged system, boot,
+// pagefile, hibernation or crash dump, or the one holding drive letter C.
+// Deleting, breaking or hiding such a volume is refused.
+bool criticalVolume(const Volume& volume);
+
+}  // namespace tolvane::sim

@@ -82,3 +82,16 @@ HandlerResult cmdDeleteAccessPath(const CommandRow& row, RequestReader& request)
 HandlerResult cmdMountVolume(const CommandRow& row, RequestReader& request);
 HandlerResult cmdDismountVolume(const CommandRow& row, RequestReader& request);
 HandlerResult cmdSetFileSystemFlags(const CommandRow& row, RequestReader& request);
+// Volume commands.
+HandlerResult cmdQueryVolumePlexes(const CommandRow& row, RequestReader& request);
+HandlerResult cmdQueryVolumePlexExtents(const CommandRow& row, RequestReader& request);
+HandlerResult cmdRepairVolumePlex(const CommandRow& row, RequestReader& request);
+HandlerResult cmdExtendVolume(const CommandRow& row, RequestReader& request);
+HandlerResult cmdAddVolumePlex(const CommandRow& row, RequestReader& request);
+HandlerResult cmdBreakVolumePlex(const CommandRow& row, RequestReader& request);
+HandlerResult cmdRemoveVolumePlex(const CommandRow& row, RequestReader& request);
+HandlerResult cmdCreateVolume(const CommandRow& row, RequestReader& request);
+HandlerResult cmdDeleteVolume(const CommandRow& row, RequestReader& request);
+HandlerResult cmdShrinkVolume(const CommandRow& row, RequestReader& request);
+HandlerResult cmdSetVolumeFlags(const CommandRow& row, RequestReader& request);
+HandlerResult cmdClearVolumeFlags(const CommandRow& row, RequestReader& request);

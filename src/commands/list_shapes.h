@@ -87,15 +87,12 @@ HandlerResult vdsListChildren(const CommandRow& row, const ListTarget& t, const 
     return vdsListChildrenOf<Properties>(row, t, std::move(parent), count, collect, write);
 }
 
-// Extents of the object that the request names: `query` calls the object's
-// QueryExtents; each extent becomes one fixed-size record.
+// Extents of an object already found: `query` calls the object's
+// QueryExtents (any success code is a list); each extent becomes one
+// fixed-size record. The object is released before the records are built.
 template <typename Object, typename Extent, typename Query, typename WriteOne>
-HandlerResult vdsListExtents(const CommandRow& row, const ListTarget& t, const VDS_OBJECT_ID& id,
-                             REFIID objectIid, Query&& query, std::size_t recordSize,
-                             WriteOne&& writeOne) {
-    vdsLogId(t.trace, id);
-    ComPtr<Object> object;
-    if (const Outcome o = vdsResolveTarget(t, id, objectIid, object); !o.succeeded()) return o;
+HandlerResult vdsListExtentsOf(const CommandRow& row, ListForm form, ComPtr<Object> object,
+                               Query&& query, std::size_t recordSize, WriteOne&& writeOne) {
     Extent* extents = nullptr;
     LONG count = 0;
     const HRESULT hr = query(object.get(), &extents, &count);
@@ -110,5 +107,17 @@ HandlerResult vdsListExtents(const CommandRow& row, const ListTarget& t, const V
 
     RecordList records;
     records.addFixed(count, recordSize, [&](int i, unsigned char* at) { writeOne(extents[i], at); });
-    return records.reply(row.code, t.form);
+    return records.reply(row.code, form);
+}
+
+// Extents of the object that the request names.
+template <typename Object, typename Extent, typename Query, typename WriteOne>
+HandlerResult vdsListExtents(const CommandRow& row, const ListTarget& t, const VDS_OBJECT_ID& id,
+                             REFIID objectIid, Query&& query, std::size_t recordSize,
+                             WriteOne&& writeOne) {
+    vdsLogId(t.trace, id);
+    ComPtr<Object> object;
+    if (const Outcome o = vdsResolveTarget(t, id, objectIid, object); !o.succeeded()) return o;
+    return vdsListExtentsOf<Object, Extent>(row, t.form, std::move(object), query, recordSize,
+                                            writeOne);
 }

@@ -276,9 +276,11 @@ TEST_F(Lookup, SampleProviderHasNoSubsystems) {
 
 TEST_F(Lookup, ChangingOperationsAreNotSimulatedYetAndChangeNothing) {
     auto lun = get<IVdsLun>(kBootLun, VDS_OT_LUN);
-    auto volume = get<IVdsVolume>(kArchiveVolume, VDS_OT_VOLUME);
+    auto pack = get<IVdsPack>(kDynamicPack, VDS_OT_PACK);
     const unsigned long long before = VdsSimModelDigest();
-    EXPECT_EQ(volume->Delete(FALSE), E_NOTIMPL);
+    ComPtr<IVdsAsync> operation;
+    EXPECT_EQ(pack->Recover(operation.put()), E_NOTIMPL);
+    EXPECT_EQ(operation.get(), nullptr);
     EXPECT_EQ(VdsSimModelDigest(), before);
     VDS_LUN_PROP p{};
     ASSERT_EQ(lun->GetProperties(&p), S_OK);

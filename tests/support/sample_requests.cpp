@@ -5,6 +5,7 @@
 #include "default_machine.h"
 #include "service_fixture.h"
 #include "vds_sim.h"
+#include "volume_request_bytes.h"
 
 namespace {
 
@@ -189,11 +190,54 @@ const std::map<int, std::vector<unsigned char>>& samples() {
         {0x0606, fileSystem(0x0606, machine::kVolumeF).data()},
         {0x0607, fileSystem(0x0607, machine::kVolumeF).int16(20, 0).int16(22, 0).data()},
         {0x0608, fileSystem(0x0608, machine::kVolumeF).int32(20, 1).data()},
+        {0x0501, volume_requests::address(0x0501, machine::kMirrorVolume)},
+        {0x0502, volume_requests::address(0x0502, machine::kMirrorVolume, machine::kMirrorVolumePlex2)},
+        {0x0503, volume_requests::repairPlex(machine::kMirrorVolumePlex2, {{machine::kRawDisk, 20 * volume_requests::kGiB}})},
+        {0x0504, volume_requests::extendVolume(volume_requests::kVolumeD, {{machine::kMbrDisk, volume_requests::kGiB}})},
+        {0x0505, volume_requests::volumeAndSecond(0x0505, volume_requests::kFirstMadeVolume, volume_requests::kSecondMadeVolume)},
+        {0x0506, volume_requests::volumeAndSecond(0x0506, machine::kMirrorVolume, machine::kMirrorVolumePlex2)},
+        {0x0507, volume_requests::volumeAndSecond(0x0507, machine::kMirrorVolume, machine::kMirrorVolumePlex2)},
+        {0x0508, volume_requests::createVolume(machine::kDynamicPack, 13,
+                                               {{machine::kDynDisk, volume_requests::kGiB},
+                                                {volume_requests::kSecondDynDisk, volume_requests::kGiB}})},
+        {0x0509, volume_requests::deleteVolume(volume_requests::kVolumeD)},
+        {0x0510, volume_requests::shrinkVolume(volume_requests::kVolumeD, volume_requests::kGiB)},
+        {0x0511, volume_requests::setFlags(volume_requests::kVolumeD, VDS_VF_HIDDEN)},
+        {0x0512, volume_requests::clearFlags(volume_requests::kVolumeD, VDS_VF_HIDDEN)},
         {0x1000, provider(0x1000, machine::kHwProvider)},
         {0x1001, RequestBytes(0x1001).int32(4, 3).bytes(8, "C:\\").data()},
         {0x1002, RequestBytes(0x1002).data()},
     };
     return kSamples;
+}
+
+}  // namespace
+
+namespace {
+
+// The volume samples each start from the default machine, whatever the
+// samples before them changed, and leave the default machine behind.
+std::function<void()> prepareVolumeSample(int code) {
+    using namespace volume_requests;
+    VdsSimLoadDefault();
+    switch (code) {
+    case 0x0503:
+        // A third disk for the pack, and a mirror plex that has failed.
+        runCommand(packCommand(0x0412, machine::kDynamicPack).guid(20, machine::kRawDisk).int32(36, 1).int32(40, 0).data());
+        VdsSimSetStatus(&machine::kMirrorVolumePlex2, VDS_VPS_FAILED);
+        break;
+    case 0x0505:
+        // Two simple volumes on different disks: the second becomes the first's mirror.
+        runCommand(createVolume(machine::kDynamicPack, 10, {{machine::kDynDisk, kGiB}}));
+        runCommand(createVolume(machine::kDynamicPack, 10, {{kSecondDynDisk, kGiB}}));
+        break;
+    case 0x0512:
+        runCommand(setFlags(kVolumeD, VDS_VF_HIDDEN));
+        break;
+    default:
+        break;
+    }
+    return [] { VdsSimLoadDefault(); };
 }
 
 }  // namespace
@@ -225,6 +269,9 @@ std::function<void()> prepareSample(int code) {
     case 0x0415:
         VdsSimSetStatus(&kSecondDynamicDisk, kDiskMissing);
         return [] {};
+    case 0x0501: case 0x0502: case 0x0503: case 0x0504: case 0x0505: case 0x0506:
+    case 0x0507: case 0x0508: case 0x0509: case 0x0510: case 0x0511: case 0x0512:
+        return prepareVolumeSample(code);
     default:
         return [] {};
     }

@@ -75,6 +75,7 @@ public final class StorageTreeDemo extends Tolvane {
         demo.showSoftware(tree);
         PackDemo.show(demo, tree);
         DiskDemo.show(demo, tree);
+        VolumeDemo.show(demo, tree);
         LunDemo.show(request -> demo.CmdHandler(request, request.length), () -> showBatches(tree, demo.awaitNotifications()), tree);
         demo.showRescan(tree);
         DriveRepairDemo.show(demo, tree);

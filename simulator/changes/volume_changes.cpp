@@ -1,0 +1,702 @@
+#include "changes/volume_changes.h"
+
+#include <algorithm>
+#include <string>
+
+#include "core/notices.h"
+#include "model/model_edit.h"
+#include "model/model_rules.h"
+
+namespace tolvane::sim {
+
+namespace {
+
+constexpr std::uint64_t kMiB = 1024 * 1024;
+constexpr std::uint32_t kDynamicProvider = 0x1;  // VDS_PF_DYNAMIC
+constexpr std::int32_t kOnline = 1;              // VDS_VS_ONLINE, VDS_VPS_ONLINE, VDS_DS_ONLINE
+constexpr std::int32_t kHealthy = 1;             // VDS_H_HEALTHY
+constexpr std::int32_t kPlexFailed = 5;          // VDS_VPS_FAILED
+constexpr std::int32_t kHealthFailing = 4;       // VDS_H_FAILING and worse
+constexpr std::int32_t kPackOffline = 4;         // VDS_PS_OFFLINE
+constexpr std::int32_t kDiskMissing = 6;         // VDS_DS_MISSING
+constexpr std::int32_t kFsRaw = 1;
+constexpr std::int32_t kFsNtfs = 4;
+constexpr std::int32_t kMbr = 1;
+constexpr std::int32_t kGpt = 2;
+constexpr std::size_t kMaxDisks = 32;
+constexpr std::size_t kMbrPrimaries = 4;
+constexpr std::size_t kGptEntries = 128;
+constexpr std::uint32_t kRawClusterSize = 4096;
+constexpr GUID kGptBasicData = {0xEBD0A0A2, 0xB9E5, 0x4433, {0x87, 0xC0, 0x68, 0xB6, 0xB7, 0x26, 0x99, 0xC7}};
+constexpr GUID kGptLdmData = {0xAF9B60A0, 0x1431, 0x4F62, {0xBC, 0x68, 0x33, 0x11, 0x71, 0x4A, 0x69, 0xAD}};
+
+// Flags a caller may set or clear, and those that may be set only until
+// the last client lets go.
+constexpr std::uint32_t kSettableFlags = VDS_VF_LBN_REMAP_ENABLED | VDS_VF_HIDDEN | VDS_VF_READONLY |
+                                         VDS_VF_NO_DEFAULT_DRIVE_LETTER | VDS_VF_INSTALLABLE |
+                                         VDS_VF_SHADOW_COPY;
+constexpr std::uint32_t kRevertibleFlags =
+    VDS_VF_READONLY | VDS_VF_HIDDEN | VDS_VF_NO_DEFAULT_DRIVE_LETTER | VDS_VF_SHADOW_COPY;
+
+bool dynamicPack(const Model& m, const GUID& pack) {
+    return (m.providers.at(m.packs.at(pack).provider).flags & kDynamicProvider) != 0;
+}
+
+bool listed(const std::vector<GUID>& ids, const GUID& id) {
+    return std::find(ids.begin(), ids.end(), id) != ids.end();
+}
+
+struct Gap {
+    std::uint64_t offset;
+    std::uint64_t size;
+};
+
+// Where volumes may lie on a disk and what already lies there: on a dynamic
+// disk the LDM area and the plexes' stretches in it, on a basic disk the
+// partition area and its partitions.
+std::vector<Gap> freeGaps(const Model& m, const GUID& diskId) {
+    const Disk& d = m.disks.at(diskId);
+    std::uint64_t begin = std::min(kMiB, d.size);
+    std::uint64_t end = d.size > 2 * kMiB ? d.size - kMiB : begin;
+    std::vector<Gap> used;
+    if (dynamicPack(m, d.pack)) {
+        for (const Partition& p : d.partitions)
+            if ((d.partitionStyle == kMbr && p.mbrType == 0x42) || (d.partitionStyle == kGpt && p.gptType == kGptLdmData)) {
+                begin = p.offset;
+                end = p.offset + p.size;
+            }
+        for (const auto& [id, plex] : m.volumePlexes)
+            for (const DiskSpan& s : plex.extents)
+                if (s.disk == diskId) used.push_back({s.offset, s.size});
+    } else {
+        for (const Partition& p : d.partitions) used.push_back({p.offset, p.size});
+    }
+    std::sort(used.begin(), used.end(), [](const Gap& a, const Gap& b) { return a.offset < b.offset; });
+    std::vector<Gap> gaps;
+    std::uint64_t cursor = begin;
+    for (const Gap& u : used) {
+        if (u.offset > cursor && cursor < end) gaps.push_back({cursor, std::min(u.offset, end) - cursor});
+        cursor = std::max(cursor, u.offset + u.size);
+    }
+    if (end > cursor) gaps.push_back({cursor, end - cursor});
+    return gaps;
+}
+
+// The first free stretch of the disk that holds `bytes` in one piece.
+std::optional<std::uint64_t> placeOn(const Model& m, const GUID& disk, std::uint64_t bytes) {
+    for (const Gap& g : freeGaps(m, disk))
+        if (g.size >= bytes) return g.offset;
+    return std::nullopt;
+}
+
+// The disks that hold a stretch of the volume.
+std::vector<GUID> disksOf(const Model& m, const Volume& v) {
+    std::vector<GUID> out;
+    for (const GUID& plex : v.plexes)
+        for (const DiskSpan& s : m.volumePlexes.at(plex).extents)
+            if (!listed(out, s.disk)) out.push_back(s.disk);
+    return out;
+}
+
+// A disk of the pack that a new stretch may be put on.
+HRESULT usableDisk(const Model& m, const GUID& pack, const GUID& disk) {
+    auto it = m.disks.find(disk);
+    if (it == m.disks.end()) return VDS_E_OBJECT_NOT_FOUND;
+    if (it->second.pack != pack) return VDS_E_DISK_NOT_FOUND_IN_PACK;
+    if (it->second.status == kDiskMissing) return VDS_E_MISSING_DISK;
+    if (it->second.status != kOnline) return VDS_E_DISK_NOT_ONLINE;
+    return S_OK;
+}
+
+HRESULT distinctDisks(const std::vector<VDS_INPUT_DISK>& disks) {
+    for (std::size_t i = 0; i < disks.size(); ++i)
+        for (std::size_t j = i + 1; j < disks.size(); ++j)
+            if (disks[i].diskId == disks[j].diskId) return VDS_E_DUPLICATE_DISK;
+    return S_OK;
+}
+
+GUID numbered(std::uint32_t prefix, std::uint64_t n) {
+    GUID id{prefix, 0, 0x4000, {0x80, 0, 0, 0, 0, 0, 0, 0}};
+    for (int i = 0; i < 6; ++i) id.Data4[7 - i] = static_cast<unsigned char>(n >> (8 * i));
+    return id;
+}
+
+// Identifiers of the form <prefix>-0000-4000-8000-<n> that the machine does
+// not use, `count` of them; predictable, so a run can be repeated.
+std::vector<GUID> freshIds(const Model& m, std::uint32_t prefix, std::size_t count) {
+    std::vector<GUID> out;
+    for (std::uint64_t n = 1; out.size() < count; ++n)
+        if (const GUID id = numbered(prefix, n); !m.kindOf(id)) out.push_back(id);
+    return out;
+}
+
+std::u16string ascii(const std::string& text) { return std::u16string(text.begin(), text.end()); }
+
+// The device name the provider gives a new volume.
+std::u16string deviceName(const Model& m, const Pack& pack, bool dynamic) {
+    const std::string number = std::to_string(m.volumes.size() + 1);
+    if (!dynamic) return ascii("\\\\?\\GLOBALROOT\\Device\\HarddiskVolume" + number);
+    return ascii("\\\\?\\GLOBALROOT\\Device\\HarddiskDmVolumes\\") + pack.name + ascii("\\Volume" + number);
+}
+
+std::uint32_t clusterSize(const Volume& v) {
+    return v.fileSystem && v.fileSystem->allocationUnitSize != 0 ? v.fileSystem->allocationUnitSize
+                                                                  : kRawClusterSize;
+}
+
+// Only NTFS and unformatted volumes can change size under their file system.
+bool resizable(const Volume& v) {
+    return !v.fileSystem || v.fileSystem->type == kFsNtfs || v.fileSystem->type == kFsRaw;
+}
+
+// Grows or shrinks the file system by whole clusters to follow its volume.
+void resizeFileSystem(Volume& v, std::int64_t bytes) {
+    if (!v.fileSystem) return;
+    FileSystem& fs = *v.fileSystem;
+    const std::uint64_t units = static_cast<std::uint64_t>(bytes < 0 ? -bytes : bytes) / clusterSize(v);
+    if (bytes >= 0) {
+        fs.totalAllocationUnits += units;
+        fs.availableAllocationUnits += units;
+    } else {
+        fs.totalAllocationUnits -= std::min(units, fs.totalAllocationUnits);
+        fs.availableAllocationUnits -= std::min(units, fs.availableAllocationUnits);
+    }
+}
+
+// A partition for a basic volume's stretch; the disk's table must have room.
+HRESULT partitionFor(Model& m, const GUID& disk, std::uint64_t offset, std::uint64_t size) {
+    Disk& d = m.disks.at(disk);
+    const std::size_t limit = d.partitionStyle == kGpt ? kGptEntries : kMbrPrimaries;
+    if (d.partitions.size() >= limit) return VDS_E_PARTITION_LIMIT_REACHED;
+    Partition p;
+    std::uint32_t number = 0;
+    for (const Partition& q : d.partitions) number = std::max(number, q.number);
+    p.number = number + 1;
+    p.offset = offset;
+    p.size = size;
+    if (d.partitionStyle == kGpt) {
+        p.gptType = kGptBasicData;
+        p.gptId = numbered(0x8C000000u, (offset / kMiB) ^ (static_cast<std::uint64_t>(d.signature) << 24));
+        p.gptName = u"Basic data partition";
+    }
+    auto at = std::find_if(d.partitions.begin(), d.partitions.end(),
+                           [&](const Partition& q) { return q.offset > offset; });
+    d.partitions.insert(at, p);
+    return S_OK;
+}
+
+Partition* partitionAt(Model& m, const GUID& disk, std::uint64_t offset) {
+    for (Partition& p : m.disks.at(disk).partitions)
+        if (p.offset == offset) return &p;
+    return nullptr;
+}
+
+// Mount folders that other volumes have inside this one vanish with its file
+// system; returns the volumes that lost one.
+std::vector<GUID> unmountFoldersInside(Model& m, const Volume& host) {
+    std::vector<GUID> touched;
+    if (host.driveLetter == 0) return touched;
+    for (auto& [id, v] : m.volumes) {
+        if (id == host.id) continue;
+        const auto before = v.mountFolders.size();
+        std::erase_if(v.mountFolders, [&](const std::u16string& f) {
+            return !f.empty() && (f[0] & ~0x20) == host.driveLetter;
+        });
+        if (v.mountFolders.size() != before) touched.push_back(id);
+    }
+    return touched;
+}
+
+// A change told as every difference it made, with the model untouched when it fails.
+template <typename Edit>
+ChangeFunction toldChange(Edit edit) {
+    return [edit = std::move(edit)](Model& m, Batch& out) -> HRESULT {
+        Model before = m;
+        const HRESULT hr = edit(m, out);
+        if (FAILED(hr)) {
+            m = std::move(before);
+            return hr;
+        }
+        Batch told;
+        noteDifferences(before, m, told);
+        out.insert(out.begin(), told.begin(), told.end());
+        return hr;
+    };
+}
+
+Volume* findVolume(Model& m, const GUID& id) {
+    auto it = m.volumes.find(id);
+    return it == m.volumes.end() ? nullptr : &it->second;
+}
+
+// The type a volume has after its plexes changed.
+void settleType(Model& m, Volume& v) {
+    if (v.plexes.size() > 1)
+        v.type = kMirrorType;
+    else if (!v.plexes.empty())
+        v.type = m.volumePlexes.at(v.plexes.front()).type;
+}
+
+// The stretches of a new volume, one per listed disk, before anything is filed.
+struct Layout {
+    std::vector<std::vector<DiskSpan>> plexes;
+    std::int32_t plexType = kSimpleType;
+    std::uint32_t members = 1;
+    std::uint64_t size = 0;
+};
+
+std::size_t minimumDisks(std::int32_t type) {
+    switch (type) {
+    case kStripeType: case kMirrorType: return 2;
+    case kParityType: return 3;
+    default: return 1;
+    }
+}
+
+HRESULT layOut(const Model& m, const NewVolume& r, Layout& out) {
+    const bool striped = r.type == kStripeType || r.type == kParityType;
+    std::uint64_t column = UINT64_MAX;
+    for (const auto& d : r.disks) column = std::min<std::uint64_t>(column, d.ullSize);
+    if (striped) column -= column % r.stripeSize;
+    if (column == 0) return VDS_E_EXTENT_SIZE_LESS_THAN_MIN;
+
+    out.plexType = r.type == kMirrorType ? kSimpleType : r.type;
+    out.members = striped ? static_cast<std::uint32_t>(r.disks.size()) : 1;
+    std::vector<DiskSpan> spans;
+    for (std::size_t i = 0; i < r.disks.size(); ++i) {
+        const std::uint64_t bytes = r.type == kSimpleType || r.type == kSpanType ? r.disks[i].ullSize : column;
+        const auto offset = placeOn(m, r.disks[i].diskId, bytes);
+        if (!offset) return VDS_E_NOT_ENOUGH_SPACE;
+        spans.push_back({r.disks[i].diskId, *offset, bytes, striped ? static_cast<std::uint32_t>(i) : 0});
+    }
+    if (r.type == kMirrorType) {
+        for (const DiskSpan& s : spans) out.plexes.push_back({s});
+        out.size = column;
+    } else {
+        out.plexes.push_back(spans);
+        std::uint64_t raw = 0;
+        for (const DiskSpan& s : spans) raw += s.size;
+        out.size = plexCapacity(r.type, raw, out.members);
+    }
+    return S_OK;
+}
+
+// Plexes whose members can be rebuilt from the others.
+bool faultTolerant(const Model& m, const VolumePlex& plex) {
+    return plex.type == kParityType || m.volumes.at(plex.volume).plexes.size() > 1;
+}
+
+bool needsRepair(const VolumePlex& plex) {
+    return plex.status == kPlexFailed || plex.health >= kHealthFailing;
+}
+
+}  // namespace
+
+GUID nextVolumeId(const Model& m) { return freshIds(m, 0x92000000u, 1).front(); }
+
+HRESULT checkCreateVolume(const Model& m, const NewVolume& r) {
+    auto pit = m.packs.find(r.pack);
+    if (pit == m.packs.end()) return VDS_E_OBJECT_NOT_FOUND;
+    if (pit->second.status == kPackOffline) return VDS_E_PACK_OFFLINE;
+    if (r.type < kSimpleType || r.type > kParityType) return E_INVALIDARG;
+    if (!dynamicPack(m, r.pack) && r.type != kSimpleType) return VDS_E_NOT_SUPPORTED;
+    const bool striped = r.type == kStripeType || r.type == kParityType;
+    if (striped ? (r.stripeSize == 0 || (r.stripeSize & (r.stripeSize - 1)) != 0) : r.stripeSize != 0)
+        return VDS_E_INVALID_STRIPE_SIZE;
+    if (r.disks.size() > kMaxDisks) return VDS_E_VOLUME_DISK_COUNT_MAX_EXCEEDED;
+    if (r.disks.size() < minimumDisks(r.type) || (r.type == kSimpleType && r.disks.size() != 1))
+        return VDS_E_INVALID_DISK_COUNT;
+    if (const HRESULT hr = distinctDisks(r.disks); FAILED(hr)) return hr;
+    for (std::size_t i = 0; i < r.disks.size(); ++i) {
+        if (const HRESULT hr = usableDisk(m, r.pack, r.disks[i].diskId); FAILED(hr)) return hr;
+        if (r.disks[i].ullSize == 0) return VDS_E_EXTENT_SIZE_LESS_THAN_MIN;
+        if (striped && r.disks[i].memberIdx != static_cast<ULONG>(i)) return VDS_E_INVALID_MEMBER_ORDER;
+    }
+    Layout layout;
+    return layOut(m, r, layout);
+}
+
+ChangeFunction createVolume(NewVolume r, GUID volumeId) {
+    return toldChange([r = std::move(r), volumeId](Model& m, Batch&) -> HRESULT {
+        if (const HRESULT hr = checkCreateVolume(m, r); FAILED(hr)) return hr;
+        Layout layout;
+        if (const HRESULT hr = layOut(m, r, layout); FAILED(hr)) return hr;
+        const bool dynamic = dynamicPack(m, r.pack);
+        Volume v;
+        v.id = volumeId;
+        v.pack = r.pack;
+        v.name = deviceName(m, m.packs.at(r.pack), dynamic);
+        v.type = r.type;
+        v.size = layout.size;
+        if (const HRESULT hr = addObject(m, v); FAILED(hr)) return hr;
+        const auto plexIds = freshIds(m, 0x93000000u, layout.plexes.size());
+        for (std::size_t i = 0; i < layout.plexes.size(); ++i) {
+            VolumePlex p;
+            p.id = plexIds[i];
+            p.volume = volumeId;
+            p.type = layout.plexType;
+            p.size = layout.size;
+            p.stripeSize = layout.plexType == kStripeType || layout.plexType == kParityType ? r.stripeSize : 0;
+            p.numberOfMembers = layout.members;
+            p.extents = layout.plexes[i];
+            if (const HRESULT hr = addObject(m, p); FAILED(hr)) return hr;
+            if (!dynamic)
+                for (const DiskSpan& s : p.extents)
+                    if (const HRESULT hr = partitionFor(m, s.disk, s.offset, s.size); FAILED(hr)) return hr;
+        }
+        return S_OK;
+    });
+}
+
+HRESULT checkExtendVolume(const Model& m, const GUID& volume, const std::vector<VDS_INPUT_DISK>& disks) {
+    auto it = m.volumes.find(volume);
+    if (it == m.volumes.end()) return S_OK;  // the call's entry answers for a volume gone
+    const Volume& v = it->second;
+    if (!resizable(v)) return VDS_E_CANNOT_EXTEND;
+    if (disks.empty()) return S_OK;
+    if (v.type != kSimpleType && v.type != kSpanType) return VDS_E_NOT_SUPPORTED;
+    if (const HRESULT hr = distinctDisks(disks); FAILED(hr)) return hr;
+    const bool dynamic = dynamicPack(m, v.pack);
+    const VolumePlex& plex = m.volumePlexes.at(v.plexes.front());
+    for (const VDS_INPUT_DISK& d : disks) {
+        if (const HRESULT hr = usableDisk(m, v.pack, d.diskId); FAILED(hr)) return hr;
+        if (d.ullSize == 0) return VDS_E_EXTENT_SIZE_LESS_THAN_MIN;
+        if (!dynamic) {
+            // A basic volume grows only into the space right behind it.
+            const DiskSpan& last = plex.extents.back();
+            if (disks.size() != 1 || d.diskId != last.disk) return VDS_E_EXTEND_MULTIPLE_DISKS_NOT_SUPPORTED;
+            const auto gaps = freeGaps(m, d.diskId);
+            const bool behind = std::any_of(gaps.begin(), gaps.end(), [&](const Gap& g) {
+                return g.offset == last.offset + last.size && g.size >= d.ullSize;
+            });
+            if (!behind) return VDS_E_EXTENT_EXCEEDS_DISK_FREE_SPACE;
+        } else if (!placeOn(m, d.diskId, d.ullSize)) {
+            return VDS_E_EXTENT_EXCEEDS_DISK_FREE_SPACE;
+        }
+    }
+    return S_OK;
+}
+
+ChangeFunction extendVolume(const GUID& volume, std::vector<VDS_INPUT_DISK> disks) {
+    return toldChange([volume, disks = std::move(disks)](Model& m, Batch&) -> HRESULT {
+        if (!m.volumes.count(volume)) return VDS_E_OBJECT_NOT_FOUND;
+        if (const HRESULT hr = checkExtendVolume(m, volume, disks); FAILED(hr)) return hr;
+        Volume& v = m.volumes.at(volume);
+        if (disks.empty()) {
+            // Nothing to add: the file system is grown to fill the volume.
+            if (v.fileSystem) {
+                const std::uint64_t fits = v.size / clusterSize(v);
+                if (fits > v.fileSystem->totalAllocationUnits) {
+                    v.fileSystem->availableAllocationUnits += fits - v.fileSystem->totalAllocationUnits;
+                    v.fileSystem->totalAllocationUnits = fits;
+                }
+            }
+            return S_FALSE;
+        }
+        const bool dynamic = dynamicPack(m, v.pack);
+        VolumePlex& plex = m.volumePlexes.at(v.plexes.front());
+        std::uint64_t added = 0;
+        for (const VDS_INPUT_DISK& d : disks) {
+            if (!dynamic) {
+                DiskSpan& last = plex.extents.back();
+                if (Partition* p = partitionAt(m, last.disk, last.offset)) p->size += d.ullSize;
+                last.size += d.ullSize;
+            } else {
+                plex.extents.push_back({d.diskId, *placeOn(m, d.diskId, d.ullSize), d.ullSize, 0});
+            }
+            added += d.ullSize;
+        }
+        plex.size += added;
+        v.size += added;
+        if (disksOf(m, v).size() > 1) {
+            v.type = kSpanType;
+            plex.type = kSpanType;
+        }
+        resizeFileSystem(v, static_cast<std::int64_t>(added));
+        return S_OK;
+    });
+}
+
+namespace {
+
+// What a shrink by `bytes` gives back: whole clusters, and for a striped plex
+// the same amount from every column.
+std::uint64_t reclaimable(const Model& m, const Volume& v, std::uint64_t bytes) {
+    const std::uint64_t cluster = clusterSize(v);
+    bytes = (bytes + cluster - 1) / cluster * cluster;
+    const VolumePlex& plex = m.volumePlexes.at(v.plexes.front());
+    if (plex.type != kStripeType && plex.type != kParityType) return bytes;
+    const std::uint64_t columns = plex.numberOfMembers - (plex.type == kParityType ? 1 : 0);
+    return (bytes + columns - 1) / columns * columns;
+}
+
+// Takes `bytes` off the end of the plex (of every column, for a striped plex).
+void trimPlex(Model& m, VolumePlex& plex, std::uint64_t bytes, bool basic) {
+    const bool striped = plex.type == kStripeType || plex.type == kParityType;
+    const std::uint64_t columns = striped ? plex.numberOfMembers - (plex.type == kParityType ? 1 : 0) : 1;
+    if (striped) {
+        for (DiskSpan& s : plex.extents) s.size -= bytes / columns;
+    } else {
+        for (std::size_t i = plex.extents.size(); i-- > 0 && bytes > 0;) {
+            DiskSpan& s = plex.extents[i];
+            const std::uint64_t cut = std::min(bytes, s.size);
+            bytes -= cut;
+            if (basic)
+                if (Partition* p = partitionAt(m, s.disk, s.offset)) p->size -= cut;
+            if (cut == s.size)
+                plex.extents.erase(plex.extents.begin() + static_cast<std::ptrdiff_t>(i));
+            else
+                s.size -= cut;
+        }
+    }
+}
+
+}  // namespace
+
+HRESULT checkShrinkVolume(const Model& m, const GUID& volume, std::uint64_t bytes) {
+    auto it = m.volumes.find(volume);
+    if (it == m.volumes.end()) return S_OK;  // the call's entry answers for a volume gone
+    const Volume& v = it->second;
+    if (bytes == 0) return E_INVALIDARG;
+    if (!resizable(v)) return VDS_E_CANNOT_SHRINK;
+    const std::uint64_t reclaimed = reclaimable(m, v, bytes);
+    if (reclaimed < kMiB) return VDS_E_SHRINK_SIZE_LESS_THAN_MIN;
+    std::uint64_t used = 0;
+    if (v.fileSystem)
+        used = (v.fileSystem->totalAllocationUnits - v.fileSystem->availableAllocationUnits) * clusterSize(v);
+    // Never below what the file system holds, and never to nothing.
+    if (reclaimed >= v.size || v.size - reclaimed < used) return VDS_E_SHRINK_SIZE_TOO_BIG;
+    return S_OK;
+}
+
+ChangeFunction shrinkVolume(const GUID& volume, std::uint64_t bytes, std::shared_ptr<std::uint64_t> reclaimed) {
+    return toldChange([volume, bytes, reclaimed](Model& m, Batch&) -> HRESULT {
+        if (!m.volumes.count(volume)) return VDS_E_OBJECT_NOT_FOUND;
+        if (const HRESULT hr = checkShrinkVolume(m, volume, bytes); FAILED(hr)) return hr;
+        Volume& v = m.volumes.at(volume);
+        const std::uint64_t cut = reclaimable(m, v, bytes);
+        const bool basic = !dynamicPack(m, v.pack);
+        for (const GUID& id : v.plexes) {
+            VolumePlex& plex = m.volumePlexes.at(id);
+            trimPlex(m, plex, cut, basic);
+            plex.size -= cut;
+        }
+        v.size -= cut;
+        resizeFileSystem(v, -static_cast<std::int64_t>(cut));
+        if (reclaimed) *reclaimed = cut;
+        return S_OK;
+    });
+}
+
+ChangeFunction deleteVolume(const GUID& volume, bool /*force*/) {
+    // The simulated service holds no open handles, so the dismount that
+    // force would skip always succeeds.
+    return [volume](Model& m, Batch& out) -> HRESULT {
+        Volume* found = findVolume(m, volume);
+        if (found == nullptr) return VDS_E_OBJECT_NOT_FOUND;
+        if (m.packs.at(found->pack).status == kPackOffline) return VDS_E_PACK_OFFLINE;
+        if (criticalVolume(*found)) return VDS_E_OPERATION_DENIED;
+        const Volume v = *found;
+        const bool basic = !dynamicPack(m, v.pack);
+        std::vector<DiskSpan> spans;
+        for (const GUID& plex : v.plexes)
+            for (const DiskSpan& s : m.volumePlexes.at(plex).extents) spans.push_back(s);
+        const std::vector<GUID> unmounted = unmountFoldersInside(m, v);
+        removeObject(m, volume);
+        if (basic)
+            for (const DiskSpan& s : spans) std::erase_if(m.disks.at(s.disk).partitions, [&](const Partition& p) {
+                return p.offset == s.offset;
+            });
+
+        note(out, Kind::Volume, volume, Event::Depart);
+        if (basic)
+            for (const DiskSpan& s : spans) out.push_back(partitionNotice(s.disk, s.offset, Event::Depart));
+        if (v.driveLetter != 0) out.push_back(driveLetterNotice(v.driveLetter, nullptr));
+        for (const GUID& id : unmounted) out.push_back(mountPointsNotice(id));
+        std::vector<GUID> told;
+        for (const DiskSpan& s : spans)
+            if (!listed(told, s.disk)) {
+                told.push_back(s.disk);
+                note(out, Kind::Disk, s.disk, Event::Modify);
+            }
+        return S_OK;
+    };
+}
+
+ChangeFunction setVolumeFlags(const GUID& volume, std::uint32_t flags, bool revertOnClose) {
+    return [=](Model& m, Batch& out) -> HRESULT {
+        Volume* v = findVolume(m, volume);
+        if (v == nullptr) return VDS_E_OBJECT_NOT_FOUND;
+        if (flags == 0 || (flags & ~kSettableFlags) != 0) return VDS_E_INVALID_VOLUME_FLAG;
+        if (criticalVolume(*v)) return VDS_E_OPERATION_DENIED;
+        if (revertOnClose &&
+            ((flags & ~kRevertibleFlags) != 0 || (flags & (VDS_VF_HIDDEN | VDS_VF_READONLY)) == 0))
+            return VDS_E_REVERT_ON_CLOSE;
+        v->flags |= flags;
+        note(out, Kind::Volume, volume, Event::Modify);
+        return S_OK;
+    };
+}
+
+ChangeFunction clearVolumeFlags(const GUID& volume, std::uint32_t flags) {
+    return [=](Model& m, Batch& out) -> HRESULT {
+        Volume* v = findVolume(m, volume);
+        if (v == nullptr) return VDS_E_OBJECT_NOT_FOUND;
+        if (flags == 0 || (flags & ~kSettableFlags) != 0) return VDS_E_INVALID_VOLUME_FLAG;
+        v->flags &= ~flags;
+        note(out, Kind::Volume, volume, Event::Modify);
+        return S_OK;
+    };
+}
+
+HRESULT checkPlexOperation(const Model& m, const GUID& volume) {
+    auto it = m.volumes.find(volume);
+    if (it == m.volumes.end()) return S_OK;  // the call's entry answers for a volume gone
+    return dynamicPack(m, it->second.pack) ? S_OK : VDS_E_NOT_SUPPORTED;
+}
+
+ChangeFunction addVolumePlex(const GUID& volume, const GUID& source) {
+    return toldChange([=](Model& m, Batch& out) -> HRESULT {
+        Volume* target = findVolume(m, volume);
+        if (target == nullptr) return VDS_E_OBJECT_NOT_FOUND;
+        if (const HRESULT hr = checkPlexOperation(m, volume); FAILED(hr)) return hr;
+        Volume* from = findVolume(m, source);
+        if (from == nullptr) return VDS_E_OBJECT_NOT_FOUND;
+        if (source == volume) return E_INVALIDARG;
+        if (from->pack != target->pack) return VDS_E_VOLUME_NOT_FOUND_IN_PACK;
+        if (target->status != kOnline || from->status != kOnline) return VDS_E_VOLUME_NOT_ONLINE;
+        if (criticalVolume(*from)) return VDS_E_OPERATION_DENIED;
+        if (from->plexes.size() != 1) return VDS_E_INVALID_PLEX_COUNT;
+        if (from->size < target->size) return VDS_E_VOLUME_TOO_SMALL;
+        const auto ours = disksOf(m, *target);
+        for (const GUID& d : disksOf(m, *from))
+            if (listed(ours, d)) return VDS_E_DISK_IN_USE_BY_VOLUME;
+
+        // The source's plex joins the target, which keeps its size; the
+        // source volume itself is gone, and whatever was mounted in it.
+        const GUID plex = from->plexes.front();
+        from->plexes.clear();
+        unmountFoldersInside(m, *from);
+        removeObject(m, source);
+        target = findVolume(m, volume);
+        VolumePlex& p = m.volumePlexes.at(plex);
+        p.volume = volume;
+        p.size = target->size;
+        target->plexes.push_back(plex);
+        settleType(m, *target);
+        out.push_back(rebuildProgressNotice(volume, plex, 100));
+        return S_OK;
+    });
+}
+
+namespace {
+
+// A plex that may leave its volume: one of the volume's own, never its last
+// (that goes only with the volume, by Delete), from a volume that is online.
+HRESULT plexMayLeave(const Model& m, const GUID& volume, const GUID& plex) {
+    auto it = m.volumes.find(volume);
+    if (it == m.volumes.end()) return VDS_E_OBJECT_NOT_FOUND;
+    if (const HRESULT hr = checkPlexOperation(m, volume); FAILED(hr)) return hr;
+    const Volume& v = it->second;
+    if (!listed(v.plexes, plex)) return VDS_E_OBJECT_NOT_FOUND;
+    if (v.plexes.size() < 2) return VDS_E_VOLUME_NOT_A_MIRROR;
+    if (v.status != kOnline) return VDS_E_VOLUME_NOT_ONLINE;
+    return S_OK;
+}
+
+}  // namespace
+
+ChangeFunction breakVolumePlex(const GUID& volume, const GUID& plex, GUID newVolume) {
+    return toldChange([=](Model& m, Batch&) -> HRESULT {
+        if (const HRESULT hr = plexMayLeave(m, volume, plex); FAILED(hr)) return hr;
+        Volume* v = findVolume(m, volume);
+        if (criticalVolume(*v)) return VDS_E_CRITICAL_PLEX;
+        // What stays must still be a whole volume.
+        const bool othersHealthy = std::any_of(v->plexes.begin(), v->plexes.end(), [&](const GUID& id) {
+            const VolumePlex& p = m.volumePlexes.at(id);
+            return id != plex && p.status == kOnline && p.health == kHealthy;
+        });
+        if (!othersHealthy) return VDS_E_VOLUME_NOT_HEALTHY;
+
+        // The plex becomes a volume of its own in the same pack, with the
+        // same data and no access path.
+        Volume broken;
+        broken.id = newVolume;
+        broken.pack = v->pack;
+        broken.name = deviceName(m, m.packs.at(v->pack), true);
+        broken.size = m.volumePlexes.at(plex).size;
+        broken.fileSystem = v->fileSystem;
+        broken.recommendedFileSystem = v->recommendedFileSystem;
+        if (const HRESULT hr = addObject(m, broken); FAILED(hr)) return hr;
+        v = findVolume(m, volume);
+        std::erase(v->plexes, plex);
+        m.volumePlexes.at(plex).volume = newVolume;
+        Volume& made = m.volumes.at(newVolume);
+        made.plexes.push_back(plex);
+        settleType(m, made);
+        settleType(m, *v);
+        return S_OK;
+    });
+}
+
+ChangeFunction removeVolumePlex(const GUID& volume, const GUID& plex) {
+    return toldChange([=](Model& m, Batch&) -> HRESULT {
+        if (const HRESULT hr = plexMayLeave(m, volume, plex); FAILED(hr)) return hr;
+        removeObject(m, plex);
+        settleType(m, m.volumes.at(volume));
+        return S_OK;
+    });
+}
+
+HRESULT checkRepairPlex(const Model& m, const GUID& plexId, const std::vector<VDS_INPUT_DISK>& disks) {
+    auto it = m.volumePlexes.find(plexId);
+    if (it == m.volumePlexes.end()) return S_OK;  // the call's entry answers for a plex gone
+    const VolumePlex& plex = it->second;
+    const Volume& v = m.volumes.at(plex.volume);
+    if (!dynamicPack(m, v.pack)) return VDS_E_NOT_SUPPORTED;
+    if (disks.size() != 1) return VDS_E_INVALID_DISK_COUNT;
+    if (!faultTolerant(m, plex) || !needsRepair(plex)) return VDS_E_REPAIR_VOLUMESTATE;
+    const GUID& disk = disks.front().diskId;
+    if (const HRESULT hr = usableDisk(m, v.pack, disk); FAILED(hr)) return hr;
+    if (listed(disksOf(m, v), disk)) return VDS_E_DISK_IN_USE_BY_VOLUME;
+    return S_OK;
+}
+
+ChangeFunction repairVolumePlex(const GUID& plexId, std::vector<VDS_INPUT_DISK> disks) {
+    return toldChange([plexId, disks = std::move(disks)](Model& m, Batch& out) -> HRESULT {
+        auto it = m.volumePlexes.find(plexId);
+        if (it == m.volumePlexes.end()) return VDS_E_OBJECT_NOT_FOUND;
+        if (const HRESULT hr = checkRepairPlex(m, plexId, disks); FAILED(hr)) return hr;
+        const GUID disk = disks.front().diskId;
+        VolumePlex plex = it->second;
+        // A mirror's plex is laid anew whole on the new disk; a parity plex
+        // moves only the members whose disks are lost.
+        std::vector<DiskSpan> moving;
+        for (const DiskSpan& s : plex.extents)
+            if (plex.type != kParityType || m.disks.at(s.disk).status != kOnline) moving.push_back(s);
+        if (moving.empty()) return VDS_E_REPAIR_VOLUMESTATE;
+        std::uint64_t bytes = 0;
+        for (const DiskSpan& s : moving) bytes += s.size;
+        const auto offset = placeOn(m, disk, bytes);
+        if (!offset) return VDS_E_NOT_ENOUGH_SPACE;
+        std::erase_if(plex.extents, [&](const DiskSpan& s) {
+            return std::any_of(moving.begin(), moving.end(), [&](const DiskSpan& x) {
+                return x.disk == s.disk && x.offset == s.offset;
+            });
+        });
+        std::uint64_t at = *offset;
+        for (const DiskSpan& s : moving) {
+            plex.extents.push_back({disk, at, s.size, s.member});
+            at += s.size;
+        }
+        plex.status = kOnline;
+        plex.health = kHealthy;
+        m.volumePlexes.at(plexId) = plex;
+        Volume& v = m.volumes.at(plex.volume);
+        v.health = kHealthy;
+        out.push_back(rebuildProgressNotice(v.id, plexId, 100));
+        return S_OK;
+    });
+}
+
+}  // namespace tolvane::sim

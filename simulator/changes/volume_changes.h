@@ -1,0 +1,50 @@
+// What a software provider does to the volumes of its packs: make them from
+// stretches of the pack's disks, grow, shrink and delete them, set their
+// flags, and mirror, split, trim and mend their plexes. Each is one pure
+// change over the model; the checks the real service makes before it starts
+// an operation are separate, so its COM face can answer them from the call.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "core/sim_core.h"
+#include "platform/vds_types.h"
+
+namespace tolvane::sim {
+
+struct NewVolume {
+    GUID pack{};
+    std::int32_t type = 0;  // VDS_VOLUME_TYPE
+    std::vector<VDS_INPUT_DISK> disks;
+    std::uint32_t stripeSize = 0;
+};
+
+// The identifier the next volume made on this machine gets.
+GUID nextVolumeId(const Model& m);
+
+HRESULT checkCreateVolume(const Model& m, const NewVolume& request);
+ChangeFunction createVolume(NewVolume request, GUID volumeId);
+
+HRESULT checkExtendVolume(const Model& m, const GUID& volume, const std::vector<VDS_INPUT_DISK>& disks);
+ChangeFunction extendVolume(const GUID& volume, std::vector<VDS_INPUT_DISK> disks);
+
+// `reclaimed` receives the bytes the shrink gave back.
+HRESULT checkShrinkVolume(const Model& m, const GUID& volume, std::uint64_t bytes);
+ChangeFunction shrinkVolume(const GUID& volume, std::uint64_t bytes, std::shared_ptr<std::uint64_t> reclaimed);
+
+ChangeFunction deleteVolume(const GUID& volume, bool force);
+ChangeFunction setVolumeFlags(const GUID& volume, std::uint32_t flags, bool revertOnClose);
+ChangeFunction clearVolumeFlags(const GUID& volume, std::uint32_t flags);
+
+// Plex operations are refused from the call on volumes of a basic pack.
+HRESULT checkPlexOperation(const Model& m, const GUID& volume);
+ChangeFunction addVolumePlex(const GUID& volume, const GUID& source);
+ChangeFunction breakVolumePlex(const GUID& volume, const GUID& plex, GUID newVolume);
+ChangeFunction removeVolumePlex(const GUID& volume, const GUID& plex);
+
+HRESULT checkRepairPlex(const Model& m, const GUID& plex, const std::vector<VDS_INPUT_DISK>& disks);
+ChangeFunction repairVolumePlex(const GUID& plex, std::vector<VDS_INPUT_DISK> disks);
+
+}  // namespace tolvane::sim

@@ -1,0 +1,188 @@
+// The volumes of a pack and their plexes: list plexes and their extents;
+// create, grow, shrink and delete volumes; add, break off, remove and repair
+// plexes; set and clear a volume's flags.
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include "commands/change_shape.h"
+#include "commands/handlers.h"
+#include "commands/list_shapes.h"
+#include "commands/volume_requests.h"
+#include "directory/finders.h"
+#include "directory/providers.h"
+#include "directory/records.h"
+#include "protocol/identifiers.h"
+
+namespace {
+
+namespace S = status;
+
+constexpr ListTarget kVolumePlexes{"VDS: Volume ID: %s\n", VDS_OT_VOLUME, S::VdsError, STATUS_OK,
+                                   ListForm::Long};
+
+// Striped and parity volumes are laid out in 64 KiB stripes; the other kinds
+// take none.
+constexpr ULONG kStripeSize = 65536;
+ULONG stripeSizeFor(std::int32_t type) {
+    return type == VDS_VT_STRIPE || type == VDS_VT_PARITY ? kStripeSize : 0;
+}
+
+// VDS takes no array at all for an empty list of disks. The array is the
+// request's aligned copy, never the request's own bytes.
+VDS_INPUT_DISK* diskArray(std::vector<VDS_INPUT_DISK>& disks) {
+    return disks.empty() ? nullptr : disks.data();
+}
+LONG countOf(const std::vector<VDS_INPUT_DISK>& disks) { return static_cast<LONG>(disks.size()); }
+
+ChangeLookup volumeTarget(const GUID& id) { return {VDS_OT_VOLUME, id}; }
+
+// A volume command whose call starts an operation on the volume named at 4
+// and takes nothing else from the request but what `call` captures.
+template <typename Request, typename Call>
+HandlerResult volumeCommand(RequestReader& in, Call&& call) {
+    const auto r = vdsReadRequest<Request>(in);
+    if (!r) return HandlerResult::nullReply();
+    return vdsChange<IVdsVolume>(volumeTarget(r->volume), {},
+                                 [&](IVdsVolume& volume) { return call(volume, *r); });
+}
+
+// 0x0505 to 0x0507: the volume, then the second object, which only has to exist.
+template <typename Call>
+HandlerResult volumeAndSecond(RequestReader& in, const char* trace, VDS_OBJECT_TYPE secondType,
+                              Call&& call) {
+    const auto r = vdsReadRequest<VolumeAndSecondRequest>(in);
+    if (!r) return HandlerResult::nullReply();
+    vdsLogIds(trace, r->volume, r->second);
+    return vdsChange<IVdsVolume>(volumeTarget(r->volume), {{secondType, r->second, S::SecondNotFound}},
+                                 [&](IVdsVolume& volume) {
+                                     ComPtr<IVdsAsync> operation;
+                                     return vdsCallThenWait(call(volume, r->second, operation.put()),
+                                                            operation);
+                                 });
+}
+
+void writeDiskExtent(const VDS_DISK_EXTENT& extent, unsigned char* at) {
+    int length = 0;
+    std::unique_ptr<unsigned char[]> record(vdsMakeDiskExtentRecord(extent, &length));
+    if (record) std::memcpy(at, record.get(), kDiskExtentRecordSize);
+}
+
+}  // namespace
+
+HandlerResult cmdQueryVolumePlexes(const CommandRow& row, RequestReader& in) {
+    const auto r = vdsReadRequest<VolumePlexListRequest>(in);
+    if (!r) return HandlerResult::nullReply();
+    return vdsListChildren<VDS_VOLUME_PLEX_PROP>(row, kVolumePlexes, r->id, IID_IVdsVolume,
+                                                 vdsGetVolumePlexCount, vdsGetVolumePlexes,
+                                                 vdsMakeVolumePlexRecord);
+}
+
+HandlerResult cmdQueryVolumePlexExtents(const CommandRow& row, RequestReader& in) {
+    const auto r = vdsReadRequest<VolumePlexExtentsRequest>(in);
+    if (!r) return HandlerResult::nullReply();
+    std::printf("VDS: Provider ID: %s, pack ID: %s, volume ID: %s, plex ID: %s\n",
+                vdsGuidText(r->provider).get(), vdsGuidText(r->pack).get(),
+                vdsGuidText(r->volume).get(), vdsGuidText(r->plex).get());
+    // Each level is searched among the children of the one above, so an
+    // identifier of another branch is unknown here.
+    ComPtr<IVdsSwProvider> provider(vdsFindSwProvider(r->provider));
+    if (!provider) return Outcome::failed(S::TargetNotFound);
+    ComPtr<IVdsPack> pack(vdsFindPack(provider.get(), r->pack));
+    provider.reset();
+    if (!pack) return Outcome::failed(S::SecondNotFound);
+    ComPtr<IVdsVolume> volume(vdsFindVolume(pack.get(), r->volume));
+    pack.reset();
+    if (!volume) return Outcome::failed(S::ThirdNotFound);
+    ComPtr<IVdsVolumePlex> plex(vdsFindVolumePlex(volume.get(), r->plex));
+    volume.reset();
+    if (!plex) return Outcome::failed(S::FourthNotFound);
+    return vdsListExtentsOf<IVdsVolumePlex, VDS_DISK_EXTENT>(
+        row, ListForm::Long, std::move(plex),
+        [](IVdsVolumePlex* p, VDS_DISK_EXTENT** extents, LONG* count) {
+            return p->QueryExtents(extents, count);
+        },
+        kDiskExtentRecordSize, writeDiskExtent);
+}
+
+HandlerResult cmdRepairVolumePlex(const CommandRow&, RequestReader& in) {
+    auto r = vdsReadRequest<RepairVolumePlexRequest>(in);
+    if (!r) return HandlerResult::nullReply();
+    vdsLogId("VDS: Volume Plex ID %s\n", r->plex);
+    return vdsChange<IVdsVolumePlex>({VDS_OT_VOLUME_PLEX, r->plex}, {}, [&](IVdsVolumePlex& plex) {
+        ComPtr<IVdsAsync> operation;
+        return vdsCallThenWait(plex.Repair(diskArray(r->disks), countOf(r->disks), operation.put()),
+                               operation);
+    });
+}
+
+HandlerResult cmdExtendVolume(const CommandRow&, RequestReader& in) {
+    auto r = vdsReadRequest<ExtendVolumeRequest>(in);
+    if (!r) return HandlerResult::nullReply();
+    vdsLogId("VDS: Volume ID %s\n", r->volume);
+    return vdsChange<IVdsVolume>(volumeTarget(r->volume), {}, [&](IVdsVolume& volume) {
+        ComPtr<IVdsAsync> operation;
+        return vdsCallThenWait(volume.Extend(diskArray(r->disks), countOf(r->disks), operation.put()),
+                               operation);
+    });
+}
+
+HandlerResult cmdAddVolumePlex(const CommandRow&, RequestReader& in) {
+    return volumeAndSecond(in, "VDS: Volume ID: %s, volume to be added ID: %s\n", VDS_OT_VOLUME,
+                           [](IVdsVolume& v, const GUID& source, IVdsAsync** op) {
+                               return v.AddPlex(source, op);
+                           });
+}
+
+HandlerResult cmdBreakVolumePlex(const CommandRow&, RequestReader& in) {
+    return volumeAndSecond(in, "VDS: Volume ID: %s, volume plex ID: %s\n", VDS_OT_VOLUME_PLEX,
+                           [](IVdsVolume& v, const GUID& plex, IVdsAsync** op) {
+                               return v.BreakPlex(plex, op);
+                           });
+}
+
+HandlerResult cmdRemoveVolumePlex(const CommandRow&, RequestReader& in) {
+    return volumeAndSecond(in, "VDS: Volume ID: %s, volume plex ID: %s\n", VDS_OT_VOLUME_PLEX,
+                           [](IVdsVolume& v, const GUID& plex, IVdsAsync** op) {
+                               return v.RemovePlex(plex, op);
+                           });
+}
+
+HandlerResult cmdCreateVolume(const CommandRow&, RequestReader& in) {
+    auto r = vdsReadRequest<CreateVolumeRequest>(in);
+    if (!r) return HandlerResult::nullReply();
+    std::printf("VDS: Pack ID: %s, type %d, number of disks: %d\n", vdsGuidText(r->pack).get(),
+                r->type, r->count);
+    return vdsChange<IVdsPack>({VDS_OT_PACK, r->pack}, {}, [&](IVdsPack& pack) {
+        ComPtr<IVdsAsync> operation;
+        return vdsCallThenWait(pack.CreateVolume(static_cast<VDS_VOLUME_TYPE>(r->type),
+                                                 diskArray(r->disks), countOf(r->disks),
+                                                 stripeSizeFor(r->type), operation.put()),
+                               operation);
+    });
+}
+
+HandlerResult cmdDeleteVolume(const CommandRow&, RequestReader& in) {
+    return volumeCommand<DeleteVolumeRequest>(in, [](IVdsVolume& v, const DeleteVolumeRequest& r) {
+        return vdsCallOutcome(v.Delete(r.force));
+    });
+}
+
+HandlerResult cmdShrinkVolume(const CommandRow&, RequestReader& in) {
+    return volumeCommand<ShrinkVolumeRequest>(in, [](IVdsVolume& v, const ShrinkVolumeRequest& r) {
+        ComPtr<IVdsAsync> operation;
+        return vdsCallThenWait(v.Shrink(r.bytes, operation.put()), operation);
+    });
+}
+
+HandlerResult cmdSetVolumeFlags(const CommandRow&, RequestReader& in) {
+    return volumeCommand<SetVolumeFlagsRequest>(in, [](IVdsVolume& v, const SetVolumeFlagsRequest& r) {
+        return vdsCallOutcome(v.SetFlags(r.flags, r.revertOnClose));
+    });
+}
+
+HandlerResult cmdClearVolumeFlags(const CommandRow&, RequestReader& in) {
+    return volumeCommand<ClearVolumeFlagsRequest>(in, [](IVdsVolume& v, const ClearVolumeFlagsRequest& r) {
+        return vdsCallOutcome(v.ClearFlags(r.flags));
+    });
+}
