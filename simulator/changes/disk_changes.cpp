@@ -256,7 +256,7 @@ ChangeFunction formatPartition(const GUID& disk, PartitionFormat f) {
         const bool typeChanges = d.partitionStyle == kMbr && f.type == VDS_FST_NTFS &&
                                  p.mbrType != kMbrInstallableFileSystem;
         if (typeChanges) p.mbrType = kMbrInstallableFileSystem;
-        out.push_back(formatProgressNotice(100));
+        out.push_back(formatProgressNotice(GUID{}, 100));
         if (typeChanges) out.push_back(partitionNotice(disk, f.offset, Event::Modify));
         return S_OK;
     };

@@ -177,27 +177,12 @@ void noteDifferences(const Model& before, const Model& after, Batch& out) {
         if (fileSystemDigest(before, id) != fileSystemDigest(after, id)) out.push_back(fileSystemNotice(id));
 }
 
-VDS_NOTIFICATION formatProgressNotice(unsigned long percent) {
-    VDS_NOTIFICATION n{};
-    n.objectType = VDS_NTT_FILE_SYSTEM;
-    n.FileSystem = {VDS_NF_FILE_SYSTEM_FORMAT_PROGRESS, GUID{}, static_cast<DWORD>(percent)};
-    return n;
-}
-
-}  // namespace tolvane::sim
-
-namespace tolvane::sim {
-
 VDS_NOTIFICATION formatProgressNotice(const GUID& volume, unsigned long percent) {
     VDS_NOTIFICATION n{};
     n.objectType = VDS_NTT_FILE_SYSTEM;
     n.FileSystem = {VDS_NF_FILE_SYSTEM_FORMAT_PROGRESS, volume, static_cast<DWORD>(percent)};
     return n;
 }
-
-}  // namespace tolvane::sim
-
-namespace tolvane::sim {
 
 VDS_NOTIFICATION rebuildProgressNotice(const GUID& volume, const GUID& plex, ULONG percent) {
     VDS_NOTIFICATION n{};

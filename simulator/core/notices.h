@@ -22,21 +22,16 @@ VDS_NOTIFICATION driveLetterNotice(char16_t letter, const GUID* volume);
 VDS_NOTIFICATION mountPointsNotice(const GUID& volume);
 VDS_NOTIFICATION fileSystemNotice(const GUID& volume);
 
-// Progress of a format the service runs on a partition that is no volume.
-VDS_NOTIFICATION formatProgressNotice(unsigned long percent);
+// How far a format of `volume` has come, in percent; a format the service
+// runs on a partition that is no volume names no volume (GUID_NULL).
+VDS_NOTIFICATION formatProgressNotice(const GUID& volume, unsigned long percent);
+
+// Rebuild progress of a plex of `volume` (VOLUME_REBUILDING_PROGRESS).
+VDS_NOTIFICATION rebuildProgressNotice(const GUID& volume, const GUID& plex, ULONG percent);
 
 // Everything that differs between two machines, in the order a client can
 // follow: departures (contents before containers), arrivals (containers
 // first), then modifications, drive letters, mount points and file systems.
 void noteDifferences(const Model& before, const Model& after, Batch& out);
-
-}  // namespace tolvane::sim
-
-namespace tolvane::sim {
-// How far a format of `volume` has come, in percent.
-VDS_NOTIFICATION formatProgressNotice(const GUID& volume, unsigned long percent);
-
-// Rebuild progress of a plex of `volume` (VOLUME_REBUILDING_PROGRESS).
-VDS_NOTIFICATION rebuildProgressNotice(const GUID& volume, const GUID& plex, ULONG percent);
 
 }  // namespace tolvane::sim
