@@ -23,6 +23,13 @@ TEST(CommandTable, HoldsSeventySevenDistinctCodes) {
     EXPECT_EQ(codes.size(), 77u);
 }
 
+// No code of the table may answer as an unknown command.
+TEST(CommandTable, EveryCodeHasAHandler) {
+    for (const CommandRow& row : vdsCommandTable()) {
+        EXPECT_NE(row.handler, nullptr) << row.handlerName;
+    }
+}
+
 TEST(CommandTable, ListCommandsFailWithTheirEmptyListSize) {
     for (const CommandRow& row : vdsCommandTable()) {
         if (isShortList(row.code)) {

@@ -6,7 +6,6 @@
 #include <cstring>
 #include <string>
 
-#include "commands/command_table.h"
 #include "default_machine.h"
 #include "platform/vds_interfaces.h"
 #include "service_fixture.h"
@@ -309,15 +308,6 @@ TEST_F(FileSystems, TextsAreReadFromTheirOwnOffsetsAndWithinTheRequest) {
         EXPECT_TRUE(r.null);
         EXPECT_EQ(r.outSize, 0);
         EXPECT_TRUE(journal().empty()) << "no VDS call";
-    }
-}
-
-// The lead widens this to the whole table once every family has landed.
-TEST(FileSystemRows, EveryFileSystemCodeHasAHandler) {
-    for (int code : {0x000C, 0x0601, 0x0602, 0x0603, 0x0604, 0x0605, 0x0606, 0x0607, 0x0608}) {
-        const CommandRow* row = vdsFindCommand(static_cast<std::int16_t>(code));
-        ASSERT_NE(row, nullptr) << std::hex << code;
-        EXPECT_NE(row->handler, nullptr) << row->handlerName;
     }
 }
 

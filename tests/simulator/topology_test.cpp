@@ -9,10 +9,7 @@ using namespace simtest;
 
 namespace {
 
-std::string sourceDir() {
-    std::string file = __FILE__;
-    return file.substr(0, file.rfind("/tests/simulator/"));
-}
+std::string sourceDir() { return TOLVANE_SOURCE_DIR; }
 
 std::string readFile(const std::string& path) {
     std::ifstream in(path);
