@@ -221,7 +221,11 @@ ChangeFunction deletePartition(const GUID& disk, std::uint64_t offset, bool forc
         // A mounted file system cannot be locked while it is in use; force dismounts it.
         const bool mounted = p->driveLetter != 0 || (v != nullptr && !m.accessPaths(v->id).empty());
         if (mounted && !force) return VDS_E_DEVICE_IN_USE;
-        if (v != nullptr) removeObject(m, v->id);
+        // The volume goes with its identifier, so the identifier is kept apart from it.
+        if (v != nullptr) {
+            const GUID volume = v->id;
+            removeObject(m, volume);
+        }
         auto& parts = m.disks.at(disk).partitions;
         parts.erase(std::find_if(parts.begin(), parts.end(), [&](const Partition& q) { return q.offset == offset; }));
         return S_OK;

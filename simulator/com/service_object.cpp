@@ -8,6 +8,7 @@
 #include "com/com_support.h"
 #include "com/enum_objects.h"
 #include "com/vds_conversions.h"
+#include "model/model_rules.h"
 #if !defined(_WIN32)
 #include "apartment_state.h"
 #include "compat_hooks.h"
@@ -136,10 +137,9 @@ public:
                 VDS_DRIVE_LETTER_PROP& p = props[i];
                 p = VDS_DRIVE_LETTER_PROP{};
                 p.wcLetter = static_cast<WCHAR>(upper + i);
-                if (const Volume* v = m.volumeWithLetter(p.wcLetter)) {
-                    p.volumeId = v->id;
-                    p.bUsed = TRUE;
-                }
+                // A partition that is no volume may hold a letter too; it has no volume to name.
+                if (driveLetterHolder(m, static_cast<char16_t>(p.wcLetter))) p.bUsed = TRUE;
+                if (const Volume* v = m.volumeWithLetter(p.wcLetter)) p.volumeId = v->id;
             }
             return 0;
         });

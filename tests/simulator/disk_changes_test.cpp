@@ -210,9 +210,11 @@ TEST_F(DiskChanges, DriveLettersOfPartitionsAreUniqueAcrossTheMachine) {
     WCHAR letter = 0;
     ASSERT_EQ(disk->GetDriveLetter(kEsp, &letter), S_OK);
     EXPECT_EQ(letter, u'S');
-    // The letter is taken for volumes too.
-    auto volumeC = get<IVdsVolumeMF>(kVolumeC, VDS_OT_VOLUME);
-    EXPECT_NE(volumeC->AddAccessPath(wideText(u"S:\\")), S_OK);
+    // The service lists the letter as used, by no volume.
+    VDS_DRIVE_LETTER_PROP used{};
+    ASSERT_EQ(service->QueryDriveLetters(u'S', 1, &used), S_OK);
+    EXPECT_TRUE(used.bUsed);
+    EXPECT_EQ(used.volumeId, GUID{});
 
     EXPECT_EQ(disk->DeleteDriveLetter(kEsp, u'T'), VDS_E_INVALID_DRIVE_LETTER);
     ASSERT_EQ(disk->DeleteDriveLetter(kEsp, u's'), S_OK);
