@@ -213,10 +213,13 @@ ChangeFunction addAccessPath(const GUID& volume, std::u16string text) {
             // A volume answers to one drive letter at a time.
             if (v.driveLetter != 0) return VDS_E_INVALID_OPERATION;
         } else {
+            // A letter may be held by a partition that is no volume; a
+            // folder can only be made on a volume's file system.
             const auto host = driveLetterHolder(m, path->letter);
-            if (!host) return VDS_E_PATH_NOT_FOUND;
+            const auto hostVolume = host ? m.volumes.find(*host) : m.volumes.end();
+            if (hostVolume == m.volumes.end()) return VDS_E_PATH_NOT_FOUND;
             if (*host == v.id) return E_INVALIDARG;
-            const Volume& h = m.volumes.at(*host);
+            const Volume& h = hostVolume->second;
             if (!h.fileSystem || h.fileSystem->type != VDS_FST_NTFS) return VDS_E_INCOMPATIBLE_FILE_SYSTEM;
             for (const auto& [id, other] : m.volumes)
                 for (const auto& folder : other.mountFolders)

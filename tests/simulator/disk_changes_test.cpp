@@ -215,6 +215,10 @@ TEST_F(DiskChanges, DriveLettersOfPartitionsAreUniqueAcrossTheMachine) {
     ASSERT_EQ(service->QueryDriveLetters(u'S', 1, &used), S_OK);
     EXPECT_TRUE(used.bUsed);
     EXPECT_EQ(used.volumeId, GUID{});
+    // A partition's letter carries no volume's file system to hold a folder.
+    auto volumeF = get<IVdsVolumeMF>(machine::text::kVolumeF, VDS_OT_VOLUME);
+    EXPECT_EQ(volumeF->AddAccessPath(wideText(u"S:\\Mounted\\")), VDS_E_PATH_NOT_FOUND);
+    EXPECT_THAT(sink.take(), IsEmpty());
 
     EXPECT_EQ(disk->DeleteDriveLetter(kEsp, u'T'), VDS_E_INVALID_DRIVE_LETTER);
     ASSERT_EQ(disk->DeleteDriveLetter(kEsp, u's'), S_OK);
