@@ -73,6 +73,12 @@ void runLibrary(benchmark::State& state, const PairedCase& c) {
     }
 }
 
+// Out of line, so that an instruction count can be taken of it alone
+// (valgrind --tool=callgrind --toggle-collect=directRun, beside vdsCmdHandler).
+__attribute__((noinline)) int directRun(const PairedCase& c, const DirectClient& client, const GeneratedMachine& m) {
+    return c.direct(client, m);
+}
+
 void runDirect(benchmark::State& state, const PairedCase& c) {
     const GeneratedMachine* m = state.threads() == 1 ? useMachine(c.shape) : gThreadedMachine;
     if (m == nullptr) return state.SkipWithError("the service refused the machine");
@@ -84,7 +90,7 @@ void runDirect(benchmark::State& state, const PairedCase& c) {
         if (c.direct(client, *m) < c.objects) return state.SkipWithError("the direct client did not read every object");
         before = allocationsSoFar();  // the client's opening is not a per-run cost
         for (auto _ : state) {
-            int read = c.direct(client, *m);
+            int read = directRun(c, client, *m);
             benchmark::DoNotOptimize(read);
         }
         count(state, c, before);
