@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <memory>
 #include <new>
-#include <vector>
 
 #include "protocol/outcome.h"
 
@@ -35,17 +34,21 @@ public:
     int count() const { return count_; }
 
     // The success reply at its exact length, built without the "Output size"
-    // line; the records are copied once, in the order they were added. The
-    // null reply when memory ran out.
-    HandlerResult reply(int cmd, ListForm form) const;
+    // line. The records are written once, into the block that becomes the
+    // reply, in the order they were added. The null reply when memory ran out.
+    // The list is empty afterwards.
+    HandlerResult reply(int cmd, ListForm form);
 
 private:
-    // Room for `length` more bytes at the end; null (and the list marked
-    // incomplete) when it cannot be had.
+    // Room for `length` more bytes after the records; null (and the list
+    // marked incomplete) when it cannot be had.
     unsigned char* grow(std::size_t length);
 
-    // Every record back to back, as the reply will carry them.
-    std::vector<unsigned char> bytes_;
+    // The reply in the making: room for the longer list header, then every
+    // record back to back.
+    std::unique_ptr<unsigned char[]> block_;
+    std::size_t capacity_ = 0;
+    std::size_t used_ = 0;  // record bytes
     std::size_t expected_ = 0;
     int count_ = 0;
     // A record could not be kept: the reply would be incomplete, so there is none.
