@@ -73,6 +73,33 @@ void requireCount(int count, const char* what) {
     if (count < 0) throw std::invalid_argument(std::string("a negative count of ") + what);
 }
 
+// The plexes of one LUN or volume, each of `extentsPerPlex` stretches placed
+// round-robin over `places` (drives or disks, named by `placeKey`); their
+// identifiers are appended to `plexIds`. Also the layout's type name.
+struct Layout {
+    int plexes;
+    int extentsPerPlex;
+    const char* type() const { return plexes > 1 ? "mirror" : extentsPerPlex > 1 ? "span" : "simple"; }
+};
+
+json placedPlexes(const Layout& layout, unsigned prefix, std::vector<GUID>& plexIds, StretchPlacer& placer,
+                  const char* placeKey, const GUID* places) {
+    json plexes = json::array();
+    for (int p = 0; p < layout.plexes; ++p) {
+        const GUID plex = makeId(prefix, plexIds.size() + 1);
+        plexIds.push_back(plex);
+        json extents = json::array();
+        for (int e = 0; e < layout.extentsPerPlex; ++e) {
+            auto [place, offset] = placer.next();
+            extents.push_back({{placeKey, guidToText(places[place])}, {"offset", offset}, {"size", kStretch}});
+        }
+        plexes.push_back({{"id", guidToText(plex)},
+                          {"type", layout.extentsPerPlex > 1 ? "span" : "simple"},
+                          {"extents", std::move(extents)}});
+    }
+    return plexes;
+}
+
 void hardware(const MachineShape& s, GeneratedMachine& m, json& root) {
     if (s.drives == 0 && s.luns == 0) return;
     if (s.luns > 0 && s.drives == 0) throw std::invalid_argument("LUNs need drives to lie on");
@@ -87,24 +114,12 @@ void hardware(const MachineShape& s, GeneratedMachine& m, json& root) {
     for (int i = 0; i < s.luns; ++i) {
         const GUID id = makeId(kLun, static_cast<std::uint64_t>(i) + 1);
         m.luns.push_back(id);
-        json plexes = json::array();
-        for (int p = 0; p < s.plexesPerLun; ++p) {
-            const GUID plex = makeId(kLunPlex, m.lunPlexes.size() + 1);
-            m.lunPlexes.push_back(plex);
-            json extents = json::array();
-            for (int e = 0; e < s.extentsPerLunPlex; ++e) {
-                auto [drive, offset] = onDrives.next();
-                extents.push_back({{"drive", guidToText(m.drives[drive])}, {"offset", offset}, {"size", kStretch}});
-            }
-            plexes.push_back({{"id", guidToText(plex)},
-                              {"type", s.extentsPerLunPlex > 1 ? "span" : "simple"},
-                              {"extents", std::move(extents)}});
-        }
-        const char* type = s.plexesPerLun > 1 ? "mirror" : s.extentsPerLunPlex > 1 ? "span" : "simple";
+        const Layout layout{s.plexesPerLun, s.extentsPerLunPlex};
+        json plexes = placedPlexes(layout, kLunPlex, m.lunPlexes, onDrives, "drive", m.drives.data());
         luns.push_back({{"id", guidToText(id)},
                         {"friendlyName", numbered("LUN", "Unité logique é ✓ 𝄞", s.accentedNames, i)},
                         {"identification", "GEN-LUN-" + std::to_string(i)},
-                        {"type", type},
+                        {"type", layout.type()},
                         {"plexes", std::move(plexes)}});
     }
 
@@ -140,27 +155,15 @@ json pack(const MachineShape& s, GeneratedMachine& m, int index) {
     for (int v = 0; v < s.volumesPerPack; ++v) {
         const GUID volume = makeId(kVolume, m.volumes.size() + 1);
         m.volumes.push_back(volume);
-        json plexes = json::array();
-        for (int p = 0; p < s.plexesPerVolume; ++p) {
-            const GUID plex = makeId(kVolumePlex, m.volumePlexes.size() + 1);
-            m.volumePlexes.push_back(plex);
-            json extents = json::array();
-            for (int e = 0; e < s.extentsPerVolumePlex; ++e) {
-                auto [disk, offset] = onDisks.next();
-                extents.push_back(
-                    {{"disk", guidToText(m.disks[firstDisk + disk])}, {"offset", offset}, {"size", kStretch}});
-            }
-            plexes.push_back({{"id", guidToText(plex)},
-                              {"type", s.extentsPerVolumePlex > 1 ? "span" : "simple"},
-                              {"extents", std::move(extents)}});
-        }
-        const char* type = s.plexesPerVolume > 1 ? "mirror" : s.extentsPerVolumePlex > 1 ? "span" : "simple";
+        const Layout layout{s.plexesPerVolume, s.extentsPerVolumePlex};
+        json plexes =
+            placedPlexes(layout, kVolumePlex, m.volumePlexes, onDisks, "disk", m.disks.data() + firstDisk);
         const std::size_t n = m.volumes.size();
         volumes.push_back(
             {{"id", guidToText(volume)},
              {"name", "\\\\?\\GLOBALROOT\\Device\\HarddiskDmVolumes\\Pack" + std::to_string(index) + "\\Volume" +
                           std::to_string(v + 1)},
-             {"type", type},
+             {"type", layout.type()},
              {"fileSystem", {{"type", "ntfs"}, {"label", numbered("Data", "Données é ✓ 𝄞", s.accentedNames, n)}}},
              {"plexes", std::move(plexes)}});
     }
