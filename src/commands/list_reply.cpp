@@ -17,9 +17,11 @@ unsigned char* RecordList::grow(std::size_t length) {
     if (outOfMemory_) return nullptr;
     const std::size_t needed = kRoom + used_ + length;
     if (needed > capacity_) {
-        // Records of one list are alike: the first one's length sizes the rest.
+        // Records of one list are alike: the first one's length sizes the
+        // rest, with an eighth more for texts that grow (names numbered up).
         std::size_t capacity = std::max(needed, 2 * capacity_);
-        if (used_ == 0 && expected_ > 1) capacity = std::max(capacity, kRoom + length * expected_);
+        if (used_ == 0 && expected_ > 1)
+            capacity = std::max(capacity, kRoom + length * expected_ + length * expected_ / 8);
         std::unique_ptr<unsigned char[]> larger(new (std::nothrow) unsigned char[capacity]);
         if (!larger) {
             outOfMemory_ = true;
