@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 
 namespace {
 
@@ -12,33 +11,55 @@ double median(std::vector<double> values) {
     return values.size() % 2 == 1 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
 }
 
+double counter(const benchmark::BenchmarkReporter::Run& run, const char* name, double otherwise) {
+    const auto it = run.counters.find(name);
+    return it == run.counters.end() ? otherwise : static_cast<double>(it->second.value);
+}
+
 }  // namespace
 
 void RatioReporter::ReportRuns(const std::vector<Run>& runs) {
     for (const Run& run : runs) {
         if (run.error_occurred || run.run_type != Run::RT_Iteration || run.iterations == 0) continue;
-        const long drives = std::strtol(run.run_name.args.c_str(), nullptr, 10);
-        timings_[run.run_name.function_name][drives].push_back(
-            run.cpu_accumulated_time / static_cast<double>(run.iterations));
+        const std::string& name = run.run_name.function_name;
+        const auto slash = name.rfind('/');
+        if (slash == std::string::npos) continue;
+        std::string key = name.substr(0, slash);
+        if (run.threads > 1) key += "/threads:" + std::to_string(run.threads);
+        const std::string side = name.substr(slash + 1);
+        if (!sides_.count(key)) order_.push_back(key);
+        Side& s = sides_[key][side];
+        // Every thread's CPU time is summed; per run, each thread's runs count.
+        s.seconds.push_back(run.cpu_accumulated_time / static_cast<double>(run.iterations));
+        s.objects = counter(run, "objects", 1);
+        s.allocatedBytes = counter(run, "alloc_bytes", -1);
+        s.allocations = counter(run, "allocs", -1);
     }
     ConsoleReporter::ReportRuns(runs);
 }
 
 void RatioReporter::Finalize() {
     ConsoleReporter::Finalize();
-    const auto& library = timings_[library_];
-    const auto& direct = timings_[direct_];
-    if (library.empty() || direct.empty()) return;
+    // Standard output carries the library's own log lines (sent to /dev/null).
     std::FILE* out = stderr;
-    std::fprintf(out, "\nMedian CPU time per listing\n%8s %12s %12s %15s %15s %8s\n", "drives",
-                 "library us", "direct us", "library ns/drv", "direct ns/drv", "ratio");
-    for (const auto& [drives, libraryRuns] : library) {
-        auto it = direct.find(drives);
-        if (it == direct.end() || drives <= 0) continue;
-        const double lib = median(libraryRuns);
-        const double dir = median(it->second);
-        const double n = static_cast<double>(drives);
-        std::fprintf(out, "%8ld %12.1f %12.1f %15.1f %15.1f %8.2f\n", drives, lib * 1e6, dir * 1e6,
-                     lib * 1e9 / n, dir * 1e9 / n, lib / dir);
+    std::fprintf(out, "\nLibrary beside direct client (median CPU time per run over the repetitions)\n");
+    std::fprintf(out, "%-34s %7s %12s %12s %10s %10s %9s %12s %12s\n", "case", "ratio", "library us", "direct us",
+                 "lib ns/obj", "dir ns/obj", "spread", "lib B/run", "dir B/run");
+    for (const std::string& key : order_) {
+        const auto& pair = sides_[key];
+        const auto lib = pair.find("library");
+        const auto dir = pair.find("direct");
+        if (lib == pair.end() || dir == pair.end()) continue;
+        const double l = median(lib->second.seconds);
+        const double d = median(dir->second.seconds);
+        // Spread: the widest ratio between any two repetitions of the pair.
+        const auto [lmin, lmax] = std::minmax_element(lib->second.seconds.begin(), lib->second.seconds.end());
+        const auto [dmin, dmax] = std::minmax_element(dir->second.seconds.begin(), dir->second.seconds.end());
+        const double spread = (*lmax / *dmin) - (*lmin / *dmax);
+        const double n = lib->second.objects;
+        std::fprintf(out, "%-34s %7.3f %12.1f %12.1f %10.1f %10.1f %8.3f %12.0f %12.0f\n", key.c_str(), l / d, l * 1e6,
+                     d * 1e6, l * 1e9 / n, d * 1e9 / n, spread, lib->second.allocatedBytes,
+                     dir->second.allocatedBytes);
     }
+    std::fflush(out);
 }

@@ -1,5 +1,7 @@
-// The console report, followed by a table that sets the library's command
-// beside the direct client at each drive count.
+// The console report, followed by a table that sets each library benchmark
+// ("<case>/library") beside its direct client ("<case>/direct"): median CPU
+// time per run of every repetition, per object, the ratio, its spread over
+// the repetitions, and the bytes allocated per run.
 #pragma once
 
 #include <map>
@@ -10,21 +12,20 @@
 
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
-    // `library` and `direct` are the benchmark function names to compare.
-    // Colours only when `colour` is set (a terminal).
-    RatioReporter(std::string library, std::string direct, bool colour)
-        : ConsoleReporter(colour ? OO_ColorTabular : OO_Tabular),
-          library_(std::move(library)),
-          direct_(std::move(direct)) {}
+    explicit RatioReporter(bool colour) : ConsoleReporter(colour ? OO_ColorTabular : OO_Tabular) {}
 
     void ReportRuns(const std::vector<Run>& runs) override;
     void Finalize() override;
 
 private:
-    std::string library_;
-    std::string direct_;
-    // CPU time per iteration of every repetition (the machine is shared, so
-    // CPU time is the steadier of the two), keyed by function name,
-    // then by drive count.
-    std::map<std::string, std::map<long, std::vector<double>>> timings_;
+    struct Side {
+        std::vector<double> seconds;  // CPU time per run, one per repetition
+        double objects = 1;
+        double allocatedBytes = -1;
+        double allocations = -1;
+    };
+    // Keyed by case (with its thread count), then "library" or "direct";
+    // cases in the order they first ran.
+    std::vector<std::string> order_;
+    std::map<std::string, std::map<std::string, Side>> sides_;
 };

@@ -124,14 +124,22 @@ private:
     // (a parent's list may hold children of another kind, as a provider's does).
     template <typename Parents, typename Children, typename P, typename C>
     void children(const Parents& parents, const Children& kids, std::vector<GUID> P::*list, GUID C::*parent) {
+        // How often each child is listed by the parent it names, counted in one
+        // pass: searching each parent's list per child is quadratic in the
+        // size of a large machine.
+        std::unordered_map<GUID, int, GuidHash> listedByOwnParent;
+        for (const auto& [pid, p] : parents)
+            for (const auto& cid : p.*list) {
+                auto kid = kids.find(cid);
+                if (kid != kids.end() && kid->second.*parent == pid) ++listedByOwnParent[cid];
+            }
         for (const auto& [id, child] : kids) {
-            auto it = parents.find(child.*parent);
-            if (it == parents.end()) {
+            if (parents.find(child.*parent) == parents.end()) {
                 fail(id, "", "names a parent that is not in the model");
                 continue;
             }
-            const auto& ids = it->second.*list;
-            if (std::count(ids.begin(), ids.end(), id) != 1) fail(id, "", "is not listed once by its parent");
+            auto listed = listedByOwnParent.find(id);
+            if (listed == listedByOwnParent.end() || listed->second != 1) fail(id, "", "is not listed once by its parent");
         }
         for (const auto& [pid, p] : parents)
             for (const auto& cid : p.*list) {

@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <memory>
 #include <new>
-#include <vector>
 
 #include "protocol/outcome.h"
 
@@ -13,9 +12,11 @@ enum class ListForm { Short, Long };
 
 class RecordList {
 public:
-    void reserve(int records) { chunks_.reserve(records > 0 ? static_cast<std::size_t>(records) : 0); }
+    // The number of records expected: room for them is made once the first
+    // one shows its length.
+    void reserve(int records) { expected_ = records > 0 ? static_cast<std::size_t>(records) : 0; }
 
-    // Keeps a record that a writer allocated, until it is copied into the reply.
+    // Copies a record that a writer allocated, and frees it at once.
     void add(unsigned char* record, int length);
 
     // Writes `count` records of `recordSize` bytes in place: `write(i, at)`
@@ -24,32 +25,31 @@ public:
     void addFixed(int count, std::size_t recordSize, Write&& write) {
         if (count <= 0) return;
         const std::size_t length = recordSize * static_cast<std::size_t>(count);
-        std::unique_ptr<unsigned char[]> block(new (std::nothrow) unsigned char[length]);
-        if (!block) {
-            outOfMemory_ = true;
-            return;
-        }
-        for (int i = 0; i < count; ++i) write(i, block.get() + recordSize * static_cast<std::size_t>(i));
-        chunks_.push_back({std::move(block), length, count});
-        bytes_ += length;
+        unsigned char* at = grow(length);
+        if (at == nullptr) return;
+        for (int i = 0; i < count; ++i) write(i, at + recordSize * static_cast<std::size_t>(i));
         count_ += count;
     }
 
     int count() const { return count_; }
 
     // The success reply at its exact length, built without the "Output size"
-    // line; every record is copied once, in the order it was added. The null
-    // reply when memory ran out.
-    HandlerResult reply(int cmd, ListForm form) const;
+    // line. The records are written once, into the block that becomes the
+    // reply, in the order they were added. The null reply when memory ran out.
+    // The list is empty afterwards.
+    HandlerResult reply(int cmd, ListForm form);
 
 private:
-    struct Chunk {
-        std::unique_ptr<unsigned char[]> bytes;
-        std::size_t length;
-        int records;
-    };
-    std::vector<Chunk> chunks_;
-    std::size_t bytes_ = 0;
+    // Room for `length` more bytes after the records; null (and the list
+    // marked incomplete) when it cannot be had.
+    unsigned char* grow(std::size_t length);
+
+    // The reply in the making: room for the longer list header, then every
+    // record back to back.
+    std::unique_ptr<unsigned char[]> block_;
+    std::size_t capacity_ = 0;
+    std::size_t used_ = 0;  // record bytes
+    std::size_t expected_ = 0;
     int count_ = 0;
     // A record could not be kept: the reply would be incomplete, so there is none.
     bool outOfMemory_ = false;

@@ -10,6 +10,11 @@
 RecordBuilder::RecordBuilder(int fixedSize, LengthField lengthField)
     : fixedSize_(fixedSize), lengthField_(lengthField) {
     assert(fixedSize > 0 && fixedSize <= kMaxFixedSize);
+    std::memset(fixed_, 0, static_cast<std::size_t>(fixedSize_));
+}
+
+RecordBuilder::~RecordBuilder() {
+    for (int i = 0; i < textCount_; ++i) texts_[i].text.~NarrowText();
 }
 
 void RecordBuilder::putInt16(int offset, int value) {
@@ -46,49 +51,56 @@ void RecordBuilder::takeText(int refOffset, LPWSTR wide) {
     assert(textCount_ < kMaxTexts);
     assert(refOffset >= 0 && refOffset + 4 <= fixedSize_);
     if (textCount_ < kMaxTexts) {
-        texts_[textCount_].emplace(wide);
+        new (&texts_[textCount_].text) NarrowText(wide);
         refOffsets_[textCount_] = refOffset;
         ++textCount_;
     }
     if (wide != nullptr) CoTaskMemFree(wide);
 }
 
-RecordBuilder::Placed RecordBuilder::placement(int index) const {
+int RecordBuilder::place(Placed (&placed)[kMaxTexts]) const {
     int offset = fixedSize_;
-    for (int i = 0;; ++i) {
+    for (int i = 0; i < textCount_; ++i) {
         int limit = kMaxRecordTextLength;
         // Every text but the last must end where the next one's offset still
         // fits a TextRef.
         if (i + 1 < textCount_) limit = std::min(limit, kMaxRecordTextLength - offset);
-        const NarrowText& text = *texts_[i];
+        const NarrowText& text = texts_[i].text;
         const int length = static_cast<int>(vdsCutOnCharacter(
             text.c_str(), text.size(), static_cast<std::size_t>(std::max(limit, 0))));
-        if (i == index) return {offset, length};
+        placed[i] = {offset, length};
         offset += length;
     }
+    return offset;
 }
 
 int RecordBuilder::size() const {
-    if (textCount_ == 0) return fixedSize_;
-    const Placed last = placement(textCount_ - 1);
-    return last.offset + last.length;
+    Placed placed[kMaxTexts];
+    return place(placed);
 }
 
-void RecordBuilder::writeTo(unsigned char* dst) const {
+void RecordBuilder::write(const Placed (&placed)[kMaxTexts], int total, unsigned char* dst) const {
     std::memcpy(dst, fixed_, static_cast<std::size_t>(fixedSize_));
-    if (lengthField_ == LengthField::AtStart) vdsPutInt32(dst, size(), 0);
+    if (lengthField_ == LengthField::AtStart) vdsPutInt32(dst, total, 0);
     for (int i = 0; i < textCount_; ++i) {
-        const Placed text = placement(i);
-        vdsPutInt16(dst, text.length, refOffsets_[i]);
-        vdsPutInt16(dst, text.offset, refOffsets_[i] + 2);
-        std::memcpy(dst + text.offset, texts_[i]->c_str(), static_cast<std::size_t>(text.length));
+        vdsPutInt16(dst, placed[i].length, refOffsets_[i]);
+        vdsPutInt16(dst, placed[i].offset, refOffsets_[i] + 2);
+        std::memcpy(dst + placed[i].offset, texts_[i].text.c_str(), static_cast<std::size_t>(placed[i].length));
     }
 }
 
+void RecordBuilder::writeTo(unsigned char* dst) const {
+    Placed placed[kMaxTexts];
+    const int total = place(placed);
+    write(placed, total, dst);
+}
+
 unsigned char* RecordBuilder::finish(int* length) const {
-    const int total = size();
-    auto* block = new (std::nothrow) unsigned char[static_cast<std::size_t>(total)]();
+    Placed placed[kMaxTexts];
+    const int total = place(placed);
+    // Every byte is written below: the fixed part whole, then the texts back to back.
+    auto* block = new (std::nothrow) unsigned char[static_cast<std::size_t>(total)];
     if (length != nullptr) *length = block != nullptr ? total : 0;
-    if (block != nullptr) writeTo(block);
+    if (block != nullptr) write(placed, total, block);
     return block;
 }

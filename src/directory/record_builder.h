@@ -4,7 +4,7 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
+#include <new>
 
 #include "platform/com_types.h"
 #include "protocol/text_convert.h"
@@ -19,6 +19,7 @@ public:
     // `fixedSize` is at most kMaxFixedSize. With LengthField::AtStart the
     // record's total length is stored as int32 at offset 0.
     RecordBuilder(int fixedSize, LengthField lengthField);
+    ~RecordBuilder();
     RecordBuilder(const RecordBuilder&) = delete;
     RecordBuilder& operator=(const RecordBuilder&) = delete;
 
@@ -53,13 +54,22 @@ private:
         int offset;
         int length;
     };
-    Placed placement(int index) const;
+    // Where every text goes, and the record's total length, in one pass.
+    int place(Placed (&placed)[kMaxTexts]) const;
+    void write(const Placed (&placed)[kMaxTexts], int total, unsigned char* dst) const;
 
-    unsigned char fixed_[kMaxFixedSize] = {};
+    unsigned char fixed_[kMaxFixedSize];  // the first fixedSize_ bytes zeroed at construction
     int fixedSize_;
     LengthField lengthField_;
-    // Narrow copies, constructed in place: they hold short texts inline.
-    std::optional<NarrowText> texts_[kMaxTexts];
+    // Narrow copies, constructed in place as texts are taken (short texts stay
+    // inline); slots past textCount_ are left raw, so a builder costs nothing
+    // for the texts it does not carry.
+    union TextSlot {
+        TextSlot() {}
+        ~TextSlot() {}
+        NarrowText text;
+    };
+    TextSlot texts_[kMaxTexts];
     int refOffsets_[kMaxTexts] = {};
     int textCount_ = 0;
 };

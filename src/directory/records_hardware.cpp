@@ -2,9 +2,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "directory/record_builder.h"
 #include "directory/records.h"
+#include "protocol/framing.h"
 
 using LengthField = RecordBuilder::LengthField;
 
@@ -97,13 +99,15 @@ unsigned char* vdsMakeLunPlexRecord(VDS_LUN_PLEX_PROP prop, int* length) {
 
 void vdsWriteDriveExtentRecords(const VDS_DRIVE_EXTENT* extents, LONG count, unsigned char* dst) {
     if (extents == nullptr || dst == nullptr) return;
+    // A fixed-size record with no texts is written where it goes, not
+    // assembled first: lists of extents run to many thousands.
     for (LONG i = 0; i < count; ++i) {
         const VDS_DRIVE_EXTENT& extent = extents[i];
-        RecordBuilder record(kDriveExtentRecordSize, LengthField::None);
-        record.putGuid(0, extent.id);
-        record.putGuid(16, extent.LunId);
-        record.putUInt64(32, extent.ullSize);
-        record.putByte(40, static_cast<std::uint8_t>(extent.bUsed & 0xFF));
-        record.writeTo(dst + static_cast<std::size_t>(i) * kDriveExtentRecordSize);
+        unsigned char* at = dst + static_cast<std::size_t>(i) * kDriveExtentRecordSize;
+        std::memset(at, 0, kDriveExtentRecordSize);
+        std::memcpy(at, &extent.id, sizeof(GUID));
+        std::memcpy(at + 16, &extent.LunId, sizeof(GUID));
+        vdsPutUInt64(at, extent.ullSize, 32);
+        at[40] = static_cast<std::uint8_t>(extent.bUsed & 0xFF);
     }
 }

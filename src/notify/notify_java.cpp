@@ -1,9 +1,11 @@
 #include "notify/notify_java.h"
 
 #include <cstdio>
+#include <atomic>
 #include <cstring>
+#include <mutex>
 
-#include "protocol/identifiers.h"
+#include "notify/notification_log.h"
 
 namespace {
 
@@ -35,6 +37,49 @@ private:
     jobject ref_;
 };
 
+// java.util.ArrayList and the two methods used on it, looked up once per
+// process: a global reference keeps the class, and with it the method ids,
+// valid for as long as the JVM runs.
+struct ArrayListClass {
+    jclass cls = nullptr;
+    jmethodID init = nullptr;
+    jmethodID add = nullptr;
+};
+
+// Null, with the same lines as before the class was cached, when a lookup fails.
+const ArrayListClass* arrayListClass(JNIEnv* env) {
+    static std::mutex mutex;
+    static ArrayListClass found;
+    static std::atomic<const ArrayListClass*> ready{nullptr};
+    if (const ArrayListClass* known = ready.load(std::memory_order_acquire)) return known;
+    const std::lock_guard<std::mutex> lock(mutex);
+    if (const ArrayListClass* known = ready.load(std::memory_order_relaxed)) return known;
+    LocalRef local(env, env->FindClass("java/util/ArrayList"));
+    if (local.get() == nullptr) {
+        clearException(env);
+        std::printf("Could not find java.util.ArrayList class!");
+        return nullptr;
+    }
+    const auto cls = static_cast<jclass>(local.get());
+    const jmethodID init = env->GetMethodID(cls, "<init>", "()V");
+    if (init == nullptr) {
+        clearException(env);
+        std::printf("Could not find java.util.ArrayList constructor!");
+        return nullptr;
+    }
+    const jmethodID add = env->GetMethodID(cls, "add", "(Ljava/lang/Object;)Z");
+    if (add == nullptr) {
+        clearException(env);
+        std::printf("Could not find java.util.ArrayList add(java.lang.Object) method!");
+        return nullptr;
+    }
+    const auto global = static_cast<jclass>(env->NewGlobalRef(cls));
+    if (global == nullptr) return nullptr;
+    found = {global, init, add};
+    ready.store(&found, std::memory_order_release);
+    return &found;
+}
+
 }  // namespace
 
 void notifyJava(JNIEnv* env, DeliveryTicket& batch, LONG count, const VDS_NOTIFICATION* records) {
@@ -44,22 +89,10 @@ void notifyJava(JNIEnv* env, DeliveryTicket& batch, LONG count, const VDS_NOTIFI
         std::printf("VDS: Could not find Tolvane onNotify() method...\n");
         return;
     }
-    LocalRef listClass(env, env->FindClass("java/util/ArrayList"));
-    if (listClass.get() == nullptr) {
-        clearException(env);
-        std::printf("Could not find java.util.ArrayList class!");
-        return;
-    }
-    const auto cls = static_cast<jclass>(listClass.get());
-    const jmethodID init = env->GetMethodID(cls, "<init>", "()V");
-    if (init == nullptr) {
-        clearException(env);
-        std::printf("Could not find java.util.ArrayList constructor!");
-        return;
-    }
-    LocalRef list(env, env->NewObject(cls, init));
-    const jmethodID add = env->GetMethodID(cls, "add", "(Ljava/lang/Object;)Z");
-    if (add == nullptr || list.get() == nullptr) {
+    const ArrayListClass* arrayList = arrayListClass(env);
+    if (arrayList == nullptr) return;
+    LocalRef list(env, env->NewObject(arrayList->cls, arrayList->init));
+    if (list.get() == nullptr) {
         clearException(env);
         std::printf("Could not find java.util.ArrayList add(java.lang.Object) method!");
         return;
@@ -67,27 +100,19 @@ void notifyJava(JNIEnv* env, DeliveryTicket& batch, LONG count, const VDS_NOTIFI
 
     std::printf("===================VDS_NOTIFICATION size : %d=============\n",
                 static_cast<int>(kRecordSize));
+    char lines[kNotificationLogCapacity];
     for (LONG i = 0; i < count; ++i) {
         const VDS_NOTIFICATION& record = records[i];
-        const auto* raw = reinterpret_cast<const unsigned char*>(&record);
-        std::int32_t type = 0;
-        std::int32_t event = 0;
-        std::memcpy(&type, raw, sizeof type);
-        std::memcpy(&event, raw + 8, sizeof event);
-        std::printf("\nVDS: OnNotify(), type=%d, event=%d\n\n", static_cast<int>(type),
-                    static_cast<int>(event));
-
         LocalRef array(env, env->NewByteArray(kRecordSize));
         bool added = false;
         if (array.get() != nullptr) {
             env->SetByteArrayRegion(static_cast<jbyteArray>(array.get()), 0, kRecordSize,
-                                    reinterpret_cast<const jbyte*>(raw));
-            added = env->CallBooleanMethod(list.get(), add, array.get()) == JNI_TRUE;
+                                    reinterpret_cast<const jbyte*>(&record));
+            added = env->CallBooleanMethod(list.get(), arrayList->add, array.get()) == JNI_TRUE;
         }
         if (clearException(env)) added = false;
-        if (!added) std::printf("VDS: notifyJava() => ArrayList add() failed\n");
-        printMemory(raw, kRecordSize, "VDS_NOTIFICATION data, type %d, size %d", static_cast<int>(type),
-                    static_cast<int>(kRecordSize));
+        // The record's lines, formatted once and written at once.
+        std::fwrite(lines, 1, vdsFormatNotificationLog(record, added, lines), stdout);
     }
 
     std::printf("Notify JAVA start!!! Size: %d\n", static_cast<int>(count));

@@ -31,19 +31,3 @@ void vdsFillOutputHeader(unsigned char* reply, int cmd, int status, int addStatu
     vdsPutInt32(reply, status, 4);
     vdsPutInt32(reply, addStatus, 8);
 }
-
-void vdsPutInt16(unsigned char* buffer, int value, int offset) {
-    const auto v = static_cast<std::uint16_t>(value);
-    buffer[offset] = static_cast<unsigned char>(v & 0xFF);
-    buffer[offset + 1] = static_cast<unsigned char>(v >> 8);
-}
-
-void vdsPutInt32(unsigned char* buffer, int value, int offset) {
-    const auto v = static_cast<std::uint32_t>(value);
-    for (int i = 0; i < 4; ++i) buffer[offset + i] = static_cast<unsigned char>(v >> (8 * i));
-}
-
-void vdsPutUInt64(unsigned char* buffer, std::uint64_t value, int offset) {
-    vdsPutInt32(buffer, static_cast<int>(static_cast<std::uint32_t>(value)), offset);
-    vdsPutInt32(buffer, static_cast<int>(static_cast<std::uint32_t>(value >> 32)), offset + 4);
-}

@@ -40,6 +40,19 @@ unsigned char* vdsMakeOutput(int size, int cmd, int status, int addStatus, int* 
 unsigned char* vdsAllocOutput(int size);
 
 void vdsFillOutputHeader(unsigned char* reply, int cmd, int status, int addStatus);
-void vdsPutInt16(unsigned char* buffer, int value, int offset);
-void vdsPutInt32(unsigned char* buffer, int value, int offset);
-void vdsPutUInt64(unsigned char* buffer, std::uint64_t value, int offset);
+// Little-endian stores, inline: record writers make several per record.
+inline void vdsPutInt16(unsigned char* buffer, int value, int offset) {
+    const auto v = static_cast<std::uint16_t>(value);
+    buffer[offset] = static_cast<unsigned char>(v & 0xFF);
+    buffer[offset + 1] = static_cast<unsigned char>(v >> 8);
+}
+
+inline void vdsPutInt32(unsigned char* buffer, int value, int offset) {
+    const auto v = static_cast<std::uint32_t>(value);
+    for (int i = 0; i < 4; ++i) buffer[offset + i] = static_cast<unsigned char>(v >> (8 * i));
+}
+
+inline void vdsPutUInt64(unsigned char* buffer, std::uint64_t value, int offset) {
+    vdsPutInt32(buffer, static_cast<int>(static_cast<std::uint32_t>(value)), offset);
+    vdsPutInt32(buffer, static_cast<int>(static_cast<std::uint32_t>(value >> 32)), offset + 4);
+}

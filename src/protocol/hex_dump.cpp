@@ -1,18 +1,39 @@
+#include "protocol/hex_dump.h"
+
 #include <cstdarg>
 #include <cstdio>
+#include <string>
 
 #include "protocol/identifiers.h"
+
+std::size_t vdsFormatHexRows(const unsigned char* bytes, std::size_t count, char* out) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    char* at = out;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (i != 0 && i % 16 == 0) *at++ = '\n';
+        *at++ = kDigits[bytes[i] >> 4];
+        *at++ = kDigits[bytes[i] & 0x0F];
+        *at++ = ' ';
+    }
+    *at++ = '\n';
+    return static_cast<std::size_t>(at - out);
+}
 
 void printMemory(const void* data, int count, const char* format, ...) {
     va_list args;
     va_start(args, format);
     std::vprintf(format, args);
     va_end(args);
-    std::printf("\n");
-    const auto* bytes = static_cast<const unsigned char*>(data);
-    for (int i = 0; i < count; ++i) {
-        if (i != 0 && i % 16 == 0) std::printf("\n");
-        std::printf("%02X ", static_cast<unsigned>(bytes[i]));
+    const std::size_t n = count > 0 ? static_cast<std::size_t>(count) : 0;
+    // The line end after the heading, then the rows, in one write.
+    char small[1024];
+    std::string large;
+    char* out = small;
+    if (1 + vdsHexRowsSize(n) > sizeof small) {
+        large.resize(1 + vdsHexRowsSize(n));
+        out = large.data();
     }
-    std::printf("\n");
+    out[0] = '\n';
+    const std::size_t written = 1 + vdsFormatHexRows(static_cast<const unsigned char*>(data), n, out + 1);
+    std::fwrite(out, 1, written, stdout);
 }

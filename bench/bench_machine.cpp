@@ -1,0 +1,69 @@
+#include "bench_machine.h"
+
+#include <cstring>
+#include <optional>
+
+#include "tolvane.h"
+#include "vds_sim.h"
+
+const GeneratedMachine* useMachine(const MachineShape& shape) {
+    static std::optional<MachineShape> loadedShape;
+    static GeneratedMachine machine;
+    static bool loaded = false;
+    if (!loadedShape || !(*loadedShape == shape)) {
+        machine = tolvane::sim::generateMachine(shape);
+        loaded = VdsSimLoadTopologyJson(machine.json.c_str()) == 0;
+        loadedShape = shape;
+        machine.json.clear();  // large, and no longer needed
+        VdsSimSetStartingPhase(0);
+        VdsSimClearFaults();
+        // The journal notes every call; benchmarks time the service, not the notes.
+        VdsSimJournalEnable(0);
+        VdsSimJournalClear();
+    }
+    return loaded ? &machine : nullptr;
+}
+
+BenchRequest::BenchRequest(std::int16_t code, std::size_t size) : bytes_(size, 0) { put16(2, code); }
+
+BenchRequest& BenchRequest::put(std::size_t offset, const GUID& id) {
+    std::memcpy(bytes_.data() + offset, &id, sizeof id);
+    return *this;
+}
+
+BenchRequest& BenchRequest::put16(std::size_t offset, std::int16_t value) {
+    std::memcpy(bytes_.data() + offset, &value, sizeof value);
+    return *this;
+}
+
+BenchRequest& BenchRequest::put32(std::size_t offset, std::int32_t value) {
+    std::memcpy(bytes_.data() + offset, &value, sizeof value);
+    return *this;
+}
+
+BenchRequest& BenchRequest::text(std::size_t offset, const char* text) {
+    std::memcpy(bytes_.data() + offset, text, std::strlen(text) + 1);
+    return *this;
+}
+
+ReplyCheck runOnce(std::vector<unsigned char>& request) {
+    ReplyCheck check;
+    unsigned char* reply = vdsCmdHandler(request.data(), static_cast<int>(request.size()), &check.size);
+    if (reply == nullptr || check.size < 12) {
+        check.problem = "no reply";
+    } else {
+        std::memcpy(&check.status, reply + 4, sizeof check.status);
+        if (check.status != 0) check.problem = "reply status " + std::to_string(check.status);
+    }
+    vdsFreeOutput(reply);
+    return check;
+}
+
+bool openLibrary() {
+    const int opened = vdsInitialize();
+    if (opened == 0 || opened == 1) return true;
+    vdsUninitialize();
+    return false;
+}
+
+void closeLibrary() { vdsUninitialize(); }

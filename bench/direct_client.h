@@ -1,0 +1,94 @@
+// The yardstick: a plain VDS client making the calls that the library's
+// commands make, with nothing around them (no request, no records, no reply).
+#pragma once
+
+#include <vector>
+
+#include "directory/property_texts.h"
+#include "platform/com_ptr.h"
+#include "platform/vds_interfaces.h"
+
+class DirectClient {
+public:
+    DirectClient() = default;
+    DirectClient(const DirectClient&) = delete;
+    DirectClient& operator=(const DirectClient&) = delete;
+    ~DirectClient() { close(); }
+
+    // Enters COM and creates and initialises the service.
+    HRESULT open();
+    void close();
+    IVdsService* service() const { return service_.get(); }
+
+    // The object `id` as interface `Object`; empty when it cannot be reached.
+    template <typename Object>
+    ComPtr<Object> object(const GUID& id, VDS_OBJECT_TYPE type, REFIID iid) const {
+        ComPtr<IUnknown> unknown;
+        ComPtr<Object> typed;
+        if (service_->GetObject(id, type, unknown.put()) == S_OK) unknown.queryInterface(iid, typed);
+        return typed;
+    }
+
+private:
+    ComPtr<IVdsService> service_;
+    bool comEntered_ = false;
+};
+
+// Calls `visit` with each object of the enumeration until it returns false.
+template <typename Visit>
+void directWalk(IEnumVdsObject* enumeration, Visit&& visit) {
+    for (;;) {
+        ComPtr<IUnknown> object;
+        ULONG fetched = 0;
+        if (enumeration->Next(1, object.put(), &fetched) != S_OK || fetched == 0) return;
+        if (!visit(std::move(object))) return;
+    }
+}
+
+template <typename Parent>
+using DirectOpen = HRESULT (STDMETHODCALLTYPE Parent::*)(IEnumVdsObject**);
+
+// Children of `parent`: counted, collected, and each one's properties read
+// (their texts freed). Returns how many were read, -1 when unreachable.
+template <typename Properties, typename Child, typename Parent>
+int directChildren(ComPtr<Parent> parent, DirectOpen<Parent> open, REFIID childIid) {
+    if (!parent) return -1;
+    int count = 0;
+    {
+        ComPtr<IEnumVdsObject> enumeration;
+        if ((parent.get()->*open)(enumeration.put()) != S_OK) return -1;
+        directWalk(enumeration.get(), [&](ComPtr<IUnknown>) { return ++count, true; });
+    }
+    std::vector<ComPtr<Child>> children;
+    children.reserve(static_cast<std::size_t>(count));
+    {
+        ComPtr<IEnumVdsObject> enumeration;
+        if ((parent.get()->*open)(enumeration.put()) != S_OK) return -1;
+        directWalk(enumeration.get(), [&](ComPtr<IUnknown> object) {
+            ComPtr<Child> child;
+            if (object.queryInterface(childIid, child) != S_OK) return false;
+            children.push_back(std::move(child));
+            return static_cast<int>(children.size()) < count;
+        });
+    }
+    parent.reset();
+    int read = 0;
+    for (const auto& child : children) {
+        Properties properties{};
+        const bool ok = child->GetProperties(&properties) == S_OK;
+        vdsFreePropertyTexts(properties);
+        read += ok ? 1 : 0;
+    }
+    return read;
+}
+
+// Extents of `object`: one call, the array freed. Returns how many, -1 on failure.
+template <typename Extent, typename Object>
+int directExtents(ComPtr<Object> object) {
+    if (!object) return -1;
+    Extent* extents = nullptr;
+    LONG count = 0;
+    const HRESULT hr = object->QueryExtents(&extents, &count);
+    CoTaskMemFree(extents);
+    return hr == S_OK ? static_cast<int>(count) : -1;
+}

@@ -1,0 +1,99 @@
+// A list's reply carries its records back to back after the header, whatever
+// the records' lengths do against the room the first one promised: alike,
+// growing past it (the block grows), or far shorter (the reply is moved to
+// a block of its exact size), in the short and the long form.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "commands/list_reply.h"
+#include "protocol/framing.h"
+#include "tolvane.h"
+
+namespace {
+
+// Record i: `length(i)` bytes, each (i + j) & 0xFF.
+std::vector<unsigned char> record(int i, int length) {
+    std::vector<unsigned char> r(static_cast<std::size_t>(length));
+    for (int j = 0; j < length; ++j) r[static_cast<std::size_t>(j)] = static_cast<unsigned char>(i + j);
+    return r;
+}
+
+unsigned char* writerBlock(const std::vector<unsigned char>& bytes) {
+    auto* block = new unsigned char[bytes.size()];
+    std::memcpy(block, bytes.data(), bytes.size());
+    return block;
+}
+
+TEST(ListReply, RecordsFollowTheHeaderBackToBackInBothForms) {
+    struct Case {
+        const char* name;
+        int count;
+        int (*length)(int i);
+    };
+    const Case cases[] = {
+        {"alike", 50, [](int) { return 40; }},
+        {"growing past the first one's promise", 300, [](int i) { return 10 + i / 3; }},
+        {"far shorter than the first", 200, [](int i) { return i == 0 ? 900 : 3; }},
+        {"one record", 1, [](int) { return 7; }},
+        {"none", 0, [](int) { return 1; }},
+    };
+    for (const Case& c : cases) {
+        for (const ListForm form : {ListForm::Short, ListForm::Long}) {
+            SCOPED_TRACE(c.name);
+            SCOPED_TRACE(form == ListForm::Short ? "short" : "long");
+            RecordList list;
+            list.reserve(c.count);
+            std::vector<unsigned char> expected;
+            for (int i = 0; i < c.count; ++i) {
+                const auto r = record(i, c.length(i));
+                list.add(writerBlock(r), static_cast<int>(r.size()));
+                expected.insert(expected.end(), r.begin(), r.end());
+            }
+            HandlerResult result = list.reply(0x0093, form);
+            ASSERT_TRUE(result.isBuilt());
+            const int header = vdsListHeaderSize(form);
+            ASSERT_EQ(result.size(), header + static_cast<int>(expected.size()));
+            unsigned char* reply = result.release();
+            EXPECT_EQ(reply[1], 1);
+            EXPECT_EQ(reply[2] | (reply[3] << 8), 0x0093);
+            std::int32_t status = -1;
+            std::memcpy(&status, reply + 4, sizeof status);
+            EXPECT_EQ(status, 0);
+            const int count = form == ListForm::Short ? (reply[12] | (reply[13] << 8))
+                                                      : (reply[12] | (reply[13] << 8) | (reply[14] << 16));
+            EXPECT_EQ(count, c.count);
+            EXPECT_EQ(std::vector<unsigned char>(reply + header, reply + header + expected.size()), expected);
+            vdsFreeOutput(reply);
+        }
+    }
+}
+
+TEST(ListReply, FixedRecordsAfterVariableOnesKeepTheirOrder) {
+    RecordList list;
+    list.reserve(2);
+    const auto first = record(1, 5);
+    list.add(writerBlock(first), 5);
+    list.addFixed(3, 4, [](int i, unsigned char* at) { std::memset(at, 0xA0 + i, 4); });
+    HandlerResult result = list.reply(0x0095, ListForm::Short);
+    ASSERT_TRUE(result.isBuilt());
+    ASSERT_EQ(result.size(), 14 + 5 + 12);
+    unsigned char* reply = result.release();
+    EXPECT_EQ(reply[12], 4);
+    EXPECT_EQ(std::memcmp(reply + 14, first.data(), 5), 0);
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 4; ++j) EXPECT_EQ(reply[14 + 5 + 4 * i + j], 0xA0 + i);
+    vdsFreeOutput(reply);
+}
+
+TEST(ListReply, ARecordThatCouldNotBeWrittenLeavesNoReply) {
+    RecordList list;
+    const auto r = record(0, 8);
+    list.add(writerBlock(r), 8);
+    list.add(nullptr, 0);  // the writer ran out of memory
+    list.add(writerBlock(r), 8);
+    EXPECT_TRUE(list.reply(0x0093, ListForm::Short).isNullReply());
+}
+
+}  // namespace
