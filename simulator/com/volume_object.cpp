@@ -2,9 +2,8 @@
 #include <algorithm>
 #include <memory>
 
-#include "changes/volume_changes.h"
-
 #include "changes/file_system_changes.h"
+#include "changes/volume_changes.h"
 #include "com/async_operation.h"
 #include "com/com_support.h"
 #include "com/enum_objects.h"
@@ -105,6 +104,17 @@ public:
         return changeNow("IVdsVolume::ClearFlags", joinArgs(Hex{flags}), clearVolumeFlags(id(), flags));
     }
 
+private:
+    // Plex operations, refused from the call on basic volumes.
+    HRESULT plexChange(const char* method, const std::string& args, IVdsAsync** ppAsync, VDS_ASYNC_OUTPUT_TYPE type,
+                       ChangeFunction change, DeliverOutput deliver = {}) {
+        const GUID volume = id();
+        return changeLaterChecked(method, args, ppAsync, {type},
+                                  [volume](const Model& m) { return checkPlexOperation(m, volume); },
+                                  std::move(change), std::move(deliver));
+    }
+
+public:
     // IVdsVolumeMF
     HRESULT STDMETHODCALLTYPE GetFileSystemProperties(VDS_FILE_SYSTEM_PROP* p) override {
         if (p == nullptr) return E_POINTER;
@@ -210,15 +220,6 @@ public:
     }
 
 private:
-    // Plex operations, refused from the call on basic volumes.
-    HRESULT plexChange(const char* method, const std::string& args, IVdsAsync** ppAsync, VDS_ASYNC_OUTPUT_TYPE type,
-                       ChangeFunction change, DeliverOutput deliver = {}) {
-        const GUID volume = id();
-        return changeLaterChecked(method, args, ppAsync, {type},
-                                  [volume](const Model& m) { return checkPlexOperation(m, volume); },
-                                  std::move(change), std::move(deliver));
-    }
-
     void* face(REFIID riid) override {
         if (riid == IID_IVdsVolume) return static_cast<IVdsVolume*>(this);
         if (riid == IID_IVdsVolumeMF) return static_cast<IVdsVolumeMF*>(this);

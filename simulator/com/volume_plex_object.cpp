@@ -2,7 +2,6 @@
 #include <algorithm>
 
 #include "changes/volume_changes.h"
-
 #include "com/async_operation.h"
 #include "com/com_support.h"
 #include "com/enum_objects.h"
