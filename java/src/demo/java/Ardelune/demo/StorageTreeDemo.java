@@ -76,6 +76,10 @@ public final class StorageTreeDemo extends Tolvane {
         PackDemo.show(demo, tree);
         DiskDemo.show(demo, tree);
         VolumeDemo.show(demo, tree);
+        // Shown here, so that the LUN demo's batches are its own.
+        List<Batch> softwareChanges = demo.awaitNotifications();
+        tree.line(0, "Notifications of the pack, disk and volume changes: " + softwareChanges.size() + " batch(es)");
+        showBatches(tree, softwareChanges);
         LunDemo.show(request -> demo.CmdHandler(request, request.length), () -> showBatches(tree, demo.awaitNotifications()), tree);
         demo.showRescan(tree);
         DriveRepairDemo.show(demo, tree);
