@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "all_samples.h"
 #include "commands/command_table.h"
 #include "protocol/guid_text.h"
-#include "sample_requests.h"
 
 namespace {
 
@@ -31,17 +31,14 @@ std::string entry(const unsigned char* bytes, std::size_t n) {
 
 int writeSeeds(const std::filesystem::path& folder) {
     std::filesystem::create_directories(folder);
-    int n = 0;
-    for (const CommandRow& row : vdsCommandTable()) {
-        const auto request = row.handler != nullptr ? sampleRequest(row.code) : std::nullopt;
-        if (!request) continue;
+    const auto requests = allSampleRequests();
+    for (const auto& request : requests) {
         char name[32];
-        std::snprintf(name, sizeof name, "sample-%04X", static_cast<unsigned>(row.code) & 0xFFFFu);
+        std::snprintf(name, sizeof name, "sample-%02X%02X", request[3], request[2]);
         std::ofstream(folder / name, std::ios::binary)
-            .write(reinterpret_cast<const char*>(request->data()), static_cast<std::streamsize>(request->size()));
-        ++n;
+            .write(reinterpret_cast<const char*>(request.data()), static_cast<std::streamsize>(request.size()));
     }
-    return n;
+    return static_cast<int>(requests.size());
 }
 
 std::set<std::string> identifiersIn(const std::filesystem::path& description) {

@@ -9,9 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "commands/command_table.h"
+#include "all_samples.h"
 #include "one_request.h"
-#include "sample_requests.h"
 
 namespace {
 
@@ -31,15 +30,9 @@ int replayPath(const std::filesystem::path& path) {
 }
 
 int replaySamples() {
-    int n = 0;
-    for (const CommandRow& row : vdsCommandTable()) {
-        if (row.handler == nullptr) continue;
-        if (const auto request = sampleRequest(row.code)) {
-            fuzzOneRequest(request->data(), request->size());
-            ++n;
-        }
-    }
-    return n;
+    const auto requests = allSampleRequests();
+    for (const auto& request : requests) fuzzOneRequest(request.data(), request.size());
+    return static_cast<int>(requests.size());
 }
 
 }  // namespace

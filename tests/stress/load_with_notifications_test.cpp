@@ -21,10 +21,9 @@
 #include <unistd.h>
 #include <vector>
 
-#include "commands/command_table.h"
+#include "all_samples.h"
 #include "commands/created_packs.h"
 #include "reply_check.h"
-#include "sample_requests.h"
 #include "service_fixture.h"
 #include "tolvane.h"
 #include "vds_sim.h"
@@ -82,14 +81,6 @@ private:
     std::vector<std::string> faults_;
 };
 
-std::vector<std::vector<unsigned char>> everySample() {
-    std::vector<std::vector<unsigned char>> requests;
-    for (const CommandRow& row : vdsCommandTable())
-        if (auto request = row.handler != nullptr ? sampleRequest(row.code) : std::nullopt)
-            requests.push_back(std::move(*request));
-    return requests;
-}
-
 // Sends one request as the Java side would and checks the reply's shape.
 bool send(std::vector<unsigned char> request, Faults& faults) {
     int outSize = kOutSizeUntouched;
@@ -120,7 +111,7 @@ protected:
 };
 
 TEST_F(LoadWithNotifications, RepliesKeepTheirShapeAndTheMachineItsRules) {
-    const auto samples = everySample();
+    const auto samples = allSampleRequests();
     ASSERT_FALSE(samples.empty());
     Faults faults;
     std::atomic<bool> stop{false};

@@ -14,9 +14,8 @@
 #include <unistd.h>
 #include <vector>
 
-#include "commands/command_table.h"
+#include "all_samples.h"
 #include "commands/created_packs.h"
-#include "sample_requests.h"
 #include "tolvane.h"
 #include "vds_sim.h"
 
@@ -29,20 +28,12 @@ long residentKib() {
     return resident * (sysconf(_SC_PAGESIZE) / 1024);
 }
 
-std::vector<std::vector<unsigned char>> samplesInTableOrder() {
-    std::vector<std::vector<unsigned char>> requests;
-    for (const CommandRow& row : vdsCommandTable())
-        if (auto request = row.handler != nullptr ? sampleRequest(row.code) : std::nullopt)
-            requests.push_back(std::move(*request));
-    return requests;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
     const long total = argc > 1 ? std::atol(argv[1]) : 10'000'000;
     const long interval = argc > 2 ? std::atol(argv[2]) : 100'000;
-    const auto requests = samplesInTableOrder();
+    const auto requests = allSampleRequests();
     // The curve goes to stderr; the library's own log lines to stdout, which
     // the script throws away.
     VdsSimJournalEnable(0);
