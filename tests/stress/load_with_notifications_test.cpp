@@ -6,9 +6,6 @@
 
 #include <gtest/gtest.h>
 
-// Threads, pipes and /dev/null as Linux has them.
-#if !defined(_WIN32)
-
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -168,5 +165,3 @@ TEST_F(LoadWithNotifications, RepliesKeepTheirShapeAndTheMachineItsRules) {
 }
 
 }  // namespace
-
-#endif  // !_WIN32
