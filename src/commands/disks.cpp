@@ -85,7 +85,7 @@ HandlerResult listOnDisk(const CommandRow& row, const GUID& id, Query&& query,
         unsigned char* record = makeRecord(elements[i], &length);
         records.add(record, length);
     }
-    return records.reply(row.code, ListForm::Long);
+    return records.reply(row.replyCode(), ListForm::Long);
 }
 
 // The parameters of a new partition: the style alone, and for MBR and GPT

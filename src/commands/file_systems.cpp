@@ -19,10 +19,6 @@ namespace {
 
 constexpr const char* kVolumeTrace = "VDS: Volume ID %s\n";
 
-// Every reply of the file-system properties command carries this code
-// instead of the request's own.
-constexpr std::int16_t kFileSystemPropertiesReply = 0x0600;
-
 constexpr int kFileSystemRecordFixed = 48;
 constexpr int kListCountOffset = 12;
 constexpr std::size_t kListEntriesOffset = 16;
@@ -128,10 +124,7 @@ HandlerResult cmdGetFileSystemProperties(const CommandRow& row, RequestReader& i
     if (!o.succeeded()) {
         // A failed call may still have handed back a label.
         CoTaskMemFree(p.pwszLabel);
-        int size = 0;
-        unsigned char* reply =
-            vdsMakeOutput(row.failureReplySize, kFileSystemPropertiesReply, o.status, o.addStatus, &size);
-        return HandlerResult::built(reply, size);
+        return o;
     }
     RecordBuilder record(kFileSystemRecordFixed, RecordBuilder::LengthField::None);
     record.putGuid(0, p.volumeId);
@@ -141,9 +134,7 @@ HandlerResult cmdGetFileSystemProperties(const CommandRow& row, RequestReader& i
     record.putUInt64(32, p.ullAvailableAllocationUnits);
     record.putUInt32(40, p.ulAllocationUnitSize);
     record.takeText(44, p.pwszLabel);
-    CommandRow replyRow = row;
-    replyRow.code = kFileSystemPropertiesReply;
-    return vdsPayloadReply(replyRow, 12 + record.size(),
+    return vdsPayloadReply(row, 12 + record.size(),
                            [&](unsigned char* reply) { record.writeTo(reply + 12); });
 }
 

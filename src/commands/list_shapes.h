@@ -55,7 +55,7 @@ HandlerResult vdsListChildrenOf(const CommandRow& row, const ListTarget& t, ComP
     RecordList records;
     records.reserve(children.size());
     vdsAddChildRecords<Properties>(records, children, write);
-    return records.reply(row.code, t.form);
+    return records.reply(row.replyCode(), t.form);
 }
 
 // Resolves the object that the request names to its own interface. An
@@ -107,7 +107,7 @@ HandlerResult vdsListExtentsOf(const CommandRow& row, ListForm form, ComPtr<Obje
 
     RecordList records;
     records.addFixed(count, recordSize, [&](int i, unsigned char* at) { writeOne(extents[i], at); });
-    return records.reply(row.code, form);
+    return records.reply(row.replyCode(), form);
 }
 
 // Extents of the object that the request names.

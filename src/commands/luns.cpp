@@ -204,7 +204,7 @@ HandlerResult cmdQueryActiveControllers(const CommandRow& row, RequestReader& in
     RecordList records;
     records.reserve(controllers.size());
     vdsAddChildRecords<VDS_CONTROLLER_PROP>(records, controllers, vdsMakeControllerRecord);
-    return records.reply(row.code, ListForm::Short);
+    return records.reply(row.replyCode(), ListForm::Short);
 }
 
 HandlerResult cmdAssociateControllers(const CommandRow&, RequestReader& in) {

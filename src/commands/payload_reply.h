@@ -11,7 +11,7 @@ template <typename Write>
 HandlerResult vdsPayloadReply(const CommandRow& row, int size, Write&& write) {
     unsigned char* reply = vdsAllocOutput(size);
     if (reply == nullptr) return HandlerResult::nullReply();
-    vdsFillOutputHeader(reply, row.code, STATUS_OK, 0);
+    vdsFillOutputHeader(reply, row.replyCode(), STATUS_OK, 0);
     write(reply);
     return HandlerResult::built(reply, size);
 }

@@ -48,7 +48,7 @@ HandlerResult listProviders(const CommandRow& row, const ProviderList& list) {
         records.add(record, length);
         return remaining > 0;
     });
-    return records.reply(row.code, ListForm::Short);
+    return records.reply(row.replyCode(), ListForm::Short);
 }
 
 constexpr ListTarget kSubSystems{"VDS: Provider ID: %s\n", VDS_OT_UNKNOWN, S::TargetNotFound,

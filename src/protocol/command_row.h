@@ -26,6 +26,11 @@ struct CommandRow {
     // Null while the command is not implemented: it is then answered as unknown.
     CommandHandler handler;
 
+    // The code every reply of the command carries: its own, but for the
+    // file-system properties command, whose replies answer under its
+    // family's code.
+    std::int16_t replyCode() const { return code == 0x000C ? std::int16_t{0x0600} : code; }
+
     bool mayAnswer(std::int32_t status) const {
         for (Status s : failureStatuses) {
             if (s == STATUS_OK) break;

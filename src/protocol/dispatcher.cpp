@@ -23,7 +23,7 @@ unsigned char* answer(const CommandRow& row, RequestReader& reader, int* outSize
         return result.release();
     }
     const Outcome& o = result.outcome();
-    return vdsMakeOutput(row.failureReplySize, row.code, o.status, o.addStatus, outSize);
+    return vdsMakeOutput(row.failureReplySize, row.replyCode(), o.status, o.addStatus, outSize);
 }
 
 }  // namespace

@@ -22,10 +22,9 @@ std::string methodOf(const std::string& line) { return line.substr(0, line.find(
 int runFaultSweep(const std::vector<unsigned char>& request, bool mustSucceed) {
     const int code = static_cast<std::int16_t>(request[2] | (request[3] << 8));
     const CommandRow* row = vdsFindCommand(static_cast<std::int16_t>(code));
-    // The file-system properties command answers under its family's code.
-    const int replyCode = code == 0x000C ? 0x0600 : code;
     EXPECT_NE(row, nullptr);
     if (row == nullptr) return 0;
+    const int replyCode = row->replyCode();
 
     VdsSimClearFaults();
     VdsSimJournalEnable(1);

@@ -46,7 +46,8 @@ std::optional<std::string> replyFault(const unsigned char* request, std::size_t 
     }
     if (!known) return fault("an unknown command was answered", code, outSize);
     if (outSize < kReplyHeader) return fault("a reply shorter than its header", code, outSize);
-    if (int16At(out + 2) != code) return fault("a reply naming another command", code, int16At(out + 2));
+    if (int16At(out + 2) != row->replyCode())
+        return fault("a reply naming another command", code, int16At(out + 2));
     const std::int32_t status = int32At(out + 4);
     if (status == 0) return std::nullopt;
     if (!row->mayAnswer(status)) return fault("a status the command's row does not list", code, status);
