@@ -4,17 +4,12 @@ import static org.junit.jupiter.api.Assertions.assertEquals;
 import static org.junit.jupiter.api.Assertions.assertTrue;
 
 import java.nio.ByteBuffer;
-import java.util.ArrayList;
 import java.util.Arrays;
-import java.util.List;
-import java.util.concurrent.TimeUnit;
 import java.util.function.Predicate;
-import org.junit.jupiter.api.AfterEach;
-import org.junit.jupiter.api.BeforeEach;
 import org.junit.jupiter.api.Test;
 
 /** Partitions made, lettered and formatted through the library reach Java as the service tells them. */
-class DiskNotificationTest {
+class DiskNotificationTest extends ChangeNotifications {
     private static final byte[] GPT_DISK = {0, 0, 0, (byte) 0x80, 0, 0, 0, 0x40, (byte) 0x80, 0, 0, 0, 0, 0, 0, 2};
     private static final long MIB = 1024L * 1024;
     private static final long ESP = MIB;
@@ -30,43 +25,8 @@ class DiskNotificationTest {
     private static final int LETTER_ASSIGN = 202;
     private static final int FORMAT_PROGRESS = 204;
 
-    private final NotificationTest.Receiver receiver = new NotificationTest.Receiver();
-
-    @BeforeEach
-    void connect() {
-        SimControl.loadDefault();
-        assertEquals(0, receiver.Initialize());
-    }
-
-    @AfterEach
-    void disconnect() {
-        receiver.Uninitialize();
-    }
-
-    /** Every record that has reached Java so far; one batch may answer several waits. */
-    private final List<ByteBuffer> seen = new ArrayList<>();
-
-    /** Waits until a record of this kind and event, that `matches` accepts, has reached Java. */
-    private boolean arrives(int type, int event, Predicate<ByteBuffer> matches) throws InterruptedException {
-        long end = System.nanoTime() + TimeUnit.SECONDS.toNanos(10);
-        for (int checked = 0;;) {
-            for (; checked < seen.size(); ++checked) {
-                ByteBuffer r = seen.get(checked);
-                if (r.getInt(0) == type && r.getInt(8) == event && matches.test(r)) return true;
-            }
-            if (System.nanoTime() >= end) return false;
-            NotificationTest.Batch batch = receiver.batches.poll(100, TimeUnit.MILLISECONDS);
-            if (batch == null) continue;
-            for (byte[] record : batch.list()) seen.add(Requests.reply(record));
-        }
-    }
-
     private static Predicate<ByteBuffer> partitionOf(byte[] disk, long offset) {
-        return r -> Arrays.equals(Arrays.copyOfRange(r.array(), 12, 28), disk) && r.getLong(32) == offset;
-    }
-
-    private int run(ByteBuffer request) {
-        return Requests.status(receiver.CmdHandler(request.array(), request.capacity()));
+        return named(12, disk).and(r -> r.getLong(32) == offset);
     }
 
     private static ByteBuffer partitionRequest(int code, int size, long offset) {

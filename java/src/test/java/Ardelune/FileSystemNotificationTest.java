@@ -5,14 +5,10 @@ import static org.junit.jupiter.api.Assertions.assertTrue;
 
 import java.nio.ByteBuffer;
 import java.nio.charset.StandardCharsets;
-import java.util.Arrays;
-import java.util.concurrent.TimeUnit;
-import org.junit.jupiter.api.AfterEach;
-import org.junit.jupiter.api.BeforeEach;
 import org.junit.jupiter.api.Test;
 
 /** File-system changes made through the library reach Java as the service tells them. */
-class FileSystemNotificationTest {
+class FileSystemNotificationTest extends ChangeNotifications {
     /** The volume of the default machine that has no access path at all. */
     private static final byte[] RESERVED_VOLUME = {0, 0, 0, (byte) 0x90, 0, 0, 0, 0x40, (byte) 0x80, 0, 0, 0, 0, 0, 0, 1};
     private static final int NTT_DRIVE_LETTER = 61;
@@ -24,40 +20,6 @@ class FileSystemNotificationTest {
     private static final int FORMAT_PROGRESS = 204;
     private static final int MOUNT_POINTS_CHANGE = 205;
     private static final int NTFS = 4;
-
-    private final NotificationTest.Receiver receiver = new NotificationTest.Receiver();
-
-    @BeforeEach
-    void connect() {
-        SimControl.loadDefault();
-        assertEquals(0, receiver.Initialize());
-    }
-
-    @AfterEach
-    void disconnect() {
-        receiver.Uninitialize();
-    }
-
-    /** Waits until a record of this kind and event whose object stands at `at` has reached Java. */
-    private boolean arrives(int type, int event, int at, byte[] object) throws InterruptedException {
-        long end = System.nanoTime() + TimeUnit.SECONDS.toNanos(10);
-        while (System.nanoTime() < end) {
-            NotificationTest.Batch batch = receiver.batches.poll(100, TimeUnit.MILLISECONDS);
-            if (batch == null) continue;
-            for (byte[] record : batch.list()) {
-                ByteBuffer r = Requests.reply(record);
-                if (r.getInt(0) == type && r.getInt(8) == event
-                        && Arrays.equals(Arrays.copyOfRange(record, at, at + object.length), object)) {
-                    return true;
-                }
-            }
-        }
-        return false;
-    }
-
-    private int run(ByteBuffer request) {
-        return Requests.status(receiver.CmdHandler(request.array(), request.capacity()));
-    }
 
     private ByteBuffer onVolume(int code, int size) {
         ByteBuffer b = Requests.request(code, size);

@@ -5,49 +5,16 @@ import static org.junit.jupiter.api.Assertions.assertTrue;
 
 import java.nio.ByteBuffer;
 import java.util.Arrays;
-import java.util.concurrent.TimeUnit;
-import org.junit.jupiter.api.AfterEach;
-import org.junit.jupiter.api.BeforeEach;
 import org.junit.jupiter.api.Test;
 
 /** Pack changes made through the library reach Java as the service tells them. */
-class PackNotificationTest {
+class PackNotificationTest extends ChangeNotifications {
     private static final byte[] DYNAMIC_PROVIDER = {0, 0, 0, 0x60, 0, 0, 0, 0x40, (byte) 0x80, 0, 0, 0, 0, 0, 0, 2};
     private static final byte[] RAW_DISK = {0, 0, 0, (byte) 0x80, 0, 0, 0, 0x40, (byte) 0x80, 0, 0, 0, 0, 0, 0, 3};
     private static final int NTT_PACK = 10;
     private static final int NTT_DISK = 13;
     private static final int ARRIVE = 1;
     private static final int DISK_MODIFY = 10;
-
-    private final NotificationTest.Receiver receiver = new NotificationTest.Receiver();
-
-    @BeforeEach
-    void connect() {
-        SimControl.loadDefault();
-        assertEquals(0, receiver.Initialize());
-    }
-
-    @AfterEach
-    void disconnect() {
-        receiver.Uninitialize();
-    }
-
-    /** Waits until a record of this kind, event and object has reached Java. */
-    private boolean arrives(int type, int event, byte[] object) throws InterruptedException {
-        long end = System.nanoTime() + TimeUnit.SECONDS.toNanos(10);
-        while (System.nanoTime() < end) {
-            NotificationTest.Batch batch = receiver.batches.poll(100, TimeUnit.MILLISECONDS);
-            if (batch == null) continue;
-            for (byte[] record : batch.list()) {
-                ByteBuffer r = Requests.reply(record);
-                if (r.getInt(0) == type && r.getInt(8) == event
-                        && Arrays.equals(Arrays.copyOfRange(record, 12, 28), object)) {
-                    return true;
-                }
-            }
-        }
-        return false;
-    }
 
     @Test
     void aNewPackAndTheDiskAddedToItReachJava() throws InterruptedException {

@@ -4,16 +4,11 @@ import static org.junit.jupiter.api.Assertions.assertEquals;
 import static org.junit.jupiter.api.Assertions.assertTrue;
 
 import java.nio.ByteBuffer;
-import java.util.ArrayList;
 import java.util.Arrays;
-import java.util.List;
-import java.util.concurrent.TimeUnit;
-import org.junit.jupiter.api.AfterEach;
-import org.junit.jupiter.api.BeforeEach;
 import org.junit.jupiter.api.Test;
 
 /** Volume changes made through the library reach Java as the service tells them. */
-class VolumeNotificationTest {
+class VolumeNotificationTest extends ChangeNotifications {
     private static final byte[] DYNAMIC_PACK = {0, 0, 0, 0x70, 0, 0, 0, 0x40, (byte) 0x80, 0, 0, 0, 0, 0, 0, 2};
     private static final byte[] DYN_DISK = {0, 0, 0, (byte) 0x80, 0, 0, 0, 0x40, (byte) 0x80, 0, 0, 0, 0, 0, 0, 4};
     private static final byte[] SECOND_DYN_DISK = {0, 0, 0, (byte) 0x80, 0, 0, 0, 0x40, (byte) 0x80, 0, 0, 0, 0, 0, 0, 5};
@@ -27,45 +22,6 @@ class VolumeNotificationTest {
     private static final int MIRROR_TYPE = 13;
     private static final long GIB = 1L << 30;
 
-    private final NotificationTest.Receiver receiver = new NotificationTest.Receiver();
-
-    @BeforeEach
-    void connect() {
-        SimControl.loadDefault();
-        assertEquals(0, receiver.Initialize());
-    }
-
-    @AfterEach
-    void disconnect() {
-        receiver.Uninitialize();
-    }
-
-    /** Every record that has reached Java so far, batches in the order they came. */
-    private final List<byte[]> seen = new ArrayList<>();
-
-    private boolean isVolumeRecord(byte[] record, int event, byte[] volume) {
-        ByteBuffer r = Requests.reply(record);
-        return r.getInt(0) == NTT_VOLUME && r.getInt(8) == event
-                && Arrays.equals(Arrays.copyOfRange(record, 12, 28), volume);
-    }
-
-    /** Waits until a volume record of this event and volume has reached Java. */
-    private boolean arrives(int event, byte[] volume) throws InterruptedException {
-        long end = System.nanoTime() + TimeUnit.SECONDS.toNanos(10);
-        while (true) {
-            for (byte[] record : seen) {
-                if (isVolumeRecord(record, event, volume)) return true;
-            }
-            if (System.nanoTime() >= end) return false;
-            NotificationTest.Batch batch = receiver.batches.poll(100, TimeUnit.MILLISECONDS);
-            if (batch != null) seen.addAll(batch.list());
-        }
-    }
-
-    private int run(ByteBuffer request) {
-        return Requests.status(receiver.CmdHandler(request.array(), request.capacity()));
-    }
-
     @Test
     void aMirrorMadeBrokenAndDeletedReachesJava() throws InterruptedException {
         // 0x0508: pack at 20, type at 36, two InputDiskRecords of 48 bytes from 44.
@@ -75,7 +31,7 @@ class VolumeNotificationTest {
         create.put(DYN_DISK).putLong(GIB).put(new byte[16]).putInt(0).putInt(0);
         create.put(SECOND_DYN_DISK).putLong(GIB).put(new byte[16]).putInt(0).putInt(0);
         assertEquals(0, run(create));
-        assertTrue(arrives(ARRIVE, MIRROR), "mirror arrival");
+        assertTrue(arrives(NTT_VOLUME, ARRIVE, MIRROR), "mirror arrival");
 
         // 0x0501 names the mirror's plexes; 0x0506 breaks off the second.
         ByteBuffer list = Requests.request(0x0501, 68);
@@ -88,13 +44,13 @@ class VolumeNotificationTest {
         split.position(36);
         split.put(MIRROR).put(second);
         assertEquals(0, run(split));
-        assertTrue(arrives(ARRIVE, BROKEN_OFF), "broken-off volume arrival");
-        assertTrue(arrives(MODIFY, MIRROR), "mirror modification");
+        assertTrue(arrives(NTT_VOLUME, ARRIVE, BROKEN_OFF), "broken-off volume arrival");
+        assertTrue(arrives(NTT_VOLUME, MODIFY, MIRROR), "mirror modification");
 
         ByteBuffer delete = Requests.request(0x0509, 24);
         delete.position(4);
         delete.put(BROKEN_OFF).putInt(0);
         assertEquals(0, run(delete));
-        assertTrue(arrives(DEPART, BROKEN_OFF), "broken-off volume departure");
+        assertTrue(arrives(NTT_VOLUME, DEPART, BROKEN_OFF), "broken-off volume departure");
     }
 }
