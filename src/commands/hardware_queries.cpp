@@ -45,14 +45,14 @@ HandlerResult cmdQueryDrives(const CommandRow& row, RequestReader& in) {
     const auto r = vdsReadRequest<SubSystemTargetRequest>(in);
     if (!r) return HandlerResult::nullReply();
     return vdsListChildren<VDS_DRIVE_PROP>(row, kDrives, r->id, IID_IVdsSubSystem,
-                                           vdsGetDriveCount, vdsGetDrives, vdsMakeDriveRecord);
+                                           vdsGetDriveCount, vdsGetDrives, vdsWriteDriveRecord);
 }
 
 HandlerResult cmdQuerySubSystemLuns(const CommandRow& row, RequestReader& in) {
     const auto r = vdsReadRequest<SubSystemTargetRequest>(in);
     if (!r) return HandlerResult::nullReply();
     return vdsListChildren<VDS_LUN_PROP>(row, kSubSystemLuns, r->id, IID_IVdsSubSystem,
-                                         vdsGetLunCount, vdsGetLuns, vdsMakeLunRecord);
+                                         vdsGetLunCount, vdsGetLuns, vdsWriteLunRecord);
 }
 
 HandlerResult cmdQueryControllers(const CommandRow& row, RequestReader& in) {
@@ -60,7 +60,7 @@ HandlerResult cmdQueryControllers(const CommandRow& row, RequestReader& in) {
     if (!r) return HandlerResult::nullReply();
     return vdsListChildren<VDS_CONTROLLER_PROP>(row, kControllers, r->id, IID_IVdsSubSystem,
                                                 vdsGetControllerCount, vdsGetControllers,
-                                                vdsMakeControllerRecord);
+                                                vdsWriteControllerRecord);
 }
 
 HandlerResult cmdQueryLunPlexes(const CommandRow& row, RequestReader& in) {
@@ -68,7 +68,7 @@ HandlerResult cmdQueryLunPlexes(const CommandRow& row, RequestReader& in) {
     if (!r) return HandlerResult::nullReply();
     return vdsListChildren<VDS_LUN_PLEX_PROP>(row, kLunPlexes, r->id, IID_IVdsLun,
                                               vdsGetLunPlexCount, vdsGetLunPlexes,
-                                              vdsMakeLunPlexRecord);
+                                              vdsWriteLunPlexRecord);
 }
 
 HandlerResult cmdQueryAssociatedLuns(const CommandRow& row, RequestReader& in) {
@@ -76,7 +76,7 @@ HandlerResult cmdQueryAssociatedLuns(const CommandRow& row, RequestReader& in) {
     if (!r) return HandlerResult::nullReply();
     return vdsListChildren<VDS_LUN_PROP>(row, kAssociatedLuns, r->id, IID_IVdsController,
                                          vdsGetAssociatedLunCount, vdsGetAssociatedLuns,
-                                         vdsMakeLunRecord);
+                                         vdsWriteLunRecord);
 }
 
 HandlerResult cmdQueryDriveExtents(const CommandRow& row, RequestReader& in) {

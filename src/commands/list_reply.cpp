@@ -36,14 +36,11 @@ unsigned char* RecordList::grow(std::size_t length) {
     return at;
 }
 
-void RecordList::add(unsigned char* record, int length) {
-    const std::unique_ptr<unsigned char[]> owned(record);
-    if (record == nullptr) outOfMemory_ = true;
-    if (record == nullptr || length <= 0) return;
+unsigned char* RecordList::room(int length) {
+    if (length <= 0) return nullptr;
     unsigned char* at = grow(static_cast<std::size_t>(length));
-    if (at == nullptr) return;
-    std::memcpy(at, record, static_cast<std::size_t>(length));
-    ++count_;
+    if (at != nullptr) ++count_;
+    return at;
 }
 
 int vdsListHeaderSize(ListForm form) {

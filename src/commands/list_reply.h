@@ -6,18 +6,20 @@
 #include <memory>
 #include <new>
 
+#include "directory/record_builder.h"
 #include "protocol/outcome.h"
 
 enum class ListForm { Short, Long };
 
-class RecordList {
+class RecordList final : public RecordSink {
 public:
     // The number of records expected: room for them is made once the first
     // one shows its length.
     void reserve(int records) { expected_ = records > 0 ? static_cast<std::size_t>(records) : 0; }
 
-    // Copies a record that a writer allocated, and frees it at once.
-    void add(unsigned char* record, int length);
+    // Room for one more record of `length` bytes at the end of the list:
+    // record writers write straight into the reply.
+    unsigned char* room(int length) override;
 
     // Writes `count` records of `recordSize` bytes in place: `write(i, at)`
     // writes record i at `at`.

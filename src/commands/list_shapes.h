@@ -32,9 +32,7 @@ void vdsAddChildRecords(RecordList& records, const InterfaceArray<Child>& childr
             vdsFreePropertyTexts(properties);
             continue;
         }
-        int length = 0;
-        unsigned char* record = write(properties, &length);
-        records.add(record, length);
+        write(properties, records);
     }
 }
 

@@ -203,7 +203,7 @@ HandlerResult cmdQueryActiveControllers(const CommandRow& row, RequestReader& in
     // A controller whose properties cannot be read is left out of the records and the count.
     RecordList records;
     records.reserve(controllers.size());
-    vdsAddChildRecords<VDS_CONTROLLER_PROP>(records, controllers, vdsMakeControllerRecord);
+    vdsAddChildRecords<VDS_CONTROLLER_PROP>(records, controllers, vdsWriteControllerRecord);
     return records.reply(row.replyCode(), ListForm::Short);
 }
 

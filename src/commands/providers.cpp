@@ -43,9 +43,7 @@ HandlerResult listProviders(const CommandRow& row, const ProviderList& list) {
             vdsFreeProviderTexts(properties);
             return true;
         }
-        int length = 0;
-        unsigned char* record = vdsMakeProviderRecord(properties, &length);
-        records.add(record, length);
+        vdsWriteProviderRecord(properties, records);
         return remaining > 0;
     });
     return records.reply(row.replyCode(), ListForm::Short);
@@ -86,12 +84,12 @@ HandlerResult cmdQuerySwProviders(const CommandRow& row, RequestReader&) {
 HandlerResult cmdQuerySubSystems(const CommandRow& row, RequestReader& in) {
     return listProviderChildren<VDS_SUB_SYSTEM_PROP>(row, kSubSystems, in, vdsFindHwProvider,
                                                      vdsGetSubSystemCount, vdsGetSubSystems,
-                                                     vdsMakeSubSystemRecord);
+                                                     vdsWriteSubSystemRecord);
 }
 
 HandlerResult cmdQueryPacks(const CommandRow& row, RequestReader& in) {
     return listProviderChildren<VDS_PACK_PROP>(row, kPacks, in, vdsFindSwProvider,
-                                               vdsGetPackCount, vdsGetPacks, vdsMakePackRecord);
+                                               vdsGetPackCount, vdsGetPacks, vdsWritePackRecord);
 }
 
 HandlerResult cmdRefreshProvider(const CommandRow&, RequestReader& in) {

@@ -63,9 +63,7 @@ HandlerResult volumeAndSecond(RequestReader& in, const char* trace, VDS_OBJECT_T
 }
 
 void writeDiskExtent(const VDS_DISK_EXTENT& extent, unsigned char* at) {
-    int length = 0;
-    std::unique_ptr<unsigned char[]> record(vdsMakeDiskExtentRecord(extent, &length));
-    if (record) std::memcpy(at, record.get(), kDiskExtentRecordSize);
+    vdsWriteRecordAt(vdsWriteDiskExtentRecord, extent, at);
 }
 
 }  // namespace
@@ -75,7 +73,7 @@ HandlerResult cmdQueryVolumePlexes(const CommandRow& row, RequestReader& in) {
     if (!r) return HandlerResult::nullReply();
     return vdsListChildren<VDS_VOLUME_PLEX_PROP>(row, kVolumePlexes, r->id, IID_IVdsVolume,
                                                  vdsGetVolumePlexCount, vdsGetVolumePlexes,
-                                                 vdsMakeVolumePlexRecord);
+                                                 vdsWriteVolumePlexRecord);
 }
 
 HandlerResult cmdQueryVolumePlexExtents(const CommandRow& row, RequestReader& in) {

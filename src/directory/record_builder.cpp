@@ -95,12 +95,8 @@ void RecordBuilder::writeTo(unsigned char* dst) const {
     write(placed, total, dst);
 }
 
-unsigned char* RecordBuilder::finish(int* length) const {
+void RecordBuilder::writeInto(RecordSink& out) const {
     Placed placed[kMaxTexts];
     const int total = place(placed);
-    // Every byte is written below: the fixed part whole, then the texts back to back.
-    auto* block = new (std::nothrow) unsigned char[static_cast<std::size_t>(total)];
-    if (length != nullptr) *length = block != nullptr ? total : 0;
-    if (block != nullptr) write(placed, total, block);
-    return block;
+    if (unsigned char* dst = out.room(total)) write(placed, total, dst);
 }

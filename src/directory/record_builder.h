@@ -9,6 +9,18 @@
 #include "platform/com_types.h"
 #include "protocol/text_convert.h"
 
+// Where a record goes once its length is known: the end of a list's reply, a
+// block of its own, or a place already set aside.
+class RecordSink {
+public:
+    // Room for `length` bytes, every one of which is then written; null when
+    // there is none (the record is dropped, and the sink remembers why).
+    virtual unsigned char* room(int length) = 0;
+
+protected:
+    ~RecordSink() = default;
+};
+
 // Largest text, and largest text offset, that a TextRef can state.
 inline constexpr int kMaxRecordTextLength = 32767;
 
@@ -42,9 +54,8 @@ public:
     // Writes the complete record (size() bytes) to `dst`.
     void writeTo(unsigned char* dst) const;
 
-    // A new[] block holding the record, its length stored through `length`.
-    // Null (and length 0) if the block cannot be allocated.
-    unsigned char* finish(int* length) const;
+    // Writes the complete record into the room that `out` makes for it.
+    void writeInto(RecordSink& out) const;
 
     static constexpr int kMaxFixedSize = 72;
     static constexpr int kMaxTexts = 3;

@@ -7,17 +7,20 @@
 // empty one has length 0 at the offset where it would have started. Texts too
 // long for a TextRef are cut (see RecordBuilder).
 //
-// Each vdsMake*Record writer returns a block allocated with new[] that the
-// caller copies into its reply and frees with delete[]; the record's length is
-// stored through `length`. If the block cannot be allocated the writer
-// returns null and stores 0.
+// Each vdsWrite*Record writer writes its record once, into the room that the
+// sink makes for it (a list appends it to its reply). vdsMakeRecord hands a
+// record back in a block of its own instead.
 //
 // Text ownership: the writers that carry texts (provider, subsystem,
 // controller, drive, LUN, pack, volume) free every text of the structure they
 // are given with CoTaskMemFree, whether they carry it or not; the caller must
-// not free them again. vdsMakeDiskRecord is the exception, see below.
+// not free them again. vdsWriteDiskRecord is the exception, see below.
 #pragma once
 
+#include <new>
+#include <type_traits>
+
+#include "directory/record_builder.h"
 #include "platform/com_types.h"
 #include "platform/vds_types.h"
 
@@ -37,25 +40,58 @@ inline constexpr int kDiskExtentRecordSize = 72;
 inline constexpr int kPartitionRecordSize = 28;
 
 // Hardware objects.
-unsigned char* vdsMakeProviderRecord(VDS_PROVIDER_PROP prop, int* length);
-unsigned char* vdsMakeSubSystemRecord(VDS_SUB_SYSTEM_PROP prop, int* length);
-unsigned char* vdsMakeControllerRecord(VDS_CONTROLLER_PROP prop, int* length);
-unsigned char* vdsMakeDriveRecord(VDS_DRIVE_PROP prop, int* length);
-unsigned char* vdsMakeLunRecord(VDS_LUN_PROP prop, int* length);
-unsigned char* vdsMakeLunPlexRecord(VDS_LUN_PLEX_PROP prop, int* length);
+void vdsWriteProviderRecord(VDS_PROVIDER_PROP prop, RecordSink& out);
+void vdsWriteSubSystemRecord(VDS_SUB_SYSTEM_PROP prop, RecordSink& out);
+void vdsWriteControllerRecord(VDS_CONTROLLER_PROP prop, RecordSink& out);
+void vdsWriteDriveRecord(VDS_DRIVE_PROP prop, RecordSink& out);
+void vdsWriteLunRecord(VDS_LUN_PROP prop, RecordSink& out);
+void vdsWriteLunPlexRecord(VDS_LUN_PLEX_PROP prop, RecordSink& out);
 
 // Writes `count` DriveExtentRecords back to back into `dst`, which holds
 // count * kDriveExtentRecordSize bytes. The extent array stays the caller's.
 void vdsWriteDriveExtentRecords(const VDS_DRIVE_EXTENT* extents, LONG count, unsigned char* dst);
 
 // Software objects.
-unsigned char* vdsMakePackRecord(VDS_PACK_PROP prop, int* length);
+void vdsWritePackRecord(VDS_PACK_PROP prop, RecordSink& out);
 // Carries none of the disk's five texts and does NOT free them: the caller
 // that obtained the properties frees pwszDiskAddress, pwszName,
 // pwszFriendlyName, pwszAdaptorName and pwszDevicePath itself.
-unsigned char* vdsMakeDiskRecord(VDS_DISK_PROP prop, int* length);
-unsigned char* vdsMakeVolumeRecord(VDS_VOLUME_PROP prop, int* length);
-unsigned char* vdsMakeVolumePlexRecord(VDS_VOLUME_PLEX_PROP prop, int* length);
-unsigned char* vdsMakeDiskExtentRecord(VDS_DISK_EXTENT extent, int* length);
+void vdsWriteDiskRecord(VDS_DISK_PROP prop, RecordSink& out);
+void vdsWriteVolumeRecord(VDS_VOLUME_PROP prop, RecordSink& out);
+void vdsWriteVolumePlexRecord(VDS_VOLUME_PLEX_PROP prop, RecordSink& out);
+void vdsWriteDiskExtentRecord(VDS_DISK_EXTENT extent, RecordSink& out);
 // Also logs the partition's offset as one 16-digit hexadecimal number.
-unsigned char* vdsMakePartitionRecord(VDS_PARTITION_PROP prop, int* length);
+void vdsWritePartitionRecord(VDS_PARTITION_PROP prop, RecordSink& out);
+
+// The record that `write` makes of `prop`, in a new[] block that the caller
+// frees with delete[]; its length is stored through `length`. Null (and
+// length 0) if the block cannot be allocated.
+template <typename Properties>
+unsigned char* vdsMakeRecord(void (*write)(Properties, RecordSink&),
+                             std::type_identity_t<Properties> prop, int* length) {
+    struct Block final : RecordSink {
+        unsigned char* block = nullptr;
+        int length = 0;
+        unsigned char* room(int n) override {
+            block = new (std::nothrow) unsigned char[static_cast<std::size_t>(n)];
+            length = block != nullptr ? n : 0;
+            return block;
+        }
+    } out;
+    write(prop, out);
+    if (length != nullptr) *length = out.length;
+    return out.block;
+}
+
+// Writes the fixed-size record that `write` makes of `prop` at `at`, which
+// holds the record's size.
+template <typename Properties>
+void vdsWriteRecordAt(void (*write)(Properties, RecordSink&), std::type_identity_t<Properties> prop,
+                      unsigned char* at) {
+    struct Place final : RecordSink {
+        unsigned char* at;
+        explicit Place(unsigned char* p) : at(p) {}
+        unsigned char* room(int) override { return at; }
+    } out(at);
+    write(prop, out);
+}

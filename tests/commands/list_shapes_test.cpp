@@ -56,7 +56,7 @@ TEST(ChildRecords, AChildWhosePropertiesFailIsLeftOutAndItsTextsAreFreed) {
             drive.AddRef();
             children.setSize(1);
             RecordList records;
-            vdsAddChildRecords<VDS_DRIVE_PROP>(records, children, vdsMakeDriveRecord);
+            vdsAddChildRecords<VDS_DRIVE_PROP>(records, children, vdsWriteDriveRecord);
             EXPECT_EQ(records.count(), c.records) << std::hex << c.result;
         }
         EXPECT_EQ(drive.references, 1);
