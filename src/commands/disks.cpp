@@ -78,10 +78,10 @@ HandlerResult listOnDisk(const CommandRow& row, const GUID& id, Query&& query,
         ~Free() { CoTaskMemFree(p); }
     } freeElements{elements};
     if (!o.succeeded() || count <= 0 || elements == nullptr) return o;
-    RecordList records;
+    RecordList records(ListForm::Long);
     records.reserve(count);
     for (LONG i = 0; i < count; ++i) writeRecord(elements[i], records);
-    return records.reply(row.replyCode(), ListForm::Long);
+    return records.reply(row.replyCode());
 }
 
 // The parameters of a new partition: the style alone, and for MBR and GPT

@@ -24,10 +24,6 @@ constexpr ListTarget kDriveExtents{"VDS: Drive ID: %s\n", VDS_OT_DRIVE, S::VdsEr
 constexpr ListTarget kLunPlexExtents{"VDS: LUN Plex ID: %s\n", VDS_OT_LUN_PLEX, S::VdsError,
                                      STATUS_OK, ListForm::Short};
 
-void writeDriveExtent(const VDS_DRIVE_EXTENT& extent, unsigned char* at) {
-    vdsWriteDriveExtentRecords(&extent, 1, at);
-}
-
 template <typename Object>
 HandlerResult listDriveExtents(const CommandRow& row, const ListTarget& t, const GUID& id,
                                REFIID iid) {
@@ -36,7 +32,7 @@ HandlerResult listDriveExtents(const CommandRow& row, const ListTarget& t, const
         [](Object* object, VDS_DRIVE_EXTENT** extents, LONG* count) {
             return object->QueryExtents(extents, count);
         },
-        kDriveExtentRecordSize, writeDriveExtent);
+        kDriveExtentRecordSize, vdsWriteDriveExtentRecord);
 }
 
 }  // namespace

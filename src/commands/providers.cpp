@@ -31,7 +31,7 @@ HandlerResult listProviders(const CommandRow& row, const ProviderList& list) {
 
     // The count bounds the walk, so the list never holds more than was counted.
     int remaining = vdsCountObjects(enumeration.get());
-    RecordList records;
+    RecordList records(ListForm::Short);
     vdsWalk(enumeration.get(), [&](ComPtr<IUnknown> object) {
         if (remaining-- <= 0) return false;
         ComPtr<IUnknown> provider;
@@ -46,7 +46,7 @@ HandlerResult listProviders(const CommandRow& row, const ProviderList& list) {
         vdsWriteProviderRecord(properties, records);
         return remaining > 0;
     });
-    return records.reply(row.replyCode(), ListForm::Short);
+    return records.reply(row.replyCode());
 }
 
 constexpr ListTarget kSubSystems{"VDS: Provider ID: %s\n", VDS_OT_UNKNOWN, S::TargetNotFound,

@@ -17,6 +17,8 @@
 // not free them again. vdsWriteDiskRecord is the exception, see below.
 #pragma once
 
+#include <cstdint>
+#include <cstring>
 #include <new>
 #include <type_traits>
 
@@ -46,6 +48,24 @@ void vdsWriteControllerRecord(VDS_CONTROLLER_PROP prop, RecordSink& out);
 void vdsWriteDriveRecord(VDS_DRIVE_PROP prop, RecordSink& out);
 void vdsWriteLunRecord(VDS_LUN_PROP prop, RecordSink& out);
 void vdsWriteLunPlexRecord(VDS_LUN_PLEX_PROP prop, RecordSink& out);
+
+// Writes one DriveExtentRecord at `at`, which holds kDriveExtentRecordSize
+// bytes. Lists of extents run to many thousands: the record is written where
+// it goes, field by field, its padding zeroed with the byte it follows.
+inline void vdsWriteDriveExtentRecord(const VDS_DRIVE_EXTENT& extent, unsigned char* at) {
+    static_assert(sizeof(GUID) == 16 && kDriveExtentRecordSize == 44);
+    std::memcpy(at, &extent.id, sizeof(GUID));
+    std::memcpy(at + 16, &extent.LunId, sizeof(GUID));
+    const std::uint64_t size = extent.ullSize;
+    const std::uint32_t used = static_cast<std::uint32_t>(extent.bUsed & 0xFF);
+    const unsigned char tail[12] = {
+        static_cast<unsigned char>(size),       static_cast<unsigned char>(size >> 8),
+        static_cast<unsigned char>(size >> 16), static_cast<unsigned char>(size >> 24),
+        static_cast<unsigned char>(size >> 32), static_cast<unsigned char>(size >> 40),
+        static_cast<unsigned char>(size >> 48), static_cast<unsigned char>(size >> 56),
+        static_cast<unsigned char>(used),       0, 0, 0};
+    std::memcpy(at + 32, tail, sizeof tail);
+}
 
 // Writes `count` DriveExtentRecords back to back into `dst`, which holds
 // count * kDriveExtentRecordSize bytes. The extent array stays the caller's.

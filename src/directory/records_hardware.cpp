@@ -99,15 +99,6 @@ void vdsWriteLunPlexRecord(VDS_LUN_PLEX_PROP prop, RecordSink& out) {
 
 void vdsWriteDriveExtentRecords(const VDS_DRIVE_EXTENT* extents, LONG count, unsigned char* dst) {
     if (extents == nullptr || dst == nullptr) return;
-    // A fixed-size record with no texts is written where it goes, not
-    // assembled first: lists of extents run to many thousands.
-    for (LONG i = 0; i < count; ++i) {
-        const VDS_DRIVE_EXTENT& extent = extents[i];
-        unsigned char* at = dst + static_cast<std::size_t>(i) * kDriveExtentRecordSize;
-        std::memset(at, 0, kDriveExtentRecordSize);
-        std::memcpy(at, &extent.id, sizeof(GUID));
-        std::memcpy(at + 16, &extent.LunId, sizeof(GUID));
-        vdsPutUInt64(at, extent.ullSize, 32);
-        at[40] = static_cast<std::uint8_t>(extent.bUsed & 0xFF);
-    }
+    for (LONG i = 0; i < count; ++i)
+        vdsWriteDriveExtentRecord(extents[i], dst + static_cast<std::size_t>(i) * kDriveExtentRecordSize);
 }

@@ -44,7 +44,7 @@ TEST(ListReply, RecordsFollowTheHeaderBackToBackInBothForms) {
         for (const ListForm form : {ListForm::Short, ListForm::Long}) {
             SCOPED_TRACE(c.name);
             SCOPED_TRACE(form == ListForm::Short ? "short" : "long");
-            RecordList list;
+            RecordList list(form);
             list.reserve(c.count);
             std::vector<unsigned char> expected;
             for (int i = 0; i < c.count; ++i) {
@@ -52,7 +52,7 @@ TEST(ListReply, RecordsFollowTheHeaderBackToBackInBothForms) {
                 append(list, r);
                 expected.insert(expected.end(), r.begin(), r.end());
             }
-            HandlerResult result = list.reply(0x0093, form);
+            HandlerResult result = list.reply(0x0093);
             ASSERT_TRUE(result.isBuilt());
             const int header = vdsListHeaderSize(form);
             ASSERT_EQ(result.size(), header + static_cast<int>(expected.size()));
@@ -72,12 +72,12 @@ TEST(ListReply, RecordsFollowTheHeaderBackToBackInBothForms) {
 }
 
 TEST(ListReply, FixedRecordsAfterVariableOnesKeepTheirOrder) {
-    RecordList list;
+    RecordList list(ListForm::Short);
     list.reserve(2);
     const auto first = record(1, 5);
     append(list, first);
     list.addFixed(3, 4, [](int i, unsigned char* at) { std::memset(at, 0xA0 + i, 4); });
-    HandlerResult result = list.reply(0x0095, ListForm::Short);
+    HandlerResult result = list.reply(0x0095);
     ASSERT_TRUE(result.isBuilt());
     ASSERT_EQ(result.size(), 14 + 5 + 12);
     unsigned char* reply = result.release();
@@ -89,14 +89,14 @@ TEST(ListReply, FixedRecordsAfterVariableOnesKeepTheirOrder) {
 }
 
 TEST(ListReply, RoomForNothingIsRefusedAndNotCounted) {
-    RecordList list;
+    RecordList list(ListForm::Short);
     const auto r = record(0, 8);
     append(list, r);
     EXPECT_EQ(list.room(0), nullptr);
     EXPECT_EQ(list.room(-1), nullptr);
     append(list, r);
     EXPECT_EQ(list.count(), 2);
-    HandlerResult result = list.reply(0x0093, ListForm::Short);
+    HandlerResult result = list.reply(0x0093);
     ASSERT_TRUE(result.isBuilt());
     EXPECT_EQ(result.size(), 14 + 16);
     vdsFreeOutput(result.release());

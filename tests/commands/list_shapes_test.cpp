@@ -55,7 +55,7 @@ TEST(ChildRecords, AChildWhosePropertiesFailIsLeftOutAndItsTextsAreFreed) {
             children.data()[0] = &drive;
             drive.AddRef();
             children.setSize(1);
-            RecordList records;
+            RecordList records(ListForm::Short);
             vdsAddChildRecords<VDS_DRIVE_PROP>(records, children, vdsWriteDriveRecord);
             EXPECT_EQ(records.count(), c.records) << std::hex << c.result;
         }
