@@ -32,7 +32,9 @@ HandlerResult listDriveExtents(const CommandRow& row, const ListTarget& t, const
         [](Object* object, VDS_DRIVE_EXTENT** extents, LONG* count) {
             return object->QueryExtents(extents, count);
         },
-        kDriveExtentRecordSize, vdsWriteDriveExtentRecord);
+        kDriveExtentRecordSize,
+        // A lambda, not the function's address, so that the writer is inlined into the loop.
+        [](const VDS_DRIVE_EXTENT& extent, unsigned char* at) { vdsWriteDriveExtentRecord(extent, at); });
 }
 
 }  // namespace
