@@ -17,36 +17,6 @@ RecordBuilder::~RecordBuilder() {
     for (int i = 0; i < textCount_; ++i) texts_[i].text.~NarrowText();
 }
 
-void RecordBuilder::putInt16(int offset, int value) {
-    assert(offset >= 0 && offset + 2 <= fixedSize_);
-    vdsPutInt16(fixed_, value, offset);
-}
-
-void RecordBuilder::putInt32(int offset, std::int32_t value) {
-    assert(offset >= 0 && offset + 4 <= fixedSize_);
-    vdsPutInt32(fixed_, value, offset);
-}
-
-void RecordBuilder::putUInt32(int offset, std::uint32_t value) {
-    putInt32(offset, static_cast<std::int32_t>(value));
-}
-
-void RecordBuilder::putUInt64(int offset, std::uint64_t value) {
-    assert(offset >= 0 && offset + 8 <= fixedSize_);
-    vdsPutUInt64(fixed_, value, offset);
-}
-
-void RecordBuilder::putByte(int offset, std::uint8_t value) {
-    assert(offset >= 0 && offset < fixedSize_);
-    fixed_[offset] = value;
-}
-
-void RecordBuilder::putGuid(int offset, const GUID& id) {
-    static_assert(sizeof(GUID) == 16);
-    assert(offset >= 0 && offset + 16 <= fixedSize_);
-    std::memcpy(fixed_ + offset, &id, sizeof(GUID));
-}
-
 void RecordBuilder::takeText(int refOffset, LPWSTR wide) {
     assert(textCount_ < kMaxTexts);
     assert(refOffset >= 0 && refOffset + 4 <= fixedSize_);
