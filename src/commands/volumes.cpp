@@ -62,10 +62,6 @@ HandlerResult volumeAndSecond(RequestReader& in, const char* trace, VDS_OBJECT_T
                                  });
 }
 
-void writeDiskExtent(const VDS_DISK_EXTENT& extent, unsigned char* at) {
-    vdsWriteRecordAt(vdsWriteDiskExtentRecord, extent, at);
-}
-
 }  // namespace
 
 HandlerResult cmdQueryVolumePlexes(const CommandRow& row, RequestReader& in) {
@@ -100,7 +96,8 @@ HandlerResult cmdQueryVolumePlexExtents(const CommandRow& row, RequestReader& in
         [](IVdsVolumePlex* p, VDS_DISK_EXTENT** extents, LONG* count) {
             return p->QueryExtents(extents, count);
         },
-        kDiskExtentRecordSize, writeDiskExtent);
+        kDiskExtentRecordSize,
+        [](const VDS_DISK_EXTENT& extent, unsigned char* at) { vdsWriteDiskExtentRecordAt(extent, at); });
 }
 
 HandlerResult cmdRepairVolumePlex(const CommandRow&, RequestReader& in) {

@@ -25,6 +25,7 @@
 #include "directory/record_builder.h"
 #include "platform/com_types.h"
 #include "platform/vds_types.h"
+#include "protocol/framing.h"
 
 // Fixed parts (records with texts) and whole sizes (fixed-length records).
 inline constexpr int kProviderRecordFixed = 60;
@@ -80,6 +81,19 @@ void vdsWriteDiskRecord(VDS_DISK_PROP prop, RecordSink& out);
 void vdsWriteVolumeRecord(VDS_VOLUME_PROP prop, RecordSink& out);
 void vdsWriteVolumePlexRecord(VDS_VOLUME_PLEX_PROP prop, RecordSink& out);
 void vdsWriteDiskExtentRecord(VDS_DISK_EXTENT extent, RecordSink& out);
+// The same record written at `at`, which holds kDiskExtentRecordSize bytes:
+// field by field, as the lists of a plex's extents run to many thousands.
+inline void vdsWriteDiskExtentRecordAt(const VDS_DISK_EXTENT& extent, unsigned char* at) {
+    static_assert(sizeof(GUID) == 16 && kDiskExtentRecordSize == 72);
+    std::memcpy(at, &extent.diskId, sizeof(GUID));
+    vdsPutInt32(at, extent.type, 16);
+    // Packed right after the type, without the structure's alignment gap.
+    vdsPutUInt64(at, extent.ullOffset, 20);
+    vdsPutUInt64(at, extent.ullSize, 28);
+    std::memcpy(at + 36, &extent.volumeId, sizeof(GUID));
+    std::memcpy(at + 52, &extent.plexId, sizeof(GUID));
+    vdsPutInt32(at, static_cast<std::int32_t>(extent.memberIdx), 68);
+}
 // Also logs the partition's offset as one 16-digit hexadecimal number.
 void vdsWritePartitionRecord(VDS_PARTITION_PROP prop, RecordSink& out);
 
@@ -101,17 +115,4 @@ unsigned char* vdsMakeRecord(void (*write)(Properties, RecordSink&),
     write(prop, out);
     if (length != nullptr) *length = out.length;
     return out.block;
-}
-
-// Writes the fixed-size record that `write` makes of `prop` at `at`, which
-// holds the record's size.
-template <typename Properties>
-void vdsWriteRecordAt(void (*write)(Properties, RecordSink&), std::type_identity_t<Properties> prop,
-                      unsigned char* at) {
-    struct Place final : RecordSink {
-        unsigned char* at;
-        explicit Place(unsigned char* p) : at(p) {}
-        unsigned char* room(int) override { return at; }
-    } out(at);
-    write(prop, out);
 }

@@ -63,21 +63,16 @@ void vdsWriteVolumePlexRecord(VDS_VOLUME_PLEX_PROP prop, RecordSink& out) {
 }
 
 void vdsWriteDiskExtentRecord(VDS_DISK_EXTENT extent, RecordSink& out) {
-    RecordBuilder record(kDiskExtentRecordSize, LengthField::None);
-    record.putGuid(0, extent.diskId);
-    record.putInt32(16, extent.type);
-    // Packed right after the type, without the structure's alignment gap.
-    record.putUInt64(20, extent.ullOffset);
-    record.putUInt64(28, extent.ullSize);
-    record.putGuid(36, extent.volumeId);
-    record.putGuid(52, extent.plexId);
-    record.putUInt32(68, extent.memberIdx);
-    record.writeInto(out);
+    if (unsigned char* at = out.room(kDiskExtentRecordSize)) vdsWriteDiskExtentRecordAt(extent, at);
 }
 
 void vdsWritePartitionRecord(VDS_PARTITION_PROP prop, RecordSink& out) {
-    printf("0x%08X%08X .............\n", static_cast<unsigned>(prop.ullOffset >> 32),
-           static_cast<unsigned>(prop.ullOffset & 0xFFFFFFFFu));
+    // A disk lists its partitions by the thousand: the sixteen digits are
+    // set by hand, leaving printf only the copy.
+    char line[] = "0x0000000000000000 .............\n";
+    for (int i = 0; i < 16; ++i)
+        line[2 + i] = "0123456789ABCDEF"[(prop.ullOffset >> (4 * (15 - i))) & 0xF];
+    printf("%s", line);
     RecordBuilder record(kPartitionRecordSize, LengthField::None);
     record.putInt32(0, prop.PartitionStyle);
     record.putUInt32(4, prop.ulFlags);

@@ -39,7 +39,7 @@ struct ScriptedPlex : IVdsVolumePlex {
 };
 
 void writeExtent(const VDS_DISK_EXTENT& extent, unsigned char* at) {
-    vdsWriteRecordAt(vdsWriteDiskExtentRecord, extent, at);
+    vdsWriteDiskExtentRecordAt(extent, at);
 }
 
 TEST(PlexExtents, EmptyAndSFalseAreListsAndFailuresFreeTheArray) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include <string>
 
 #include "directory/records.h"
@@ -159,6 +161,15 @@ TEST(SoftwareRecords, PartitionLayoutAndOffsetLine) {
     Record r;
     const std::string log = capturedStdout([&] { r.bytes.reset(vdsMakeRecord(vdsWritePartitionRecord, prop, &r.length)); });
     EXPECT_EQ(log, "0x0000000ABCDEF000 .............\n");
+    // Every digit position, both halves, and the value's extremes.
+    for (const auto& [offset, line] : {std::pair{0xFEDCBA9876543210ull, "0xFEDCBA9876543210 .............\n"},
+                                       std::pair{0x0ull, "0x0000000000000000 .............\n"},
+                                       std::pair{~0ull, "0xFFFFFFFFFFFFFFFF .............\n"}}) {
+        prop.ullOffset = offset;
+        Record other;
+        EXPECT_EQ(capturedStdout([&] { other.bytes.reset(vdsMakeRecord(vdsWritePartitionRecord, prop, &other.length)); }),
+                  line);
+    }
     expectLayout(r, 28, {i32At(0, 1), i32At(4, 1), i32At(8, 2), u64At(12, 0x0000000ABCDEF000ull),
                          u64At(20, 0x0000000100000000ull)});
 }
