@@ -39,17 +39,6 @@ std::vector<unsigned char> software(std::int16_t code, const GeneratedMachine& m
         .bytes();
 }
 
-// The partitions of the first disk: one call, the array freed.
-int directPartitions(const DirectClient& c, const GeneratedMachine& m) {
-    auto disk = c.object<IVdsAdvancedDisk>(m.disks.front(), VDS_OT_DISK, IID_IVdsAdvancedDisk);
-    if (!disk) return -1;
-    VDS_PARTITION_PROP* partitions = nullptr;
-    LONG count = 0;
-    const HRESULT hr = disk->QueryPartitions(&partitions, &count);
-    CoTaskMemFree(partitions);
-    return hr == S_OK ? static_cast<int>(count) : -1;
-}
-
 // Few enough drives that every drive holds many LUN extents, as in a real array.
 int drivesFor(int objects) { return std::max(1, objects / 64); }
 
@@ -106,7 +95,11 @@ const ListFamily kFamilies[] = {
      }},
     {"ListPartitions", [](int n) { return MachineShape{.packs = 1, .disksPerPack = 1, .partitionsPerDisk = n}; },
      [](const GeneratedMachine& m) { return software(0x0404, m, m.packs.front(), m.disks.front()); },
-     directPartitions},
+     [](const DirectClient& c, const GeneratedMachine& m) {
+         return directExtents<VDS_PARTITION_PROP>(
+             c.object<IVdsAdvancedDisk>(m.disks.front(), VDS_OT_DISK, IID_IVdsAdvancedDisk),
+             &IVdsAdvancedDisk::QueryPartitions);
+     }},
     {"ListDiskExtents", [](int n) { return MachineShape{.packs = 1, .disksPerPack = 1, .volumesPerPack = n}; },
      [](const GeneratedMachine& m) { return software(0x0409, m, m.packs.front(), m.disks.front()); },
      [](const DirectClient& c, const GeneratedMachine& m) {
