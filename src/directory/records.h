@@ -17,6 +17,7 @@
 // not free them again. vdsWriteDiskRecord is the exception, see below.
 #pragma once
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <new>
@@ -86,13 +87,24 @@ void vdsWriteDiskExtentRecord(VDS_DISK_EXTENT extent, RecordSink& out);
 inline void vdsWriteDiskExtentRecordAt(const VDS_DISK_EXTENT& extent, unsigned char* at) {
     static_assert(sizeof(GUID) == 16 && kDiskExtentRecordSize == 72);
     std::memcpy(at, &extent.diskId, sizeof(GUID));
-    vdsPutInt32(at, extent.type, 16);
     // Packed right after the type, without the structure's alignment gap.
-    vdsPutUInt64(at, extent.ullOffset, 20);
-    vdsPutUInt64(at, extent.ullSize, 28);
+    const std::int32_t type = extent.type;
+    const std::uint64_t offset = extent.ullOffset, size = extent.ullSize;
+    const std::uint32_t member = extent.memberIdx;
+    if constexpr (std::endian::native == std::endian::little) {
+        // The host's own order is the record's: whole stores, not bytes.
+        std::memcpy(at + 16, &type, 4);
+        std::memcpy(at + 20, &offset, 8);
+        std::memcpy(at + 28, &size, 8);
+        std::memcpy(at + 68, &member, 4);
+    } else {
+        vdsPutInt32(at, type, 16);
+        vdsPutUInt64(at, offset, 20);
+        vdsPutUInt64(at, size, 28);
+        vdsPutInt32(at, static_cast<std::int32_t>(member), 68);
+    }
     std::memcpy(at + 36, &extent.volumeId, sizeof(GUID));
     std::memcpy(at + 52, &extent.plexId, sizeof(GUID));
-    vdsPutInt32(at, static_cast<std::int32_t>(extent.memberIdx), 68);
 }
 // Also logs the partition's offset as one 16-digit hexadecimal number.
 void vdsWritePartitionRecord(VDS_PARTITION_PROP prop, RecordSink& out);
