@@ -82,13 +82,17 @@ int directChildren(ComPtr<Parent> parent, DirectOpen<Parent> open, REFIID childI
     return read;
 }
 
-// Extents of `object`: one call, the array freed. Returns how many, -1 on failure.
+template <typename Object, typename Element>
+using DirectQuery = HRESULT (STDMETHODCALLTYPE Object::*)(Element**, LONG*);
+
+// Extents of `object` (or another array that `query` hands back, such as a
+// disk's partitions): one call, the array freed. Returns how many, -1 on failure.
 template <typename Extent, typename Object>
-int directExtents(ComPtr<Object> object) {
+int directExtents(ComPtr<Object> object, DirectQuery<Object, Extent> query = &Object::QueryExtents) {
     if (!object) return -1;
     Extent* extents = nullptr;
     LONG count = 0;
-    const HRESULT hr = object->QueryExtents(&extents, &count);
+    const HRESULT hr = (object.get()->*query)(&extents, &count);
     CoTaskMemFree(extents);
     return hr == S_OK ? static_cast<int>(count) : -1;
 }

@@ -9,7 +9,7 @@
 namespace {
 
 constexpr int kHardwareProvider = 4, kSubSystem = 20, kObject = 36, kPlex = 52;
-constexpr int kSoftwareProvider = 4, kPack = 20;
+constexpr int kSoftwareProvider = 4, kPack = 20, kVolume = 36, kVolumePlex = 52;
 
 struct ListFamily {
     const char* name;
@@ -28,8 +28,15 @@ std::vector<unsigned char> hardware(std::int16_t code, const GeneratedMachine& m
         .bytes();
 }
 
-std::vector<unsigned char> software(std::int16_t code, const GeneratedMachine& m, const GUID& pack = {}) {
-    return BenchRequest(code).put(kSoftwareProvider, m.softwareProvider).put(kPack, pack).bytes();
+// A disk is named where a volume would be, after provider and pack.
+std::vector<unsigned char> software(std::int16_t code, const GeneratedMachine& m, const GUID& pack = {},
+                                    const GUID& object = {}, const GUID& plex = {}) {
+    return BenchRequest(code)
+        .put(kSoftwareProvider, m.softwareProvider)
+        .put(kPack, pack)
+        .put(kVolume, object)
+        .put(kVolumePlex, plex)
+        .bytes();
 }
 
 // Few enough drives that every drive holds many LUN extents, as in a real array.
@@ -85,6 +92,37 @@ const ListFamily kFamilies[] = {
      [](const DirectClient& c, const GeneratedMachine& m) {
          return directChildren<VDS_VOLUME_PROP, IVdsVolume>(
              c.object<IVdsPack>(m.packs.front(), VDS_OT_PACK, IID_IVdsPack), &IVdsPack::QueryVolumes, IID_IVdsVolume);
+     }},
+    {"ListPartitions", [](int n) { return MachineShape{.packs = 1, .disksPerPack = 1, .partitionsPerDisk = n}; },
+     [](const GeneratedMachine& m) { return software(0x0404, m, m.packs.front(), m.disks.front()); },
+     [](const DirectClient& c, const GeneratedMachine& m) {
+         return directExtents<VDS_PARTITION_PROP>(
+             c.object<IVdsAdvancedDisk>(m.disks.front(), VDS_OT_DISK, IID_IVdsAdvancedDisk),
+             &IVdsAdvancedDisk::QueryPartitions);
+     }},
+    {"ListDiskExtents", [](int n) { return MachineShape{.packs = 1, .disksPerPack = 1, .volumesPerPack = n}; },
+     [](const GeneratedMachine& m) { return software(0x0409, m, m.packs.front(), m.disks.front()); },
+     [](const DirectClient& c, const GeneratedMachine& m) {
+         return directExtents<VDS_DISK_EXTENT>(c.object<IVdsDisk>(m.disks.front(), VDS_OT_DISK, IID_IVdsDisk));
+     }},
+    {"ListVolumePlexes",
+     [](int n) { return MachineShape{.packs = 1, .disksPerPack = drivesFor(n), .volumesPerPack = 1, .plexesPerVolume = n}; },
+     [](const GeneratedMachine& m) { return software(0x0501, m, m.packs.front(), m.volumes.front()); },
+     [](const DirectClient& c, const GeneratedMachine& m) {
+         return directChildren<VDS_VOLUME_PLEX_PROP, IVdsVolumePlex>(
+             c.object<IVdsVolume>(m.volumes.front(), VDS_OT_VOLUME, IID_IVdsVolume), &IVdsVolume::QueryPlexes,
+             IID_IVdsVolumePlex);
+     }},
+    {"ListVolumePlexExtents",
+     [](int n) {
+         return MachineShape{.packs = 1, .disksPerPack = drivesFor(n), .volumesPerPack = 1, .extentsPerVolumePlex = n};
+     },
+     [](const GeneratedMachine& m) {
+         return software(0x0502, m, m.packs.front(), m.volumes.front(), m.volumePlexes.front());
+     },
+     [](const DirectClient& c, const GeneratedMachine& m) {
+         return directExtents<VDS_DISK_EXTENT>(
+             c.object<IVdsVolumePlex>(m.volumePlexes.front(), VDS_OT_VOLUME_PLEX, IID_IVdsVolumePlex));
      }},
 };
 

@@ -65,7 +65,7 @@ Outcome onDisk(const GUID& id, Call&& call) {
 // success; any other answer but S_OK is a VDS error.
 template <typename Face, typename Element, typename Query>
 HandlerResult listOnDisk(const CommandRow& row, const GUID& id, Query&& query,
-                         unsigned char* (*makeRecord)(Element, int*)) {
+                         void (*writeRecord)(Element, RecordSink&)) {
     vdsLogId(kDiskTrace, id);
     Element* elements = nullptr;
     LONG count = 0;
@@ -78,14 +78,10 @@ HandlerResult listOnDisk(const CommandRow& row, const GUID& id, Query&& query,
         ~Free() { CoTaskMemFree(p); }
     } freeElements{elements};
     if (!o.succeeded() || count <= 0 || elements == nullptr) return o;
-    RecordList records;
+    RecordList records(ListForm::Long);
     records.reserve(count);
-    for (LONG i = 0; i < count; ++i) {
-        int length = 0;
-        unsigned char* record = makeRecord(elements[i], &length);
-        records.add(record, length);
-    }
-    return records.reply(row.replyCode(), ListForm::Long);
+    for (LONG i = 0; i < count; ++i) writeRecord(elements[i], records);
+    return records.reply(row.replyCode());
 }
 
 // The parameters of a new partition: the style alone, and for MBR and GPT
@@ -153,7 +149,7 @@ HandlerResult cmdQueryPartitions(const CommandRow& row, RequestReader& in) {
         [](IVdsAdvancedDisk& disk, VDS_PARTITION_PROP** parts, LONG* n) {
             return disk.QueryPartitions(parts, n);
         },
-        vdsMakePartitionRecord);
+        vdsWritePartitionRecord);
 }
 
 HandlerResult cmdQueryDiskExtents(const CommandRow& row, RequestReader& in) {
@@ -162,7 +158,7 @@ HandlerResult cmdQueryDiskExtents(const CommandRow& row, RequestReader& in) {
     return listOnDisk<IVdsDisk, VDS_DISK_EXTENT>(
         row, r->id,
         [](IVdsDisk& disk, VDS_DISK_EXTENT** extents, LONG* n) { return disk.QueryExtents(extents, n); },
-        vdsMakeDiskExtentRecord);
+        vdsWriteDiskExtentRecord);
 }
 
 HandlerResult cmdCreatePartitions(const CommandRow&, RequestReader& in) {

@@ -126,7 +126,7 @@ HandlerResult cmdGetDrive(const CommandRow& row, RequestReader& in) {
     });
     if (!found.succeeded()) return found;
     int length = 0;
-    const std::unique_ptr<unsigned char[]> record(vdsMakeDriveRecord(prop, &length));
+    const std::unique_ptr<unsigned char[]> record(vdsMakeRecord(vdsWriteDriveRecord, prop, &length));
     if (!record) return HandlerResult::nullReply();
     return vdsPayloadReply(row, 12 + length,
                            [&](unsigned char* reply) { std::memcpy(reply + 12, record.get(), length); });

@@ -24,10 +24,6 @@ constexpr ListTarget kDriveExtents{"VDS: Drive ID: %s\n", VDS_OT_DRIVE, S::VdsEr
 constexpr ListTarget kLunPlexExtents{"VDS: LUN Plex ID: %s\n", VDS_OT_LUN_PLEX, S::VdsError,
                                      STATUS_OK, ListForm::Short};
 
-void writeDriveExtent(const VDS_DRIVE_EXTENT& extent, unsigned char* at) {
-    vdsWriteDriveExtentRecords(&extent, 1, at);
-}
-
 template <typename Object>
 HandlerResult listDriveExtents(const CommandRow& row, const ListTarget& t, const GUID& id,
                                REFIID iid) {
@@ -36,7 +32,9 @@ HandlerResult listDriveExtents(const CommandRow& row, const ListTarget& t, const
         [](Object* object, VDS_DRIVE_EXTENT** extents, LONG* count) {
             return object->QueryExtents(extents, count);
         },
-        kDriveExtentRecordSize, writeDriveExtent);
+        kDriveExtentRecordSize,
+        // A lambda, not the function's address, so that the writer is inlined into the loop.
+        [](const VDS_DRIVE_EXTENT& extent, unsigned char* at) { vdsWriteDriveExtentRecord(extent, at); });
 }
 
 }  // namespace
@@ -45,14 +43,14 @@ HandlerResult cmdQueryDrives(const CommandRow& row, RequestReader& in) {
     const auto r = vdsReadRequest<SubSystemTargetRequest>(in);
     if (!r) return HandlerResult::nullReply();
     return vdsListChildren<VDS_DRIVE_PROP>(row, kDrives, r->id, IID_IVdsSubSystem,
-                                           vdsGetDriveCount, vdsGetDrives, vdsMakeDriveRecord);
+                                           vdsGetDriveCount, vdsGetDrives, vdsWriteDriveRecord);
 }
 
 HandlerResult cmdQuerySubSystemLuns(const CommandRow& row, RequestReader& in) {
     const auto r = vdsReadRequest<SubSystemTargetRequest>(in);
     if (!r) return HandlerResult::nullReply();
     return vdsListChildren<VDS_LUN_PROP>(row, kSubSystemLuns, r->id, IID_IVdsSubSystem,
-                                         vdsGetLunCount, vdsGetLuns, vdsMakeLunRecord);
+                                         vdsGetLunCount, vdsGetLuns, vdsWriteLunRecord);
 }
 
 HandlerResult cmdQueryControllers(const CommandRow& row, RequestReader& in) {
@@ -60,7 +58,7 @@ HandlerResult cmdQueryControllers(const CommandRow& row, RequestReader& in) {
     if (!r) return HandlerResult::nullReply();
     return vdsListChildren<VDS_CONTROLLER_PROP>(row, kControllers, r->id, IID_IVdsSubSystem,
                                                 vdsGetControllerCount, vdsGetControllers,
-                                                vdsMakeControllerRecord);
+                                                vdsWriteControllerRecord);
 }
 
 HandlerResult cmdQueryLunPlexes(const CommandRow& row, RequestReader& in) {
@@ -68,7 +66,7 @@ HandlerResult cmdQueryLunPlexes(const CommandRow& row, RequestReader& in) {
     if (!r) return HandlerResult::nullReply();
     return vdsListChildren<VDS_LUN_PLEX_PROP>(row, kLunPlexes, r->id, IID_IVdsLun,
                                               vdsGetLunPlexCount, vdsGetLunPlexes,
-                                              vdsMakeLunPlexRecord);
+                                              vdsWriteLunPlexRecord);
 }
 
 HandlerResult cmdQueryAssociatedLuns(const CommandRow& row, RequestReader& in) {
@@ -76,7 +74,7 @@ HandlerResult cmdQueryAssociatedLuns(const CommandRow& row, RequestReader& in) {
     if (!r) return HandlerResult::nullReply();
     return vdsListChildren<VDS_LUN_PROP>(row, kAssociatedLuns, r->id, IID_IVdsController,
                                          vdsGetAssociatedLunCount, vdsGetAssociatedLuns,
-                                         vdsMakeLunRecord);
+                                         vdsWriteLunRecord);
 }
 
 HandlerResult cmdQueryDriveExtents(const CommandRow& row, RequestReader& in) {

@@ -6,68 +6,58 @@
 
 #include "protocol/framing.h"
 
-namespace {
-
-// The records start after the longer header; a short reply moves them up.
-constexpr std::size_t kRoom = kLongListHeaderSize;
-
-}  // namespace
+RecordList::RecordList(ListForm form)
+    : form_(form), header_(static_cast<std::size_t>(vdsListHeaderSize(form))) {}
 
 unsigned char* RecordList::grow(std::size_t length) {
     if (outOfMemory_) return nullptr;
-    const std::size_t needed = kRoom + used_ + length;
+    const std::size_t needed = header_ + used_ + length;
     if (needed > capacity_) {
         // Records of one list are alike: the first one's length sizes the
         // rest, with an eighth more for texts that grow (names numbered up).
         std::size_t capacity = std::max(needed, 2 * capacity_);
         if (used_ == 0 && expected_ > 1)
-            capacity = std::max(capacity, kRoom + length * expected_ + length * expected_ / 8);
+            capacity = std::max(capacity, header_ + length * expected_ + length * expected_ / 8);
         std::unique_ptr<unsigned char[]> larger(new (std::nothrow) unsigned char[capacity]);
         if (!larger) {
             outOfMemory_ = true;
             return nullptr;
         }
-        if (used_ != 0) std::memcpy(larger.get() + kRoom, block_.get() + kRoom, used_);
+        if (used_ != 0) std::memcpy(larger.get() + header_, block_.get() + header_, used_);
         block_ = std::move(larger);
         capacity_ = capacity;
     }
-    unsigned char* at = block_.get() + kRoom + used_;
+    unsigned char* at = block_.get() + header_ + used_;
     used_ += length;
     return at;
 }
 
-void RecordList::add(unsigned char* record, int length) {
-    const std::unique_ptr<unsigned char[]> owned(record);
-    if (record == nullptr) outOfMemory_ = true;
-    if (record == nullptr || length <= 0) return;
+unsigned char* RecordList::room(int length) {
+    if (length <= 0) return nullptr;
     unsigned char* at = grow(static_cast<std::size_t>(length));
-    if (at == nullptr) return;
-    std::memcpy(at, record, static_cast<std::size_t>(length));
-    ++count_;
+    if (at != nullptr) ++count_;
+    return at;
 }
 
 int vdsListHeaderSize(ListForm form) {
     return form == ListForm::Short ? kShortListHeaderSize : kLongListHeaderSize;
 }
 
-HandlerResult RecordList::reply(int cmd, ListForm form) {
+HandlerResult RecordList::reply(int cmd) {
     if (outOfMemory_) return HandlerResult::nullReply();
-    const int header = vdsListHeaderSize(form);
-    const std::size_t size = static_cast<std::size_t>(header) + used_;
+    const std::size_t size = header_ + used_;
     // A block much larger than the reply (records shorter than the first
     // one promised) is not handed on: the records move to one of exact size.
     if (!block_ || capacity_ - size > size / 4 + 64) {
         unsigned char* exact = vdsAllocOutput(static_cast<int>(size));
         if (exact == nullptr) return HandlerResult::nullReply();
-        if (used_ != 0) std::memcpy(exact + header, block_.get() + kRoom, used_);
+        if (used_ != 0) std::memcpy(exact + header_, block_.get() + header_, used_);
         block_.reset(exact);
-    } else if (static_cast<std::size_t>(header) != kRoom && used_ != 0) {
-        std::memmove(block_.get() + header, block_.get() + kRoom, used_);
     }
     unsigned char* reply = block_.release();
     capacity_ = used_ = 0;
     vdsFillOutputHeader(reply, cmd, STATUS_OK, 0);
-    if (form == ListForm::Short)
+    if (form_ == ListForm::Short)
         vdsPutInt16(reply, count_, 12);
     else
         vdsPutInt32(reply, count_, 12);

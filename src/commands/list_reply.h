@@ -6,18 +6,26 @@
 #include <memory>
 #include <new>
 
+#include "directory/record_builder.h"
 #include "protocol/outcome.h"
 
 enum class ListForm { Short, Long };
 
-class RecordList {
+int vdsListHeaderSize(ListForm form);
+
+class RecordList final : public RecordSink {
 public:
+    // The records are laid out after the header of `form` from the start, so
+    // the reply is the block they were written into.
+    explicit RecordList(ListForm form);
+
     // The number of records expected: room for them is made once the first
     // one shows its length.
     void reserve(int records) { expected_ = records > 0 ? static_cast<std::size_t>(records) : 0; }
 
-    // Copies a record that a writer allocated, and frees it at once.
-    void add(unsigned char* record, int length);
+    // Room for one more record of `length` bytes at the end of the list:
+    // record writers write straight into the reply.
+    unsigned char* room(int length) override;
 
     // Writes `count` records of `recordSize` bytes in place: `write(i, at)`
     // writes record i at `at`.
@@ -37,15 +45,17 @@ public:
     // line. The records are written once, into the block that becomes the
     // reply, in the order they were added. The null reply when memory ran out.
     // The list is empty afterwards.
-    HandlerResult reply(int cmd, ListForm form);
+    HandlerResult reply(int cmd);
 
 private:
     // Room for `length` more bytes after the records; null (and the list
     // marked incomplete) when it cannot be had.
     unsigned char* grow(std::size_t length);
 
-    // The reply in the making: room for the longer list header, then every
-    // record back to back.
+    // The reply in the making: room for the header, then every record back
+    // to back.
+    ListForm form_;
+    std::size_t header_;
     std::unique_ptr<unsigned char[]> block_;
     std::size_t capacity_ = 0;
     std::size_t used_ = 0;  // record bytes
@@ -55,4 +65,3 @@ private:
     bool outOfMemory_ = false;
 };
 
-int vdsListHeaderSize(ListForm form);

@@ -32,9 +32,7 @@ void vdsAddChildRecords(RecordList& records, const InterfaceArray<Child>& childr
             vdsFreePropertyTexts(properties);
             continue;
         }
-        int length = 0;
-        unsigned char* record = write(properties, &length);
-        records.add(record, length);
+        write(properties, records);
     }
 }
 
@@ -52,10 +50,10 @@ HandlerResult vdsListChildrenOf(const CommandRow& row, const ListTarget& t, ComP
     parent.reset();
     if (children.size() == 0) return Outcome::failed(t.emptyStatus);
 
-    RecordList records;
+    RecordList records(t.form);
     records.reserve(children.size());
     vdsAddChildRecords<Properties>(records, children, write);
-    return records.reply(row.replyCode(), t.form);
+    return records.reply(row.replyCode());
 }
 
 // Resolves the object that the request names to its own interface. An
@@ -105,9 +103,9 @@ HandlerResult vdsListExtentsOf(const CommandRow& row, ListForm form, ComPtr<Obje
     if (FAILED(hr)) return Outcome::vds(hr);
     if (count <= 0 || extents == nullptr) return Outcome::ok();
 
-    RecordList records;
+    RecordList records(form);
     records.addFixed(count, recordSize, [&](int i, unsigned char* at) { writeOne(extents[i], at); });
-    return records.reply(row.replyCode(), form);
+    return records.reply(row.replyCode());
 }
 
 // Extents of the object that the request names.

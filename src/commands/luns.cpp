@@ -201,10 +201,10 @@ HandlerResult cmdQueryActiveControllers(const CommandRow& row, RequestReader& in
     // No active controller: the bare 14-byte answer with count 0.
     if (!o.succeeded() || controllers.size() == 0) return o;
     // A controller whose properties cannot be read is left out of the records and the count.
-    RecordList records;
+    RecordList records(ListForm::Short);
     records.reserve(controllers.size());
-    vdsAddChildRecords<VDS_CONTROLLER_PROP>(records, controllers, vdsMakeControllerRecord);
-    return records.reply(row.replyCode(), ListForm::Short);
+    vdsAddChildRecords<VDS_CONTROLLER_PROP>(records, controllers, vdsWriteControllerRecord);
+    return records.reply(row.replyCode());
 }
 
 HandlerResult cmdAssociateControllers(const CommandRow&, RequestReader& in) {

@@ -51,10 +51,9 @@ bool knownEmpty(IVdsPack* pack) {
 }
 
 // The disk record leaves the five texts of the properties with the caller.
-unsigned char* writeDiskRecord(VDS_DISK_PROP properties, int* length) {
-    unsigned char* record = vdsMakeDiskRecord(properties, length);
+void writeDiskRecord(VDS_DISK_PROP properties, RecordSink& out) {
+    vdsWriteDiskRecord(properties, out);
     vdsFreePropertyTexts(properties);
-    return record;
 }
 
 constexpr int kMigrateFirstResult = 12;
@@ -74,7 +73,7 @@ HandlerResult cmdQueryVolumes(const CommandRow& row, RequestReader& in) {
     const auto r = vdsReadRequest<PackListRequest>(in);
     if (!r) return HandlerResult::nullReply();
     return vdsListChildren<VDS_VOLUME_PROP>(row, kPackVolumes, r->id, IID_IVdsPack,
-                                            vdsGetVolumeCount, vdsGetVolumes, vdsMakeVolumeRecord);
+                                            vdsGetVolumeCount, vdsGetVolumes, vdsWriteVolumeRecord);
 }
 
 HandlerResult cmdAddDisk(const CommandRow&, RequestReader& in) {

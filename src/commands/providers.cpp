@@ -31,7 +31,7 @@ HandlerResult listProviders(const CommandRow& row, const ProviderList& list) {
 
     // The count bounds the walk, so the list never holds more than was counted.
     int remaining = vdsCountObjects(enumeration.get());
-    RecordList records;
+    RecordList records(ListForm::Short);
     vdsWalk(enumeration.get(), [&](ComPtr<IUnknown> object) {
         if (remaining-- <= 0) return false;
         ComPtr<IUnknown> provider;
@@ -43,12 +43,10 @@ HandlerResult listProviders(const CommandRow& row, const ProviderList& list) {
             vdsFreeProviderTexts(properties);
             return true;
         }
-        int length = 0;
-        unsigned char* record = vdsMakeProviderRecord(properties, &length);
-        records.add(record, length);
+        vdsWriteProviderRecord(properties, records);
         return remaining > 0;
     });
-    return records.reply(row.replyCode(), ListForm::Short);
+    return records.reply(row.replyCode());
 }
 
 constexpr ListTarget kSubSystems{"VDS: Provider ID: %s\n", VDS_OT_UNKNOWN, S::TargetNotFound,
@@ -86,12 +84,12 @@ HandlerResult cmdQuerySwProviders(const CommandRow& row, RequestReader&) {
 HandlerResult cmdQuerySubSystems(const CommandRow& row, RequestReader& in) {
     return listProviderChildren<VDS_SUB_SYSTEM_PROP>(row, kSubSystems, in, vdsFindHwProvider,
                                                      vdsGetSubSystemCount, vdsGetSubSystems,
-                                                     vdsMakeSubSystemRecord);
+                                                     vdsWriteSubSystemRecord);
 }
 
 HandlerResult cmdQueryPacks(const CommandRow& row, RequestReader& in) {
     return listProviderChildren<VDS_PACK_PROP>(row, kPacks, in, vdsFindSwProvider,
-                                               vdsGetPackCount, vdsGetPacks, vdsMakePackRecord);
+                                               vdsGetPackCount, vdsGetPacks, vdsWritePackRecord);
 }
 
 HandlerResult cmdRefreshProvider(const CommandRow&, RequestReader& in) {

@@ -62,12 +62,6 @@ HandlerResult volumeAndSecond(RequestReader& in, const char* trace, VDS_OBJECT_T
                                  });
 }
 
-void writeDiskExtent(const VDS_DISK_EXTENT& extent, unsigned char* at) {
-    int length = 0;
-    std::unique_ptr<unsigned char[]> record(vdsMakeDiskExtentRecord(extent, &length));
-    if (record) std::memcpy(at, record.get(), kDiskExtentRecordSize);
-}
-
 }  // namespace
 
 HandlerResult cmdQueryVolumePlexes(const CommandRow& row, RequestReader& in) {
@@ -75,7 +69,7 @@ HandlerResult cmdQueryVolumePlexes(const CommandRow& row, RequestReader& in) {
     if (!r) return HandlerResult::nullReply();
     return vdsListChildren<VDS_VOLUME_PLEX_PROP>(row, kVolumePlexes, r->id, IID_IVdsVolume,
                                                  vdsGetVolumePlexCount, vdsGetVolumePlexes,
-                                                 vdsMakeVolumePlexRecord);
+                                                 vdsWriteVolumePlexRecord);
 }
 
 HandlerResult cmdQueryVolumePlexExtents(const CommandRow& row, RequestReader& in) {
@@ -102,7 +96,8 @@ HandlerResult cmdQueryVolumePlexExtents(const CommandRow& row, RequestReader& in
         [](IVdsVolumePlex* p, VDS_DISK_EXTENT** extents, LONG* count) {
             return p->QueryExtents(extents, count);
         },
-        kDiskExtentRecordSize, writeDiskExtent);
+        kDiskExtentRecordSize,
+        [](const VDS_DISK_EXTENT& extent, unsigned char* at) { vdsWriteDiskExtentRecordAt(extent, at); });
 }
 
 HandlerResult cmdRepairVolumePlex(const CommandRow&, RequestReader& in) {

@@ -17,36 +17,6 @@ RecordBuilder::~RecordBuilder() {
     for (int i = 0; i < textCount_; ++i) texts_[i].text.~NarrowText();
 }
 
-void RecordBuilder::putInt16(int offset, int value) {
-    assert(offset >= 0 && offset + 2 <= fixedSize_);
-    vdsPutInt16(fixed_, value, offset);
-}
-
-void RecordBuilder::putInt32(int offset, std::int32_t value) {
-    assert(offset >= 0 && offset + 4 <= fixedSize_);
-    vdsPutInt32(fixed_, value, offset);
-}
-
-void RecordBuilder::putUInt32(int offset, std::uint32_t value) {
-    putInt32(offset, static_cast<std::int32_t>(value));
-}
-
-void RecordBuilder::putUInt64(int offset, std::uint64_t value) {
-    assert(offset >= 0 && offset + 8 <= fixedSize_);
-    vdsPutUInt64(fixed_, value, offset);
-}
-
-void RecordBuilder::putByte(int offset, std::uint8_t value) {
-    assert(offset >= 0 && offset < fixedSize_);
-    fixed_[offset] = value;
-}
-
-void RecordBuilder::putGuid(int offset, const GUID& id) {
-    static_assert(sizeof(GUID) == 16);
-    assert(offset >= 0 && offset + 16 <= fixedSize_);
-    std::memcpy(fixed_ + offset, &id, sizeof(GUID));
-}
-
 void RecordBuilder::takeText(int refOffset, LPWSTR wide) {
     assert(textCount_ < kMaxTexts);
     assert(refOffset >= 0 && refOffset + 4 <= fixedSize_);
@@ -95,12 +65,8 @@ void RecordBuilder::writeTo(unsigned char* dst) const {
     write(placed, total, dst);
 }
 
-unsigned char* RecordBuilder::finish(int* length) const {
+void RecordBuilder::writeInto(RecordSink& out) const {
     Placed placed[kMaxTexts];
     const int total = place(placed);
-    // Every byte is written below: the fixed part whole, then the texts back to back.
-    auto* block = new (std::nothrow) unsigned char[static_cast<std::size_t>(total)];
-    if (length != nullptr) *length = block != nullptr ? total : 0;
-    if (block != nullptr) write(placed, total, block);
-    return block;
+    if (unsigned char* dst = out.room(total)) write(placed, total, dst);
 }

@@ -7,19 +7,26 @@
 // empty one has length 0 at the offset where it would have started. Texts too
 // long for a TextRef are cut (see RecordBuilder).
 //
-// Each vdsMake*Record writer returns a block allocated with new[] that the
-// caller copies into its reply and frees with delete[]; the record's length is
-// stored through `length`. If the block cannot be allocated the writer
-// returns null and stores 0.
+// Each vdsWrite*Record writer writes its record once, into the room that the
+// sink makes for it (a list appends it to its reply). vdsMakeRecord hands a
+// record back in a block of its own instead.
 //
 // Text ownership: the writers that carry texts (provider, subsystem,
 // controller, drive, LUN, pack, volume) free every text of the structure they
 // are given with CoTaskMemFree, whether they carry it or not; the caller must
-// not free them again. vdsMakeDiskRecord is the exception, see below.
+// not free them again. vdsWriteDiskRecord is the exception, see below.
 #pragma once
 
+#include <bit>
+#include <cstdint>
+#include <cstring>
+#include <new>
+#include <type_traits>
+
+#include "directory/record_builder.h"
 #include "platform/com_types.h"
 #include "platform/vds_types.h"
+#include "protocol/framing.h"
 
 // Fixed parts (records with texts) and whole sizes (fixed-length records).
 inline constexpr int kProviderRecordFixed = 60;
@@ -37,25 +44,87 @@ inline constexpr int kDiskExtentRecordSize = 72;
 inline constexpr int kPartitionRecordSize = 28;
 
 // Hardware objects.
-unsigned char* vdsMakeProviderRecord(VDS_PROVIDER_PROP prop, int* length);
-unsigned char* vdsMakeSubSystemRecord(VDS_SUB_SYSTEM_PROP prop, int* length);
-unsigned char* vdsMakeControllerRecord(VDS_CONTROLLER_PROP prop, int* length);
-unsigned char* vdsMakeDriveRecord(VDS_DRIVE_PROP prop, int* length);
-unsigned char* vdsMakeLunRecord(VDS_LUN_PROP prop, int* length);
-unsigned char* vdsMakeLunPlexRecord(VDS_LUN_PLEX_PROP prop, int* length);
+void vdsWriteProviderRecord(VDS_PROVIDER_PROP prop, RecordSink& out);
+void vdsWriteSubSystemRecord(VDS_SUB_SYSTEM_PROP prop, RecordSink& out);
+void vdsWriteControllerRecord(VDS_CONTROLLER_PROP prop, RecordSink& out);
+void vdsWriteDriveRecord(VDS_DRIVE_PROP prop, RecordSink& out);
+void vdsWriteLunRecord(VDS_LUN_PROP prop, RecordSink& out);
+void vdsWriteLunPlexRecord(VDS_LUN_PLEX_PROP prop, RecordSink& out);
+
+// Writes one DriveExtentRecord at `at`, which holds kDriveExtentRecordSize
+// bytes. Lists of extents run to many thousands: the record is written where
+// it goes, field by field, its padding zeroed with the byte it follows.
+inline void vdsWriteDriveExtentRecord(const VDS_DRIVE_EXTENT& extent, unsigned char* at) {
+    static_assert(sizeof(GUID) == 16 && kDriveExtentRecordSize == 44);
+    std::memcpy(at, &extent.id, sizeof(GUID));
+    std::memcpy(at + 16, &extent.LunId, sizeof(GUID));
+    const std::uint64_t size = extent.ullSize;
+    const std::uint32_t used = static_cast<std::uint32_t>(extent.bUsed & 0xFF);
+    const unsigned char tail[12] = {
+        static_cast<unsigned char>(size),       static_cast<unsigned char>(size >> 8),
+        static_cast<unsigned char>(size >> 16), static_cast<unsigned char>(size >> 24),
+        static_cast<unsigned char>(size >> 32), static_cast<unsigned char>(size >> 40),
+        static_cast<unsigned char>(size >> 48), static_cast<unsigned char>(size >> 56),
+        static_cast<unsigned char>(used),       0, 0, 0};
+    std::memcpy(at + 32, tail, sizeof tail);
+}
 
 // Writes `count` DriveExtentRecords back to back into `dst`, which holds
 // count * kDriveExtentRecordSize bytes. The extent array stays the caller's.
 void vdsWriteDriveExtentRecords(const VDS_DRIVE_EXTENT* extents, LONG count, unsigned char* dst);
 
 // Software objects.
-unsigned char* vdsMakePackRecord(VDS_PACK_PROP prop, int* length);
+void vdsWritePackRecord(VDS_PACK_PROP prop, RecordSink& out);
 // Carries none of the disk's five texts and does NOT free them: the caller
 // that obtained the properties frees pwszDiskAddress, pwszName,
 // pwszFriendlyName, pwszAdaptorName and pwszDevicePath itself.
-unsigned char* vdsMakeDiskRecord(VDS_DISK_PROP prop, int* length);
-unsigned char* vdsMakeVolumeRecord(VDS_VOLUME_PROP prop, int* length);
-unsigned char* vdsMakeVolumePlexRecord(VDS_VOLUME_PLEX_PROP prop, int* length);
-unsigned char* vdsMakeDiskExtentRecord(VDS_DISK_EXTENT extent, int* length);
+void vdsWriteDiskRecord(VDS_DISK_PROP prop, RecordSink& out);
+void vdsWriteVolumeRecord(VDS_VOLUME_PROP prop, RecordSink& out);
+void vdsWriteVolumePlexRecord(VDS_VOLUME_PLEX_PROP prop, RecordSink& out);
+void vdsWriteDiskExtentRecord(VDS_DISK_EXTENT extent, RecordSink& out);
+// The same record written at `at`, which holds kDiskExtentRecordSize bytes:
+// field by field, as the lists of a plex's extents run to many thousands.
+inline void vdsWriteDiskExtentRecordAt(const VDS_DISK_EXTENT& extent, unsigned char* at) {
+    static_assert(sizeof(GUID) == 16 && kDiskExtentRecordSize == 72);
+    std::memcpy(at, &extent.diskId, sizeof(GUID));
+    // Packed right after the type, without the structure's alignment gap.
+    const std::int32_t type = extent.type;
+    const std::uint64_t offset = extent.ullOffset, size = extent.ullSize;
+    const std::uint32_t member = extent.memberIdx;
+    if constexpr (std::endian::native == std::endian::little) {
+        // The host's own order is the record's: whole stores, not bytes.
+        std::memcpy(at + 16, &type, 4);
+        std::memcpy(at + 20, &offset, 8);
+        std::memcpy(at + 28, &size, 8);
+        std::memcpy(at + 68, &member, 4);
+    } else {
+        vdsPutInt32(at, type, 16);
+        vdsPutUInt64(at, offset, 20);
+        vdsPutUInt64(at, size, 28);
+        vdsPutInt32(at, static_cast<std::int32_t>(member), 68);
+    }
+    std::memcpy(at + 36, &extent.volumeId, sizeof(GUID));
+    std::memcpy(at + 52, &extent.plexId, sizeof(GUID));
+}
 // Also logs the partition's offset as one 16-digit hexadecimal number.
-unsigned char* vdsMakePartitionRecord(VDS_PARTITION_PROP prop, int* length);
+void vdsWritePartitionRecord(VDS_PARTITION_PROP prop, RecordSink& out);
+
+// The record that `write` makes of `prop`, in a new[] block that the caller
+// frees with delete[]; its length is stored through `length`. Null (and
+// length 0) if the block cannot be allocated.
+template <typename Properties>
+unsigned char* vdsMakeRecord(void (*write)(Properties, RecordSink&),
+                             std::type_identity_t<Properties> prop, int* length) {
+    struct Block final : RecordSink {
+        unsigned char* block = nullptr;
+        int length = 0;
+        unsigned char* room(int n) override {
+            block = new (std::nothrow) unsigned char[static_cast<std::size_t>(n)];
+            length = block != nullptr ? n : 0;
+            return block;
+        }
+    } out;
+    write(prop, out);
+    if (length != nullptr) *length = out.length;
+    return out.block;
+}

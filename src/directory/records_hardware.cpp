@@ -10,7 +10,7 @@
 
 using LengthField = RecordBuilder::LengthField;
 
-unsigned char* vdsMakeProviderRecord(VDS_PROVIDER_PROP prop, int* length) {
+void vdsWriteProviderRecord(VDS_PROVIDER_PROP prop, RecordSink& out) {
     RecordBuilder record(kProviderRecordFixed, LengthField::AtStart);
     record.putGuid(4, prop.id);
     record.putGuid(20, prop.guidVersionId);
@@ -22,10 +22,10 @@ unsigned char* vdsMakeProviderRecord(VDS_PROVIDER_PROP prop, int* length) {
     record.putInt32(48, prop.sRebuildPriority);
     record.takeText(52, prop.pwszName);
     record.takeText(56, prop.pwszVersion);
-    return record.finish(length);
+    record.writeInto(out);
 }
 
-unsigned char* vdsMakeSubSystemRecord(VDS_SUB_SYSTEM_PROP prop, int* length) {
+void vdsWriteSubSystemRecord(VDS_SUB_SYSTEM_PROP prop, RecordSink& out) {
     RecordBuilder record(kSubSystemRecordFixed, LengthField::AtStart);
     record.putGuid(4, prop.id);
     record.putUInt32(20, prop.ulFlags);
@@ -38,10 +38,10 @@ unsigned char* vdsMakeSubSystemRecord(VDS_SUB_SYSTEM_PROP prop, int* length) {
     record.putInt16(38, prop.sRebuildPriority);
     record.takeText(40, prop.pwszFriendlyName);
     record.takeText(44, prop.pwszIdentification);
-    return record.finish(length);
+    record.writeInto(out);
 }
 
-unsigned char* vdsMakeControllerRecord(VDS_CONTROLLER_PROP prop, int* length) {
+void vdsWriteControllerRecord(VDS_CONTROLLER_PROP prop, RecordSink& out) {
     RecordBuilder record(kControllerRecordFixed, LengthField::AtStart);
     record.putGuid(4, prop.id);
     record.putInt16(20, prop.status);
@@ -49,10 +49,10 @@ unsigned char* vdsMakeControllerRecord(VDS_CONTROLLER_PROP prop, int* length) {
     record.putInt16(26, prop.sNumberOfPorts);
     record.takeText(28, prop.pwszFriendlyName);
     record.takeText(32, prop.pwszIdentification);
-    return record.finish(length);
+    record.writeInto(out);
 }
 
-unsigned char* vdsMakeDriveRecord(VDS_DRIVE_PROP prop, int* length) {
+void vdsWriteDriveRecord(VDS_DRIVE_PROP prop, RecordSink& out) {
     RecordBuilder record(kDriveRecordFixed, LengthField::AtStart);
     record.putGuid(4, prop.id);
     record.putUInt64(20, prop.ullSize);
@@ -63,10 +63,10 @@ unsigned char* vdsMakeDriveRecord(VDS_DRIVE_PROP prop, int* length) {
     record.putInt16(38, prop.sSlotNumber);
     record.takeText(40, prop.pwszFriendlyName);
     record.takeText(44, prop.pwszIdentification);
-    return record.finish(length);
+    record.writeInto(out);
 }
 
-unsigned char* vdsMakeLunRecord(VDS_LUN_PROP prop, int* length) {
+void vdsWriteLunRecord(VDS_LUN_PROP prop, RecordSink& out) {
     RecordBuilder record(kLunRecordFixed, LengthField::AtStart);
     record.putGuid(4, prop.id);
     record.putUInt64(20, prop.ullSize);
@@ -79,10 +79,10 @@ unsigned char* vdsMakeLunRecord(VDS_LUN_PROP prop, int* length) {
     record.takeText(44, prop.pwszFriendlyName);
     record.takeText(48, prop.pwszIdentification);
     record.takeText(52, prop.pwszUnmaskingList);
-    return record.finish(length);
+    record.writeInto(out);
 }
 
-unsigned char* vdsMakeLunPlexRecord(VDS_LUN_PLEX_PROP prop, int* length) {
+void vdsWriteLunPlexRecord(VDS_LUN_PLEX_PROP prop, RecordSink& out) {
     RecordBuilder record(kLunPlexRecordSize, LengthField::None);
     record.putGuid(0, prop.id);
     record.putUInt64(16, prop.ullSize);
@@ -94,20 +94,11 @@ unsigned char* vdsMakeLunPlexRecord(VDS_LUN_PLEX_PROP prop, int* length) {
     record.putInt16(38, prop.health);
     record.putInt16(40, prop.TransitionState);
     record.putInt16(42, prop.sRebuildPriority);
-    return record.finish(length);
+    record.writeInto(out);
 }
 
 void vdsWriteDriveExtentRecords(const VDS_DRIVE_EXTENT* extents, LONG count, unsigned char* dst) {
     if (extents == nullptr || dst == nullptr) return;
-    // A fixed-size record with no texts is written where it goes, not
-    // assembled first: lists of extents run to many thousands.
-    for (LONG i = 0; i < count; ++i) {
-        const VDS_DRIVE_EXTENT& extent = extents[i];
-        unsigned char* at = dst + static_cast<std::size_t>(i) * kDriveExtentRecordSize;
-        std::memset(at, 0, kDriveExtentRecordSize);
-        std::memcpy(at, &extent.id, sizeof(GUID));
-        std::memcpy(at + 16, &extent.LunId, sizeof(GUID));
-        vdsPutUInt64(at, extent.ullSize, 32);
-        at[40] = static_cast<std::uint8_t>(extent.bUsed & 0xFF);
-    }
+    for (LONG i = 0; i < count; ++i)
+        vdsWriteDriveExtentRecord(extents[i], dst + static_cast<std::size_t>(i) * kDriveExtentRecordSize);
 }

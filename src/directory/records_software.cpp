@@ -7,16 +7,16 @@
 
 using LengthField = RecordBuilder::LengthField;
 
-unsigned char* vdsMakePackRecord(VDS_PACK_PROP prop, int* length) {
+void vdsWritePackRecord(VDS_PACK_PROP prop, RecordSink& out) {
     RecordBuilder record(kPackRecordFixed, LengthField::AtStart);
     record.putGuid(4, prop.id);
     record.putInt32(20, prop.status);
     record.putUInt32(24, prop.ulFlags);
     record.takeText(28, prop.pwszName);
-    return record.finish(length);
+    record.writeInto(out);
 }
 
-unsigned char* vdsMakeDiskRecord(VDS_DISK_PROP prop, int* length) {
+void vdsWriteDiskRecord(VDS_DISK_PROP prop, RecordSink& out) {
     RecordBuilder record(kDiskRecordSize, LengthField::None);
     record.putGuid(0, prop.id);
     record.putInt32(16, prop.status);
@@ -32,10 +32,10 @@ unsigned char* vdsMakeDiskRecord(VDS_DISK_PROP prop, int* length) {
     record.putInt32(60, prop.BusType);
     record.putInt32(64, prop.PartitionStyle);
     // The texts stay with the caller, which frees them after the record.
-    return record.finish(length);
+    record.writeInto(out);
 }
 
-unsigned char* vdsMakeVolumeRecord(VDS_VOLUME_PROP prop, int* length) {
+void vdsWriteVolumeRecord(VDS_VOLUME_PROP prop, RecordSink& out) {
     RecordBuilder record(kVolumeRecordFixed, LengthField::AtStart);
     record.putGuid(4, prop.id);
     record.putInt32(20, prop.type);
@@ -46,10 +46,10 @@ unsigned char* vdsMakeVolumeRecord(VDS_VOLUME_PROP prop, int* length) {
     record.putUInt32(44, prop.ulFlags);
     record.putInt32(48, prop.RecommendedFileSystemType);
     record.takeText(52, prop.pwszName);
-    return record.finish(length);
+    record.writeInto(out);
 }
 
-unsigned char* vdsMakeVolumePlexRecord(VDS_VOLUME_PLEX_PROP prop, int* length) {
+void vdsWriteVolumePlexRecord(VDS_VOLUME_PLEX_PROP prop, RecordSink& out) {
     RecordBuilder record(kVolumePlexRecordSize, LengthField::None);
     record.putGuid(0, prop.id);
     record.putInt32(16, prop.type);
@@ -59,30 +59,25 @@ unsigned char* vdsMakeVolumePlexRecord(VDS_VOLUME_PLEX_PROP prop, int* length) {
     record.putUInt64(32, prop.ullSize);
     record.putUInt32(40, prop.ulStripeSize);
     record.putUInt32(44, prop.ulNumberOfMembers);
-    return record.finish(length);
+    record.writeInto(out);
 }
 
-unsigned char* vdsMakeDiskExtentRecord(VDS_DISK_EXTENT extent, int* length) {
-    RecordBuilder record(kDiskExtentRecordSize, LengthField::None);
-    record.putGuid(0, extent.diskId);
-    record.putInt32(16, extent.type);
-    // Packed right after the type, without the structure's alignment gap.
-    record.putUInt64(20, extent.ullOffset);
-    record.putUInt64(28, extent.ullSize);
-    record.putGuid(36, extent.volumeId);
-    record.putGuid(52, extent.plexId);
-    record.putUInt32(68, extent.memberIdx);
-    return record.finish(length);
+void vdsWriteDiskExtentRecord(VDS_DISK_EXTENT extent, RecordSink& out) {
+    if (unsigned char* at = out.room(kDiskExtentRecordSize)) vdsWriteDiskExtentRecordAt(extent, at);
 }
 
-unsigned char* vdsMakePartitionRecord(VDS_PARTITION_PROP prop, int* length) {
-    printf("0x%08X%08X .............\n", static_cast<unsigned>(prop.ullOffset >> 32),
-           static_cast<unsigned>(prop.ullOffset & 0xFFFFFFFFu));
+void vdsWritePartitionRecord(VDS_PARTITION_PROP prop, RecordSink& out) {
+    // A disk lists its partitions by the thousand: the sixteen digits are
+    // set by hand, leaving printf only the copy.
+    char line[] = "0x0000000000000000 .............\n";
+    for (int i = 0; i < 16; ++i)
+        line[2 + i] = "0123456789ABCDEF"[(prop.ullOffset >> (4 * (15 - i))) & 0xF];
+    printf("%s", line);
     RecordBuilder record(kPartitionRecordSize, LengthField::None);
     record.putInt32(0, prop.PartitionStyle);
     record.putUInt32(4, prop.ulFlags);
     record.putUInt32(8, prop.ulPartitionNumber);
     record.putUInt64(12, prop.ullOffset);
     record.putUInt64(20, prop.ullSize);
-    return record.finish(length);
+    record.writeInto(out);
 }

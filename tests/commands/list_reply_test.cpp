@@ -20,10 +20,11 @@ std::vector<unsigned char> record(int i, int length) {
     return r;
 }
 
-unsigned char* writerBlock(const std::vector<unsigned char>& bytes) {
-    auto* block = new unsigned char[bytes.size()];
-    std::memcpy(block, bytes.data(), bytes.size());
-    return block;
+// What a record writer does: asks the list for room, then fills it.
+void append(RecordList& list, const std::vector<unsigned char>& bytes) {
+    unsigned char* at = list.room(static_cast<int>(bytes.size()));
+    ASSERT_NE(at, nullptr);
+    std::memcpy(at, bytes.data(), bytes.size());
 }
 
 TEST(ListReply, RecordsFollowTheHeaderBackToBackInBothForms) {
@@ -43,15 +44,15 @@ TEST(ListReply, RecordsFollowTheHeaderBackToBackInBothForms) {
         for (const ListForm form : {ListForm::Short, ListForm::Long}) {
             SCOPED_TRACE(c.name);
             SCOPED_TRACE(form == ListForm::Short ? "short" : "long");
-            RecordList list;
+            RecordList list(form);
             list.reserve(c.count);
             std::vector<unsigned char> expected;
             for (int i = 0; i < c.count; ++i) {
                 const auto r = record(i, c.length(i));
-                list.add(writerBlock(r), static_cast<int>(r.size()));
+                append(list, r);
                 expected.insert(expected.end(), r.begin(), r.end());
             }
-            HandlerResult result = list.reply(0x0093, form);
+            HandlerResult result = list.reply(0x0093);
             ASSERT_TRUE(result.isBuilt());
             const int header = vdsListHeaderSize(form);
             ASSERT_EQ(result.size(), header + static_cast<int>(expected.size()));
@@ -71,12 +72,12 @@ TEST(ListReply, RecordsFollowTheHeaderBackToBackInBothForms) {
 }
 
 TEST(ListReply, FixedRecordsAfterVariableOnesKeepTheirOrder) {
-    RecordList list;
+    RecordList list(ListForm::Short);
     list.reserve(2);
     const auto first = record(1, 5);
-    list.add(writerBlock(first), 5);
+    append(list, first);
     list.addFixed(3, 4, [](int i, unsigned char* at) { std::memset(at, 0xA0 + i, 4); });
-    HandlerResult result = list.reply(0x0095, ListForm::Short);
+    HandlerResult result = list.reply(0x0095);
     ASSERT_TRUE(result.isBuilt());
     ASSERT_EQ(result.size(), 14 + 5 + 12);
     unsigned char* reply = result.release();
@@ -87,13 +88,18 @@ TEST(ListReply, FixedRecordsAfterVariableOnesKeepTheirOrder) {
     vdsFreeOutput(reply);
 }
 
-TEST(ListReply, ARecordThatCouldNotBeWrittenLeavesNoReply) {
-    RecordList list;
+TEST(ListReply, RoomForNothingIsRefusedAndNotCounted) {
+    RecordList list(ListForm::Short);
     const auto r = record(0, 8);
-    list.add(writerBlock(r), 8);
-    list.add(nullptr, 0);  // the writer ran out of memory
-    list.add(writerBlock(r), 8);
-    EXPECT_TRUE(list.reply(0x0093, ListForm::Short).isNullReply());
+    append(list, r);
+    EXPECT_EQ(list.room(0), nullptr);
+    EXPECT_EQ(list.room(-1), nullptr);
+    append(list, r);
+    EXPECT_EQ(list.count(), 2);
+    HandlerResult result = list.reply(0x0093);
+    ASSERT_TRUE(result.isBuilt());
+    EXPECT_EQ(result.size(), 14 + 16);
+    vdsFreeOutput(result.release());
 }
 
 }  // namespace

@@ -55,8 +55,8 @@ TEST(ChildRecords, AChildWhosePropertiesFailIsLeftOutAndItsTextsAreFreed) {
             children.data()[0] = &drive;
             drive.AddRef();
             children.setSize(1);
-            RecordList records;
-            vdsAddChildRecords<VDS_DRIVE_PROP>(records, children, vdsMakeDriveRecord);
+            RecordList records(ListForm::Short);
+            vdsAddChildRecords<VDS_DRIVE_PROP>(records, children, vdsWriteDriveRecord);
             EXPECT_EQ(records.count(), c.records) << std::hex << c.result;
         }
         EXPECT_EQ(drive.references, 1);

@@ -39,10 +39,7 @@ struct ScriptedPlex : IVdsVolumePlex {
 };
 
 void writeExtent(const VDS_DISK_EXTENT& extent, unsigned char* at) {
-    int length = 0;
-    unsigned char* record = vdsMakeDiskExtentRecord(extent, &length);
-    std::memcpy(at, record, kDiskExtentRecordSize);
-    delete[] record;
+    vdsWriteDiskExtentRecordAt(extent, at);
 }
 
 TEST(PlexExtents, EmptyAndSFalseAreListsAndFailuresFreeTheArray) {

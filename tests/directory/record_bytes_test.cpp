@@ -28,7 +28,7 @@ TEST(RecordBytes, DriveRecordWithMixedWidthTexts) {
     prop.sSlotNumber = 7;
     prop.pwszFriendlyName = comText(u"Drive \u00e9\u2713\U0001D11E");
     prop.pwszIdentification = comText(u"SN-1");
-    const Record r = makeRecord(vdsMakeDriveRecord, prop);
+    const Record r = makeRecord(vdsWriteDriveRecord, prop);
 
     const std::string name = "Drive \xc3\xa9\xe2\x9c\x93\xf0\x9d\x84\x9e";
     std::string expected = le32(48 + static_cast<std::uint32_t>(name.size()) + 4);
@@ -55,7 +55,7 @@ TEST(RecordBytes, FourByteTextCutAtTheLimitKeepsWholeCharacters) {
         while (whole.size() + 4 <= 32767) whole += "\xf0\x9d\x84\x9e";
         VDS_PACK_PROP prop{};
         prop.pwszName = comText(text);
-        const Record r = makeRecord(vdsMakePackRecord, prop);
+        const Record r = makeRecord(vdsWritePackRecord, prop);
         ASSERT_EQ(r.length, 32 + static_cast<int>(whole.size()));
         EXPECT_EQ(r.i16(28), static_cast<int>(whole.size()));
         EXPECT_EQ(r.text(32, static_cast<int>(whole.size())), whole);

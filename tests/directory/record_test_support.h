@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "directory/records.h"
 #include "platform/com_types.h"
 
 // A copy of `text` in COM task memory; the writer under test frees it.
@@ -47,9 +48,9 @@ struct Record {
 };
 
 template <typename Prop>
-Record makeRecord(unsigned char* (*writer)(Prop, int*), const Prop& prop) {
+Record makeRecord(void (*writer)(Prop, RecordSink&), const Prop& prop) {
     Record r;
-    r.bytes.reset(writer(prop, &r.length));
+    r.bytes.reset(vdsMakeRecord(writer, prop, &r.length));
     return r;
 }
 

@@ -15,7 +15,7 @@ TEST(RecordTextLimit, ALoneTextIsCutTo32767Bytes) {
         SCOPED_TRACE(wide);
         VDS_PACK_PROP prop{};
         prop.pwszName = comText(wide, u'n');
-        const Record r = makeRecord(vdsMakePackRecord, prop);
+        const Record r = makeRecord(vdsWritePackRecord, prop);
         ASSERT_EQ(r.length, 32 + 32767);
         EXPECT_EQ(r.u32(0), 32u + 32767u);
         EXPECT_EQ(r.i16(28), 32767);
@@ -41,7 +41,7 @@ TEST(RecordTextLimit, MultibyteTextIsCutByBytesOnACharacterBoundary) {
         SCOPED_TRACE(c.utf8);
         VDS_VOLUME_PROP prop{};
         prop.pwszName = comText(40000, c.character);
-        const Record r = makeRecord(vdsMakeVolumeRecord, prop);
+        const Record r = makeRecord(vdsWriteVolumeRecord, prop);
         ASSERT_EQ(r.length, 56 + c.kept);
         EXPECT_EQ(r.i16(52), c.kept);
         std::string whole;
@@ -54,7 +54,7 @@ TEST(RecordTextLimit, AnEarlierTextLeavesRoomForTheNextOffset) {
     VDS_PROVIDER_PROP prop{};
     prop.pwszName = comText(40000, u'a');
     prop.pwszVersion = comText(u"1.0");
-    const Record r = makeRecord(vdsMakeProviderRecord, prop);
+    const Record r = makeRecord(vdsWriteProviderRecord, prop);
     const int name = 32767 - 60;
     ASSERT_EQ(r.length, 32767 + 3);
     EXPECT_EQ(static_cast<int>(r.u32(0)), r.length);
@@ -70,7 +70,7 @@ TEST(RecordTextLimit, AnEarlierTextCutForTheNextOffsetKeepsWholeCharacters) {
     VDS_PROVIDER_PROP prop{};
     prop.pwszName = comText(40000, u'\u00e9');
     prop.pwszVersion = comText(u"1.0");
-    const Record r = makeRecord(vdsMakeProviderRecord, prop);
+    const Record r = makeRecord(vdsWriteProviderRecord, prop);
     const int name = 32767 - 60 - 1;  // the room is odd, each "é" takes two bytes
     EXPECT_EQ(r.i16(52), name);
     EXPECT_EQ(r.i16(58), 60 + name);
@@ -83,7 +83,7 @@ TEST(RecordTextLimit, EveryLunTextRefStaysTrue) {
     prop.pwszFriendlyName = comText(40000, u'f');
     prop.pwszIdentification = comText(40000, u'i');
     prop.pwszUnmaskingList = comText(40000, u'u');
-    const Record r = makeRecord(vdsMakeLunRecord, prop);
+    const Record r = makeRecord(vdsWriteLunRecord, prop);
     // The first text takes all the room that offsets can address, the second
     // is left empty at the last addressable offset, the last one is cut only
     // to its own limit.

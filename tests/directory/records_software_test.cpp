@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include <string>
 
 #include "directory/records.h"
@@ -19,7 +21,7 @@ TEST(SoftwareRecords, PackWithoutNameIsTheFixedPartOnly) {
         prop.pwszName = empty ? comText(u"") : nullptr;
         prop.status = static_cast<VDS_PACK_STATUS>(-5);
         prop.ulFlags = 0x80000001u;
-        const Record r = makeRecord(vdsMakePackRecord, prop);
+        const Record r = makeRecord(vdsWritePackRecord, prop);
         expectLayout(r, 32, {i32At(0, 32), guidAt(4, kIdABytes), i32At(20, -5),
                              i32At(24, 0x80000001u), refAt(28, 0, 32)});
     }
@@ -28,7 +30,7 @@ TEST(SoftwareRecords, PackWithoutNameIsTheFixedPartOnly) {
 TEST(SoftwareRecords, PackNameFollowsTheFixedPart) {
     VDS_PACK_PROP prop{};
     prop.pwszName = comText(u"Basic");
-    const Record r = makeRecord(vdsMakePackRecord, prop);
+    const Record r = makeRecord(vdsWritePackRecord, prop);
     expectLayout(r, 37, {i32At(0, 37), refAt(28, 5, 32), textAt(32, "Basic")});
 }
 
@@ -54,7 +56,7 @@ TEST(SoftwareRecords, VolumeNamesAreConvertedAndMeasuredInBytes) {
         prop.ulFlags = 0x40;
         prop.RecommendedFileSystemType = static_cast<VDS_FILE_SYSTEM_TYPE>(6);
         prop.pwszName = comText(c.wide);
-        const Record r = makeRecord(vdsMakeVolumeRecord, prop);
+        const Record r = makeRecord(vdsWriteVolumeRecord, prop);
         const int n = static_cast<int>(c.narrow.size());
         expectLayout(r, 56 + n,
                      {i32At(0, 56 + n), guidAt(4, kIdBBytes), i32At(20, 10), i32At(24, 1),
@@ -79,7 +81,7 @@ TEST(SoftwareRecords, DiskLayoutWithSizeAbove4GiB) {
     prop.BusType = VDSBusTypeSata;
     prop.PartitionStyle = static_cast<VDS_PARTITION_STYLE>(2);
     prop.DiskGuid = kIdB;  // not carried
-    const Record r = makeRecord(vdsMakeDiskRecord, prop);
+    const Record r = makeRecord(vdsWriteDiskRecord, prop);
     expectLayout(r, 68,
                  {guidAt(0, kIdABytes), i32At(16, 1), i32At(20, 2), i32At(24, 1), i32At(28, 7),
                   i32At(32, 12), i32At(36, 0x200), i32At(40, 3), i32At(44, 512), i32At(48, 63),
@@ -93,7 +95,7 @@ TEST(SoftwareRecords, DiskTextsStayWithTheCaller) {
     prop.pwszFriendlyName = comText(u"Disk");
     prop.pwszAdaptorName = comText(u"Adaptor");
     prop.pwszDevicePath = comText(u"\\\\?\\ide#disk");
-    const Record r = makeRecord(vdsMakeDiskRecord, prop);
+    const Record r = makeRecord(vdsWriteDiskRecord, prop);
     EXPECT_EQ(r.length, kDiskRecordSize);
     // Still readable (a sanitizer build reports a use after free here if the
     // writer freed them), and ours to free.
@@ -114,7 +116,7 @@ TEST(SoftwareRecords, VolumePlexLayout) {
     prop.ullSize = 0xFFFFFFFFFFFFFFFFull;
     prop.ulStripeSize = 0x20000;
     prop.ulNumberOfMembers = 3;
-    const Record r = makeRecord(vdsMakeVolumePlexRecord, prop);
+    const Record r = makeRecord(vdsWriteVolumePlexRecord, prop);
     expectLayout(r, 48, {guidAt(0, kIdBBytes), i32At(16, 13), i32At(20, 2), i32At(24, 8),
                          i32At(28, 1), u64At(32, 0xFFFFFFFFFFFFFFFFull), i32At(40, 0x20000),
                          i32At(44, 3)});
@@ -141,7 +143,7 @@ TEST(SoftwareRecords, DiskExtentIsPackedAndCopiesIdentifiersVerbatim) {
         extent.volumeId = c.volume;
         extent.plexId = c.plex;
         extent.memberIdx = 0xFFFFFFFEu;
-        const Record r = makeRecord(vdsMakeDiskExtentRecord, extent);
+        const Record r = makeRecord(vdsWriteDiskExtentRecord, extent);
         expectLayout(r, 72, {guidAt(0, kIdABytes), i32At(16, 3), u64At(20, 0x0000000100100000ull),
                              u64At(28, 0x00000002000F0000ull), guidAt(36, c.volumeBytes),
                              guidAt(52, c.plexBytes), i32At(68, 0xFFFFFFFEu)});
@@ -157,8 +159,17 @@ TEST(SoftwareRecords, PartitionLayoutAndOffsetLine) {
     prop.ullSize = 0x0000000100000000ull;
     prop.Mbr.partitionType = 0x07;  // not carried
     Record r;
-    const std::string log = capturedStdout([&] { r.bytes.reset(vdsMakePartitionRecord(prop, &r.length)); });
+    const std::string log = capturedStdout([&] { r.bytes.reset(vdsMakeRecord(vdsWritePartitionRecord, prop, &r.length)); });
     EXPECT_EQ(log, "0x0000000ABCDEF000 .............\n");
+    // Every digit position, both halves, and the value's extremes.
+    for (const auto& [offset, line] : {std::pair{0xFEDCBA9876543210ull, "0xFEDCBA9876543210 .............\n"},
+                                       std::pair{0x0ull, "0x0000000000000000 .............\n"},
+                                       std::pair{~0ull, "0xFFFFFFFFFFFFFFFF .............\n"}}) {
+        prop.ullOffset = offset;
+        Record other;
+        EXPECT_EQ(capturedStdout([&] { other.bytes.reset(vdsMakeRecord(vdsWritePartitionRecord, prop, &other.length)); }),
+                  line);
+    }
     expectLayout(r, 28, {i32At(0, 1), i32At(4, 1), i32At(8, 2), u64At(12, 0x0000000ABCDEF000ull),
                          u64At(20, 0x0000000100000000ull)});
 }

@@ -22,7 +22,7 @@ TEST(HardwareRecords, ProviderLayoutWithNameThenVersion) {
     prop.ulFlags = 0x80000021u;
     prop.ulStripeSizeFlags = 0x0001F000u;
     prop.sRebuildPriority = 7;
-    const Record r = makeRecord(vdsMakeProviderRecord, prop);
+    const Record r = makeRecord(vdsWriteProviderRecord, prop);
     expectLayout(r, 71,
                  {i32At(0, 71), guidAt(4, kIdABytes), guidAt(20, kIdBBytes), i32At(36, 2),
                   i32At(40, 0x80000021u), i32At(44, 0x0001F000u), i32At(48, 7),
@@ -32,7 +32,7 @@ TEST(HardwareRecords, ProviderLayoutWithNameThenVersion) {
 TEST(HardwareRecords, ProviderRebuildPriorityIsSignExtended) {
     VDS_PROVIDER_PROP prop{};
     prop.sRebuildPriority = -1;
-    const Record r = makeRecord(vdsMakeProviderRecord, prop);
+    const Record r = makeRecord(vdsWriteProviderRecord, prop);
     ASSERT_EQ(r.length, kProviderRecordFixed);
     EXPECT_EQ(r.u32(48), 0xFFFFFFFFu);
     // Absent texts: both start right after the fixed part.
@@ -53,7 +53,7 @@ TEST(HardwareRecords, SubSystemLayout) {
     prop.sMaxNumberOfSlotsEachBus = 16;
     prop.sMaxNumberOfControllers = 4;
     prop.sRebuildPriority = -2;
-    const Record r = makeRecord(vdsMakeSubSystemRecord, prop);
+    const Record r = makeRecord(vdsWriteSubSystemRecord, prop);
     expectLayout(r, 55,
                  {i32At(0, 55), guidAt(4, kIdABytes), i32At(20, 0x11), i32At(24, 0x22),
                   i16At(28, 3), i16At(30, 4), i16At(32, 2), i16At(34, 16), i16At(36, 4),
@@ -69,7 +69,7 @@ TEST(HardwareRecords, ControllerLayoutKeepsBytes22And23Zero) {
     prop.status = static_cast<VDS_CONTROLLER_STATUS>(0x7FFF0001);
     prop.health = VDS_H_HEALTHY;
     prop.sNumberOfPorts = 8;
-    const Record r = makeRecord(vdsMakeControllerRecord, prop);
+    const Record r = makeRecord(vdsWriteControllerRecord, prop);
     expectLayout(r, 41,
                  {i32At(0, 41), guidAt(4, kIdBBytes), i16At(20, 1), i16At(24, 1), i16At(26, 8),
                   refAt(28, 5, 36), refAt(32, 0, 41), textAt(36, "Ctl A")});
@@ -86,7 +86,7 @@ TEST(HardwareRecords, DriveWithoutFriendlyName) {
     prop.health = VDS_H_HEALTHY;
     prop.sInternalBusNumber = 1;
     prop.sSlotNumber = -1;
-    const Record r = makeRecord(vdsMakeDriveRecord, prop);
+    const Record r = makeRecord(vdsWriteDriveRecord, prop);
     expectLayout(r, 51,
                  {i32At(0, 51), guidAt(4, kIdABytes), u64At(20, 0x0000000500000100ull),
                   i32At(28, 4), i16At(32, 2), i16At(34, 1), i16At(36, 1), i16At(38, -1),
@@ -103,7 +103,7 @@ TEST(HardwareRecords, LunWithoutTextsIsTheFixedPartOnly) {
     prop.health = VDS_H_DEGRADED;
     prop.TransitionState = VDS_TS_RESTRIPING;
     prop.sRebuildPriority = -3;
-    const Record r = makeRecord(vdsMakeLunRecord, prop);
+    const Record r = makeRecord(vdsWriteLunRecord, prop);
     expectLayout(r, 56,
                  {i32At(0, 56), guidAt(4, kIdBBytes), u64At(20, 1ull << 40), i32At(28, 9),
                   i16At(32, 0x0B), i16At(36, 1), i16At(38, 11), i16At(40, 5), i16At(42, -3),
@@ -115,7 +115,7 @@ TEST(HardwareRecords, LunTextsFollowEachOtherInRecordOrder) {
     prop.pwszFriendlyName = comText(u"");
     prop.pwszIdentification = comText(u"LUN-1");
     prop.pwszUnmaskingList = comText(u"iqn.a;iqn.b");
-    const Record r = makeRecord(vdsMakeLunRecord, prop);
+    const Record r = makeRecord(vdsWriteLunRecord, prop);
     expectLayout(r, 72,
                  {i32At(0, 72), refAt(44, 0, 56), refAt(48, 5, 56), refAt(52, 11, 61),
                   textAt(56, "LUN-1"), textAt(61, "iqn.a;iqn.b")});
@@ -137,21 +137,21 @@ std::vector<TwoTextCase> twoTextCases() {
              VDS_SUB_SYSTEM_PROP p{};
              p.pwszFriendlyName = f;
              p.pwszIdentification = i;
-             return makeRecord(vdsMakeSubSystemRecord, p);
+             return makeRecord(vdsWriteSubSystemRecord, p);
          }},
         {"controller", kControllerRecordFixed, 28,
          [](LPWSTR f, LPWSTR i) {
              VDS_CONTROLLER_PROP p{};
              p.pwszFriendlyName = f;
              p.pwszIdentification = i;
-             return makeRecord(vdsMakeControllerRecord, p);
+             return makeRecord(vdsWriteControllerRecord, p);
          }},
         {"drive", kDriveRecordFixed, 40,
          [](LPWSTR f, LPWSTR i) {
              VDS_DRIVE_PROP p{};
              p.pwszFriendlyName = f;
              p.pwszIdentification = i;
-             return makeRecord(vdsMakeDriveRecord, p);
+             return makeRecord(vdsWriteDriveRecord, p);
          }},
     };
 }
@@ -198,7 +198,7 @@ TEST(HardwareRecords, LunPlexHasNoLengthFieldAndStripeSizeBeforeFlags) {
     prop.ulFlags = 0xA0;
     prop.ulStripeSize = 0x10000;
     prop.sRebuildPriority = -1;
-    const Record r = makeRecord(vdsMakeLunPlexRecord, prop);
+    const Record r = makeRecord(vdsWriteLunPlexRecord, prop);
     expectLayout(r, 44,
                  {guidAt(0, kIdABytes), u64At(16, 0x123456789ull), i32At(24, 0x10000),
                   i32At(28, 0xA0), i16At(32, 3), i16At(36, 4), i16At(38, 3), i16At(40, 2),
