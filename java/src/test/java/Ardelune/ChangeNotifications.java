@@ -1,37 +1,24 @@
 package Ardelune;
 
-import static org.junit.jupiter.api.Assertions.assertEquals;
-
 import java.nio.ByteBuffer;
 import java.util.ArrayList;
 import java.util.Arrays;
 import java.util.List;
 import java.util.concurrent.TimeUnit;
 import java.util.function.Predicate;
-import org.junit.jupiter.api.AfterEach;
-import org.junit.jupiter.api.BeforeEach;
 
 /**
  * A connection to the default simulated machine, commands sent through it, and
  * the notifications that reached Java since: the ground of the tests that make
  * a change and look for what the service told about it.
  */
-abstract class ChangeNotifications {
-    protected final NotificationTest.Receiver receiver = new NotificationTest.Receiver();
+abstract class ChangeNotifications extends DefaultMachineConnection<NotificationTest.Receiver> {
+    protected ChangeNotifications() {
+        super(new NotificationTest.Receiver());
+    }
 
     /** Every record that has reached Java so far; one batch may answer several waits. */
     private final List<ByteBuffer> seen = new ArrayList<>();
-
-    @BeforeEach
-    void connect() {
-        SimControl.loadDefault();
-        assertEquals(0, receiver.Initialize());
-    }
-
-    @AfterEach
-    void disconnect() {
-        receiver.Uninitialize();
-    }
 
     /** The status of the reply to `request`, sent whole. */
     protected int run(ByteBuffer request) {

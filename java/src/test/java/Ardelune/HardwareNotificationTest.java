@@ -11,12 +11,10 @@ import java.util.List;
 import java.util.concurrent.BlockingQueue;
 import java.util.concurrent.LinkedBlockingQueue;
 import java.util.concurrent.TimeUnit;
-import org.junit.jupiter.api.AfterEach;
-import org.junit.jupiter.api.BeforeEach;
 import org.junit.jupiter.api.Test;
 
 /** A drive failed through the library: Java hears of the drive and of the LUN it degraded. */
-class HardwareNotificationTest {
+class HardwareNotificationTest extends DefaultMachineConnection<HardwareNotificationTest.Receiver> {
     static final byte[] SUBSYSTEM = {0, 0, 0, 0x20, 0, 0, 0, 0x40, (byte) 0x80, 0, 0, 0, 0, 0, 0, 1};
     /** Drive 0.2, 40000000-0000-4000-8000-000000000003, one side of the mirrored LUN. */
     static final byte[] DRIVE_3 = {0, 0, 0, 0x40, 0, 0, 0, 0x40, (byte) 0x80, 0, 0, 0, 0, 0, 0, 3};
@@ -51,17 +49,12 @@ class HardwareNotificationTest {
         }
     }
 
-    private final Receiver receiver = new Receiver();
-
-    @BeforeEach
-    void connect() {
-        SimControl.loadDefault();
-        assertEquals(0, receiver.Initialize());
+    HardwareNotificationTest() {
+        super(new Receiver());
     }
 
-    @AfterEach
-    void disconnect() {
-        receiver.Uninitialize();
+    @Override
+    protected void afterDisconnect() {
         assertEquals(0, SimControl.liveReferences());
         SimControl.loadDefault();
     }

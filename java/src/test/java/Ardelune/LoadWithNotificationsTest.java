@@ -13,8 +13,6 @@ import java.util.concurrent.ConcurrentHashMap;
 import java.util.concurrent.CopyOnWriteArrayList;
 import java.util.concurrent.atomic.AtomicBoolean;
 import java.util.concurrent.atomic.AtomicLong;
-import org.junit.jupiter.api.AfterEach;
-import org.junit.jupiter.api.BeforeEach;
 import org.junit.jupiter.api.Test;
 
 /**
@@ -23,7 +21,7 @@ import org.junit.jupiter.api.Test;
  * reaches onNotify exactly once, whole and in order, whatever else is
  * delivered around it.
  */
-class LoadWithNotificationsTest {
+class LoadWithNotificationsTest extends DefaultMachineConnection<LoadWithNotificationsTest.Receiver> {
     static final int SENDERS = 8;
     static final long LOAD_MILLIS = 3_000;
     static final int RECORD = 48;
@@ -51,17 +49,12 @@ class LoadWithNotificationsTest {
         }
     }
 
-    private final Receiver receiver = new Receiver();
-
-    @BeforeEach
-    void connect() {
-        SimControl.loadDefault();
-        assertEquals(0, receiver.Initialize());
+    LoadWithNotificationsTest() {
+        super(new Receiver());
     }
 
-    @AfterEach
-    void disconnect() {
-        receiver.Uninitialize();
+    @Override
+    protected void afterDisconnect() {
         assertEquals(0, SimControl.liveReferences());
     }
 

@@ -8,12 +8,10 @@ import java.nio.ByteOrder;
 import java.util.ArrayList;
 import java.util.List;
 import java.util.concurrent.CopyOnWriteArrayList;
-import org.junit.jupiter.api.AfterEach;
-import org.junit.jupiter.api.BeforeEach;
 import org.junit.jupiter.api.Test;
 
 /** The notifications of LUN changes made through the library reach Java. */
-class LunNotificationTest {
+class LunNotificationTest extends DefaultMachineConnection<LunNotificationTest.Receiver> {
     static final int LUN_TARGET = 33;
     static final int DRIVE_TARGET = 32;
     static final int LUN_ARRIVE = 108;
@@ -30,17 +28,8 @@ class LunNotificationTest {
         }
     }
 
-    private final Receiver receiver = new Receiver();
-
-    @BeforeEach
-    void connect() {
-        SimControl.loadDefault();
-        assertEquals(0, receiver.Initialize());
-    }
-
-    @AfterEach
-    void disconnect() {
-        receiver.Uninitialize();
+    LunNotificationTest() {
+        super(new Receiver());
     }
 
     static void putId(ByteBuffer b, int at, String text) {
