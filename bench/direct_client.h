@@ -20,6 +20,10 @@ public:
     void close();
     IVdsService* service() const { return service_.get(); }
 
+    // The software provider `id`, found as the library finds providers: the
+    // service's software providers walked, each one's properties read.
+    ComPtr<IVdsSwProvider> softwareProvider(const GUID& id) const;
+
     // The object `id` as interface `Object`; empty when it cannot be reached.
     template <typename Object>
     ComPtr<Object> object(const GUID& id, VDS_OBJECT_TYPE type, REFIID iid) const {
@@ -48,29 +52,36 @@ void directWalk(IEnumVdsObject* enumeration, Visit&& visit) {
 template <typename Parent>
 using DirectOpen = HRESULT (STDMETHODCALLTYPE Parent::*)(IEnumVdsObject**);
 
+// Children of `parent`, counted and then collected, as the library collects
+// them; false when the parent cannot be enumerated.
+template <typename Child, typename Parent>
+bool directCollect(Parent* parent, DirectOpen<Parent> open, REFIID childIid, std::vector<ComPtr<Child>>& children) {
+    int count = 0;
+    {
+        ComPtr<IEnumVdsObject> enumeration;
+        if ((parent->*open)(enumeration.put()) != S_OK) return false;
+        directWalk(enumeration.get(), [&](ComPtr<IUnknown>) { return ++count, true; });
+    }
+    children.clear();
+    children.reserve(static_cast<std::size_t>(count));
+    ComPtr<IEnumVdsObject> enumeration;
+    if ((parent->*open)(enumeration.put()) != S_OK) return false;
+    directWalk(enumeration.get(), [&](ComPtr<IUnknown> object) {
+        ComPtr<Child> child;
+        if (object.queryInterface(childIid, child) != S_OK) return false;
+        children.push_back(std::move(child));
+        return static_cast<int>(children.size()) < count;
+    });
+    return true;
+}
+
 // Children of `parent`: counted, collected, and each one's properties read
 // (their texts freed). Returns how many were read, -1 when unreachable.
 template <typename Properties, typename Child, typename Parent>
 int directChildren(ComPtr<Parent> parent, DirectOpen<Parent> open, REFIID childIid) {
     if (!parent) return -1;
-    int count = 0;
-    {
-        ComPtr<IEnumVdsObject> enumeration;
-        if ((parent.get()->*open)(enumeration.put()) != S_OK) return -1;
-        directWalk(enumeration.get(), [&](ComPtr<IUnknown>) { return ++count, true; });
-    }
     std::vector<ComPtr<Child>> children;
-    children.reserve(static_cast<std::size_t>(count));
-    {
-        ComPtr<IEnumVdsObject> enumeration;
-        if ((parent.get()->*open)(enumeration.put()) != S_OK) return -1;
-        directWalk(enumeration.get(), [&](ComPtr<IUnknown> object) {
-            ComPtr<Child> child;
-            if (object.queryInterface(childIid, child) != S_OK) return false;
-            children.push_back(std::move(child));
-            return static_cast<int>(children.size()) < count;
-        });
-    }
+    if (!directCollect(parent.get(), open, childIid, children)) return -1;
     parent.reset();
     int read = 0;
     for (const auto& child : children) {
@@ -80,6 +91,22 @@ int directChildren(ComPtr<Parent> parent, DirectOpen<Parent> open, REFIID childI
         read += ok ? 1 : 0;
     }
     return read;
+}
+
+// The child of `parent` with identifier `id`, found as the library finds a
+// child the request names: collected, then each one's properties read until
+// the identifier matches. Empty when there is none.
+template <typename Properties, typename Child, typename Parent>
+ComPtr<Child> directFind(ComPtr<Parent> parent, DirectOpen<Parent> open, REFIID childIid, const GUID& id) {
+    std::vector<ComPtr<Child>> children;
+    if (!parent || !directCollect(parent.get(), open, childIid, children)) return {};
+    for (auto& child : children) {
+        Properties properties{};
+        const bool match = child->GetProperties(&properties) == S_OK && IsEqualGUID(properties.id, id);
+        vdsFreePropertyTexts(properties);
+        if (match) return std::move(child);
+    }
+    return {};
 }
 
 template <typename Object, typename Element>

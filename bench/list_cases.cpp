@@ -77,9 +77,8 @@ const ListFamily kFamilies[] = {
     {"ListPacks", [](int n) { return MachineShape{.packs = n}; },
      [](const GeneratedMachine& m) { return software(0x0401, m); },
      [](const DirectClient& c, const GeneratedMachine& m) {
-         return directChildren<VDS_PACK_PROP, IVdsPack>(
-             c.object<IVdsSwProvider>(m.softwareProvider, VDS_OT_PROVIDER, IID_IVdsSwProvider),
-             &IVdsSwProvider::QueryPacks, IID_IVdsPack);
+         return directChildren<VDS_PACK_PROP, IVdsPack>(c.softwareProvider(m.softwareProvider),
+                                                        &IVdsSwProvider::QueryPacks, IID_IVdsPack);
      }},
     {"ListPackDisks", [](int n) { return MachineShape{.packs = 1, .disksPerPack = n}; },
      [](const GeneratedMachine& m) { return software(0x0402, m, m.packs.front()); },
@@ -120,9 +119,14 @@ const ListFamily kFamilies[] = {
      [](const GeneratedMachine& m) {
          return software(0x0502, m, m.packs.front(), m.volumes.front(), m.volumePlexes.front());
      },
+     // Provider, pack, volume and plex, each found among its parent's children.
      [](const DirectClient& c, const GeneratedMachine& m) {
-         return directExtents<VDS_DISK_EXTENT>(
-             c.object<IVdsVolumePlex>(m.volumePlexes.front(), VDS_OT_VOLUME_PLEX, IID_IVdsVolumePlex));
+         auto pack = directFind<VDS_PACK_PROP, IVdsPack>(c.softwareProvider(m.softwareProvider),
+                                                         &IVdsSwProvider::QueryPacks, IID_IVdsPack, m.packs.front());
+         auto volume = directFind<VDS_VOLUME_PROP, IVdsVolume>(std::move(pack), &IVdsPack::QueryVolumes,
+                                                               IID_IVdsVolume, m.volumes.front());
+         return directExtents<VDS_DISK_EXTENT>(directFind<VDS_VOLUME_PLEX_PROP, IVdsVolumePlex>(
+             std::move(volume), &IVdsVolume::QueryPlexes, IID_IVdsVolumePlex, m.volumePlexes.front()));
      }},
 };
 

@@ -14,6 +14,7 @@
 #include "directory/records.h"
 #include "protocol/framing.h"
 #include "protocol/identifiers.h"
+#include "protocol/log_batch.h"
 #include "protocol/text_convert.h"
 
 namespace {
@@ -63,9 +64,9 @@ Outcome onDisk(const GUID& id, Call&& call) {
 // A list of the disk's partitions or extents: `query` fills a VDS array and
 // its count; each element becomes one record. S_FALSE (nothing there) is
 // success; any other answer but S_OK is a VDS error.
-template <typename Face, typename Element, typename Query>
-HandlerResult listOnDisk(const CommandRow& row, const GUID& id, Query&& query,
-                         void (*writeRecord)(Element, RecordSink&)) {
+template <typename Face, typename Element, typename Query, typename WriteAt>
+HandlerResult listOnDisk(const CommandRow& row, const GUID& id, Query&& query, std::size_t recordSize,
+                         WriteAt&& writeAt) {
     vdsLogId(kDiskTrace, id);
     Element* elements = nullptr;
     LONG count = 0;
@@ -79,8 +80,7 @@ HandlerResult listOnDisk(const CommandRow& row, const GUID& id, Query&& query,
     } freeElements{elements};
     if (!o.succeeded() || count <= 0 || elements == nullptr) return o;
     RecordList records(ListForm::Long);
-    records.reserve(count);
-    for (LONG i = 0; i < count; ++i) writeRecord(elements[i], records);
+    records.addFixed(count, recordSize, [&](int i, unsigned char* at) { writeAt(elements[i], at); });
     return records.reply(row.replyCode());
 }
 
@@ -144,12 +144,19 @@ HandlerResult cmdConvertStyle(const CommandRow&, RequestReader& in) {
 HandlerResult cmdQueryPartitions(const CommandRow& row, RequestReader& in) {
     const auto r = vdsReadRequest<DiskTargetRequest>(in);
     if (!r) return HandlerResult::nullReply();
+    // Each partition logs its offset; the lines go out together once the
+    // records are written, before anything else is printed.
+    LogBatch lines;
     return listOnDisk<IVdsAdvancedDisk, VDS_PARTITION_PROP>(
         row, r->id,
         [](IVdsAdvancedDisk& disk, VDS_PARTITION_PROP** parts, LONG* n) {
             return disk.QueryPartitions(parts, n);
         },
-        vdsWritePartitionRecord);
+        kPartitionRecordSize,
+        [&lines](const VDS_PARTITION_PROP& partition, unsigned char* at) {
+            vdsFormatPartitionLine(partition.ullOffset, lines.line(kPartitionLineSize));
+            vdsWritePartitionRecordAt(partition, at);
+        });
 }
 
 HandlerResult cmdQueryDiskExtents(const CommandRow& row, RequestReader& in) {
@@ -158,7 +165,7 @@ HandlerResult cmdQueryDiskExtents(const CommandRow& row, RequestReader& in) {
     return listOnDisk<IVdsDisk, VDS_DISK_EXTENT>(
         row, r->id,
         [](IVdsDisk& disk, VDS_DISK_EXTENT** extents, LONG* n) { return disk.QueryExtents(extents, n); },
-        vdsWriteDiskExtentRecord);
+        kDiskExtentRecordSize, vdsWriteDiskExtentRecordAt);
 }
 
 HandlerResult cmdCreatePartitions(const CommandRow&, RequestReader& in) {

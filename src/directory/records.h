@@ -27,6 +27,7 @@
 #include "platform/com_types.h"
 #include "platform/vds_types.h"
 #include "protocol/framing.h"
+#include "protocol/hex_dump.h"
 
 // Fixed parts (records with texts) and whole sizes (fixed-length records).
 inline constexpr int kProviderRecordFixed = 60;
@@ -59,14 +60,17 @@ inline void vdsWriteDriveExtentRecord(const VDS_DRIVE_EXTENT& extent, unsigned c
     std::memcpy(at, &extent.id, sizeof(GUID));
     std::memcpy(at + 16, &extent.LunId, sizeof(GUID));
     const std::uint64_t size = extent.ullSize;
+    // The flag's one byte, then three zero bytes: one word, whole. (Built
+    // as bytes in a scratch array, the word was read back before the byte
+    // store had landed, a stall that cost more than the rest of the record.)
     const std::uint32_t used = static_cast<std::uint32_t>(extent.bUsed & 0xFF);
-    const unsigned char tail[12] = {
-        static_cast<unsigned char>(size),       static_cast<unsigned char>(size >> 8),
-        static_cast<unsigned char>(size >> 16), static_cast<unsigned char>(size >> 24),
-        static_cast<unsigned char>(size >> 32), static_cast<unsigned char>(size >> 40),
-        static_cast<unsigned char>(size >> 48), static_cast<unsigned char>(size >> 56),
-        static_cast<unsigned char>(used),       0, 0, 0};
-    std::memcpy(at + 32, tail, sizeof tail);
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(at + 32, &size, 8);
+        std::memcpy(at + 40, &used, 4);
+    } else {
+        vdsPutUInt64(at, size, 32);
+        vdsPutInt32(at, static_cast<std::int32_t>(used), 40);
+    }
 }
 
 // Writes `count` DriveExtentRecords back to back into `dst`, which holds
@@ -108,6 +112,39 @@ inline void vdsWriteDiskExtentRecordAt(const VDS_DISK_EXTENT& extent, unsigned c
 }
 // Also logs the partition's offset as one 16-digit hexadecimal number.
 void vdsWritePartitionRecord(VDS_PARTITION_PROP prop, RecordSink& out);
+
+// The two halves of that writer, for lists of partitions that run to many
+// thousands: the record written where it goes, and the offset's log line
+// "0x%08X%08X .............\n" (high half, then low half) formatted into
+// `out`, kPartitionLineSize bytes without terminator.
+inline void vdsWritePartitionRecordAt(const VDS_PARTITION_PROP& prop, unsigned char* at) {
+    static_assert(kPartitionRecordSize == 28);
+    const std::int32_t style = prop.PartitionStyle;
+    const std::uint32_t flags = prop.ulFlags, number = prop.ulPartitionNumber;
+    const std::uint64_t offset = prop.ullOffset, size = prop.ullSize;
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(at, &style, 4);
+        std::memcpy(at + 4, &flags, 4);
+        std::memcpy(at + 8, &number, 4);
+        std::memcpy(at + 12, &offset, 8);
+        std::memcpy(at + 20, &size, 8);
+    } else {
+        vdsPutInt32(at, style, 0);
+        vdsPutInt32(at, static_cast<std::int32_t>(flags), 4);
+        vdsPutInt32(at, static_cast<std::int32_t>(number), 8);
+        vdsPutUInt64(at, offset, 12);
+        vdsPutUInt64(at, size, 20);
+    }
+}
+
+inline constexpr std::size_t kPartitionLineSize = 33;
+
+inline void vdsFormatPartitionLine(std::uint64_t offset, char* out) {
+    static constexpr char kLine[] = "0x0000000000000000 .............\n";
+    static_assert(sizeof kLine - 1 == kPartitionLineSize);
+    std::memcpy(out, kLine, kPartitionLineSize);
+    vdsFormatHex64(offset, out + 2);
+}
 
 // The record that `write` makes of `prop`, in a new[] block that the caller
 // frees with delete[]; its length is stored through `length`. Null (and

@@ -67,17 +67,9 @@ void vdsWriteDiskExtentRecord(VDS_DISK_EXTENT extent, RecordSink& out) {
 }
 
 void vdsWritePartitionRecord(VDS_PARTITION_PROP prop, RecordSink& out) {
-    // A disk lists its partitions by the thousand: the sixteen digits are
-    // set by hand, leaving printf only the copy.
-    char line[] = "0x0000000000000000 .............\n";
-    for (int i = 0; i < 16; ++i)
-        line[2 + i] = "0123456789ABCDEF"[(prop.ullOffset >> (4 * (15 - i))) & 0xF];
+    char line[kPartitionLineSize + 1];
+    vdsFormatPartitionLine(prop.ullOffset, line);
+    line[kPartitionLineSize] = '\0';
     printf("%s", line);
-    RecordBuilder record(kPartitionRecordSize, LengthField::None);
-    record.putInt32(0, prop.PartitionStyle);
-    record.putUInt32(4, prop.ulFlags);
-    record.putUInt32(8, prop.ulPartitionNumber);
-    record.putUInt64(12, prop.ullOffset);
-    record.putUInt64(20, prop.ullSize);
-    record.writeInto(out);
+    if (unsigned char* at = out.room(kPartitionRecordSize)) vdsWritePartitionRecordAt(prop, at);
 }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -14,6 +15,11 @@
 #include "service_fixture.h"
 #include "simulated_machine.h"
 #include "vds_sim.h"
+
+#if !defined(_WIN32)
+#include "generate/machine_generator.h"
+#include "protocol/guid_text.h"
+#endif
 
 namespace {
 
@@ -135,6 +141,41 @@ TEST_F(DiskCommands, ListsCountWithAnInt32AndStartTheirRecordsAtSixteen) {
     ASSERT_EQ(extents.bytes.size(), 16u + static_cast<std::size_t>(n) * kDiskExtentRecordSize);
     for (int i = 0; i < n; ++i) EXPECT_EQ(std::memcmp(extents.bytes.data() + 16 + kDiskExtentRecordSize * i, &kMbrDisk, 16), 0);
 }
+
+#if !defined(_WIN32)
+// A disk of more partitions than the batches of log lines hold (4 KiB, then
+// 64 KiB, of 33-byte lines): every offset is logged once, in the records'
+// order, with nothing lost or doubled where a batch ends, and the records
+// carry what the service reports.
+TEST_F(DiskCommands, LongPartitionListsLogEveryOffsetInOrder) {
+    for (const int partitions : {1, 124, 125, 1986, 2100}) {
+        const auto m = tolvane::sim::generateMachine({.packs = 1, .disksPerPack = 1, .partitionsPerDisk = partitions});
+        ASSERT_EQ(VdsSimLoadTopologyJson(m.json.c_str()), 0);
+        const Reply r = runCommand(RequestBytes(0x0404)
+                                       .guid(4, m.softwareProvider)
+                                       .guid(20, m.packs.front())
+                                       .guid(36, m.disks.front())
+                                       .data());
+        ASSERT_EQ(r.status(), 0) << partitions;
+        ASSERT_EQ(r.int32(12), partitions);
+        ASSERT_EQ(r.bytes.size(), 16u + static_cast<std::size_t>(partitions) * kPartitionRecordSize);
+        char disk[kGuidTextLength + 1];
+        vdsFormatGuid(m.disks.front(), disk);
+        std::string expected = std::string("VDS: disk ") + disk + "\n";
+        std::uint64_t previous = 0;
+        for (int i = 0; i < partitions; ++i) {
+            const std::uint64_t offset = r.uint64(16 + kPartitionRecordSize * static_cast<std::size_t>(i) + 12);
+            EXPECT_GT(offset, previous) << "partition " << i;
+            previous = offset;
+            char line[40];
+            std::snprintf(line, sizeof line, "0x%08X%08X .............\n", static_cast<unsigned>(offset >> 32),
+                          static_cast<unsigned>(offset & 0xFFFFFFFFu));
+            expected += line;
+        }
+        EXPECT_EQ(r.printed, expected) << partitions << " partitions";
+    }
+}
+#endif
 
 TEST_F(DiskCommands, EmptyAndUnreadablePartitionListsAnswerSixteenBytes) {
     // Unallocated, the disk has no partition table to read.
