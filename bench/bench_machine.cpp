@@ -41,6 +41,11 @@ BenchRequest& BenchRequest::put32(std::size_t offset, std::int32_t value) {
     return *this;
 }
 
+BenchRequest& BenchRequest::put64(std::size_t offset, std::uint64_t value) {
+    put32(offset, static_cast<std::int32_t>(static_cast<std::uint32_t>(value)));
+    return put32(offset + 4, static_cast<std::int32_t>(static_cast<std::uint32_t>(value >> 32)));
+}
+
 BenchRequest& BenchRequest::text(std::size_t offset, const char* text) {
     std::memcpy(bytes_.data() + offset, text, std::strlen(text) + 1);
     return *this;

@@ -22,6 +22,7 @@ public:
     BenchRequest& put(std::size_t offset, const GUID& id);
     BenchRequest& put16(std::size_t offset, std::int16_t value);
     BenchRequest& put32(std::size_t offset, std::int32_t value);
+    BenchRequest& put64(std::size_t offset, std::uint64_t value);  // low half first
     BenchRequest& text(std::size_t offset, const char* text);
     std::vector<unsigned char> bytes() const { return bytes_; }
 

@@ -1,6 +1,5 @@
-// A read of one object and a change made and undone, each beside the direct
-// client. Changes of partitions and volumes are further rows once their
-// commands exist.
+// A read of one object and changes made and undone (a LUN, a partition, a
+// volume), each beside the direct client.
 #include <cstring>
 
 #include "paired_case.h"
@@ -63,6 +62,87 @@ int directCreateAndDeleteLun(const DirectClient& c, const GeneratedMachine& m) {
     return lun && lun->Delete() == S_OK ? 1 : -1;
 }
 
+// Waits for an operation and hands back its result; interfaces in the
+// output are released, as the library releases them.
+HRESULT directWait(ComPtr<IVdsAsync>& op, VDS_ASYNC_OUTPUT& output) {
+    HRESULT result = E_FAIL;
+    if (!op || op->Wait(&result, &output) != S_OK) return E_FAIL;
+    op.reset();
+    return result;
+}
+
+// A 1 GiB GPT data partition at 1 MiB on the first basic disk, deleted again
+// (with force, as the basic provider gives it a volume).
+constexpr std::uint64_t kPartitionAt = 1 << 20;
+constexpr std::uint64_t kPartitionBytes = 1 << 30;
+constexpr GUID kGptBasicData = {0xEBD0A0A2, 0xB9E5, 0x4433, {0x87, 0xC0, 0x68, 0xB6, 0xB7, 0x26, 0x99, 0xC7}};
+
+std::vector<unsigned char> createPartitionRequest(const GeneratedMachine& m) {
+    return BenchRequest(0x0405)
+        .put(4, m.basicDisks.front())
+        .put64(20, kPartitionAt)
+        .put64(28, kPartitionBytes)
+        .put32(36, VDS_PST_GPT)
+        .bytes();
+}
+
+std::vector<unsigned char> deleteMadePartition(const GeneratedMachine& m) {
+    return BenchRequest(0x0406).put(kObjectAt, m.basicDisks.front()).put64(52, kPartitionAt).put16(60, 1).bytes();
+}
+
+int directCreateAndDeletePartition(const DirectClient& c, const GeneratedMachine& m) {
+    auto disk = c.object<IVdsAdvancedDisk>(m.basicDisks.front(), VDS_OT_DISK, IID_IVdsAdvancedDisk);
+    if (!disk) return -1;
+    CREATE_PARTITION_PARAMETERS parameters;
+    std::memset(&parameters, 0, sizeof parameters);
+    parameters.style = VDS_PST_GPT;
+    parameters.GptPartInfo.partitionType = kGptBasicData;
+    ComPtr<IVdsAsync> op;
+    VDS_ASYNC_OUTPUT output{};
+    if (disk->CreatePartition(kPartitionAt, kPartitionBytes, &parameters, op.put()) != S_OK ||
+        directWait(op, output) != S_OK)
+        return -1;
+    disk.reset();
+    disk = c.object<IVdsAdvancedDisk>(m.basicDisks.front(), VDS_OT_DISK, IID_IVdsAdvancedDisk);
+    return disk && disk->DeletePartition(kPartitionAt, TRUE, FALSE) == S_OK ? 1 : -1;
+}
+
+// A simple 1 GiB volume on the first dynamic disk, deleted again. The
+// service names the volumes it makes as it names LUNs.
+constexpr std::uint64_t kVolumeBytes = 1 << 30;
+constexpr GUID kMadeVolume{0x92000000, 0, 0x4000, {0x80, 0, 0, 0, 0, 0, 0, 1}};
+
+std::vector<unsigned char> createVolumeRequest(const GeneratedMachine& m) {
+    return BenchRequest(0x0508)
+        .put(20, m.packs.front())
+        .put32(36, VDS_VT_SIMPLE)
+        .put32(40, 1)
+        .put(44, m.disks.front())
+        .put64(60, kVolumeBytes)
+        .bytes();
+}
+
+std::vector<unsigned char> deleteMadeVolume(const GeneratedMachine&) {
+    return BenchRequest(0x0509).put(4, kMadeVolume).bytes();
+}
+
+int directCreateAndDeleteVolume(const DirectClient& c, const GeneratedMachine& m) {
+    auto pack = c.object<IVdsPack>(m.packs.front(), VDS_OT_PACK, IID_IVdsPack);
+    if (!pack) return -1;
+    VDS_INPUT_DISK disk{};
+    disk.diskId = m.disks.front();
+    disk.ullSize = kVolumeBytes;
+    ComPtr<IVdsAsync> op;
+    VDS_ASYNC_OUTPUT output{};
+    if (pack->CreateVolume(VDS_VT_SIMPLE, &disk, 1, 0, op.put()) != S_OK) return -1;
+    const HRESULT made = directWait(op, output);
+    if (output.cv.pVolumeUnk != nullptr) output.cv.pVolumeUnk->Release();
+    if (made != S_OK) return -1;
+    pack.reset();
+    auto volume = c.object<IVdsVolume>(kMadeVolume, VDS_OT_VOLUME, IID_IVdsVolume);
+    return volume && volume->Delete(FALSE) == S_OK ? 1 : -1;
+}
+
 }  // namespace
 
 std::vector<PairedCase> readAndChangeCases() {
@@ -70,5 +150,9 @@ std::vector<PairedCase> readAndChangeCases() {
     return {
         {"ReadDrive", small, 1, getDriveRequest, directGetDrive, {}},
         {"CreateDeleteLun", small, 1, createLunRequest, directCreateAndDeleteLun, deleteMadeLun},
+        {"CreateDeletePartition", {.basicDisks = 1}, 1, createPartitionRequest, directCreateAndDeletePartition,
+         deleteMadePartition},
+        {"CreateDeleteVolume", {.packs = 1, .disksPerPack = 4, .volumesPerPack = 16}, 1, createVolumeRequest,
+         directCreateAndDeleteVolume, deleteMadeVolume},
     };
 }

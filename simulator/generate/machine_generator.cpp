@@ -36,6 +36,9 @@ enum Prefix : unsigned {
     kVolume = 0xC3,
     kVolumePlex = 0xC4,
     kGptPartition = 0xC5,
+    kBasicProvider = 0xC6,
+    kBasicPack = 0xC7,
+    kBasicDisk = 0xC8,
 };
 
 GUID makeId(unsigned prefix, std::uint64_t serial) {
@@ -195,7 +198,34 @@ json pack(const MachineShape& s, GeneratedMachine& m, int index) {
             {"volumes", std::move(volumes)}};
 }
 
+// Empty basic disks, each as large as the generated dynamic disks start.
+json basicProvider(const MachineShape& s, GeneratedMachine& m) {
+    m.basicProvider = makeId(kBasicProvider, 1);
+    m.basicPack = makeId(kBasicPack, 1);
+    json disks = json::array();
+    for (int d = 0; d < s.basicDisks; ++d) {
+        m.basicDisks.push_back(makeId(kBasicDisk, static_cast<std::uint64_t>(d) + 1));
+        const std::string n = std::to_string(d);
+        disks.push_back({{"id", guidToText(m.basicDisks.back())},
+                         {"size", 128 * kGiB},
+                         {"style", "gpt"},
+                         {"name", "\\\\?\\BasicDrive" + n},
+                         {"friendlyName", "Generated Basic Disk " + n},
+                         {"diskAddress", "Port1Path0Target" + n + "Lun0"},
+                         {"adaptorName", "Generated SAS Adapter"},
+                         {"devicePath", "\\\\?\\scsi#disk&ven_generated_basic#" + n},
+                         {"busType", 10},
+                         {"partitions", json::array()}});
+    }
+    return {{"id", guidToText(m.basicProvider)},
+            {"name", "Generated Basic Provider"},
+            {"version", "1.0"},
+            {"kind", "basic"},
+            {"packs", json::array({{{"id", guidToText(m.basicPack)}, {"name", ""}, {"disks", std::move(disks)}}})}};
+}
+
 void software(const MachineShape& s, GeneratedMachine& m, json& root) {
+    if (s.basicDisks > 0) root["softwareProviders"].push_back(basicProvider(s, m));
     if (s.packs == 0) {
         if (s.disksPerPack > 0 || s.volumesPerPack > 0) throw std::invalid_argument("disks and volumes need packs");
         return;
@@ -206,11 +236,11 @@ void software(const MachineShape& s, GeneratedMachine& m, json& root) {
     m.softwareProvider = makeId(kSoftwareProvider, 1);
     json packs = json::array();
     for (int k = 0; k < s.packs; ++k) packs.push_back(pack(s, m, k));
-    root["softwareProviders"] = json::array({{{"id", guidToText(m.softwareProvider)},
-                                              {"name", "Generated Dynamic Provider"},
-                                              {"version", "1.0"},
-                                              {"kind", "dynamic"},
-                                              {"packs", std::move(packs)}}});
+    root["softwareProviders"].push_back({{"id", guidToText(m.softwareProvider)},
+                                         {"name", "Generated Dynamic Provider"},
+                                         {"version", "1.0"},
+                                         {"kind", "dynamic"},
+                                         {"packs", std::move(packs)}});
 }
 
 }  // namespace
@@ -220,7 +250,8 @@ GeneratedMachine generateMachine(const MachineShape& shape) {
                                {shape.plexesPerLun, "LUN plexes"}, {shape.extentsPerLunPlex, "LUN extents"},
                                {shape.packs, "packs"}, {shape.disksPerPack, "disks"},
                                {shape.partitionsPerDisk, "partitions"}, {shape.volumesPerPack, "volumes"},
-                               {shape.plexesPerVolume, "volume plexes"}, {shape.extentsPerVolumePlex, "volume extents"}})
+                               {shape.plexesPerVolume, "volume plexes"}, {shape.extentsPerVolumePlex, "volume extents"},
+                               {shape.basicDisks, "basic disks"}})
         requireCount(count, what);
     if (shape.partitionsPerDisk > 0 && shape.disksPerPack == 0) throw std::invalid_argument("partitions need disks");
     GeneratedMachine m;

@@ -24,6 +24,9 @@ struct MachineShape {
     int volumesPerPack = 0;
     int plexesPerVolume = 1;
     int extentsPerVolumePlex = 1;
+    // One basic software provider with one pack of this many empty GPT disks,
+    // where partitions can be made (dynamic disks take none).
+    int basicDisks = 0;
     // Names with letters outside ASCII (2-, 3- and 4-byte UTF-8), so that text
     // conversion is timed off its fast path too.
     bool accentedNames = false;
@@ -43,6 +46,9 @@ struct GeneratedMachine {
     std::vector<GUID> disks;
     std::vector<GUID> volumes;
     std::vector<GUID> volumePlexes;
+    GUID basicProvider{};
+    GUID basicPack{};
+    std::vector<GUID> basicDisks;
 };
 
 // Throws std::invalid_argument for a shape no machine can have (a negative

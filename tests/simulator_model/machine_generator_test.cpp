@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "model/model_rules.h"
@@ -41,6 +42,8 @@ const ShapeCase kShapes[] = {
     {"everything, accented",
      {.drives = 4, .luns = 4, .packs = 2, .disksPerPack = 2, .partitionsPerDisk = 2, .volumesPerPack = 3,
       .accentedNames = true}},
+    {"basic disks beside the dynamic ones", {.packs = 1, .disksPerPack = 2, .volumesPerPack = 2, .basicDisks = 3}},
+    {"basic disks alone", {.basicDisks = 2}},
     {"empty machine", {}},
 };
 
@@ -55,16 +58,19 @@ TEST(MachineGenerator, EveryShapeLoadsWithItsCountsAndKeepsTheRules) {
         EXPECT_EQ(model.drives.size(), static_cast<std::size_t>(s.drives));
         EXPECT_EQ(model.luns.size(), static_cast<std::size_t>(s.luns));
         EXPECT_EQ(model.lunPlexes.size(), static_cast<std::size_t>(s.luns * s.plexesPerLun));
-        EXPECT_EQ(model.packs.size(), static_cast<std::size_t>(s.packs));
-        EXPECT_EQ(model.disks.size(), static_cast<std::size_t>(s.packs * s.disksPerPack));
+        const int basicPacks = s.basicDisks > 0 ? 1 : 0;
+        EXPECT_EQ(model.packs.size(), static_cast<std::size_t>(s.packs + basicPacks));
+        EXPECT_EQ(model.disks.size(), static_cast<std::size_t>(s.packs * s.disksPerPack + s.basicDisks));
         EXPECT_EQ(model.volumes.size(), static_cast<std::size_t>(s.packs * s.volumesPerPack));
         EXPECT_EQ(model.volumePlexes.size(), static_cast<std::size_t>(s.packs * s.volumesPerPack * s.plexesPerVolume));
         for (const auto& [id, plex] : model.lunPlexes)
             EXPECT_EQ(plex.extents.size(), static_cast<std::size_t>(s.extentsPerLunPlex));
         for (const auto& [id, plex] : model.volumePlexes)
             EXPECT_EQ(plex.extents.size(), static_cast<std::size_t>(s.extentsPerVolumePlex));
-        for (const auto& [id, disk] : model.disks)
-            EXPECT_EQ(disk.partitions.size(), static_cast<std::size_t>(s.partitionsPerDisk));
+        for (const auto& [id, disk] : model.disks) {
+            const bool basic = std::find(m.basicDisks.begin(), m.basicDisks.end(), id) != m.basicDisks.end();
+            EXPECT_EQ(disk.partitions.size(), basic ? 0u : static_cast<std::size_t>(s.partitionsPerDisk));
+        }
 
         // The identifiers handed back are the machine's own, in enumeration order.
         ASSERT_EQ(m.drives.size(), model.drives.size());
@@ -74,6 +80,10 @@ TEST(MachineGenerator, EveryShapeLoadsWithItsCountsAndKeepsTheRules) {
         for (const auto& id : m.luns) EXPECT_TRUE(model.luns.count(id));
         for (const auto& id : m.volumes) EXPECT_TRUE(model.volumes.count(id));
         for (const auto& id : m.disks) EXPECT_TRUE(model.disks.count(id));
+        for (const auto& id : m.basicDisks) EXPECT_TRUE(model.disks.count(id));
+        if (s.basicDisks > 0) {
+            EXPECT_EQ(model.packs.at(m.basicPack).disks, m.basicDisks);
+        }
     }
 }
 
@@ -92,6 +102,7 @@ TEST(MachineGenerator, RefusesShapesNoMachineCanHave) {
         {.packs = 1, .volumesPerPack = 1},
         {.disksPerPack = 1},
         {.packs = 1, .partitionsPerDisk = 1},
+        {.basicDisks = -1},
     };
     for (const auto& s : impossible) EXPECT_THROW(generateMachine(s), std::invalid_argument);
 }
