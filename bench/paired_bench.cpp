@@ -111,13 +111,24 @@ void setupThreaded(const benchmark::State&) {
 void teardownThreaded(const benchmark::State&) { closeLibrary(); }
 void setupThreadedDirect(const benchmark::State&) { gThreadedMachine = useMachine(gThreaded->shape); }
 
+// How many times each case runs on each side. The library's run and the
+// direct client's alternate, round after round, so that a change in the
+// machine's load meets both sides alike; the report pairs them round by round.
+int rounds() {
+    const char* text = std::getenv("TOLVANE_BENCH_ROUNDS");
+    const int n = text != nullptr ? std::atoi(text) : 5;
+    return n > 0 ? n : 1;
+}
+
 void registerPair(const PairedCase& c) {
     gCases.push_back(c);
     const PairedCase* p = &gCases.back();
-    benchmark::RegisterBenchmark((c.name + "/library").c_str(), [p](benchmark::State& s) { runLibrary(s, *p); })
-        ->Unit(benchmark::kMicrosecond);
-    benchmark::RegisterBenchmark((c.name + "/direct").c_str(), [p](benchmark::State& s) { runDirect(s, *p); })
-        ->Unit(benchmark::kMicrosecond);
+    for (int round = 0; round < rounds(); ++round) {
+        benchmark::RegisterBenchmark((c.name + "/library").c_str(), [p](benchmark::State& s) { runLibrary(s, *p); })
+            ->Unit(benchmark::kMicrosecond);
+        benchmark::RegisterBenchmark((c.name + "/direct").c_str(), [p](benchmark::State& s) { runDirect(s, *p); })
+            ->Unit(benchmark::kMicrosecond);
+    }
 }
 
 // One listing, called from 1 to 8 threads at once.
@@ -125,14 +136,16 @@ void registerScaling(const PairedCase& c) {
     gCases.push_back(c);
     gThreaded = &gCases.back();
     const std::string name = "Threads" + c.name;
-    for (int threads : {1, 2, 4, 8}) {
-        benchmark::RegisterBenchmark((name + "/library").c_str(),
-                                     [](benchmark::State& s) { runLibrary(s, *gThreaded); })
-            ->Threads(threads)->Setup(setupThreaded)->Teardown(teardownThreaded)->UseRealTime()
-            ->Unit(benchmark::kMicrosecond);
-        benchmark::RegisterBenchmark((name + "/direct").c_str(), [](benchmark::State& s) { runDirect(s, *gThreaded); })
-            ->Threads(threads)->Setup(setupThreadedDirect)->UseRealTime()->Unit(benchmark::kMicrosecond);
-    }
+    for (int threads : {1, 2, 4, 8})
+        for (int round = 0; round < rounds(); ++round) {
+            benchmark::RegisterBenchmark((name + "/library").c_str(),
+                                         [](benchmark::State& s) { runLibrary(s, *gThreaded); })
+                ->Threads(threads)->Setup(setupThreaded)->Teardown(teardownThreaded)->UseRealTime()
+                ->Unit(benchmark::kMicrosecond);
+            benchmark::RegisterBenchmark((name + "/direct").c_str(),
+                                         [](benchmark::State& s) { runDirect(s, *gThreaded); })
+                ->Threads(threads)->Setup(setupThreadedDirect)->UseRealTime()->Unit(benchmark::kMicrosecond);
+        }
 }
 
 std::vector<int> listSizes() {

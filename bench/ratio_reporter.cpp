@@ -42,7 +42,7 @@ void RatioReporter::Finalize() {
     ConsoleReporter::Finalize();
     // Standard output carries the library's own log lines (sent to /dev/null).
     std::FILE* out = stderr;
-    std::fprintf(out, "\nLibrary beside direct client (median CPU time per run over the repetitions)\n");
+    std::fprintf(out, "\nLibrary beside direct client (CPU time per run; ratio: median of the rounds' ratios)\n");
     std::fprintf(out, "%-34s %7s %12s %12s %10s %10s %9s %12s %12s\n", "case", "ratio", "library us", "direct us",
                  "lib ns/obj", "dir ns/obj", "spread", "lib B/run", "dir B/run");
     for (const std::string& key : order_) {
@@ -52,12 +52,16 @@ void RatioReporter::Finalize() {
         if (lib == pair.end() || dir == pair.end()) continue;
         const double l = median(lib->second.seconds);
         const double d = median(dir->second.seconds);
-        // Spread: the widest ratio between any two repetitions of the pair.
-        const auto [lmin, lmax] = std::minmax_element(lib->second.seconds.begin(), lib->second.seconds.end());
-        const auto [dmin, dmax] = std::minmax_element(dir->second.seconds.begin(), dir->second.seconds.end());
-        const double spread = (*lmax / *dmin) - (*lmin / *dmax);
+        // The runs of both sides alternate: round k of the library goes with
+        // round k of the direct client. Spread: largest minus smallest of
+        // the rounds' ratios.
+        std::vector<double> ratios;
+        const std::size_t paired = std::min(lib->second.seconds.size(), dir->second.seconds.size());
+        for (std::size_t k = 0; k < paired; ++k) ratios.push_back(lib->second.seconds[k] / dir->second.seconds[k]);
+        const auto [low, high] = std::minmax_element(ratios.begin(), ratios.end());
+        const double spread = *high - *low;
         const double n = lib->second.objects;
-        std::fprintf(out, "%-34s %7.3f %12.1f %12.1f %10.1f %10.1f %8.3f %12.0f %12.0f\n", key.c_str(), l / d, l * 1e6,
+        std::fprintf(out, "%-34s %7.3f %12.1f %12.1f %10.1f %10.1f %8.3f %12.0f %12.0f\n", key.c_str(), median(ratios), l * 1e6,
                      d * 1e6, l * 1e9 / n, d * 1e9 / n, spread, lib->second.allocatedBytes,
                      dir->second.allocatedBytes);
     }

@@ -1,7 +1,8 @@
 // The console report, followed by a table that sets each library benchmark
-// ("<case>/library") beside its direct client ("<case>/direct"): median CPU
-// time per run of every repetition, per object, the ratio, its spread over
-// the repetitions, and the bytes allocated per run.
+// ("<case>/library") beside its direct client ("<case>/direct"): the median
+// of the ratios of runs made in turn (library, direct, library, ...), its
+// spread over those rounds, the median CPU time per run of each side, per
+// object, and the bytes allocated per run.
 #pragma once
 
 #include <map>
@@ -19,7 +20,7 @@ public:
 
 private:
     struct Side {
-        std::vector<double> seconds;  // CPU time per run, one per repetition
+        std::vector<double> seconds;  // CPU time per run, one per round, in order
         double objects = 1;
         double allocatedBytes = -1;
         double allocations = -1;

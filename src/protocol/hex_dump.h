@@ -1,14 +1,16 @@
-// The rows of the diagnostic memory dump, formatted into memory so that a
-// dump reaches standard output in one write rather than a printf per byte.
+// Hexadecimal text for the log: the rows of the diagnostic memory dump,
+// formatted into memory so that a dump reaches standard output in one write
+// rather than a printf per byte, and the digits of values that log lines
+// show by the thousand.
 #pragma once
 
 #include <bit>
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
-#include <cstdint>
-#include <cstring>
 
 // Each byte as two upper-case hexadecimal digits and a space, a line end
 // before every sixteenth byte after the first, and one line end at the end.
@@ -53,7 +55,9 @@ inline void vdsFormatHex32(std::uint32_t value, char* out) {
 // side, and every nibble made a digit at once.
 inline void vdsFormatHex64(std::uint64_t value, char* out) {
 #if defined(__SSE2__) && (defined(__GNUC__) || defined(__clang__))
-    const __m128i bytes = _mm_cvtsi64_si128(static_cast<long long>(__builtin_bswap64(value)));
+    // Loaded from memory, as 32-bit targets have no 64-bit register move.
+    const std::uint64_t turned = __builtin_bswap64(value);
+    const __m128i bytes = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(&turned));
     const __m128i low = _mm_set1_epi8(0x0F);
     const __m128i nibbles =
         _mm_unpacklo_epi8(_mm_and_si128(_mm_srli_epi16(bytes, 4), low), _mm_and_si128(bytes, low));

@@ -6,8 +6,9 @@ import java.util.concurrent.atomic.AtomicLong;
 /**
  * Times the library as Java sees it: notification batches of 1, 100 and
  * 10,000 records delivered into onNotify (records per second), and a drive
- * listing through CmdHandler (microseconds per call). Every figure follows a
- * warm-up of its own. Results go to standard error; the library's own log
+ * listing through CmdHandler (microseconds per call) beside the plain client
+ * making the same service calls behind JNI. Every figure follows a warm-up
+ * of its own. Results go to standard error; the library's own log
  * lines go to standard output.
  */
 public final class TolvaneBench {
@@ -94,6 +95,17 @@ public final class TolvaneBench {
         return elapsed / 1e3 / calls;
     }
 
+    /** Microseconds per drive list of the plain client behind JNI, after the same warm-up. */
+    private static double directMicros(byte[] subSystem, int drives, int calls) {
+        for (int i = 0; i < calls; i++) DirectClient.listDrives(subSystem);
+        long start = System.nanoTime();
+        long read = 0;
+        for (int i = 0; i < calls; i++) read += DirectClient.listDrives(subSystem);
+        long elapsed = System.nanoTime() - start;
+        if (read != (long) drives * calls) throw new IllegalStateException("direct client read " + read);
+        return elapsed / 1e3 / calls;
+    }
+
     public static void main(String[] args) {
         // The generated machine's provider and subsystem (see machine_generator.cpp).
         String provider = args.length > 0 ? args[0] : "B0000000-0000-4000-8000-000000000001";
@@ -111,9 +123,18 @@ public final class TolvaneBench {
                 System.err.printf("batches of %-25d %16.0f%n", batch, throughput(receiver, batch, total));
             }
             byte[] request = queryDrives(guid(provider), guid(subSystem));
-            double micros = commandMicros(receiver, request, drives >= 10000 ? 20 : 200);
-            System.err.printf("%-36s %16s%n", "CmdHandler through JNI", "us/call");
-            System.err.printf("list of %-28d %16.1f  (%.1f ns per drive)%n", drives, micros, micros * 1e3 / drives);
+            int calls = drives >= 10000 ? 20 : 200;
+            if (DirectClient.open() < 0) throw new IllegalStateException("the direct client cannot open the service");
+            try {
+                System.err.printf("%-36s %16s %12s %8s%n", "drive list through JNI", "library us", "direct us", "ratio");
+                for (int round = 0; round < 3; round++) {
+                    double library = commandMicros(receiver, request, calls);
+                    double direct = directMicros(guid(subSystem), drives, calls);
+                    System.err.printf("list of %-28d %16.1f %12.1f %8.3f%n", drives, library, direct, library / direct);
+                }
+            } finally {
+                DirectClient.close();
+            }
         } finally {
             receiver.Uninitialize();
         }
