@@ -17,7 +17,6 @@
 // not free them again. vdsWriteDiskRecord is the exception, see below.
 #pragma once
 
-#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <new>
@@ -59,18 +58,11 @@ inline void vdsWriteDriveExtentRecord(const VDS_DRIVE_EXTENT& extent, unsigned c
     static_assert(sizeof(GUID) == 16 && kDriveExtentRecordSize == 44);
     std::memcpy(at, &extent.id, sizeof(GUID));
     std::memcpy(at + 16, &extent.LunId, sizeof(GUID));
-    const std::uint64_t size = extent.ullSize;
+    vdsPutUInt64(at, extent.ullSize, 32);
     // The flag's one byte, then three zero bytes: one word, whole. (Built
     // as bytes in a scratch array, the word was read back before the byte
     // store had landed, a stall that cost more than the rest of the record.)
-    const std::uint32_t used = static_cast<std::uint32_t>(extent.bUsed & 0xFF);
-    if constexpr (std::endian::native == std::endian::little) {
-        std::memcpy(at + 32, &size, 8);
-        std::memcpy(at + 40, &used, 4);
-    } else {
-        vdsPutUInt64(at, size, 32);
-        vdsPutInt32(at, static_cast<std::int32_t>(used), 40);
-    }
+    vdsPutInt32(at, static_cast<int>(extent.bUsed & 0xFF), 40);
 }
 
 // Writes `count` DriveExtentRecords back to back into `dst`, which holds
@@ -92,21 +84,10 @@ inline void vdsWriteDiskExtentRecordAt(const VDS_DISK_EXTENT& extent, unsigned c
     static_assert(sizeof(GUID) == 16 && kDiskExtentRecordSize == 72);
     std::memcpy(at, &extent.diskId, sizeof(GUID));
     // Packed right after the type, without the structure's alignment gap.
-    const std::int32_t type = extent.type;
-    const std::uint64_t offset = extent.ullOffset, size = extent.ullSize;
-    const std::uint32_t member = extent.memberIdx;
-    if constexpr (std::endian::native == std::endian::little) {
-        // The host's own order is the record's: whole stores, not bytes.
-        std::memcpy(at + 16, &type, 4);
-        std::memcpy(at + 20, &offset, 8);
-        std::memcpy(at + 28, &size, 8);
-        std::memcpy(at + 68, &member, 4);
-    } else {
-        vdsPutInt32(at, type, 16);
-        vdsPutUInt64(at, offset, 20);
-        vdsPutUInt64(at, size, 28);
-        vdsPutInt32(at, static_cast<std::int32_t>(member), 68);
-    }
+    vdsPutInt32(at, extent.type, 16);
+    vdsPutUInt64(at, extent.ullOffset, 20);
+    vdsPutUInt64(at, extent.ullSize, 28);
+    vdsPutInt32(at, static_cast<int>(extent.memberIdx), 68);
     std::memcpy(at + 36, &extent.volumeId, sizeof(GUID));
     std::memcpy(at + 52, &extent.plexId, sizeof(GUID));
 }
@@ -119,22 +100,11 @@ void vdsWritePartitionRecord(VDS_PARTITION_PROP prop, RecordSink& out);
 // `out`, kPartitionLineSize bytes without terminator.
 inline void vdsWritePartitionRecordAt(const VDS_PARTITION_PROP& prop, unsigned char* at) {
     static_assert(kPartitionRecordSize == 28);
-    const std::int32_t style = prop.PartitionStyle;
-    const std::uint32_t flags = prop.ulFlags, number = prop.ulPartitionNumber;
-    const std::uint64_t offset = prop.ullOffset, size = prop.ullSize;
-    if constexpr (std::endian::native == std::endian::little) {
-        std::memcpy(at, &style, 4);
-        std::memcpy(at + 4, &flags, 4);
-        std::memcpy(at + 8, &number, 4);
-        std::memcpy(at + 12, &offset, 8);
-        std::memcpy(at + 20, &size, 8);
-    } else {
-        vdsPutInt32(at, style, 0);
-        vdsPutInt32(at, static_cast<std::int32_t>(flags), 4);
-        vdsPutInt32(at, static_cast<std::int32_t>(number), 8);
-        vdsPutUInt64(at, offset, 12);
-        vdsPutUInt64(at, size, 20);
-    }
+    vdsPutInt32(at, prop.PartitionStyle, 0);
+    vdsPutInt32(at, static_cast<int>(prop.ulFlags), 4);
+    vdsPutInt32(at, static_cast<int>(prop.ulPartitionNumber), 8);
+    vdsPutUInt64(at, prop.ullOffset, 12);
+    vdsPutUInt64(at, prop.ullSize, 20);
 }
 
 inline constexpr std::size_t kPartitionLineSize = 33;

@@ -1,7 +1,9 @@
 // Request and reply framing shared by every command.
 #pragma once
 
+#include <bit>
 #include <cstdint>
+#include <cstring>
 
 #include "protocol/status.h"
 
@@ -47,12 +49,21 @@ inline void vdsPutInt16(unsigned char* buffer, int value, int offset) {
     buffer[offset + 1] = static_cast<unsigned char>(v >> 8);
 }
 
+// On a little-endian host the host's own order is the wire's: one whole
+// store, which lists of many thousand records feel.
 inline void vdsPutInt32(unsigned char* buffer, int value, int offset) {
     const auto v = static_cast<std::uint32_t>(value);
-    for (int i = 0; i < 4; ++i) buffer[offset + i] = static_cast<unsigned char>(v >> (8 * i));
+    if constexpr (std::endian::native == std::endian::little)
+        std::memcpy(buffer + offset, &v, sizeof v);
+    else
+        for (int i = 0; i < 4; ++i) buffer[offset + i] = static_cast<unsigned char>(v >> (8 * i));
 }
 
 inline void vdsPutUInt64(unsigned char* buffer, std::uint64_t value, int offset) {
-    vdsPutInt32(buffer, static_cast<int>(static_cast<std::uint32_t>(value)), offset);
-    vdsPutInt32(buffer, static_cast<int>(static_cast<std::uint32_t>(value >> 32)), offset + 4);
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(buffer + offset, &value, sizeof value);
+    } else {
+        vdsPutInt32(buffer, static_cast<int>(static_cast<std::uint32_t>(value)), offset);
+        vdsPutInt32(buffer, static_cast<int>(static_cast<std::uint32_t>(value >> 32)), offset + 4);
+    }
 }
