@@ -65,10 +65,6 @@ inline void vdsWriteDriveExtentRecord(const VDS_DRIVE_EXTENT& extent, unsigned c
     vdsPutInt32(at, static_cast<int>(extent.bUsed & 0xFF), 40);
 }
 
-// Writes `count` DriveExtentRecords back to back into `dst`, which holds
-// count * kDriveExtentRecordSize bytes. The extent array stays the caller's.
-void vdsWriteDriveExtentRecords(const VDS_DRIVE_EXTENT* extents, LONG count, unsigned char* dst);
-
 // Software objects.
 void vdsWritePackRecord(VDS_PACK_PROP prop, RecordSink& out);
 // Carries none of the disk's five texts and does NOT free them: the caller
@@ -77,9 +73,9 @@ void vdsWritePackRecord(VDS_PACK_PROP prop, RecordSink& out);
 void vdsWriteDiskRecord(VDS_DISK_PROP prop, RecordSink& out);
 void vdsWriteVolumeRecord(VDS_VOLUME_PROP prop, RecordSink& out);
 void vdsWriteVolumePlexRecord(VDS_VOLUME_PLEX_PROP prop, RecordSink& out);
-void vdsWriteDiskExtentRecord(VDS_DISK_EXTENT extent, RecordSink& out);
-// The same record written at `at`, which holds kDiskExtentRecordSize bytes:
-// field by field, as the lists of a plex's extents run to many thousands.
+// Writes one DiskExtentRecord at `at`, which holds kDiskExtentRecordSize
+// bytes: field by field, as the lists of a plex's extents run to many
+// thousands.
 inline void vdsWriteDiskExtentRecordAt(const VDS_DISK_EXTENT& extent, unsigned char* at) {
     static_assert(sizeof(GUID) == 16 && kDiskExtentRecordSize == 72);
     std::memcpy(at, &extent.diskId, sizeof(GUID));
@@ -91,11 +87,9 @@ inline void vdsWriteDiskExtentRecordAt(const VDS_DISK_EXTENT& extent, unsigned c
     std::memcpy(at + 36, &extent.volumeId, sizeof(GUID));
     std::memcpy(at + 52, &extent.plexId, sizeof(GUID));
 }
-// Also logs the partition's offset as one 16-digit hexadecimal number.
-void vdsWritePartitionRecord(VDS_PARTITION_PROP prop, RecordSink& out);
-
-// The two halves of that writer, for lists of partitions that run to many
-// thousands: the record written where it goes, and the offset's log line
+// A partition's record and the line that logs its offset, for lists of
+// partitions that run to many thousands: the record written where it goes
+// (kPartitionRecordSize bytes at `at`), and the offset's log line
 // "0x%08X%08X .............\n" (high half, then low half) formatted into
 // `out`, kPartitionLineSize bytes without terminator.
 inline void vdsWritePartitionRecordAt(const VDS_PARTITION_PROP& prop, unsigned char* at) {

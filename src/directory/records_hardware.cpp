@@ -96,9 +96,3 @@ void vdsWriteLunPlexRecord(VDS_LUN_PLEX_PROP prop, RecordSink& out) {
     record.putInt16(42, prop.sRebuildPriority);
     record.writeInto(out);
 }
-
-void vdsWriteDriveExtentRecords(const VDS_DRIVE_EXTENT* extents, LONG count, unsigned char* dst) {
-    if (extents == nullptr || dst == nullptr) return;
-    for (LONG i = 0; i < count; ++i)
-        vdsWriteDriveExtentRecord(extents[i], dst + static_cast<std::size_t>(i) * kDriveExtentRecordSize);
-}

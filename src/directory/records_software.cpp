@@ -1,7 +1,5 @@
 // Records of packs, disks, volumes, plexes, extents and partitions.
 
-#include <cstdio>
-
 #include "directory/record_builder.h"
 #include "directory/records.h"
 
@@ -60,16 +58,4 @@ void vdsWriteVolumePlexRecord(VDS_VOLUME_PLEX_PROP prop, RecordSink& out) {
     record.putUInt32(40, prop.ulStripeSize);
     record.putUInt32(44, prop.ulNumberOfMembers);
     record.writeInto(out);
-}
-
-void vdsWriteDiskExtentRecord(VDS_DISK_EXTENT extent, RecordSink& out) {
-    if (unsigned char* at = out.room(kDiskExtentRecordSize)) vdsWriteDiskExtentRecordAt(extent, at);
-}
-
-void vdsWritePartitionRecord(VDS_PARTITION_PROP prop, RecordSink& out) {
-    char line[kPartitionLineSize + 1];
-    vdsFormatPartitionLine(prop.ullOffset, line);
-    line[kPartitionLineSize] = '\0';
-    printf("%s", line);
-    if (unsigned char* at = out.room(kPartitionRecordSize)) vdsWritePartitionRecordAt(prop, at);
 }

@@ -54,6 +54,18 @@ Record makeRecord(void (*writer)(Prop, RecordSink&), const Prop& prop) {
     return r;
 }
 
+// The record that a fixed-size writer writes where it goes, over old bytes
+// (0xCC), so that every byte of the layout must be written by the writer.
+template <typename Prop>
+Record makeFixedRecord(void (*writeAt)(const Prop&, unsigned char*), const Prop& prop, int size) {
+    Record r;
+    r.length = size;
+    r.bytes.reset(new unsigned char[static_cast<std::size_t>(size)]);
+    std::memset(r.bytes.get(), 0xCC, static_cast<std::size_t>(size));
+    writeAt(prop, r.bytes.get());
+    return r;
+}
+
 // One field of an expected layout: its offset and its bytes.
 struct Field {
     int offset;

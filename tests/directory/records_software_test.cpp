@@ -8,7 +8,6 @@
 
 #include "directory/records.h"
 #include "record_test_support.h"
-#include "stdout_capture.h"
 #include "wide_text.h"
 
 namespace {
@@ -143,7 +142,7 @@ TEST(SoftwareRecords, DiskExtentIsPackedAndCopiesIdentifiersVerbatim) {
         extent.volumeId = c.volume;
         extent.plexId = c.plex;
         extent.memberIdx = 0xFFFFFFFEu;
-        const Record r = makeRecord(vdsWriteDiskExtentRecord, extent);
+        const Record r = makeFixedRecord(vdsWriteDiskExtentRecordAt, extent, kDiskExtentRecordSize);
         expectLayout(r, 72, {guidAt(0, kIdABytes), i32At(16, 3), u64At(20, 0x0000000100100000ull),
                              u64At(28, 0x00000002000F0000ull), guidAt(36, c.volumeBytes),
                              guidAt(52, c.plexBytes), i32At(68, 0xFFFFFFFEu)});
@@ -158,18 +157,18 @@ TEST(SoftwareRecords, PartitionLayoutAndOffsetLine) {
     prop.ullOffset = 0x0000000ABCDEF000ull;
     prop.ullSize = 0x0000000100000000ull;
     prop.Mbr.partitionType = 0x07;  // not carried
-    Record r;
-    const std::string log = capturedStdout([&] { r.bytes.reset(vdsMakeRecord(vdsWritePartitionRecord, prop, &r.length)); });
-    EXPECT_EQ(log, "0x0000000ABCDEF000 .............\n");
+    const auto lineOf = [](std::uint64_t offset) {
+        std::string line(kPartitionLineSize, '?');
+        vdsFormatPartitionLine(offset, line.data());
+        return line;
+    };
+    const Record r = makeFixedRecord(vdsWritePartitionRecordAt, prop, kPartitionRecordSize);
+    EXPECT_EQ(lineOf(prop.ullOffset), "0x0000000ABCDEF000 .............\n");
     // Every digit position, both halves, and the value's extremes.
     for (const auto& [offset, line] : {std::pair{0xFEDCBA9876543210ull, "0xFEDCBA9876543210 .............\n"},
                                        std::pair{0x0ull, "0x0000000000000000 .............\n"},
-                                       std::pair{~0ull, "0xFFFFFFFFFFFFFFFF .............\n"}}) {
-        prop.ullOffset = offset;
-        Record other;
-        EXPECT_EQ(capturedStdout([&] { other.bytes.reset(vdsMakeRecord(vdsWritePartitionRecord, prop, &other.length)); }),
-                  line);
-    }
+                                       std::pair{~0ull, "0xFFFFFFFFFFFFFFFF .............\n"}})
+        EXPECT_EQ(lineOf(offset), line);
     expectLayout(r, 28, {i32At(0, 1), i32At(4, 1), i32At(8, 2), u64At(12, 0x0000000ABCDEF000ull),
                          u64At(20, 0x0000000100000000ull)});
 }
