@@ -30,17 +30,16 @@ char* vdsWideToNarrow(const WCHAR* src, char* dst, int dstSize) {
         return dst;
     }
     // Not ASCII throughout, or too long: the code page's conversion decides,
-    // and a failure leaves empty text.
-    dst[0] = 0;
-    WideCharToMultiByte(CP_ACP, 0, src, -1, dst, dstSize, nullptr, nullptr);
+    // and a failure leaves empty text. Windows' conversion leaves what fitted
+    // in the buffer when it runs out of room, unterminated.
+    if (WideCharToMultiByte(CP_ACP, 0, src, -1, dst, dstSize, nullptr, nullptr) == 0) dst[0] = 0;
     return dst;
 }
 
 WCHAR* vdsNarrowToWide(const char* src, WCHAR* dst, int dstCount) {
     if (src == nullptr) return nullptr;
     if (dst == nullptr || dstCount <= 0) return dst;
-    dst[0] = 0;
-    MultiByteToWideChar(CP_ACP, 0, src, -1, dst, dstCount);
+    if (MultiByteToWideChar(CP_ACP, 0, src, -1, dst, dstCount) == 0) dst[0] = 0;
     return dst;
 }
 

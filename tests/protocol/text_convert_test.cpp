@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "ansi_text.h"
 #include "protocol/text_convert.h"
 
 namespace {
@@ -10,24 +11,30 @@ WideString wide(const char16_t* text) {
     return WideString(reinterpret_cast<const WCHAR*>(text));
 }
 
-TEST(TextConversion, WideToNarrowUsesTheUtf8CodePage) {
+TEST(TextConversion, WideToNarrowUsesTheAnsiCodePage) {
     struct Case {
-        const char16_t* wide;
-        const char* narrow;
+        std::u16string wide;
+        PinnedBytes narrow;
+        bool lossless1252;  // every character has a byte of its own in 1252
     };
     const Case cases[] = {
-        {u"", ""},
-        {u"Disk 0", "Disk 0"},
-        {u"Donn\u00e9es", "Donn\xc3\xa9" "es"},
-        {u"\u65e5\u672c\u8a9e", "\xe6\x97\xa5\xe6\x9c\xac\xe8\xaa\x9e"},
-        {u"\U0001F600!", "\xf0\x9f\x98\x80!"},
+        {u"", {"", ""}, true},
+        {u"Disk 0", {"Disk 0", "Disk 0"}, true},
+        {u"Donn\u00e9es", {"Donn\xc3\xa9" "es", "Donn\xe9" "es"}, true},
+        {u"\u20ac 12", {"\xe2\x82\xac 12", "\x80 12"}, true},
+        {u"\u65e5\u672c\u8a9e", {"\xe6\x97\xa5\xe6\x9c\xac\xe8\xaa\x9e", "???"}, false},
+        {u"\U0001F600!", {"\xf0\x9f\x98\x80!"}, false},
     };
     for (const Case& c : cases) {
-        const WideString w = wide(c.wide);
+        const WideString w(c.wide.begin(), c.wide.end());
         NarrowText narrow(w.c_str());
-        EXPECT_STREQ(narrow.c_str(), c.narrow);
-        EXPECT_EQ(narrow.size(), std::char_traits<char>::length(c.narrow));
-        EXPECT_EQ(vdsWideFromBytes(c.narrow, std::char_traits<char>::length(c.narrow)), w);
+        expectAnsiBytes(std::string(narrow.c_str(), narrow.size()), c.wide, c.narrow);
+        EXPECT_EQ(narrow.size(), std::char_traits<char>::length(narrow.c_str()));
+        // Back to wide text: whole wherever the code page holds every character.
+        const WideString back = vdsWideFromBytes(narrow.c_str(), narrow.size());
+        if (ansiCodePage() == CP_UTF8 || (ansiCodePage() == kWindowsLatin1CodePage && c.lossless1252)) {
+            EXPECT_EQ(back, w);
+        }
     }
 }
 
@@ -47,17 +54,26 @@ TEST(TextConversion, NullGivesNullAndEmptyGivesEmpty) {
     EXPECT_EQ(none.size(), 0u);
 }
 
+// Windows' own conversion leaves what fitted, unterminated, when it runs out
+// of room; the library's texts are then empty, never cut or unterminated.
 TEST(TextConversion, ADestinationTooSmallLeavesEmptyText) {
-    const WideString w = wide(u"abcdef");
-    char narrow[3] = {'x', 'x', 0};
-    vdsWideToNarrow(w.c_str(), narrow, 3);
-    EXPECT_STREQ(narrow, "");
+    for (const char16_t* text : {u"abcdef", u"\u00e9t\u00e9 long"}) {
+        const WideString w = wide(text);
+        char narrow[3] = {'x', 'x', 'x'};
+        vdsWideToNarrow(w.c_str(), narrow, 3);
+        EXPECT_EQ(narrow[0], '\0');
+    }
+    WCHAR wideOut[3] = {u'x', u'x', u'x'};
+    vdsNarrowToWide("abcdef", wideOut, 3);
+    EXPECT_EQ(wideOut[0], 0);
 }
 
 TEST(TextConversion, LongTextsLeaveTheInlineBuffer) {
-    WideString w(5000, static_cast<WCHAR>(u'\u00e9'));
+    const std::u16string text(5000, u'\u00e9');
+    const WideString w(text.begin(), text.end());
     NarrowText narrow(w.c_str());
-    EXPECT_EQ(narrow.size(), 10000u);
+    EXPECT_EQ(narrow.size(), ansiBytes(text).size());
+    EXPECT_GE(narrow.size(), 5000u);
 }
 
 TEST(TextConversion, BytesEndAtTheirFirstZero) {
