@@ -17,8 +17,10 @@ Notifier::~Notifier() { shutdown(); }
 bool Notifier::onDeliveryThread() { return t_delivering; }
 
 void Notifier::ensureThreads() {
-    while (!stop_ && static_cast<int>(threads_.size()) < wantedThreads_)
-        threads_.emplace_back([this] { run(); });
+    while (!stop_ && static_cast<int>(threads_.size()) < wantedThreads_) {
+        const int thread = static_cast<int>(threads_.size());
+        threads_.emplace_back([this, thread] { run(thread); });
+    }
 }
 
 DWORD Notifier::advise(IVdsAdviseSink* sink) {
@@ -71,7 +73,8 @@ void Notifier::post(Batch batch) {
         queued.targets.push_back(registration);
     }
     queue_.push_back(std::move(queued));
-    wake_.notify_one();
+    // All: a thread beyond the wanted count would take the wake-up and sleep on.
+    wake_.notify_all();
 }
 
 void Notifier::waitDelivered() {
@@ -82,6 +85,7 @@ void Notifier::waitDelivered() {
 void Notifier::setDeliveryThreads(int count) {
     std::lock_guard lock(mutex_);
     wantedThreads_ = count < 1 ? 1 : (count > 2 ? 2 : count);
+    wake_.notify_all();
 }
 
 void Notifier::shutdown() {
@@ -103,11 +107,11 @@ void Notifier::shutdown() {
     }
 }
 
-void Notifier::run() {
+void Notifier::run(int thread) {
     t_delivering = true;
     std::unique_lock lock(mutex_);
     for (;;) {
-        wake_.wait(lock, [this] { return stop_ || !queue_.empty(); });
+        wake_.wait(lock, [&] { return stop_ || (!queue_.empty() && thread < wantedThreads_); });
         if (stop_) return;
         Queued queued = std::move(queue_.front());
         queue_.pop_front();

@@ -39,7 +39,8 @@ public:
     // Returns once every batch posted before the call has been delivered.
     void waitDelivered();
     // 1 (the default) or 2 threads that deliver batches, so that two batches
-    // may reach one sink at the same time.
+    // may reach one sink at the same time. Back to 1, batches arrive in
+    // order again: the second thread stays, idle.
     void setDeliveryThreads(int count);
     // Stops delivering. A thread still inside a sink is left to itself
     // rather than waited for: at process exit nothing may wait on a client.
@@ -55,7 +56,8 @@ private:
         Batch batch;
         std::vector<std::shared_ptr<Registration>> targets;
     };
-    void run();
+    // The delivery loop of the thread'th delivery thread (from 0).
+    void run(int thread);
     void ensureThreads();
     static bool onDeliveryThread();
 
