@@ -102,7 +102,10 @@ extern "C" HRESULT CoCreateInstance(REFCLSID rclsid, IUnknown* pUnkOuter, DWORD 
                                     REFIID riid, void** ppv) {
     if (ppv == nullptr) return E_POINTER;
     *ppv = nullptr;
-    if (!tolvane::compat::threadHasEnteredCom()) return CO_E_NOTINITIALIZED;
+    // As in the real runtime, a thread that never entered COM belongs to the
+    // process's implicit multithreaded apartment while another thread keeps
+    // that apartment alive.
+    if (!tolvane::compat::threadMayCallCom()) return CO_E_NOTINITIALIZED;
     if (pUnkOuter != nullptr) return CLASS_E_NOAGGREGATION;
 
     ComOwner<IUnknown> classObject = ClassRegistry::instance().find(rclsid, dwClsContext);

@@ -116,20 +116,33 @@ TEST_F(ComClassRegistry, RefusedCreationsLeaveNoReference) {
     }
 }
 
-TEST_F(ComClassRegistry, CreatingNeedsTheCallerToHaveEnteredCom) {
+// As in the real runtime: a thread that never entered COM may create while
+// another thread keeps the multithreaded apartment alive (the implicit
+// apartment), and is refused once none does.
+TEST_F(ComClassRegistry, CreatingNeedsAnApartmentForTheCaller) {
     CountedClassObject object;
     const CLSID clsid = testClsid(300);
     DWORD cookie = registerObject(clsid, object, CLSCTX_LOCAL_SERVER);
+    auto fromThreadOutsideCom = [&] {
+        HRESULT hr = E_FAIL;
+        std::thread([&] {
+            void* instance = nullptr;
+            hr = CoCreateInstance(clsid, nullptr, CLSCTX_SERVER, IID_IUnknown, &instance);
+            EXPECT_EQ(instance != nullptr, SUCCEEDED(hr));
+            if (instance != nullptr) static_cast<IUnknown*>(instance)->Release();
+        }).join();
+        return hr;
+    };
+    EXPECT_EQ(fromThreadOutsideCom(), S_OK) << "this thread keeps the apartment alive";
+    CoUninitialize();
+    EXPECT_EQ(fromThreadOutsideCom(), CO_E_NOTINITIALIZED);
     std::thread([&] {
-        void* instance = nullptr;
-        EXPECT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_SERVER, IID_IUnknown, &instance),
-                  CO_E_NOTINITIALIZED);
-        EXPECT_EQ(instance, nullptr);
         ASSERT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_OK);
         EXPECT_EQ(createAndRelease(clsid, CLSCTX_SERVER), S_OK);
         CoUninitialize();
     }).join();
-    EXPECT_EQ(object.instancesRequested(), 1);
+    ASSERT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_OK);
+    EXPECT_EQ(object.instancesRequested(), 2);
     EXPECT_EQ(CoRevokeClassObject(cookie), S_OK);
 }
 

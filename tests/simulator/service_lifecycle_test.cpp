@@ -86,7 +86,23 @@ TEST_F(ComThread, NegativeStartingPhaseWaitsForFinishStarting) {
     EXPECT_EQ(s->IsServiceReady(), S_OK);
 }
 
-TEST_F(ComThread, CreateInstanceWithoutComIsRefused) {
+// A thread that never entered COM belongs to the process's implicit
+// multithreaded apartment while another thread (here the test's own) keeps
+// that apartment alive, as on Windows, so it reaches the service.
+TEST_F(ComThread, ThreadOutsideComJoinsTheImplicitApartment) {
+    std::thread([] {
+        ComPtr<IVdsService> s;
+        EXPECT_EQ(CoCreateInstance(CLSID_VdsService, nullptr, CLSCTX_SERVER, IID_IVdsService, s.putVoid()), S_OK);
+        EXPECT_TRUE(s);
+    }).join();
+}
+
+// With no multithreaded apartment in the process, such a thread is refused.
+TEST(ComThreadWithoutApartment, CreateInstanceIsRefused) {
+#if defined(_WIN32)
+    GTEST_SKIP() << "the lane's main thread keeps the multithreaded apartment for the service's registration";
+#endif
+    VdsSimLoadDefault();
     std::thread([] {
         IVdsService* s = nullptr;
         EXPECT_EQ(CoCreateInstance(CLSID_VdsService, nullptr, CLSCTX_SERVER, IID_IVdsService,
