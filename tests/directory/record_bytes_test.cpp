@@ -8,6 +8,7 @@
 #include <string>
 
 #include "directory/records.h"
+#include "ansi_text.h"
 #include "record_test_support.h"
 #include "sample_requests.h"
 #include "service_fixture.h"
@@ -30,7 +31,9 @@ TEST(RecordBytes, DriveRecordWithMixedWidthTexts) {
     prop.pwszIdentification = comText(u"SN-1");
     const Record r = makeRecord(vdsWriteDriveRecord, prop);
 
-    const std::string name = "Drive \xc3\xa9\xe2\x9c\x93\xf0\x9d\x84\x9e";
+    const std::u16string wideName = u"Drive \u00e9\u2713\U0001D11E";
+    const std::string name = ansiBytes(wideName);
+    expectAnsiBytes(name, wideName, {"Drive \xc3\xa9\xe2\x9c\x93\xf0\x9d\x84\x9e"});
     std::string expected = le32(48 + static_cast<std::uint32_t>(name.size()) + 4);
     expected += std::string("\x04\x03\x02\x01\x06\x05\x08\x07\x09\x0a\x0b\x0c\x0d\x0e\x0f\x10", 16);
     expected += le32(0x55667788) + le32(0x11223344) + le32(0xA0B0C0D0);
@@ -42,8 +45,9 @@ TEST(RecordBytes, DriveRecordWithMixedWidthTexts) {
     EXPECT_EQ(r.text(0, r.length), expected);
 }
 
-// 10,000 four-byte characters are 40,000 bytes: the text keeps 8,191 whole
-// characters (32,764 bytes), and nothing of the character the limit splits.
+// 10,000 four-byte characters are 40,000 bytes in UTF-8: the text keeps 8,191
+// whole characters (32,764 bytes), and nothing of the character the limit
+// splits. (In 1252 each becomes "??", and the text fits whole.)
 TEST(RecordBytes, FourByteTextCutAtTheLimitKeepsWholeCharacters) {
     for (const char16_t* lead : {u"", u"a", u"ab", u"abc"}) {
         const std::u16string prefix(lead);
@@ -51,8 +55,12 @@ TEST(RecordBytes, FourByteTextCutAtTheLimitKeepsWholeCharacters) {
         std::u16string text = prefix;
         std::string narrow(prefix.begin(), prefix.end());
         for (int i = 0; i < 10000; ++i) text += u"\U0001D11E";
+        const std::string unit = ansiBytes(u"\U0001D11E");
+        if (ansiCodePage() == CP_UTF8) {
+            EXPECT_EQ(unit, "\xf0\x9d\x84\x9e");
+        }
         std::string whole = narrow;
-        while (whole.size() + 4 <= 32767) whole += "\xf0\x9d\x84\x9e";
+        for (int i = 0; i < 10000 && whole.size() + unit.size() <= 32767; ++i) whole += unit;
         VDS_PACK_PROP prop{};
         prop.pwszName = comText(text);
         const Record r = makeRecord(vdsWritePackRecord, prop);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "directory/records.h"
+#include "ansi_text.h"
 #include "record_test_support.h"
 
 namespace {
@@ -24,29 +25,39 @@ TEST(RecordTextLimit, ALoneTextIsCutTo32767Bytes) {
     }
 }
 
+// Whole characters that fit in `room` bytes, each `width` bytes wide.
+int wholeCharacters(int room, std::size_t width) {
+    return room / static_cast<int>(width) * static_cast<int>(width);
+}
+
 // A cut that falls inside a character ends before it: the record then holds
-// whole characters only, one or two bytes short of the limit.
+// whole characters only, one or two bytes short of the limit in UTF-8 (in
+// 1252 these characters take one byte each, or become "?").
 TEST(RecordTextLimit, MultibyteTextIsCutByBytesOnACharacterBoundary) {
     struct Case {
         char16_t character;
-        std::string utf8;
-        int kept;  // bytes of the cut text
+        int keptInUtf8;
     };
     const Case cases[] = {
-        {u'\u00e9', "\xc3\xa9", 32766},      // 40,000 "é": 80,000 bytes
-        {u'\u65e5', "\xe6\x97\xa5", 32766},  // 40,000 "日": 120,000 bytes
-        {u'\u0436', "\xd0\xb6", 32766},      // Cyrillic, two bytes each
+        {u'\u00e9', 32766},  // 40,000 "é": 80,000 bytes in UTF-8
+        {u'\u65e5', 32766},  // 40,000 "日": 120,000 bytes in UTF-8
+        {u'\u0436', 32766},  // Cyrillic, two bytes each in UTF-8
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.utf8);
+        const std::string unit = ansiBytes(std::u16string(1, c.character));
+        SCOPED_TRACE(unit);
+        const int kept = wholeCharacters(32767, unit.size());
+        if (ansiCodePage() == CP_UTF8) {
+            EXPECT_EQ(kept, c.keptInUtf8);
+        }
         VDS_VOLUME_PROP prop{};
         prop.pwszName = comText(40000, c.character);
         const Record r = makeRecord(vdsWriteVolumeRecord, prop);
-        ASSERT_EQ(r.length, 56 + c.kept);
-        EXPECT_EQ(r.i16(52), c.kept);
+        ASSERT_EQ(r.length, 56 + kept);
+        EXPECT_EQ(r.i16(52), kept);
         std::string whole;
-        while (whole.size() < static_cast<std::size_t>(c.kept)) whole += c.utf8;
-        EXPECT_EQ(r.text(56, c.kept), whole);
+        while (whole.size() < static_cast<std::size_t>(kept)) whole += unit;
+        EXPECT_EQ(r.text(56, kept), whole);
     }
 }
 
@@ -71,7 +82,11 @@ TEST(RecordTextLimit, AnEarlierTextCutForTheNextOffsetKeepsWholeCharacters) {
     prop.pwszName = comText(40000, u'\u00e9');
     prop.pwszVersion = comText(u"1.0");
     const Record r = makeRecord(vdsWriteProviderRecord, prop);
-    const int name = 32767 - 60 - 1;  // the room is odd, each "é" takes two bytes
+    // The room is odd: in UTF-8, where each "é" takes two bytes, one is left.
+    const int name = wholeCharacters(32767 - 60, ansiBytes(u"\u00e9").size());
+    if (ansiCodePage() == CP_UTF8) {
+        EXPECT_EQ(name, 32767 - 60 - 1);
+    }
     EXPECT_EQ(r.i16(52), name);
     EXPECT_EQ(r.i16(58), 60 + name);
     EXPECT_EQ(r.text(60 + name, 3), "1.0");

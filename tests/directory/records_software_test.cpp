@@ -7,6 +7,7 @@
 #include <string>
 
 #include "directory/records.h"
+#include "ansi_text.h"
 #include "record_test_support.h"
 #include "wide_text.h"
 
@@ -36,15 +37,17 @@ TEST(SoftwareRecords, PackNameFollowsTheFixedPart) {
 TEST(SoftwareRecords, VolumeNamesAreConvertedAndMeasuredInBytes) {
     struct Case {
         const char16_t* wide;
-        std::string narrow;
+        PinnedBytes narrow;
     };
     const Case cases[] = {
-        {u"Donn\u00e9es", "Donn\xc3\xa9" "es"},
-        {u"\u65e5\u672c", "\xe6\x97\xa5\xe6\x9c\xac"},
-        {u"\\\\?\\Volume{1}", "\\\\?\\Volume{1}"},
+        {u"Donn\u00e9es", {"Donn\xc3\xa9" "es", "Donn\xe9" "es"}},
+        {u"\u65e5\u672c", {"\xe6\x97\xa5\xe6\x9c\xac", "??"}},
+        {u"\\\\?\\Volume{1}", {"\\\\?\\Volume{1}", "\\\\?\\Volume{1}"}},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.narrow);
+        const std::string narrow = ansiBytes(c.wide);
+        SCOPED_TRACE(narrow);
+        expectAnsiBytes(narrow, c.wide, c.narrow);
         VDS_VOLUME_PROP prop{};
         prop.id = kIdB;
         prop.type = static_cast<VDS_VOLUME_TYPE>(10);
@@ -56,11 +59,11 @@ TEST(SoftwareRecords, VolumeNamesAreConvertedAndMeasuredInBytes) {
         prop.RecommendedFileSystemType = static_cast<VDS_FILE_SYSTEM_TYPE>(6);
         prop.pwszName = comText(c.wide);
         const Record r = makeRecord(vdsWriteVolumeRecord, prop);
-        const int n = static_cast<int>(c.narrow.size());
+        const int n = static_cast<int>(narrow.size());
         expectLayout(r, 56 + n,
                      {i32At(0, 56 + n), guidAt(4, kIdBBytes), i32At(20, 10), i32At(24, 1),
                       i32At(28, 2), i32At(32, 3), u64At(36, 0x0000000280000000ull),
-                      i32At(44, 0x40), i32At(48, 6), refAt(52, n, 56), textAt(56, c.narrow)});
+                      i32At(44, 0x40), i32At(48, 6), refAt(52, n, 56), textAt(56, narrow)});
     }
 }
 

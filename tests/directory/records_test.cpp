@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "directory/records.h"
+#include "ansi_text.h"
 #include "record_test_support.h"
 
 namespace {
@@ -160,29 +161,32 @@ TEST(HardwareRecords, FriendlyNameThenIdentification) {
     struct Texts {
         const char16_t* friendly;  // null: absent
         const char16_t* identification;
-        std::string friendlyNarrow;
-        std::string identificationNarrow;
+        PinnedBytes friendlyNarrow;
+        PinnedBytes identificationNarrow;
     };
     const Texts texts[] = {
-        {nullptr, nullptr, "", ""},
-        {u"Front", nullptr, "Front", ""},
-        {u"", u"X1", "", "X1"},
-        {u"Caf\u00e9", u"\u65e5", "Caf\xc3\xa9", "\xe6\x97\xa5"},
+        {nullptr, nullptr, {"", ""}, {"", ""}},
+        {u"Front", nullptr, {"Front", "Front"}, {"", ""}},
+        {u"", u"X1", {"", ""}, {"X1", "X1"}},
+        {u"Caf\u00e9", u"\u65e5", {"Caf\xc3\xa9", "Caf\xe9"}, {"\xe6\x97\xa5", "?"}},
     };
     for (const TwoTextCase& c : twoTextCases()) {
         for (const Texts& t : texts) {
             SCOPED_TRACE(c.name);
             const Record r = c.make(t.friendly ? comText(t.friendly) : nullptr,
                                     t.identification ? comText(t.identification) : nullptr);
-            const int f = static_cast<int>(t.friendlyNarrow.size());
-            const int i = static_cast<int>(t.identificationNarrow.size());
+            const std::u16string friendly = t.friendly ? t.friendly : u"";
+            const std::u16string identification = t.identification ? t.identification : u"";
+            const int f = static_cast<int>(ansiBytes(friendly).size());
+            const int i = static_cast<int>(ansiBytes(identification).size());
             ASSERT_EQ(r.length, c.fixed + f + i);
             EXPECT_EQ(static_cast<int>(r.u32(0)), r.length);
             EXPECT_EQ(r.i16(c.friendlyRef), f);
             EXPECT_EQ(r.i16(c.friendlyRef + 2), c.fixed);
             EXPECT_EQ(r.i16(c.friendlyRef + 4), i);
             EXPECT_EQ(r.i16(c.friendlyRef + 6), c.fixed + f);
-            EXPECT_EQ(r.text(c.fixed, f + i), t.friendlyNarrow + t.identificationNarrow);
+            expectAnsiBytes(r.text(c.fixed, f), friendly, t.friendlyNarrow);
+            expectAnsiBytes(r.text(c.fixed + f, i), identification, t.identificationNarrow);
         }
     }
 }

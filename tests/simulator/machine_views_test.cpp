@@ -2,6 +2,7 @@
 // volumes, file-system types, and the journal's copying contract.
 #include <cstring>
 
+#include "lane.h"
 #include "sim_session.h"
 
 using namespace simtest;
@@ -76,6 +77,7 @@ TEST_F(Views, UnformattedVolumeReadsRawAndHasNoFreeSpace) {
     EXPECT_EQ(fs.type, VDS_FST_RAW);
     EXPECT_EQ(fs.ullTotalAllocationUnits, 0u);
     CoTaskMemFree(fs.pwszLabel);
+    TOLVANE_LINUX_STAND_INS_ONLY("the simulated volumes' letters answer only through the Linux stand-in");
     ULARGE_INTEGER a{}, t{}, f{};
     EXPECT_FALSE(GetDiskFreeSpaceExA("K:\\", &a, &t, &f));
     EXPECT_EQ(GetLastError(), ERROR_UNRECOGNIZED_VOLUME);

@@ -26,11 +26,16 @@ namespace simtest {
 // identifier for anything else.
 inline GUID id(const char* text) { return vdsGuidFromText(text).value_or(GUID{}); }
 
-// A wide text of the service as UTF-8, the narrow text off Windows.
+// A wide text of the service as UTF-8, whatever the ANSI code page, so that
+// tests compare it with their own literals.
 inline std::string narrow(const WCHAR* w) {
     if (w == nullptr) return {};
-    const NarrowText text(w);
-    return std::string(text.c_str(), text.size());
+    const int size = WideCharToMultiByte(CP_UTF8, 0, w, -1, nullptr, 0, nullptr, nullptr);
+    if (size <= 1) return {};
+    std::string text(static_cast<std::size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, w, -1, text.data(), size, nullptr, nullptr);
+    text.pop_back();  // the terminator
+    return text;
 }
 
 using ::journal;
