@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "notify/deliveries.h"
+#include "platform/calling_convention.h"
 #include "tolvane.h"
 
 extern "C" {
@@ -47,3 +48,8 @@ JNIEXPORT jbyteArray JNICALL Java_Ardelune_Tolvane_CmdHandler(JNIEnv* env, jobje
 }
 
 }  // extern "C"
+
+// The JVM calls these natives with the platform's JNI convention.
+static_assert(kCalledAcrossTheBoundary<decltype(&Java_Ardelune_Tolvane_Initialize)>);
+static_assert(kCalledAcrossTheBoundary<decltype(&Java_Ardelune_Tolvane_Uninitialize)>);
+static_assert(kCalledAcrossTheBoundary<decltype(&Java_Ardelune_Tolvane_CmdHandler)>);

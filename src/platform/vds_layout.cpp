@@ -1,8 +1,10 @@
 // Compile-time checks of the VDS layouts that the real service and the wire
 // depend on. Structures without pointers have the same layout in every build;
-// those with pointers are checked in their 32-bit Windows form, which is the
-// one the real service exchanges with this library.
+// those with pointers are checked in their 32-bit Windows form, the one the
+// real service exchanges with this library in a 32-bit JVM, and in their
+// 64-bit form (64-bit Windows, and the simulated service off Windows).
 #include <cstddef>
+#include <type_traits>
 
 #include "platform/vds_interfaces.h"
 #include "platform/vds_types.h"
@@ -190,6 +192,97 @@ TOLVANE_AT(VDS_LUN_INFORMATION, m_bCommandQueueing, 8);
 TOLVANE_AT(VDS_LUN_INFORMATION, m_diskSignature, 32);
 TOLVANE_AT(VDS_LUN_INFORMATION, m_deviceIdDescriptor, 48);
 TOLVANE_AT(VDS_LUN_INFORMATION, m_rgInterconnects, 64);
+// The same structures in their 64-bit form: a 64-bit service's, and the
+// simulated service's off Windows, whose pointers are as wide.
+#elif __SIZEOF_POINTER__ == 8
+static_assert(sizeof(void*) == 8);
+
+static_assert(sizeof(VDS_PROVIDER_PROP) == 64);
+TOLVANE_AT(VDS_PROVIDER_PROP, pwszName, 16);
+TOLVANE_AT(VDS_PROVIDER_PROP, guidVersionId, 24);
+TOLVANE_AT(VDS_PROVIDER_PROP, pwszVersion, 40);
+TOLVANE_AT(VDS_PROVIDER_PROP, type, 48);
+TOLVANE_AT(VDS_PROVIDER_PROP, sRebuildPriority, 60);
+
+static_assert(sizeof(VDS_SUB_SYSTEM_PROP) == 56);
+TOLVANE_AT(VDS_SUB_SYSTEM_PROP, ulFlags, 32);
+TOLVANE_AT(VDS_SUB_SYSTEM_PROP, status, 40);
+TOLVANE_AT(VDS_SUB_SYSTEM_PROP, sRebuildPriority, 54);
+
+static_assert(sizeof(VDS_CONTROLLER_PROP) == 48);
+TOLVANE_AT(VDS_CONTROLLER_PROP, status, 32);
+TOLVANE_AT(VDS_CONTROLLER_PROP, sNumberOfPorts, 40);
+
+static_assert(sizeof(VDS_DRIVE_PROP) == 56);
+TOLVANE_AT(VDS_DRIVE_PROP, ullSize, 16);
+TOLVANE_AT(VDS_DRIVE_PROP, pwszFriendlyName, 24);
+TOLVANE_AT(VDS_DRIVE_PROP, ulFlags, 40);
+TOLVANE_AT(VDS_DRIVE_PROP, sSlotNumber, 54);
+
+static_assert(sizeof(VDS_LUN_PROP) == 72);
+TOLVANE_AT(VDS_LUN_PROP, pwszUnmaskingList, 40);
+TOLVANE_AT(VDS_LUN_PROP, type, 52);
+TOLVANE_AT(VDS_LUN_PROP, sRebuildPriority, 68);
+
+static_assert(sizeof(VDS_PACK_PROP) == 32);
+TOLVANE_AT(VDS_PACK_PROP, status, 24);
+
+static_assert(sizeof(VDS_DISK_PROP) == 128);
+TOLVANE_AT(VDS_DISK_PROP, ullSize, 40);
+TOLVANE_AT(VDS_DISK_PROP, PartitionStyle, 68);
+TOLVANE_AT(VDS_DISK_PROP, DiskGuid, 72);
+TOLVANE_AT(VDS_DISK_PROP, pwszDiskAddress, 88);
+TOLVANE_AT(VDS_DISK_PROP, pwszDevicePath, 120);
+
+static_assert(sizeof(VDS_VOLUME_PROP) == 56);
+TOLVANE_AT(VDS_VOLUME_PROP, ullSize, 32);
+TOLVANE_AT(VDS_VOLUME_PROP, pwszName, 48);
+
+static_assert(sizeof(VDS_FILE_SYSTEM_PROP) == 56);
+TOLVANE_AT(VDS_FILE_SYSTEM_PROP, volumeId, 4);
+TOLVANE_AT(VDS_FILE_SYSTEM_PROP, ullTotalAllocationUnits, 24);
+TOLVANE_AT(VDS_FILE_SYSTEM_PROP, pwszLabel, 48);
+
+static_assert(sizeof(VDS_FILE_SYSTEM_TYPE_PROP) == 40);
+static_assert(sizeof(VDS_REPARSE_POINT_PROP) == 24);
+static_assert(sizeof(VDS_SERVICE_PROP) == 16);
+static_assert(sizeof(VDS_PORT_PROP) == 40);
+
+static_assert(sizeof(VDS_LUN_INFORMATION) == 96);
+TOLVANE_AT(VDS_LUN_INFORMATION, m_bCommandQueueing, 8);
+TOLVANE_AT(VDS_LUN_INFORMATION, m_diskSignature, 48);
+TOLVANE_AT(VDS_LUN_INFORMATION, m_deviceIdDescriptor, 64);
+TOLVANE_AT(VDS_LUN_INFORMATION, m_rgInterconnects, 88);
 #endif
+
+// An interface is one pointer to its method table, whose first three slots
+// are IUnknown's: no data, and no second base that would add a table. The
+// slot order itself is checked by the platform tests; the calling
+// convention of every method where the tests list the slots.
+template <typename Interface>
+inline constexpr bool kOneTableAfterIUnknown =
+    sizeof(Interface) == sizeof(void*) && std::is_polymorphic_v<Interface> &&
+    std::is_base_of_v<IUnknown, Interface> && !std::has_virtual_destructor_v<Interface>;
+static_assert(kOneTableAfterIUnknown<IUnknown>);
+static_assert(kOneTableAfterIUnknown<IVdsServiceInitialization>);
+static_assert(kOneTableAfterIUnknown<IEnumVdsObject>);
+static_assert(kOneTableAfterIUnknown<IVdsService>);
+static_assert(kOneTableAfterIUnknown<IVdsAsync>);
+static_assert(kOneTableAfterIUnknown<IVdsAdviseSink>);
+static_assert(kOneTableAfterIUnknown<IVdsProvider>);
+static_assert(kOneTableAfterIUnknown<IVdsHwProvider>);
+static_assert(kOneTableAfterIUnknown<IVdsSwProvider>);
+static_assert(kOneTableAfterIUnknown<IVdsSubSystem>);
+static_assert(kOneTableAfterIUnknown<IVdsController>);
+static_assert(kOneTableAfterIUnknown<IVdsDrive>);
+static_assert(kOneTableAfterIUnknown<IVdsMaintenance>);
+static_assert(kOneTableAfterIUnknown<IVdsLun>);
+static_assert(kOneTableAfterIUnknown<IVdsLunPlex>);
+static_assert(kOneTableAfterIUnknown<IVdsPack>);
+static_assert(kOneTableAfterIUnknown<IVdsDisk>);
+static_assert(kOneTableAfterIUnknown<IVdsAdvancedDisk>);
+static_assert(kOneTableAfterIUnknown<IVdsVolume>);
+static_assert(kOneTableAfterIUnknown<IVdsVolumePlex>);
+static_assert(kOneTableAfterIUnknown<IVdsVolumeMF>);
 
 #undef TOLVANE_AT

@@ -1,6 +1,7 @@
 // Our VDS interface declarations against the method order of the real ones
 // (vds.h): a client calls through vtable slots, so a method declared out of
-// place calls the wrong one at run time, with no compiler to notice.
+// place calls the wrong one at run time, with no compiler to notice. Each
+// method's calling convention is checked while this file compiles.
 #include <gtest/gtest.h>
 
 #include <cstddef>
@@ -8,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/calling_convention.h"
 #include "platform/vds_interfaces.h"
 
 namespace {
@@ -17,6 +19,7 @@ namespace {
 // vtable entry, followed by the this-adjustment.
 template <typename C, typename F>
 std::size_t slotOf(F C::*method) {
+    static_assert(kCalledAcrossTheBoundary<F C::*>, "a COM method without the COM calling convention");
     struct Representation {
         std::ptrdiff_t ptr;
         std::ptrdiff_t adj;
