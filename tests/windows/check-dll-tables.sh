@@ -1,17 +1,24 @@
 #!/usr/bin/env bash
-# Checks a 32-bit Windows DLL as it is shipped: exactly the expected exports,
-# undecorated; imports from Windows system DLLs only (no GCC or C++ runtime
-# DLL); no debug information left in it, with its symbols in NAME.dll.debug.
+# Checks a Windows DLL as it is shipped: the expected image kind (PE32 for
+# 32-bit, PE32+ for 64-bit), exactly the expected exports, undecorated;
+# imports from Windows system DLLs only (no GCC or C++ runtime DLL); no debug
+# information left in it, with its symbols in NAME.dll.debug.
+#   check-dll-tables.sh DLL EXPECTED_EXPORTS [32|64]
 set -euo pipefail
 dll=$1
 expected=$2
+bits=${3:-32}
 name=$(basename "$dll")
-objdump=${OBJDUMP:-i686-w64-mingw32-objdump}
+case "$bits" in
+  32) objdump=${OBJDUMP:-i686-w64-mingw32-objdump}; magic=010b; kind="32-bit (PE32)" ;;
+  64) objdump=${OBJDUMP:-x86_64-w64-mingw32-objdump}; magic=020b; kind="64-bit (PE32+)" ;;
+  *) echo "usage: $0 DLL EXPECTED_EXPORTS [32|64]" >&2; exit 2 ;;
+esac
 dump=$("$objdump" -p "$dll")
 status=0
 
-if ! grep -Eq '^Magic[[:space:]]+010b' <<<"$dump"; then
-  echo "$name: not a 32-bit (PE32) image"
+if ! grep -Eq "^Magic[[:space:]]+$magic" <<<"$dump"; then
+  echo "$name: not a $kind image"
   status=1
 fi
 
@@ -53,6 +60,6 @@ if [ ! -s "$dll.debug" ]; then
 fi
 
 if [ $status -eq 0 ]; then
-  echo "$name: $(printf '%s\n' "$exports" | wc -l) exports as expected; imports: $(echo $imports); stripped, symbols in $name.debug"
+  echo "$name: $kind, $(printf '%s\n' "$exports" | wc -l) exports as expected; imports: $(echo $imports); stripped, symbols in $name.debug"
 fi
 exit $status

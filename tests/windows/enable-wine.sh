@@ -1,18 +1,44 @@
 #!/usr/bin/env bash
-# Makes 32-bit Wine runnable on this machine: Debian's wine and wine32 (with
-# the i386 architecture added). Exits 0 when 32-bit Linux programs (Wine's
-# loader and server are such programs) run here, 3 when the kernel cannot run
-# them. With --emulate, such a kernel gets qemu's i386 user-mode emulator
-# registered for them instead; Wine then works, but a fresh prefix takes
-# about half an hour and each program minutes, too slow for a test lane.
+# Makes Wine runnable on this machine for one lane.
+#   enable-wine.sh --arch win64    Debian's wine and wine64: runs on every
+#                                  x86-64 kernel; exits 0.
+#   enable-wine.sh --arch win32 [--emulate]
+#                                  Debian's wine and wine32 (with the i386
+#                                  architecture added). Exits 0 when 32-bit
+#                                  Linux programs (Wine's 32-bit loader is
+#                                  one) run here, 3 when the kernel cannot
+#                                  run them. With --emulate, such a kernel
+#                                  gets qemu's i386 user-mode emulator
+#                                  registered for them instead; Wine then
+#                                  works, but a fresh prefix takes about half
+#                                  an hour and each program minutes, too slow
+#                                  for a test lane.
 set -euo pipefail
+usage() { echo "usage: $0 --arch win64 | --arch win32 [--emulate]" >&2; exit 2; }
+[ "${1:-}" = "--arch" ] || usage
+arch=${2:-}
 emulate=false
-[ "${1:-}" = "--emulate" ] && emulate=true
+[ "${3:-}" = "--emulate" ] && emulate=true
 
 sudo_cmd=""
 [ "$(id -u)" -ne 0 ] && sudo_cmd="sudo"
 
-if ! dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q 'install ok installed'; then
+installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
+
+case "$arch" in
+  win64)
+    if ! installed wine64 || ! installed wine; then
+      $sudo_cmd apt-get update -qq
+      DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq --no-install-recommends wine wine64
+    fi
+    "$(command -v wine64 || echo /usr/lib/wine/wine64)" --version >/dev/null
+    exit 0
+    ;;
+  win32) ;;
+  *) usage ;;
+esac
+
+if ! installed wine32:i386; then
   dpkg --print-foreign-architectures | grep -qx i386 || $sudo_cmd dpkg --add-architecture i386
   $sudo_cmd apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq --no-install-recommends wine wine32:i386

@@ -6,6 +6,14 @@
 set(TOLVANE_PLATFORM_TEST_AREAS windows)
 set(TOLVANE_WINE_RUN ${CMAKE_CURRENT_SOURCE_DIR}/windows/wine-run.sh)
 set(TOLVANE_WINE_PREFIX ${PROJECT_BINARY_DIR}/wine-prefix)
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(TOLVANE_WINE_ARCH win64)
+  set(TOLVANE_WINE_BITS 64)
+else()
+  set(TOLVANE_WINE_ARCH win32)
+  set(TOLVANE_WINE_BITS 32)
+endif()
+set(TOLVANE_WINE ${TOLVANE_WINE_RUN} --arch ${TOLVANE_WINE_ARCH} --prefix ${TOLVANE_WINE_PREFIX})
 
 # COM libraries of the code linked statically into the tests, and the POSIX
 # calls that the shared tests make.
@@ -23,8 +31,8 @@ set(TOLVANE_SKIPPED_TEST_AREAS compat)
 add_library(tolvane_wine_environment OBJECT ${CMAKE_CURRENT_SOURCE_DIR}/windows/support/service_registration.cpp)
 target_link_libraries(tolvane_wine_environment PRIVATE tolvane_test_support)
 
-add_test(NAME wine_server_start COMMAND ${TOLVANE_WINE_RUN} --prefix ${TOLVANE_WINE_PREFIX} --start)
-add_test(NAME wine_server_stop COMMAND ${TOLVANE_WINE_RUN} --prefix ${TOLVANE_WINE_PREFIX} --stop)
+add_test(NAME wine_server_start COMMAND ${TOLVANE_WINE} --start)
+add_test(NAME wine_server_stop COMMAND ${TOLVANE_WINE} --stop)
 set_tests_properties(wine_server_start PROPERTIES FIXTURES_SETUP wine_server TIMEOUT 300)
 set_tests_properties(wine_server_stop PROPERTIES FIXTURES_CLEANUP wine_server)
 
@@ -32,14 +40,14 @@ function(tolvane_wine_test target)
   target_link_libraries(${target} PRIVATE tolvane_wine_environment)
   add_dependencies(${target} Tolvane)
   add_test(NAME ${target}
-    COMMAND ${TOLVANE_WINE_RUN} --prefix ${TOLVANE_WINE_PREFIX} $<TARGET_FILE:${target}>)
+    COMMAND ${TOLVANE_WINE} $<TARGET_FILE:${target}>)
   set_tests_properties(${target} PROPERTIES FIXTURES_REQUIRED wine_server TIMEOUT 300)
 endfunction()
 
 # The shipped DLLs' tables, read with the cross binutils; no Wine needed.
 add_test(NAME Tolvane_dll_tables
   COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/windows/check-dll-tables.sh $<TARGET_FILE:Tolvane>
-          ${CMAKE_CURRENT_SOURCE_DIR}/exports/expected_exports.txt)
+          ${CMAKE_CURRENT_SOURCE_DIR}/exports/expected_exports.txt ${TOLVANE_WINE_BITS})
 add_test(NAME TolvaneSim_dll_tables
   COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/windows/check-dll-tables.sh $<TARGET_FILE:TolvaneSim>
-          ${CMAKE_CURRENT_SOURCE_DIR}/windows/TolvaneSim_exports.txt)
+          ${CMAKE_CURRENT_SOURCE_DIR}/windows/TolvaneSim_exports.txt ${TOLVANE_WINE_BITS})
