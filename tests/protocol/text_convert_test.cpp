@@ -8,7 +8,8 @@
 namespace {
 
 WideString wide(const char16_t* text) {
-    return WideString(reinterpret_cast<const WCHAR*>(text));
+    const std::u16string_view units(text);
+    return WideString(units.begin(), units.end());
 }
 
 TEST(TextConversion, WideToNarrowUsesTheAnsiCodePage) {
