@@ -94,12 +94,26 @@ bool waitEndsWithin(IVdsAsync* op, std::chrono::milliseconds limit, HRESULT expe
     return waited.get() == expectedWait;
 }
 
+// True once the operation reports progress: the worker has taken it up. A
+// fixed pause is not enough on a loaded machine or under Wine.
+bool hasStarted(IVdsAsync* op, std::chrono::milliseconds limit) {
+    const auto until = Clock::now() + limit;
+    for (;;) {
+        HRESULT status = S_OK;
+        ULONG percent = 0;
+        if (op->QueryStatus(&status, &percent) != S_OK) return false;
+        if (percent > 0) return true;
+        if (Clock::now() > until) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
+
 TEST_F(ServiceEnd, WaitOnWorkHandedOverAtShutdownReturnsAnError) {
     EXPECT_IN_OWN_PROCESS([] {
         CoInitializeEx(nullptr, COINIT_MULTITHREADED);
         auto running = testOperation(300, S_OK);
         auto queued = testOperation(300, S_OK);
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));  // the first has started
+        if (!hasStarted(running.get(), std::chrono::seconds(5))) return false;
         std::thread stopper([] { VdsSimStopService(); });
         bool ok = waitEndsWithin(queued.get(), std::chrono::seconds(1), kDisconnected);
         stopper.join();
