@@ -10,6 +10,7 @@
 
 #include "bridge/apartment_keeper.h"
 #include "notify/deliveries.h"
+#include "protocol/log_output.h"
 #include "protocol/text_convert.h"
 #include "tolvane.h"
 
@@ -134,7 +135,7 @@ int Connection::open() {
     // the keeper holds it for the connection's life.
     const HRESULT entered = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
     if (FAILED(entered)) {
-        std::printf("VDS CoInitialize error\n");
+        vdsLog("VDS CoInitialize error\n");
         return entered;
     }
     vdsKeepLibraryLoaded();
@@ -171,7 +172,7 @@ void Connection::closeLocked() {
     }
     connected_ = false;
     comHeld_ = false;
-    std::printf("Tolvane.dll unitialized\n");
+    vdsLog("Tolvane.dll unitialized\n");
     g_bComInitialized = 0;
     // Unadvise waits for the batches under way; one still in Java may be
     // this very thread's, or wait for a lock that this thread holds.

@@ -5,6 +5,7 @@
 
 #include "notify/deliveries.h"
 #include "platform/calling_convention.h"
+#include "protocol/log_output.h"
 #include "tolvane.h"
 
 extern "C" {
@@ -21,7 +22,7 @@ JNIEXPORT void JNICALL Java_Ardelune_Tolvane_Uninitialize(JNIEnv*, jobject) {
     vdsUninitialize();
     // No new batch starts now; one still in Java keeps its own hold on the receiver.
     vdsDeliveries().clearTarget();
-    std::printf("Uninitailize VDS\n");
+    vdsLog("Uninitailize VDS\n");
 }
 JNIEXPORT jbyteArray JNICALL Java_Ardelune_Tolvane_CmdHandler(JNIEnv* env, jobject,
                                                               jbyteArray request, jint size) {

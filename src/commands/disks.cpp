@@ -15,6 +15,7 @@
 #include "protocol/framing.h"
 #include "protocol/identifiers.h"
 #include "protocol/log_batch.h"
+#include "protocol/log_output.h"
 #include "protocol/text_convert.h"
 
 namespace {
@@ -113,7 +114,7 @@ HandlerResult driveLetterCommand(RequestReader& in, Call&& call) {
     const auto r = vdsReadRequest<DriveLetterRequest>(in);
     if (!r) return HandlerResult::nullReply();
     const char letterText[2] = {r->letter, '\0'};
-    std::printf("VDS: disk %s, offset %llu, drive letter %s\n", vdsGuidText(r->disk).get(),
+    vdsLog("VDS: disk %s, offset %llu, drive letter %s\n", vdsGuidText(r->disk).get(),
                 full(r->offset), letterText);
     const WCHAR letter = wideLetter(r->letter);
     return onDisk<IVdsAdvancedDisk>(r->disk, [&](IVdsAdvancedDisk& disk) {
@@ -171,11 +172,11 @@ HandlerResult cmdQueryDiskExtents(const CommandRow& row, RequestReader& in) {
 HandlerResult cmdCreatePartitions(const CommandRow&, RequestReader& in) {
     const auto r = vdsReadRequest<CreatePartitionRequest>(in);
     if (!r) return HandlerResult::nullReply();
-    std::printf("VDS: cmdCreatePartitions, disk %s, offset %llu, create size %llu, style %d\n",
+    vdsLog("VDS: cmdCreatePartitions, disk %s, offset %llu, create size %llu, style %d\n",
                 vdsGuidText(r->disk).get(), full(r->offset), full(r->size), r->style);
     CREATE_PARTITION_PARAMETERS parameters = partitionParameters(r->style);
     if (r->style == VDS_PST_GPT)
-        std::printf("========== GUID %s =========\n",
+        vdsLog("========== GUID %s =========\n",
                     vdsGuidText(parameters.GptPartInfo.partitionType).get());
     return onDisk<IVdsAdvancedDisk>(r->disk, [&](IVdsAdvancedDisk& disk) {
         ComPtr<IVdsAsync> op;
@@ -228,7 +229,7 @@ HandlerResult cmdClearDiskFlags(const CommandRow&, RequestReader& in) {
 HandlerResult cmdGetDriveLetter(const CommandRow& row, RequestReader& in) {
     const auto r = vdsReadRequest<PartitionRequest>(in);
     if (!r) return HandlerResult::nullReply();
-    std::printf("VDS: disk %s, offset %llu\n", vdsGuidText(r->disk).get(), full(r->offset));
+    vdsLog("VDS: disk %s, offset %llu\n", vdsGuidText(r->disk).get(), full(r->offset));
     WCHAR letter = 0;
     const Outcome o = onDisk<IVdsAdvancedDisk>(r->disk, [&](IVdsAdvancedDisk& disk) {
         return vdsCallOutcome(disk.GetDriveLetter(r->offset, &letter));

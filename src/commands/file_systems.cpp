@@ -13,6 +13,7 @@
 #include "directory/record_builder.h"
 #include "protocol/framing.h"
 #include "protocol/identifiers.h"
+#include "protocol/log_output.h"
 #include "protocol/text_convert.h"
 
 namespace {
@@ -152,7 +153,7 @@ HandlerResult cmdAddAccessPath(const CommandRow&, RequestReader& in) {
     return volumeCommand<AddAccessPathRequest>(in, [](IVdsVolumeMF& mf, const AddAccessPathRequest& r) {
         const WideString path = vdsWideFromBytes(r.path.data(), r.path.size());
         // The text as converted: it ends at its first zero byte.
-        std::printf("==== Access Path: %s ====\n", r.path.c_str());
+        vdsLog("==== Access Path: %s ====\n", r.path.c_str());
         return vdsCallOutcome(mf.AddAccessPath(path.c_str()));
     });
 }

@@ -9,6 +9,7 @@
 #include "commands/handlers.h"
 #include "commands/payload_reply.h"
 #include "commands/provider_requests.h"
+#include "protocol/log_output.h"
 
 namespace {
 
@@ -42,9 +43,9 @@ bool volumeSpace(const char* path, Space& space, DWORD& error) {
     }
     const std::uint64_t cluster = std::uint64_t{sectorsPerCluster} * bytesPerSector;
     space = {0, std::uint64_t{totalClusters} * cluster, std::uint64_t{freeClusters} * cluster};
-    std::printf("GetDiskFreeSpace reports\n\n");
-    std::printf("Free space  = %" PRIu64 " MB\n", space.free / kMiB);
-    std::printf("Total space = %" PRIu64 " MB\n", space.total / kMiB);
+    vdsLog("GetDiskFreeSpace reports\n\n");
+    vdsLog("Free space  = %" PRIu64 " MB\n", space.free / kMiB);
+    vdsLog("Total space = %" PRIu64 " MB\n", space.total / kMiB);
     return true;
 }
 
@@ -66,7 +67,7 @@ std::uint64_t partitionLength(const char* path) {
 HandlerResult cmdGetFreeSpace(const CommandRow& row, RequestReader& in) {
     const auto r = vdsReadRequest<FreeSpaceRequest>(in);
     if (!r) return HandlerResult::nullReply();
-    std::printf("VDS: Root Path length: %d\n", static_cast<int>(r->length));
+    vdsLog("VDS: Root Path length: %d\n", static_cast<int>(r->length));
 
     Space space;
     DWORD error = 0;

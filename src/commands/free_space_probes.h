@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "platform/com_types.h"
+#include "protocol/log_output.h"
 
 using GetDiskFreeSpaceExFn = BOOL(WINAPI*)(LPCSTR, PULARGE_INTEGER, PULARGE_INTEGER, PULARGE_INTEGER);
 
@@ -28,8 +29,8 @@ inline GetDiskFreeSpaceExFn vdsFindFreeSpaceEx() {
 
 inline void vdsPrintFreeSpaceEx(std::uint64_t availableToCaller, std::uint64_t total, std::uint64_t free) {
     constexpr std::uint64_t kMiB = 1048576;
-    std::printf("\n\nGetDiskFreeSpaceEx reports\n\n");
-    std::printf("Available space to caller = %" PRIu64 " MB\n", availableToCaller / kMiB);
-    std::printf("Total space               = %" PRIu64 " MB\n", total / kMiB);
-    std::printf("Free space on drive       = %" PRIu64 " MB\n", free / kMiB);
+    vdsLog("\n\nGetDiskFreeSpaceEx reports\n\n");
+    vdsLog("Available space to caller = %" PRIu64 " MB\n", availableToCaller / kMiB);
+    vdsLog("Total space               = %" PRIu64 " MB\n", total / kMiB);
+    vdsLog("Free space on drive       = %" PRIu64 " MB\n", free / kMiB);
 }

@@ -13,6 +13,7 @@
 #include "directory/property_texts.h"
 #include "directory/records.h"
 #include "protocol/identifiers.h"
+#include "protocol/log_output.h"
 
 namespace {
 
@@ -20,7 +21,7 @@ namespace S = status;
 
 void logIdAndNumber(const char* format, const GUID& id, int number) {
     const GuidText text = vdsGuidText(id);
-    std::printf(format, text.get(), number);
+    vdsLog(format, text.get(), number);
 }
 
 // The maintenance targets by kind, each with the status that says it is unknown.
@@ -77,7 +78,7 @@ HandlerResult cmdReplaceDrive(const CommandRow&, RequestReader& in) {
         const GuidText s = vdsGuidText(r->subsystem);
         const GuidText replaced = vdsGuidText(r->replaced);
         const GuidText replacement = vdsGuidText(r->replacement);
-        std::printf("VDS: Subsystem ID: %s, replace drive 1: %s, replace drive 2: %s\n", s.get(),
+        vdsLog("VDS: Subsystem ID: %s, replace drive 1: %s, replace drive 2: %s\n", s.get(),
                     replaced.get(), replacement.get());
     }
     return vdsChange<IVdsSubSystem>(
@@ -112,7 +113,7 @@ HandlerResult cmdGetDrive(const CommandRow& row, RequestReader& in) {
     if (!r) return HandlerResult::nullReply();
     {
         const GuidText s = vdsGuidText(r->subsystem);
-        std::printf("VDS: Subsystem ID: %s, bus number %d, slot number %d\n", s.get(), r->bus, r->slot);
+        vdsLog("VDS: Subsystem ID: %s, bus number %d, slot number %d\n", s.get(), r->bus, r->slot);
     }
     VDS_DRIVE_PROP prop{};
     const Outcome found = vdsChange<IVdsSubSystem>({VDS_OT_SUB_SYSTEM, r->subsystem}, {}, [&](IVdsSubSystem& s) {

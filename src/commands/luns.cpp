@@ -14,6 +14,7 @@
 #include "directory/records.h"
 #include "protocol/framing.h"
 #include "protocol/identifiers.h"
+#include "protocol/log_output.h"
 #include "protocol/text_convert.h"
 
 namespace {
@@ -69,7 +70,7 @@ HandlerResult cmdCreateLun(const CommandRow&, RequestReader& in) {
         [&](IVdsSubSystem& subsystem) {
             const WideString list = vdsWideFromBytes(r->unmaskingList.data(), r->unmaskingList.size());
             // Wide and narrow output never share stdout, so the list is logged narrow.
-            std::printf("Unmasking List :%s.....................\n",
+            vdsLog("Unmasking List :%s.....................\n",
                         NarrowText(list.c_str()).c_str());
             VDS_HINTS hints = r->hints;
             ComPtr<IVdsAsync> op;
@@ -84,7 +85,7 @@ HandlerResult cmdDeleteLun(const CommandRow&, RequestReader& in) {
     return lunCommand(in, [](IVdsLun& lun) {
         const HRESULT hr = lun.Delete();
         if (hr != S_OK)
-            std::printf("Delete LUN failed, error %d..................\n", static_cast<int>(hr));
+            vdsLog("Delete LUN failed, error %d..................\n", static_cast<int>(hr));
         return vdsCallOutcome(hr);
     });
 }
@@ -147,7 +148,7 @@ HandlerResult cmdQueryLunHints(const CommandRow& row, RequestReader& in) {
         return vdsCallOutcome(lun.QueryHints(&hints));
     });
     if (!o.succeeded()) return o;
-    std::printf("VDS: Hints Rebuild Priority: %d, write through %d\n", hints.sRebuildPriority,
+    vdsLog("VDS: Hints Rebuild Priority: %d, write through %d\n", hints.sRebuildPriority,
                 hints.bWriteThroughCachingEnabled != 0 ? 1 : 0);
     return vdsPayloadReply(row, 12 + static_cast<int>(kLunHintsRecordSize),
                            [&](unsigned char* reply) { writeLunHints(hints, reply + 12); });

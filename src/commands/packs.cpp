@@ -15,6 +15,7 @@
 #include "directory/records.h"
 #include "protocol/framing.h"
 #include "protocol/identifiers.h"
+#include "protocol/log_output.h"
 #include "tolvane.h"
 
 namespace {
@@ -89,7 +90,7 @@ HandlerResult cmdAddDisk(const CommandRow&, RequestReader& in) {
 HandlerResult cmdMigrateDisks(const CommandRow& row, RequestReader& in) {
     const auto r = vdsReadRequest<MigrateDisksRequest>(in);
     if (!r) return HandlerResult::nullReply();
-    std::printf("VDS: Pack ID %s, target Pack ID %s, force %d, query only %d, number of disks %d\n",
+    vdsLog("VDS: Pack ID %s, target Pack ID %s, force %d, query only %d, number of disks %d\n",
                 vdsGuidText(r->source).get(), vdsGuidText(r->target).get(), r->force, r->queryOnly,
                 r->count);
 
@@ -111,7 +112,7 @@ HandlerResult cmdMigrateDisks(const CommandRow& row, RequestReader& in) {
     // Disks moving into a pack made here end the need for our reference,
     // whatever the move answered; a pack made elsewhere has none to give.
     if (targetWasEmpty && vdsGiveBackCreatedPack(r->target))
-        std::printf("Release the new Pack interface....\n");
+        vdsLog("Release the new Pack interface....\n");
 
     if (hr != S_OK) return Outcome::vds(hr);
     const HRESULT first = r->disks.empty() ? S_OK : results[0];
@@ -124,7 +125,7 @@ HandlerResult cmdMigrateDisks(const CommandRow& row, RequestReader& in) {
 HandlerResult cmdReplaceDisk(const CommandRow&, RequestReader& in) {
     const auto r = vdsReadRequest<ReplaceDiskRequest>(in);
     if (!r) return HandlerResult::nullReply();
-    std::printf("VDS: Pack ID %s, old disk ID %s, new disk ID %s\n", vdsGuidText(r->pack).get(),
+    vdsLog("VDS: Pack ID %s, old disk ID %s, new disk ID %s\n", vdsGuidText(r->pack).get(),
                 vdsGuidText(r->oldDisk).get(), vdsGuidText(r->newDisk).get());
     // The disks are looked up before the pack.
     if (const Outcome o = vdsCheckExist({{VDS_OT_DISK, r->oldDisk, S::SecondNotFound},

@@ -7,6 +7,7 @@
 #include "commands/provider_requests.h"
 #include "directory/providers.h"
 #include "directory/records.h"
+#include "protocol/log_output.h"
 
 namespace {
 
@@ -102,7 +103,7 @@ HandlerResult cmdRefreshProvider(const CommandRow&, RequestReader& in) {
 }
 
 HandlerResult cmdReenumerate(const CommandRow&, RequestReader&) {
-    std::printf("VDS cmdReenumerate\n");
+    vdsLog("VDS cmdReenumerate\n");
     const ComPtr<IVdsService> service = vdsServiceReference();
     // Without a connection the rescan fails like a call into an uninitialised COM.
     return vdsCallOutcome(service ? service->Reenumerate() : CO_E_NOTINITIALIZED);

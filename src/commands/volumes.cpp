@@ -13,6 +13,7 @@
 #include "directory/providers.h"
 #include "directory/records.h"
 #include "protocol/identifiers.h"
+#include "protocol/log_output.h"
 
 namespace {
 
@@ -75,7 +76,7 @@ HandlerResult cmdQueryVolumePlexes(const CommandRow& row, RequestReader& in) {
 HandlerResult cmdQueryVolumePlexExtents(const CommandRow& row, RequestReader& in) {
     const auto r = vdsReadRequest<VolumePlexExtentsRequest>(in);
     if (!r) return HandlerResult::nullReply();
-    std::printf("VDS: Provider ID: %s, pack ID: %s, volume ID: %s, plex ID: %s\n",
+    vdsLog("VDS: Provider ID: %s, pack ID: %s, volume ID: %s, plex ID: %s\n",
                 vdsGuidText(r->provider).get(), vdsGuidText(r->pack).get(),
                 vdsGuidText(r->volume).get(), vdsGuidText(r->plex).get());
     // Each level is searched among the children of the one above, so an
@@ -146,7 +147,7 @@ HandlerResult cmdRemoveVolumePlex(const CommandRow&, RequestReader& in) {
 HandlerResult cmdCreateVolume(const CommandRow&, RequestReader& in) {
     auto r = vdsReadRequest<CreateVolumeRequest>(in);
     if (!r) return HandlerResult::nullReply();
-    std::printf("VDS: Pack ID: %s, type %d, number of disks: %d\n", vdsGuidText(r->pack).get(),
+    vdsLog("VDS: Pack ID: %s, type %d, number of disks: %d\n", vdsGuidText(r->pack).get(),
                 r->type, r->count);
     return vdsChange<IVdsPack>({VDS_OT_PACK, r->pack}, {}, [&](IVdsPack& pack) {
         ComPtr<IVdsAsync> operation;

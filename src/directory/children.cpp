@@ -1,4 +1,5 @@
 #include "directory/children.h"
+#include "protocol/log_output.h"
 
 #include <cstdio>
 
@@ -64,11 +65,11 @@ VDS_CHILD_LIST(vdsGetVolumePlexCount, vdsGetVolumePlexes, IVdsVolume, QueryPlexe
 
 // The LUN listing writes a trace line on entry, without a line end.
 int vdsGetLunCount(IVdsSubSystem* subSystem) {
-    std::printf("vdsGetLunCount(IVdsSubSystem *)");
+    vdsLog("vdsGetLunCount(IVdsSubSystem *)");
     return countChildren(subSystem, &IVdsSubSystem::QueryLuns);
 }
 
 int vdsGetLuns(IVdsSubSystem* subSystem, IVdsLun** array, int capacity) {
-    std::printf("vdsGetLuns(IVdsSubSystem *, IVdsLun **, int )");
+    vdsLog("vdsGetLuns(IVdsSubSystem *, IVdsLun **, int )");
     return collectChildren(subSystem, &IVdsSubSystem::QueryLuns, IID_IVdsLun, array, capacity);
 }

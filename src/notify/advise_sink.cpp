@@ -7,6 +7,7 @@
 #include "notify/deliveries.h"
 #include "notify/jvm_lookup.h"
 #include "notify/notify_java.h"
+#include "protocol/log_output.h"
 
 HRESULT CVdsAdviseSink::Create(CVdsAdviseSink** sink, unsigned generation) {
     *sink = new (std::nothrow) CVdsAdviseSink(generation);
@@ -34,11 +35,11 @@ ULONG STDMETHODCALLTYPE CVdsAdviseSink::Release() {
 
 HRESULT STDMETHODCALLTYPE CVdsAdviseSink::OnNotify(LONG lNumberOfNotifications,
                                                    const VDS_NOTIFICATION* pNotificationArray) {
-    std::printf("Into OnNotify().................\n");
+    vdsLog("Into OnNotify().................\n");
     JavaVM* vm = vdsFindJavaVM();
-    std::printf("After JNI_GetCreatedJavaVMs OnNotify().................\n");
+    vdsLog("After JNI_GetCreatedJavaVMs OnNotify().................\n");
     if (vm == nullptr) {
-        std::printf("CVdsAdviseSink: Can not get the jvm");
+        vdsLog("CVdsAdviseSink: Can not get the jvm");
         return S_OK;
     }
     // After Uninitialize the batch goes nowhere, without touching Java.
@@ -50,21 +51,21 @@ HRESULT STDMETHODCALLTYPE CVdsAdviseSink::OnNotify(LONG lNumberOfNotifications,
     const bool wasAttached =
         vm->GetEnv(reinterpret_cast<void**>(&env), JNI_VERSION_1_6) == JNI_OK;
     if (!wasAttached && vm->AttachCurrentThread(reinterpret_cast<void**>(&env), nullptr) != JNI_OK) {
-        std::printf("Can not attach thread");
+        vdsLog("Can not attach thread");
         return S_OK;
     }
 
     const JavaTarget* target = batch->target();
     if (target == nullptr || target->onNotify() == nullptr)
-        std::printf("JAVA Tolvane onNotify() GetMethodID failed\n");
+        vdsLog("JAVA Tolvane onNotify() GetMethodID failed\n");
 
-    std::printf("===================== OnNotify() ====================\n");
+    vdsLog("===================== OnNotify() ====================\n");
     notifyJava(env, *batch, lNumberOfNotifications, pNotificationArray);
-    std::printf("After JAVA notify()..........\n");
+    vdsLog("After JAVA notify()..........\n");
     // The batch ends, and may let go of a replaced receiver, while attached.
     batch.reset();
 
     if (!wasAttached) vm->DetachCurrentThread();
-    std::printf("DetachCurrentThread()..........\n");
+    vdsLog("DetachCurrentThread()..........\n");
     return S_OK;
 }

@@ -6,6 +6,7 @@
 #include <mutex>
 
 #include "notify/notification_log.h"
+#include "protocol/log_output.h"
 
 namespace {
 
@@ -57,20 +58,20 @@ const ArrayListClass* arrayListClass(JNIEnv* env) {
     LocalRef local(env, env->FindClass("java/util/ArrayList"));
     if (local.get() == nullptr) {
         clearException(env);
-        std::printf("Could not find java.util.ArrayList class!");
+        vdsLog("Could not find java.util.ArrayList class!");
         return nullptr;
     }
     const auto cls = static_cast<jclass>(local.get());
     const jmethodID init = env->GetMethodID(cls, "<init>", "()V");
     if (init == nullptr) {
         clearException(env);
-        std::printf("Could not find java.util.ArrayList constructor!");
+        vdsLog("Could not find java.util.ArrayList constructor!");
         return nullptr;
     }
     const jmethodID add = env->GetMethodID(cls, "add", "(Ljava/lang/Object;)Z");
     if (add == nullptr) {
         clearException(env);
-        std::printf("Could not find java.util.ArrayList add(java.lang.Object) method!");
+        vdsLog("Could not find java.util.ArrayList add(java.lang.Object) method!");
         return nullptr;
     }
     const auto global = static_cast<jclass>(env->NewGlobalRef(cls));
@@ -86,7 +87,7 @@ void notifyJava(JNIEnv* env, DeliveryTicket& batch, LONG count, const VDS_NOTIFI
     const JavaTarget* target = batch.target();
     const jmethodID onNotify = target != nullptr ? target->onNotify() : nullptr;
     if (onNotify == nullptr) {
-        std::printf("VDS: Could not find Tolvane onNotify() method...\n");
+        vdsLog("VDS: Could not find Tolvane onNotify() method...\n");
         return;
     }
     const ArrayListClass* arrayList = arrayListClass(env);
@@ -94,11 +95,11 @@ void notifyJava(JNIEnv* env, DeliveryTicket& batch, LONG count, const VDS_NOTIFI
     LocalRef list(env, env->NewObject(arrayList->cls, arrayList->init));
     if (list.get() == nullptr) {
         clearException(env);
-        std::printf("Could not find java.util.ArrayList add(java.lang.Object) method!");
+        vdsLog("Could not find java.util.ArrayList add(java.lang.Object) method!");
         return;
     }
 
-    std::printf("===================VDS_NOTIFICATION size : %d=============\n",
+    vdsLog("===================VDS_NOTIFICATION size : %d=============\n",
                 static_cast<int>(kRecordSize));
     char lines[kNotificationLogCapacity];
     for (LONG i = 0; i < count; ++i) {
@@ -112,10 +113,10 @@ void notifyJava(JNIEnv* env, DeliveryTicket& batch, LONG count, const VDS_NOTIFI
         }
         if (clearException(env)) added = false;
         // The record's lines, formatted once and written at once.
-        std::fwrite(lines, 1, vdsFormatNotificationLog(record, added, lines), stdout);
+        vdsLogWrite(lines, vdsFormatNotificationLog(record, added, lines));
     }
 
-    std::printf("Notify JAVA start!!! Size: %d\n", static_cast<int>(count));
+    vdsLog("Notify JAVA start!!! Size: %d\n", static_cast<int>(count));
     // A connection closed while the list was built no longer hears of it.
     if (!batch.enterJava()) return;
     env->CallVoidMethod(target->receiver(), onNotify, static_cast<jlong>(count), list.get());

@@ -1,4 +1,5 @@
 #include "protocol/framing.h"
+#include "protocol/log_output.h"
 
 #include <cstdio>
 #include <cstring>
@@ -19,7 +20,7 @@ unsigned char* vdsMakeOutput(int size, int cmd, int status, int addStatus, int* 
     }
     *outSize = size;
     vdsFillOutputHeader(reply, cmd, status, addStatus);
-    std::printf("Output size:%d, cmd: %X, status:%d, addStatus:0x%X\n", size, cmd, status,
+    vdsLog("Output size:%d, cmd: %X, status:%d, addStatus:0x%X\n", size, cmd, status,
                 static_cast<unsigned>(addStatus));
     return reply;
 }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "protocol/identifiers.h"
+#include "protocol/log_output.h"
 
 std::size_t vdsFormatHexRows(const unsigned char* bytes, std::size_t count, char* out) {
     static constexpr char kDigits[] = "0123456789ABCDEF";
@@ -22,7 +23,7 @@ std::size_t vdsFormatHexRows(const unsigned char* bytes, std::size_t count, char
 void printMemory(const void* data, int count, const char* format, ...) {
     va_list args;
     va_start(args, format);
-    std::vprintf(format, args);
+    vdsLogV(format, args);
     va_end(args);
     const std::size_t n = count > 0 ? static_cast<std::size_t>(count) : 0;
     // The line end after the heading, then the rows, in one write.
@@ -35,5 +36,5 @@ void printMemory(const void* data, int count, const char* format, ...) {
     }
     out[0] = '\n';
     const std::size_t written = 1 + vdsFormatHexRows(static_cast<const unsigned char*>(data), n, out + 1);
-    std::fwrite(out, 1, written, stdout);
+    vdsLogWrite(out, written);
 }

@@ -1,6 +1,7 @@
 #include "protocol/identifiers.h"
 
 #include "protocol/guid_text.h"
+#include "protocol/log_output.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -55,11 +56,11 @@ GuidText vdsGuidText(const GUID& id) { return GuidText(getGUID(id)); }
 
 void vdsLogId(const char* format, const GUID& id) {
     const GuidText text = vdsGuidText(id);
-    std::printf(format, text ? text.get() : "");
+    vdsLog(format, text ? text.get() : "");
 }
 
 void vdsLogIds(const char* format, const GUID& first, const GUID& second) {
     const GuidText a = vdsGuidText(first);
     const GuidText b = vdsGuidText(second);
-    std::printf(format, a ? a.get() : "", b ? b.get() : "");
+    vdsLog(format, a ? a.get() : "", b ? b.get() : "");
 }

@@ -1,15 +1,17 @@
 // Log lines that one command prints by the thousand (a line per record),
-// gathered and written to standard output in blocks large enough that each
-// goes out in one system call. Only whole lines are written, in their order,
-// so what reaches standard output is byte for byte what one printf per line
-// would print; a line of another thread may only fall between two of ours,
-// as before.
+// gathered and written to the log (standard output unless TOLVANE_LOG says
+// otherwise) in blocks large enough that each goes out in one system call.
+// Only whole lines are written, in their order, so what reaches the log is
+// byte for byte what one printf per line would print; a line of another
+// thread may only fall between two of ours, as before.
 #pragma once
 
 #include <cstddef>
 #include <cstdio>
 #include <memory>
 #include <new>
+
+#include "protocol/log_output.h"
 
 class LogBatch {
 public:
@@ -35,7 +37,7 @@ public:
     }
 
     void flush() {
-        if (used_ != 0) std::fwrite(buffer_, 1, used_, stdout);
+        if (used_ != 0) vdsLogWrite(buffer_, used_);
         used_ = 0;
     }
 
