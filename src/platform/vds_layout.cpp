@@ -132,128 +132,80 @@ TOLVANE_AT(VDS_LUN_PLEX_PROP, sRebuildPriority, 48);
 static_assert(sizeof(VDS_DRIVE_LETTER_PROP) == 28);
 TOLVANE_AT(VDS_DRIVE_LETTER_PROP, volumeId, 4);
 
-// Property structures with text pointers, as the 32-bit service fills them.
+// Property structures with text pointers: each size and offset in the 32-bit
+// form the real service fills for a 32-bit JVM, then in the 64-bit form (a
+// 64-bit service's, and the simulated service's off Windows).
 #if defined(_WIN32) && !defined(_WIN64)
-static_assert(sizeof(void*) == 4);
-
-static_assert(sizeof(VDS_PROVIDER_PROP) == 56);
-TOLVANE_AT(VDS_PROVIDER_PROP, pwszName, 16);
-TOLVANE_AT(VDS_PROVIDER_PROP, guidVersionId, 20);
-TOLVANE_AT(VDS_PROVIDER_PROP, pwszVersion, 36);
-TOLVANE_AT(VDS_PROVIDER_PROP, type, 40);
-TOLVANE_AT(VDS_PROVIDER_PROP, sRebuildPriority, 52);
-
-static_assert(sizeof(VDS_SUB_SYSTEM_PROP) == 48);
-TOLVANE_AT(VDS_SUB_SYSTEM_PROP, ulFlags, 24);
-TOLVANE_AT(VDS_SUB_SYSTEM_PROP, status, 32);
-TOLVANE_AT(VDS_SUB_SYSTEM_PROP, sRebuildPriority, 46);
-
-static_assert(sizeof(VDS_CONTROLLER_PROP) == 36);
-TOLVANE_AT(VDS_CONTROLLER_PROP, status, 24);
-TOLVANE_AT(VDS_CONTROLLER_PROP, sNumberOfPorts, 32);
-
-static_assert(sizeof(VDS_DRIVE_PROP) == 48);
-TOLVANE_AT(VDS_DRIVE_PROP, ullSize, 16);
-TOLVANE_AT(VDS_DRIVE_PROP, pwszFriendlyName, 24);
-TOLVANE_AT(VDS_DRIVE_PROP, ulFlags, 32);
-TOLVANE_AT(VDS_DRIVE_PROP, sSlotNumber, 46);
-
-static_assert(sizeof(VDS_LUN_PROP) == 64);
-TOLVANE_AT(VDS_LUN_PROP, pwszUnmaskingList, 32);
-TOLVANE_AT(VDS_LUN_PROP, type, 40);
-TOLVANE_AT(VDS_LUN_PROP, sRebuildPriority, 56);
-
-static_assert(sizeof(VDS_PACK_PROP) == 28);
-TOLVANE_AT(VDS_PACK_PROP, status, 20);
-
-static_assert(sizeof(VDS_DISK_PROP) == 112);
-TOLVANE_AT(VDS_DISK_PROP, ullSize, 40);
-TOLVANE_AT(VDS_DISK_PROP, PartitionStyle, 68);
-TOLVANE_AT(VDS_DISK_PROP, DiskGuid, 72);
-TOLVANE_AT(VDS_DISK_PROP, pwszDiskAddress, 88);
-TOLVANE_AT(VDS_DISK_PROP, pwszDevicePath, 104);
-
-static_assert(sizeof(VDS_VOLUME_PROP) == 56);
-TOLVANE_AT(VDS_VOLUME_PROP, ullSize, 32);
-TOLVANE_AT(VDS_VOLUME_PROP, pwszName, 48);
-
-static_assert(sizeof(VDS_FILE_SYSTEM_PROP) == 48);
-TOLVANE_AT(VDS_FILE_SYSTEM_PROP, volumeId, 4);
-TOLVANE_AT(VDS_FILE_SYSTEM_PROP, ullTotalAllocationUnits, 24);
-TOLVANE_AT(VDS_FILE_SYSTEM_PROP, pwszLabel, 44);
-
-static_assert(sizeof(VDS_FILE_SYSTEM_TYPE_PROP) == 36);
-static_assert(sizeof(VDS_REPARSE_POINT_PROP) == 20);
-static_assert(sizeof(VDS_SERVICE_PROP) == 8);
-static_assert(sizeof(VDS_PORT_PROP) == 28);
-
-static_assert(sizeof(VDS_LUN_INFORMATION) == 68);
-TOLVANE_AT(VDS_LUN_INFORMATION, m_bCommandQueueing, 8);
-TOLVANE_AT(VDS_LUN_INFORMATION, m_diskSignature, 32);
-TOLVANE_AT(VDS_LUN_INFORMATION, m_deviceIdDescriptor, 48);
-TOLVANE_AT(VDS_LUN_INFORMATION, m_rgInterconnects, 64);
-// The same structures in their 64-bit form: a 64-bit service's, and the
-// simulated service's off Windows, whose pointers are as wide.
-#elif __SIZEOF_POINTER__ == 8
+#define TOLVANE_SIZE_32_64(type, size32, size64) static_assert(sizeof(type) == (size32), #type " size")
+#define TOLVANE_AT_32_64(type, field, at32, at64) TOLVANE_AT(type, field, at32)
+#else
 static_assert(sizeof(void*) == 8);
-
-static_assert(sizeof(VDS_PROVIDER_PROP) == 64);
-TOLVANE_AT(VDS_PROVIDER_PROP, pwszName, 16);
-TOLVANE_AT(VDS_PROVIDER_PROP, guidVersionId, 24);
-TOLVANE_AT(VDS_PROVIDER_PROP, pwszVersion, 40);
-TOLVANE_AT(VDS_PROVIDER_PROP, type, 48);
-TOLVANE_AT(VDS_PROVIDER_PROP, sRebuildPriority, 60);
-
-static_assert(sizeof(VDS_SUB_SYSTEM_PROP) == 56);
-TOLVANE_AT(VDS_SUB_SYSTEM_PROP, ulFlags, 32);
-TOLVANE_AT(VDS_SUB_SYSTEM_PROP, status, 40);
-TOLVANE_AT(VDS_SUB_SYSTEM_PROP, sRebuildPriority, 54);
-
-static_assert(sizeof(VDS_CONTROLLER_PROP) == 48);
-TOLVANE_AT(VDS_CONTROLLER_PROP, status, 32);
-TOLVANE_AT(VDS_CONTROLLER_PROP, sNumberOfPorts, 40);
-
-static_assert(sizeof(VDS_DRIVE_PROP) == 56);
-TOLVANE_AT(VDS_DRIVE_PROP, ullSize, 16);
-TOLVANE_AT(VDS_DRIVE_PROP, pwszFriendlyName, 24);
-TOLVANE_AT(VDS_DRIVE_PROP, ulFlags, 40);
-TOLVANE_AT(VDS_DRIVE_PROP, sSlotNumber, 54);
-
-static_assert(sizeof(VDS_LUN_PROP) == 72);
-TOLVANE_AT(VDS_LUN_PROP, pwszUnmaskingList, 40);
-TOLVANE_AT(VDS_LUN_PROP, type, 52);
-TOLVANE_AT(VDS_LUN_PROP, sRebuildPriority, 68);
-
-static_assert(sizeof(VDS_PACK_PROP) == 32);
-TOLVANE_AT(VDS_PACK_PROP, status, 24);
-
-static_assert(sizeof(VDS_DISK_PROP) == 128);
-TOLVANE_AT(VDS_DISK_PROP, ullSize, 40);
-TOLVANE_AT(VDS_DISK_PROP, PartitionStyle, 68);
-TOLVANE_AT(VDS_DISK_PROP, DiskGuid, 72);
-TOLVANE_AT(VDS_DISK_PROP, pwszDiskAddress, 88);
-TOLVANE_AT(VDS_DISK_PROP, pwszDevicePath, 120);
-
-static_assert(sizeof(VDS_VOLUME_PROP) == 56);
-TOLVANE_AT(VDS_VOLUME_PROP, ullSize, 32);
-TOLVANE_AT(VDS_VOLUME_PROP, pwszName, 48);
-
-static_assert(sizeof(VDS_FILE_SYSTEM_PROP) == 56);
-TOLVANE_AT(VDS_FILE_SYSTEM_PROP, volumeId, 4);
-TOLVANE_AT(VDS_FILE_SYSTEM_PROP, ullTotalAllocationUnits, 24);
-TOLVANE_AT(VDS_FILE_SYSTEM_PROP, pwszLabel, 48);
-
-static_assert(sizeof(VDS_FILE_SYSTEM_TYPE_PROP) == 40);
-static_assert(sizeof(VDS_REPARSE_POINT_PROP) == 24);
-static_assert(sizeof(VDS_SERVICE_PROP) == 16);
-static_assert(sizeof(VDS_PORT_PROP) == 40);
-
-static_assert(sizeof(VDS_LUN_INFORMATION) == 96);
-TOLVANE_AT(VDS_LUN_INFORMATION, m_bCommandQueueing, 8);
-TOLVANE_AT(VDS_LUN_INFORMATION, m_diskSignature, 48);
-TOLVANE_AT(VDS_LUN_INFORMATION, m_deviceIdDescriptor, 64);
-TOLVANE_AT(VDS_LUN_INFORMATION, m_rgInterconnects, 88);
+#define TOLVANE_SIZE_32_64(type, size32, size64) static_assert(sizeof(type) == (size64), #type " size")
+#define TOLVANE_AT_32_64(type, field, at32, at64) TOLVANE_AT(type, field, at64)
 #endif
+
+TOLVANE_SIZE_32_64(VDS_PROVIDER_PROP, 56, 64);
+TOLVANE_AT_32_64(VDS_PROVIDER_PROP, pwszName, 16, 16);
+TOLVANE_AT_32_64(VDS_PROVIDER_PROP, guidVersionId, 20, 24);
+TOLVANE_AT_32_64(VDS_PROVIDER_PROP, pwszVersion, 36, 40);
+TOLVANE_AT_32_64(VDS_PROVIDER_PROP, type, 40, 48);
+TOLVANE_AT_32_64(VDS_PROVIDER_PROP, sRebuildPriority, 52, 60);
+
+TOLVANE_SIZE_32_64(VDS_SUB_SYSTEM_PROP, 48, 56);
+TOLVANE_AT_32_64(VDS_SUB_SYSTEM_PROP, ulFlags, 24, 32);
+TOLVANE_AT_32_64(VDS_SUB_SYSTEM_PROP, status, 32, 40);
+TOLVANE_AT_32_64(VDS_SUB_SYSTEM_PROP, sRebuildPriority, 46, 54);
+
+TOLVANE_SIZE_32_64(VDS_CONTROLLER_PROP, 36, 48);
+TOLVANE_AT_32_64(VDS_CONTROLLER_PROP, status, 24, 32);
+TOLVANE_AT_32_64(VDS_CONTROLLER_PROP, sNumberOfPorts, 32, 40);
+
+TOLVANE_SIZE_32_64(VDS_DRIVE_PROP, 48, 56);
+TOLVANE_AT_32_64(VDS_DRIVE_PROP, ullSize, 16, 16);
+TOLVANE_AT_32_64(VDS_DRIVE_PROP, pwszFriendlyName, 24, 24);
+TOLVANE_AT_32_64(VDS_DRIVE_PROP, ulFlags, 32, 40);
+TOLVANE_AT_32_64(VDS_DRIVE_PROP, sSlotNumber, 46, 54);
+
+TOLVANE_SIZE_32_64(VDS_LUN_PROP, 64, 72);
+TOLVANE_AT_32_64(VDS_LUN_PROP, pwszUnmaskingList, 32, 40);
+TOLVANE_AT_32_64(VDS_LUN_PROP, type, 40, 52);
+TOLVANE_AT_32_64(VDS_LUN_PROP, sRebuildPriority, 56, 68);
+
+TOLVANE_SIZE_32_64(VDS_PACK_PROP, 28, 32);
+TOLVANE_AT_32_64(VDS_PACK_PROP, status, 20, 24);
+
+TOLVANE_SIZE_32_64(VDS_DISK_PROP, 112, 128);
+TOLVANE_AT_32_64(VDS_DISK_PROP, ullSize, 40, 40);
+TOLVANE_AT_32_64(VDS_DISK_PROP, PartitionStyle, 68, 68);
+TOLVANE_AT_32_64(VDS_DISK_PROP, DiskGuid, 72, 72);
+TOLVANE_AT_32_64(VDS_DISK_PROP, pwszDiskAddress, 88, 88);
+TOLVANE_AT_32_64(VDS_DISK_PROP, pwszDevicePath, 104, 120);
+
+TOLVANE_SIZE_32_64(VDS_VOLUME_PROP, 56, 56);
+TOLVANE_AT_32_64(VDS_VOLUME_PROP, ullSize, 32, 32);
+TOLVANE_AT_32_64(VDS_VOLUME_PROP, pwszName, 48, 48);
+
+TOLVANE_SIZE_32_64(VDS_FILE_SYSTEM_PROP, 48, 56);
+TOLVANE_AT_32_64(VDS_FILE_SYSTEM_PROP, volumeId, 4, 4);
+TOLVANE_AT_32_64(VDS_FILE_SYSTEM_PROP, ullTotalAllocationUnits, 24, 24);
+TOLVANE_AT_32_64(VDS_FILE_SYSTEM_PROP, pwszLabel, 44, 48);
+
+TOLVANE_SIZE_32_64(VDS_FILE_SYSTEM_TYPE_PROP, 36, 40);
+
+TOLVANE_SIZE_32_64(VDS_REPARSE_POINT_PROP, 20, 24);
+
+TOLVANE_SIZE_32_64(VDS_SERVICE_PROP, 8, 16);
+
+TOLVANE_SIZE_32_64(VDS_PORT_PROP, 28, 40);
+
+TOLVANE_SIZE_32_64(VDS_LUN_INFORMATION, 68, 96);
+TOLVANE_AT_32_64(VDS_LUN_INFORMATION, m_bCommandQueueing, 8, 8);
+TOLVANE_AT_32_64(VDS_LUN_INFORMATION, m_diskSignature, 32, 48);
+TOLVANE_AT_32_64(VDS_LUN_INFORMATION, m_deviceIdDescriptor, 48, 64);
+TOLVANE_AT_32_64(VDS_LUN_INFORMATION, m_rgInterconnects, 64, 88);
+
+#undef TOLVANE_SIZE_32_64
+#undef TOLVANE_AT_32_64
 
 // An interface is one pointer to its method table, whose first three slots
 // are IUnknown's: no data, and no second base that would add a table. The
