@@ -111,14 +111,6 @@ std::size_t minimumDrives(std::int32_t plexType) {
     }
 }
 
-GUID freshId(const Model& m, std::uint32_t prefix) {
-    for (std::uint64_t n = 1;; ++n) {
-        GUID id{prefix, 0, 0x4000, {0x80, 0, static_cast<unsigned char>(n >> 40), static_cast<unsigned char>(n >> 32),
-                                    static_cast<unsigned char>(n >> 24), static_cast<unsigned char>(n >> 16),
-                                    static_cast<unsigned char>(n >> 8), static_cast<unsigned char>(n)}};
-        if (m.luns.count(id) == 0 && m.lunPlexes.count(id) == 0) return id;
-    }
-}
 
 // The plexes of one layout: one plex of `plexType` over the drives, or, for a
 // mirror, one simple plex on each drive.
@@ -232,7 +224,7 @@ Hints hintsFromVds(const VDS_HINTS& h) {
     return out;
 }
 
-GUID nextLunId(const Model& m) { return freshId(m, 0x52000000u); }
+GUID nextLunId(Model& m) { return m.issueId(0x52000000u); }
 
 ChangeFunction createLun(NewLun r, GUID lunId) {
     return [r = std::move(r), lunId](Model& m, Batch& out) -> HRESULT {
@@ -266,7 +258,7 @@ ChangeFunction createLun(NewLun r, GUID lunId) {
         std::vector<GUID> told;
         for (const auto& spans : layout.plexes) {
             LunPlex plex;
-            plex.id = freshId(m, 0x53000000u);
+            plex.id = m.issueId(0x53000000u);
             plex.lun = lunId;
             plex.size = r.size;
             plex.type = layout.plexType;

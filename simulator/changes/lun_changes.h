@@ -23,8 +23,9 @@ struct NewLun {
 // The model's form of hints a caller gives.
 Hints hintsFromVds(const VDS_HINTS& hints);
 
-// The identifier the next LUN built on this machine gets.
-GUID nextLunId(const Model& m);
+// A new identifier for the next LUN built on this machine, never one a
+// LUN has had before.
+GUID nextLunId(Model& m);
 
 ChangeFunction createLun(NewLun request, GUID lunId);
 ChangeFunction deleteLun(const GUID& lun);

@@ -69,15 +69,6 @@ void setPlaceholder(const GUID& id, bool on) {
 
 bool unallocated(const Disk& d) { return d.partitionStyle == 0 && d.partitions.empty(); }
 
-// The next identifier of the form 7E000000-0000-4000-8000-<n> that the
-// machine does not use; predictable, so a run can be repeated.
-GUID freshPackId(const Model& m) {
-    for (std::uint64_t n = 1;; ++n) {
-        GUID id{0x7E000000u, 0, 0x4000, {0x80, 0, 0, 0, 0, 0, 0, 0}};
-        for (int i = 0; i < 6; ++i) id.Data4[7 - i] = static_cast<unsigned char>(n >> (8 * i));
-        if (!m.kindOf(id)) return id;
-    }
-}
 
 void unlist(std::vector<GUID>& list, const GUID& id) { std::erase(list, id); }
 
@@ -200,7 +191,7 @@ ChangeFunction createPack(const GUID& provider, GUID* created) {
             for (const GUID& p : it->second.children)
                 if (m.packs.at(p).status == kPackOnline) return VDS_E_ONLINE_PACK_EXISTS;
         Pack pack;
-        pack.id = freshPackId(m);
+        pack.id = m.issueId(0x7E000000u);
         pack.provider = provider;
         pack.status = kPackOnline;
         const HRESULT hr = addObject(m, pack);

@@ -121,12 +121,10 @@ GUID numbered(std::uint32_t prefix, std::uint64_t n) {
     return id;
 }
 
-// Identifiers of the form <prefix>-0000-4000-8000-<n> that the machine does
-// not use, `count` of them; predictable, so a run can be repeated.
-std::vector<GUID> freshIds(const Model& m, std::uint32_t prefix, std::size_t count) {
+// `count` new identifiers of one prefix.
+std::vector<GUID> issueIds(Model& m, std::uint32_t prefix, std::size_t count) {
     std::vector<GUID> out;
-    for (std::uint64_t n = 1; out.size() < count; ++n)
-        if (const GUID id = numbered(prefix, n); !m.kindOf(id)) out.push_back(id);
+    while (out.size() < count) out.push_back(m.issueId(prefix));
     return out;
 }
 
@@ -292,7 +290,7 @@ bool needsRepair(const VolumePlex& plex) {
 
 }  // namespace
 
-GUID nextVolumeId(const Model& m) { return freshIds(m, 0x92000000u, 1).front(); }
+GUID nextVolumeId(Model& m) { return m.issueId(0x92000000u); }
 
 HRESULT checkCreateVolume(const Model& m, const NewVolume& r) {
     auto pit = m.packs.find(r.pack);
@@ -329,7 +327,7 @@ ChangeFunction createVolume(NewVolume r, GUID volumeId) {
         v.type = r.type;
         v.size = layout.size;
         if (const HRESULT hr = addObject(m, v); FAILED(hr)) return hr;
-        const auto plexIds = freshIds(m, 0x93000000u, layout.plexes.size());
+        const auto plexIds = issueIds(m, 0x93000000u, layout.plexes.size());
         for (std::size_t i = 0; i < layout.plexes.size(); ++i) {
             VolumePlex p;
             p.id = plexIds[i];

@@ -21,8 +21,9 @@ struct NewVolume {
     std::uint32_t stripeSize = 0;
 };
 
-// The identifier the next volume made on this machine gets.
-GUID nextVolumeId(const Model& m);
+// A new identifier for the next volume made on this machine, never one a
+// volume has had before.
+GUID nextVolumeId(Model& m);
 
 HRESULT checkCreateVolume(const Model& m, const NewVolume& request);
 ChangeFunction createVolume(NewVolume request, GUID volumeId);

@@ -45,6 +45,16 @@ struct PlexSpanOnDisk {
 
 }  // namespace
 
+GUID Model::issueId(std::uint32_t prefix) {
+    std::uint64_t& serial = lastSerial[prefix];
+    for (;;) {
+        ++serial;
+        GUID id{prefix, 0, 0x4000, {0x80, 0, 0, 0, 0, 0, 0, 0}};
+        for (int i = 0; i < 6; ++i) id.Data4[7 - i] = static_cast<unsigned char>(serial >> (8 * i));
+        if (!kindOf(id)) return id;
+    }
+}
+
 std::optional<Kind> Model::kindOf(const GUID& id) const {
     auto it = kinds.find(id);
     if (it == kinds.end()) return std::nullopt;

@@ -309,6 +309,15 @@ struct Model {
 
     std::optional<Kind> kindOf(const GUID& id) const;
 
+    // A new object's identifier, <prefix>-0000-4000-8000-<serial>: the next
+    // serial of that prefix that no object uses. Serials only rise, so a
+    // deleted object's identifier never comes back during the machine's
+    // life, as with the real service: a client may still hold the old
+    // object, and must never reach a new one through it.
+    GUID issueId(std::uint32_t prefix);
+    // The last serial handed out for each identifier prefix.
+    std::unordered_map<std::uint32_t, std::uint64_t> lastSerial;
+
     // Views derived from the objects above.
     std::vector<DriveExtentView> driveExtents(const GUID& drive) const;
     std::vector<DriveExtentView> lunPlexExtents(const GUID& plex) const;

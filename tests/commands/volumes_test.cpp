@@ -384,9 +384,11 @@ TEST_F(Volumes, AddPlexMirrorsAVolumeAndTheSourceVolumeGoes) {
     EXPECT_EQ(plexesOf(kFirstMadeVolume).size(), 2u);
     // A volume smaller than the target cannot become its plex.
     succeeds(RequestBytes(0x0412).guid(4, kDynamicPack).guid(20, kRawDisk).int32(36, 1).int32(40, 0).data());
-    // The identifier of the volume that went is free again.
+    // The next volume gets an identifier of its own, never the one of the
+    // volume that went.
     succeeds(createVolume(kDynamicPack, 10, {{kRawDisk, kGiB / 2}}));
-    refused(volumeAndSecond(0x0505, kFirstMadeVolume, kSecondMadeVolume), VDS_E_VOLUME_TOO_SMALL);
+    EXPECT_FALSE(volume(kDynamicPack, kSecondMadeVolume));
+    refused(volumeAndSecond(0x0505, kFirstMadeVolume, kThirdMadeVolume), VDS_E_VOLUME_TOO_SMALL);
 }
 
 TEST_F(Volumes, BreakPlexMakesANewVolumeOfThePlex) {

@@ -38,6 +38,26 @@ TEST(ModelEdit, AddedObjectIsFiledEverywhereAndRemovingItRestoresTheMachine) {
     EXPECT_EQ(modelDigest(m), before);
 }
 
+// Serials only rise: identifiers in use are passed over, and an object's
+// identifier never comes back once it is removed.
+TEST(ModelEdit, IssuedIdentifiersAreNeverReused) {
+    Model m = defaultMachine();
+    const GUID used = id(kDrive1);
+    const std::uint32_t prefix = used.Data1;
+    std::vector<GUID> issued;
+    for (int i = 0; i < 3; ++i) {
+        const GUID next = m.issueId(prefix);
+        EXPECT_FALSE(m.kindOf(next)) << "an identifier in use was handed out";
+        for (const GUID& earlier : issued) EXPECT_NE(next, earlier);
+        issued.push_back(next);
+        Drive d = newDrive(kDrive1, 15);
+        d.id = next;
+        m.subsystems.at(id(kSubSystem)).slotsPerBus = 16;  // every slot of the built-in box is taken
+        ASSERT_EQ(addObject(m, d), S_OK);
+        ASSERT_EQ(removeObject(m, next).size(), 1u);
+    }
+}
+
 TEST(ModelEdit, RefusedAdditionLeavesTheModelUntouched) {
     Model m = defaultMachine();
     const auto before = modelDigest(m);

@@ -93,6 +93,7 @@ inline constexpr GUID kMirrorVolumePlex1 = machine::id("91000000-0000-4000-8000-
 inline constexpr GUID kSecondDynDisk = machine::id("80000000-0000-4000-8000-000000000005");
 inline constexpr GUID kFirstMadeVolume = machine::id("92000000-0000-4000-8000-000000000001");
 inline constexpr GUID kSecondMadeVolume = machine::id("92000000-0000-4000-8000-000000000002");
+inline constexpr GUID kThirdMadeVolume = machine::id("92000000-0000-4000-8000-000000000003");
 inline constexpr GUID kFirstMadePlex = machine::id("93000000-0000-4000-8000-000000000001");
 
 }  // namespace volume_requests

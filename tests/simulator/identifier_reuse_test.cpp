@@ -1,0 +1,103 @@
+// A deleted object's identifier never comes back: the next object made gets
+// a new one, and a client still holding the deleted object is told so by
+// every call instead of reaching the new object through it.
+#include <functional>
+
+#include "change_support.h"
+
+using namespace simtest;
+
+namespace {
+
+constexpr std::uint64_t kGiB = 1ull << 30;
+
+// What the operation handed back, once it has ended successfully.
+VDS_ASYNC_OUTPUT outputOf(ComPtr<IVdsAsync>& op) {
+    VDS_ASYNC_OUTPUT out{};
+    HRESULT result = E_UNEXPECTED;
+    EXPECT_TRUE(op);
+    if (op) {
+        EXPECT_EQ(op->Wait(&result, &out), S_OK);
+        EXPECT_EQ(result, S_OK);
+    }
+    return out;
+}
+
+struct MadeObject {
+    ComPtr<IUnknown> object;
+    GUID id{};
+};
+
+struct ReuseCase {
+    const char* kind;
+    const char* parent;  // what makes the object
+    VDS_OBJECT_TYPE parentType;
+    std::function<MadeObject(IUnknown* parent)> make;
+    std::function<HRESULT(IUnknown*)> remove;
+    std::function<HRESULT(IUnknown*)> anyCall;
+};
+
+std::vector<ReuseCase> reuseCases() {
+    return {
+        {"LUN", kSubSystem, VDS_OT_SUB_SYSTEM,
+         [](IUnknown* parent) {
+             auto subsystem = as<IVdsSubSystem>(parent);
+             ComPtr<IVdsAsync> op;
+             EXPECT_EQ(subsystem->CreateLun(VDS_LT_SIMPLE, kGiB, nullptr, 0, wideText(u""), nullptr, op.put()), S_OK);
+             MadeObject made{ComPtr<IUnknown>(outputOf(op).cl.pLunUnk), {}};
+             VDS_LUN_PROP p{};
+             EXPECT_EQ(as<IVdsLun>(made.object.get())->GetProperties(&p), S_OK);
+             made.id = p.id;
+             CoTaskMemFree(p.pwszFriendlyName);
+             CoTaskMemFree(p.pwszIdentification);
+             CoTaskMemFree(p.pwszUnmaskingList);
+             return made;
+         },
+         [](IUnknown* lun) { return as<IVdsLun>(lun)->Delete(); },
+         [](IUnknown* lun) {
+             VDS_LUN_PROP p{};
+             return as<IVdsLun>(lun)->GetProperties(&p);
+         }},
+        {"volume", kDynamicPack, VDS_OT_PACK,
+         [](IUnknown* parent) {
+             auto pack = as<IVdsPack>(parent);
+             VDS_INPUT_DISK disk{};
+             disk.diskId = id(kDynDisk);
+             disk.ullSize = kGiB;
+             ComPtr<IVdsAsync> op;
+             EXPECT_EQ(pack->CreateVolume(VDS_VT_SIMPLE, &disk, 1, 0, op.put()), S_OK);
+             MadeObject made{ComPtr<IUnknown>(outputOf(op).cv.pVolumeUnk), {}};
+             VDS_VOLUME_PROP p{};
+             EXPECT_EQ(as<IVdsVolume>(made.object.get())->GetProperties(&p), S_OK);
+             made.id = p.id;
+             CoTaskMemFree(p.pwszName);
+             return made;
+         },
+         [](IUnknown* volume) { return as<IVdsVolume>(volume)->Delete(FALSE); },
+         [](IUnknown* volume) {
+             VDS_VOLUME_PROP p{};
+             return as<IVdsVolume>(volume)->GetProperties(&p);
+         }},
+    };
+}
+
+using IdentifierReuse = SimSession;
+
+TEST_F(IdentifierReuse, ADeletedObjectsIdentifierNeverComesBack) {
+    for (const ReuseCase& c : reuseCases()) {
+        SCOPED_TRACE(c.kind);
+        const ComPtr<IUnknown> parent = object(c.parent, c.parentType);
+        MadeObject first = c.make(parent.get());
+        ASSERT_TRUE(first.object);
+        ASSERT_EQ(c.remove(first.object.get()), S_OK);
+        MadeObject second = c.make(parent.get());
+        ASSERT_TRUE(second.object);
+        EXPECT_NE(second.id, first.id);
+        // The old object answers for itself, never for the new one.
+        EXPECT_EQ(c.anyCall(first.object.get()), VDS_E_OBJECT_DELETED);
+        EXPECT_EQ(c.remove(first.object.get()), VDS_E_OBJECT_DELETED);
+        EXPECT_EQ(c.anyCall(second.object.get()), S_OK);
+    }
+}
+
+}  // namespace
