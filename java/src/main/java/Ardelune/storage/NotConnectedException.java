@@ -10,7 +10,7 @@ package Ardelune.storage;
 public final class NotConnectedException extends StorageException {
     private static final long serialVersionUID = 1L;
 
-    NotConnectedException(Command command, int resultCode, String message) {
-        super(command, 0, resultCode, message);
+    NotConnectedException(Command command, int status, int resultCode, String message) {
+        super(command, status, resultCode, message);
     }
 }

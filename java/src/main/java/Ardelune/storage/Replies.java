@@ -27,7 +27,7 @@ final class Replies {
      */
     static byte[] checked(Command command, byte[] reply) {
         if (reply == null || reply.length == 0) {
-            throw new NotConnectedException(command, 0,
+            throw new NotConnectedException(command, 0, 0,
                 "the library answered nothing: it is not connected to the service, or it has a fault");
         }
         if (reply.length < HEADER_LENGTH) {
@@ -52,7 +52,7 @@ final class Replies {
     static StorageException failure(Command command, int status, int resultCode) {
         boolean providerList = command == Command.QUERY_HW_PROVIDERS || command == Command.QUERY_SW_PROVIDERS;
         if (providerList && status == NOT_FOUND_1) {
-            return new NotConnectedException(command, 0, "the service did not become ready");
+            return new NotConnectedException(command, status, 0, "the service did not become ready");
         }
         if (providerList && status == NOT_FOUND_1 - 1) {
             return new StorageException(command, status, resultCode, "the service could not list its providers");

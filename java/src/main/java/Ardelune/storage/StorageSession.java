@@ -63,7 +63,7 @@ public final class StorageSession implements AutoCloseable {
                 if (result < 0) {
                     connection.bridge.uninitialize();
                     connection.shutDown();
-                    throw new NotConnectedException(null, result,
+                    throw new NotConnectedException(null, 0, result,
                         "cannot connect to the service: " + ResultCodes.describe(result));
                 }
                 shared = connection;
@@ -104,7 +104,7 @@ public final class StorageSession implements AutoCloseable {
         synchronized (LOCK) {
             if (closed) {
                 s.close();
-                throw new NotConnectedException(null, 0, "the session is closed");
+                throw new NotConnectedException(null, 0, 0, "the session is closed");
             }
             subscriptions.add(s);
         }
@@ -557,7 +557,7 @@ public final class StorageSession implements AutoCloseable {
 
     private byte[] send(Request request) {
         synchronized (LOCK) {
-            if (closed) throw new NotConnectedException(request.command(), 0, "the session is closed");
+            if (closed) throw new NotConnectedException(request.command(), 0, 0, "the session is closed");
         }
         return connection.bridge.command(request.bytes());
     }
