@@ -8,6 +8,7 @@ import java.util.Optional;
 import java.util.Set;
 import java.util.UUID;
 import java.util.concurrent.Executor;
+import java.util.concurrent.locks.ReentrantReadWriteLock;
 import java.util.function.Consumer;
 import java.util.function.Function;
 import java.util.stream.Collectors;
@@ -18,7 +19,8 @@ import java.util.stream.Collectors;
  * <p>The library keeps one connection per process, and so do sessions: the
  * first {@link #open()} connects, later ones share that connection, and only
  * the {@link #close()} of the last open session disconnects. Any thread may
- * run commands, concurrently.
+ * run commands, concurrently; closing the last session waits for the
+ * commands that are running.
  *
  * <p>Identifiers are {@link UUID}s, sizes and offsets are bytes (unsigned
  * {@code long}s). A command that fails throws a {@link StorageException}:
@@ -28,7 +30,10 @@ import java.util.stream.Collectors;
  * {@link ProtocolException}.
  */
 public final class StorageSession implements AutoCloseable {
-    private static final Object LOCK = new Object();
+    // The library does not guard connecting and disconnecting against running
+    // commands: commands hold the read side, connecting and disconnecting the
+    // write side, so the connection never closes under a running command.
+    private static final ReentrantReadWriteLock CONNECTION = new ReentrantReadWriteLock();
     private static Connection shared;
     private static int users;
 
@@ -43,7 +48,7 @@ public final class StorageSession implements AutoCloseable {
 
     private final Connection connection;
     private final List<Subscription> subscriptions = new ArrayList<>();
-    private boolean closed;
+    private boolean closed;  // guarded by CONNECTION
 
     private StorageSession(Connection connection) {
         this.connection = connection;
@@ -56,7 +61,8 @@ public final class StorageSession implements AutoCloseable {
      *     {@link StorageException#resultCode()} is the COM result code
      */
     public static StorageSession open() {
-        synchronized (LOCK) {
+        CONNECTION.writeLock().lock();
+        try {
             if (shared == null) {
                 Connection connection = new Connection(NativeLibraries.bridge());
                 int result = connection.bridge.initialize();
@@ -70,22 +76,29 @@ public final class StorageSession implements AutoCloseable {
             }
             users++;
             return new StorageSession(shared);
+        } finally {
+            CONNECTION.writeLock().unlock();
         }
     }
 
     /** Ends this session's subscriptions; the last session to close also disconnects. Closing twice does nothing. */
     @Override
     public void close() {
-        List<Subscription> mine;
-        synchronized (LOCK) {
+        CONNECTION.writeLock().lock();
+        try {
             if (closed) return;
             closed = true;
-            mine = List.copyOf(subscriptions);
             if (--users == 0) {
                 shared = null;
                 connection.bridge.uninitialize();
                 connection.shutDown();
             }
+        } finally {
+            CONNECTION.writeLock().unlock();
+        }
+        List<Subscription> mine;
+        synchronized (subscriptions) {
+            mine = List.copyOf(subscriptions);
         }
         mine.forEach(Subscription::close);
     }
@@ -100,15 +113,17 @@ public final class StorageSession implements AutoCloseable {
      * @return the subscription; close it to stop delivery
      */
     public Subscription subscribe(Executor executor, Consumer<? super Notification> listener) {
-        Subscription s = connection.subscribe(executor, listener);
-        synchronized (LOCK) {
-            if (closed) {
-                s.close();
-                throw new NotConnectedException(null, 0, 0, "the session is closed");
+        CONNECTION.readLock().lock();
+        try {
+            if (closed) throw new NotConnectedException(null, 0, 0, "the session is closed");
+            Subscription s = connection.subscribe(executor, listener);
+            synchronized (subscriptions) {
+                subscriptions.add(s);
             }
-            subscriptions.add(s);
+            return s;
+        } finally {
+            CONNECTION.readLock().unlock();
         }
-        return s;
     }
 
     // ---- providers and the service ----
@@ -556,10 +571,13 @@ public final class StorageSession implements AutoCloseable {
     // ---- plumbing ----
 
     private byte[] send(Request request) {
-        synchronized (LOCK) {
+        CONNECTION.readLock().lock();
+        try {
             if (closed) throw new NotConnectedException(request.command(), 0, 0, "the session is closed");
+            return connection.bridge.command(request.bytes());
+        } finally {
+            CONNECTION.readLock().unlock();
         }
-        return connection.bridge.command(request.bytes());
     }
 
     /** The library's reply to a request as it stands, for checks against the decoded form. */
