@@ -167,6 +167,7 @@ public final class StorageSession implements AutoCloseable {
 
     // ---- subsystems, controllers, drives ----
 
+    /** The drives of a subsystem; empty when it has none. */
     public List<Drive> drives(UUID subsystem) {
         try {
             return list(Request.of(QUERY_DRIVES).id(SUBSYSTEM, subsystem), Drive.KIND);
@@ -178,14 +179,17 @@ public final class StorageSession implements AutoCloseable {
         }
     }
 
+    /** The LUNs of a subsystem. */
     public List<Lun> luns(UUID subsystem) {
         return list(Request.of(QUERY_SUBSYSTEM_LUNS).id(SUBSYSTEM, subsystem), Lun.KIND);
     }
 
+    /** The controllers of a subsystem. */
     public List<Controller> controllers(UUID subsystem) {
         return list(Request.of(QUERY_CONTROLLERS).id(SUBSYSTEM, subsystem), Controller.KIND);
     }
 
+    /** The extents of a drive: the stretches that LUNs use, and the free ones. */
     public List<DriveExtent> driveExtents(UUID drive) {
         return list(Request.of(QUERY_DRIVE_EXTENTS).id(OBJECT, drive), DriveExtent.KIND);
     }
@@ -203,14 +207,17 @@ public final class StorageSession implements AutoCloseable {
         return Drive.KIND.read(GET_DRIVE, reply, Replies.HEADER_LENGTH, r.length());
     }
 
+    /** Sets a subsystem online or offline. */
     public void setSubSystemStatus(UUID subsystem, HardwareStatus status) {
         run(Request.of(SET_SUBSYSTEM_STATUS).id(SUBSYSTEM, subsystem).int16(36, status.code()));
     }
 
+    /** Sets a controller online or offline. */
     public void setControllerStatus(UUID controller, HardwareStatus status) {
         run(Request.of(SET_CONTROLLER_STATUS).id(OBJECT, controller).int16(ARGUMENTS, status.code()));
     }
 
+    /** Sets a drive's status, e.g. {@link HardwareStatus#FAILED} to take it out of service. */
     public void setDriveStatus(UUID drive, HardwareStatus status) {
         run(Request.of(SET_DRIVE_STATUS).id(OBJECT, drive).int16(ARGUMENTS, status.code()));
     }
@@ -220,14 +227,17 @@ public final class StorageSession implements AutoCloseable {
         run(Request.of(REPLACE_DRIVE).id(SUBSYSTEM, subsystem).id(OBJECT, replaced).id(PLEX, replacement));
     }
 
+    /** Resets a controller. */
     public void resetController(UUID controller) {
         run(Request.of(RESET_CONTROLLER).id(OBJECT, controller));
     }
 
+    /** Sets drive flags, e.g. {@link DriveFlag#HOT_SPARE}. */
     public void setDriveFlags(UUID drive, Set<DriveFlag> flags) {
         run(Request.of(SET_DRIVE_FLAGS).id(OBJECT, drive).int32(ARGUMENTS, Coded.bits(flags)));
     }
 
+    /** Clears drive flags. */
     public void clearDriveFlags(UUID drive, Set<DriveFlag> flags) {
         run(Request.of(CLEAR_DRIVE_FLAGS).id(OBJECT, drive).int32(ARGUMENTS, Coded.bits(flags)));
     }
@@ -256,10 +266,12 @@ public final class StorageSession implements AutoCloseable {
 
     // ---- LUNs ----
 
+    /** The plexes of a LUN. */
     public List<LunPlex> lunPlexes(UUID lun) {
         return list(Request.of(QUERY_LUN_PLEXES).id(OBJECT, lun), LunPlex.KIND);
     }
 
+    /** The drive extents of a LUN plex. */
     public List<DriveExtent> lunPlexExtents(UUID lunPlex) {
         return list(Request.of(QUERY_LUN_PLEX_EXTENTS).id(PLEX, lunPlex), DriveExtent.KIND);
     }
@@ -287,6 +299,7 @@ public final class StorageSession implements AutoCloseable {
         return added(luns(subsystem), Lun::id, before);
     }
 
+    /** Deletes a LUN and gives its space back to its drives. */
     public void deleteLun(UUID lun) {
         run(Request.of(DELETE_LUN).id(OBJECT, lun));
     }
@@ -296,6 +309,7 @@ public final class StorageSession implements AutoCloseable {
         run(Request.of(ADD_LUN_PLEX).id(OBJECT, lun).id(PLEX + OBJECT - 4, plexLun));
     }
 
+    /** Removes a plex from a LUN. */
     public void removeLunPlex(UUID lun, UUID lunPlex) {
         run(Request.of(REMOVE_LUN_PLEX).id(OBJECT, lun).id(PLEX, lunPlex));
     }
@@ -307,29 +321,35 @@ public final class StorageSession implements AutoCloseable {
         return Replies.payload(QUERY_MAX_LUN_EXTEND_SIZE, reply, 8).uint64(0);
     }
 
+    /** Grows a LUN by {@code bytes}, on {@code drives} (empty: any drive). */
     public void extendLun(UUID lun, long bytes, List<UUID> drives) {
         run(Request.of(EXTEND_LUN).id(OBJECT, lun).int64(52, bytes).int16(60, shortCount(drives)).ids(62, drives));
     }
 
+    /** Shrinks a LUN by {@code bytes}. */
     public void shrinkLun(UUID lun, long bytes) {
         run(Request.of(SHRINK_LUN).id(OBJECT, lun).int64(ARGUMENTS, bytes));
     }
 
+    /** Asks a LUN to recover, e.g. to rebuild after a drive was replaced. */
     public void recoverLun(UUID lun) {
         run(Request.of(RECOVER_LUN).id(OBJECT, lun));
     }
 
+    /** How a LUN is meant to be used. */
     public LunHints lunHints(UUID lun) {
         byte[] reply = send(Request.of(QUERY_LUN_HINTS).id(OBJECT, lun));
         return LunHints.read(Replies.payload(QUERY_LUN_HINTS, reply, LunHints.LENGTH));
     }
 
+    /** Tells a LUN how it is meant to be used. */
     public void applyLunHints(UUID lun, LunHints hints) {
         Request request = Request.of(APPLY_LUN_HINTS).id(OBJECT, lun);
         hints.write(request, ARGUMENTS);
         run(request);
     }
 
+    /** Sets a LUN online or offline. */
     public void setLunStatus(UUID lun, HardwareStatus status) {
         run(Request.of(SET_LUN_STATUS).id(OBJECT, lun).int16(ARGUMENTS, status.code()));
     }
@@ -348,6 +368,7 @@ public final class StorageSession implements AutoCloseable {
 
     // ---- packs and disks ----
 
+    /** The disks of a pack. */
     public List<Disk> packDisks(UUID pack) {
         return list(Request.of(QUERY_PACK_DISKS).id(PACK, pack), Disk.KIND);
     }
@@ -358,6 +379,7 @@ public final class StorageSession implements AutoCloseable {
         return Replies.payload(CREATE_PACK, reply, 16).id(0);
     }
 
+    /** Adds a disk to a pack, with a partition style, or as a hot spare. */
     public void addDisk(UUID pack, UUID disk, PartitionStyle style, boolean hotSpare) {
         run(Request.of(ADD_DISK).id(4, pack).id(20, disk).int32(36, style.code()).int32(40, hotSpare ? 1 : 0));
     }
@@ -371,14 +393,17 @@ public final class StorageSession implements AutoCloseable {
         return new MigrationResult(r.int32(0), r.int32(4) != 0);
     }
 
+    /** Replaces a disk of a pack by another. */
     public void replaceDisk(UUID pack, UUID oldDisk, UUID newDisk) {
         run(Request.of(REPLACE_DISK).id(4, pack).id(20, oldDisk).id(36, newDisk));
     }
 
+    /** Removes a disk that the pack has lost. */
     public void removeMissingDisk(UUID pack, UUID disk) {
         run(Request.of(REMOVE_MISSING_DISK).id(4, pack).id(20, disk));
     }
 
+    /** Converts an empty disk to another partition style. */
     public void convertStyle(UUID disk, PartitionStyle style) {
         run(Request.of(CONVERT_STYLE).id(OBJECT, disk).int32(ARGUMENTS, style.code()));
     }
@@ -388,14 +413,17 @@ public final class StorageSession implements AutoCloseable {
         run(Request.of(SET_DISK_FLAGS).id(OBJECT, disk).int32(ARGUMENTS, flags));
     }
 
+    /** Clears disk flags (VDS_DISK_FLAG bits). */
     public void clearDiskFlags(UUID disk, int flags) {
         run(Request.of(CLEAR_DISK_FLAGS).id(OBJECT, disk).int32(ARGUMENTS, flags));
     }
 
+    /** The extents of a disk: partitions, volume pieces and free space. */
     public List<DiskExtent> diskExtents(UUID disk) {
         return list(Request.of(QUERY_DISK_EXTENTS).id(OBJECT, disk), DiskExtent.KIND);
     }
 
+    /** Removes every partition and volume from a disk. */
     public void cleanDisk(UUID disk, boolean force, boolean forceOem, boolean fullClean) {
         run(Request.of(CLEAN_DISK).id(OBJECT, disk).int16(52, flag(force)).int16(54, flag(forceOem))
             .int16(56, flag(fullClean)));
@@ -403,6 +431,7 @@ public final class StorageSession implements AutoCloseable {
 
     // ---- partitions ----
 
+    /** The partitions of a disk. */
     public List<Partition> partitions(UUID disk) {
         return list(Request.of(QUERY_PARTITIONS).id(OBJECT, disk), Partition.KIND);
     }
@@ -417,6 +446,7 @@ public final class StorageSession implements AutoCloseable {
         return partitions(disk).stream().filter(p -> p.offset() == offset).findFirst();
     }
 
+    /** Deletes the partition at {@code offset}. */
     public void deletePartition(UUID disk, long offset, boolean force, boolean forceProtected) {
         run(Request.of(DELETE_PARTITION).id(OBJECT, disk).int64(52, offset).int16(60, flag(force))
             .int16(62, flag(forceProtected)));
@@ -431,25 +461,30 @@ public final class StorageSession implements AutoCloseable {
             .int32(72, text.length).text(76, text));
     }
 
+    /** The drive letter of the partition at {@code partitionOffset}. */
     public char driveLetter(UUID disk, long partitionOffset) {
         byte[] reply = send(Request.of(GET_DRIVE_LETTER).id(4, disk).int64(20, partitionOffset));
         return Replies.payload(GET_DRIVE_LETTER, reply, 1).textAt(0, 1).charAt(0);
     }
 
+    /** Gives the partition at {@code partitionOffset} a drive letter. */
     public void assignDriveLetter(UUID disk, long partitionOffset, char letter) {
         run(Request.of(ASSIGN_DRIVE_LETTER).id(4, disk).int64(20, partitionOffset).int8(28, letter(letter)));
     }
 
+    /** Takes a drive letter from the partition at {@code partitionOffset}. */
     public void deleteDriveLetter(UUID disk, long partitionOffset, char letter) {
         run(Request.of(DELETE_DRIVE_LETTER).id(4, disk).int64(20, partitionOffset).int8(28, letter(letter)));
     }
 
     // ---- volumes ----
 
+    /** The volumes of a pack. */
     public List<Volume> volumes(UUID pack) {
         return list(Request.of(QUERY_VOLUMES).id(PACK, pack), Volume.KIND);
     }
 
+    /** The plexes of a volume. */
     public List<VolumePlex> volumePlexes(UUID volume) {
         return list(Request.of(QUERY_VOLUME_PLEXES).id(VOLUME, volume), VolumePlex.KIND);
     }
@@ -473,20 +508,24 @@ public final class StorageSession implements AutoCloseable {
         return added(volumes(pack), Volume::id, before);
     }
 
+    /** Deletes a volume. */
     public void deleteVolume(UUID volume, boolean force) {
         run(Request.of(DELETE_VOLUME).id(4, volume).int32(20, force ? 1 : 0));
     }
 
+    /** Grows a volume onto {@code disks}. */
     public void extendVolume(UUID volume, List<InputDisk> disks) {
         Request request = Request.of(EXTEND_VOLUME).id(VOLUME, volume).int32(52, disks.size());
         inputDisks(request, 56, disks);
         run(request);
     }
 
+    /** Shrinks a volume by {@code bytes}. */
     public void shrinkVolume(UUID volume, long bytes) {
         run(Request.of(SHRINK_VOLUME).id(4, volume).int64(20, bytes));
     }
 
+    /** Repairs a plex of a volume with space on {@code disks}. */
     public void repairVolumePlex(UUID plex, List<InputDisk> disks) {
         Request request = Request.of(REPAIR_VOLUME_PLEX).id(PLEX, plex).int32(68, disks.size());
         inputDisks(request, 72, disks);
@@ -503,6 +542,7 @@ public final class StorageSession implements AutoCloseable {
         run(Request.of(BREAK_VOLUME_PLEX).id(VOLUME, volume).id(PLEX, plex));
     }
 
+    /** Removes a plex from a volume. */
     public void removeVolumePlex(UUID volume, UUID plex) {
         run(Request.of(REMOVE_VOLUME_PLEX).id(VOLUME, volume).id(PLEX, plex));
     }
@@ -512,12 +552,14 @@ public final class StorageSession implements AutoCloseable {
         run(Request.of(SET_VOLUME_FLAGS).id(4, volume).int32(20, flags).int32(24, revertOnClose ? 1 : 0));
     }
 
+    /** Clears volume flags (VDS_VOLUME_FLAG bits). */
     public void clearVolumeFlags(UUID volume, int flags) {
         run(Request.of(CLEAR_VOLUME_FLAGS).id(4, volume).int32(20, flags));
     }
 
     // ---- file systems ----
 
+    /** The file system on a volume. */
     public FileSystem fileSystem(UUID volume) {
         byte[] reply = send(Request.of(GET_FILE_SYSTEM_PROPERTIES).id(4, volume));
         RecordReader r = Replies.payloadAtLeast(GET_FILE_SYSTEM_PROPERTIES, reply, FileSystem.FIXED_PART);
@@ -527,6 +569,7 @@ public final class StorageSession implements AutoCloseable {
         return FileSystem.read(r);
     }
 
+    /** Formats a volume; {@code allocationUnit} in bytes, 0 for the default. */
     public void formatVolume(UUID volume, FileSystemType type, String label, int allocationUnit, boolean force,
                              boolean quick, boolean compress) {
         byte[] text = Texts.encode(label);
@@ -535,10 +578,12 @@ public final class StorageSession implements AutoCloseable {
             .text(36, text));
     }
 
+    /** The drive roots and folders through which a volume is reached. */
     public List<AccessPath> accessPaths(UUID volume) {
         return list(Request.of(QUERY_ACCESS_PATHS).id(4, volume), AccessPath.KIND);
     }
 
+    /** The folders on a volume that mount other volumes. */
     public List<ReparsePoint> reparsePoints(UUID volume) {
         return list(Request.of(QUERY_REPARSE_POINTS).id(4, volume), ReparsePoint.KIND);
     }
@@ -549,16 +594,19 @@ public final class StorageSession implements AutoCloseable {
         run(Request.of(ADD_ACCESS_PATH).id(4, volume).int32(20, text.length).text(24, text));
     }
 
+    /** Removes an access path from a volume. */
     public void deleteAccessPath(UUID volume, String path, boolean force) {
         byte[] text = Texts.encode(path);
         run(Request.of(DELETE_ACCESS_PATH).id(4, volume).int16(20, flag(force)).int16(22, shortLength(text))
             .text(24, text));
     }
 
+    /** Mounts a volume. */
     public void mountVolume(UUID volume) {
         run(Request.of(MOUNT_VOLUME).id(4, volume));
     }
 
+    /** Dismounts a volume, optionally for good. */
     public void dismountVolume(UUID volume, boolean force, boolean permanent) {
         run(Request.of(DISMOUNT_VOLUME).id(4, volume).int16(20, flag(force)).int16(22, flag(permanent)));
     }

@@ -187,5 +187,12 @@ class RecordDecodingTest {
         SubSystem s = session.subsystems(UUID.fromString("10000000-0000-4000-8000-000000000001")).get(0);
         assertEquals("TLV-5400-SN-000117", s.identification());
         assertEquals(2, s.internalBuses());
+
+        // A label outside ASCII, in the code page the library writes.
+        List<String> labels = session.softwareProviders().stream()
+            .flatMap(p -> session.packs(p.id()).stream())
+            .flatMap(pack -> session.volumes(pack.id()).stream())
+            .map(v -> session.fileSystem(v.id()).label()).toList();
+        assertTrue(labels.contains("Donn\u00e9es partag\u00e9es"), labels.toString());
     }
 }
