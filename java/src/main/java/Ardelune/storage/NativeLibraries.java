@@ -68,6 +68,8 @@ final class NativeLibraries {
     }
 
     private static NativeBridge bridgeIn(Path folder) {
+        Path main = folder.resolve(System.mapLibraryName(LIBRARY));
+        if (!Files.isRegularFile(main)) throw new UnsatisfiedLinkError("no " + main);
         for (String dependency : loadOrder(folder)) {
             if (!dependency.equals(System.mapLibraryName(LIBRARY))) System.load(folder.resolve(dependency).toString());
         }

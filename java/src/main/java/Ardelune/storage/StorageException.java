@@ -12,7 +12,7 @@ public class StorageException extends RuntimeException {
     private final int resultCode;
 
     StorageException(Command command, int status, int resultCode, String message) {
-        super(command + ": " + message);
+        super(command == null ? message : command + ": " + message);
         this.command = command;
         this.status = status;
         this.resultCode = resultCode;

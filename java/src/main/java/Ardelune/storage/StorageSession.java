@@ -57,14 +57,24 @@ public final class StorageSession implements AutoCloseable {
     /**
      * Opens a session, connecting to the service if no other session is open.
      *
-     * @throws NotConnectedException when the service cannot be reached; its
-     *     {@link StorageException#resultCode()} is the COM result code
+     * @throws NotConnectedException when the native library cannot be loaded
+     *     (the cause says why), or the service cannot be reached (its
+     *     {@link StorageException#resultCode()} is the COM result code)
      */
     public static StorageSession open() {
         CONNECTION.writeLock().lock();
         try {
             if (shared == null) {
-                Connection connection = new Connection(NativeLibraries.bridge());
+                NativeBridge bridge;
+                try {
+                    bridge = NativeLibraries.bridge();
+                } catch (LinkageError | IllegalStateException | java.io.UncheckedIOException unloadable) {
+                    NotConnectedException e = new NotConnectedException(null, 0, 0,
+                        "cannot load the native library: " + unloadable.getMessage());
+                    e.initCause(unloadable);
+                    throw e;
+                }
+                Connection connection = new Connection(bridge);
                 int result = connection.bridge.initialize();
                 if (result < 0) {
                     connection.bridge.uninitialize();
