@@ -174,6 +174,30 @@ class RecordDecodingTest {
         kinds.add(FileSystem.class);
     }
 
+    /** The hints reply is one record at 12; written back, the same hints read back. */
+    @Test
+    void lunHintsRoundTrip() {
+        UUID striped = UUID.fromString("50000000-0000-4000-8000-000000000003");
+        byte[] reply = session.rawReply(Request.of(Command.QUERY_LUN_HINTS).id(36, striped).bytes());
+        LunHints hints = session.lunHints(striped);
+        RecordBytes bytes = new RecordBytes(reply, 12, reply.length - 12, "hints");
+        bytes.u64(0, hints.hintMask()).u64(8, hints.expectedMaximumSize()).i32(16, hints.optimalReadSize())
+            .i32(20, hints.optimalReadAlignment()).i32(24, hints.optimalWriteSize())
+            .i32(28, hints.optimalWriteAlignment()).i32(32, hints.maximumDriveCount()).i32(36, hints.stripeSize())
+            .i16(40, hints.rebuildPriority());
+        for (LunHints.Flag f : LunHints.Flag.values()) bytes.i8(42 + f.ordinal(), hints.flags().contains(f) ? 1 : 0);
+        bytes.restIsZero();
+        assertEquals(511, hints.hintMask());
+        assertEquals(65536, hints.stripeSize());
+        assertEquals(5, hints.rebuildPriority());
+        assertEquals(EnumSet.of(LunHints.Flag.WRITE_THROUGH_CACHING_ENABLED), hints.flags());
+
+        LunHints changed = new LunHints(hints.hintMask(), 3L << 30, 4096, 4096, 8192, 8192, 4, hints.stripeSize(), -1,
+            EnumSet.of(LunHints.Flag.MOSTLY_READS, LunHints.Flag.IS_YANKABLE));
+        session.applyLunHints(striped, changed);
+        assertEquals(changed, session.lunHints(striped));
+    }
+
     @Test
     void valuesOfTheDefaultMachine() {
         UUID subsystem = UUID.fromString("20000000-0000-4000-8000-000000000001");
