@@ -418,14 +418,14 @@ public final class StorageSession implements AutoCloseable {
         run(Request.of(CONVERT_STYLE).id(OBJECT, disk).int32(ARGUMENTS, style.code()));
     }
 
-    /** Sets disk flags (VDS_DISK_FLAG bits). */
-    public void setDiskFlags(UUID disk, int flags) {
-        run(Request.of(SET_DISK_FLAGS).id(OBJECT, disk).int32(ARGUMENTS, flags));
+    /** Sets disk flags. */
+    public void setDiskFlags(UUID disk, Set<DiskFlag> flags) {
+        run(Request.of(SET_DISK_FLAGS).id(OBJECT, disk).int32(ARGUMENTS, Coded.bits(flags)));
     }
 
-    /** Clears disk flags (VDS_DISK_FLAG bits). */
-    public void clearDiskFlags(UUID disk, int flags) {
-        run(Request.of(CLEAR_DISK_FLAGS).id(OBJECT, disk).int32(ARGUMENTS, flags));
+    /** Clears disk flags. */
+    public void clearDiskFlags(UUID disk, Set<DiskFlag> flags) {
+        run(Request.of(CLEAR_DISK_FLAGS).id(OBJECT, disk).int32(ARGUMENTS, Coded.bits(flags)));
     }
 
     /** The extents of a disk: partitions, volume pieces and free space. */
@@ -557,14 +557,14 @@ public final class StorageSession implements AutoCloseable {
         run(Request.of(REMOVE_VOLUME_PLEX).id(VOLUME, volume).id(PLEX, plex));
     }
 
-    /** Sets volume flags (VDS_VOLUME_FLAG bits), optionally only until the volume is closed. */
-    public void setVolumeFlags(UUID volume, int flags, boolean revertOnClose) {
-        run(Request.of(SET_VOLUME_FLAGS).id(4, volume).int32(20, flags).int32(24, revertOnClose ? 1 : 0));
+    /** Sets volume flags, optionally only until the volume is closed. */
+    public void setVolumeFlags(UUID volume, Set<VolumeFlag> flags, boolean revertOnClose) {
+        run(Request.of(SET_VOLUME_FLAGS).id(4, volume).int32(20, Coded.bits(flags)).int32(24, flag(revertOnClose)));
     }
 
-    /** Clears volume flags (VDS_VOLUME_FLAG bits). */
-    public void clearVolumeFlags(UUID volume, int flags) {
-        run(Request.of(CLEAR_VOLUME_FLAGS).id(4, volume).int32(20, flags));
+    /** Clears volume flags. */
+    public void clearVolumeFlags(UUID volume, Set<VolumeFlag> flags) {
+        run(Request.of(CLEAR_VOLUME_FLAGS).id(4, volume).int32(20, Coded.bits(flags)));
     }
 
     // ---- file systems ----
