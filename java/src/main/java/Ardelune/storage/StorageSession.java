@@ -11,6 +11,7 @@ import java.util.concurrent.Executor;
 import java.util.concurrent.locks.ReentrantReadWriteLock;
 import java.util.function.Consumer;
 import java.util.function.Function;
+import java.util.function.Supplier;
 import java.util.stream.Collectors;
 
 /**
@@ -304,9 +305,9 @@ public final class StorageSession implements AutoCloseable {
         Request request = Request.of(CREATE_LUN).id(SUBSYSTEM, subsystem).int16(36, type.code()).int64(40, size)
             .int32(48, list.length).int32(52, drives.size()).text(56, list).ids(108 + list.length, drives);
         hints.write(request, 56 + list.length);
-        Set<UUID> before = ids(luns(subsystem), Lun::id);
+        Set<UUID> before = known(() -> luns(subsystem), Lun::id);
         run(request);
-        return added(luns(subsystem), Lun::id, before);
+        return before == null ? Optional.empty() : added(luns(subsystem), Lun::id, before);
     }
 
     /** Deletes a LUN and gives its space back to its drives. */
@@ -513,9 +514,9 @@ public final class StorageSession implements AutoCloseable {
     public Optional<Volume> createVolume(UUID pack, VolumeType type, List<InputDisk> disks) {
         Request request = Request.of(CREATE_VOLUME).id(PACK, pack).int32(36, type.code()).int32(40, disks.size());
         inputDisks(request, 44, disks);
-        Set<UUID> before = ids(volumes(pack), Volume::id);
+        Set<UUID> before = known(() -> volumes(pack), Volume::id);
         run(request);
-        return added(volumes(pack), Volume::id, before);
+        return before == null ? Optional.empty() : added(volumes(pack), Volume::id, before);
     }
 
     /** Deletes a volume. */
@@ -651,8 +652,16 @@ public final class StorageSession implements AutoCloseable {
         return Replies.list(request.command(), send(request), kind);
     }
 
-    private static <R> Set<UUID> ids(List<R> objects, Function<R, UUID> id) {
-        return objects.stream().map(id).collect(Collectors.toSet());
+    /**
+     * The identifiers of what is there before a creation; null when they
+     * cannot be listed, so that the creating command itself reports why.
+     */
+    private static <R> Set<UUID> known(Supplier<List<R>> list, Function<R, UUID> id) {
+        try {
+            return list.get().stream().map(id).collect(Collectors.toSet());
+        } catch (StorageException unlisted) {
+            return null;
+        }
     }
 
     private static <R> Optional<R> added(List<R> after, Function<R, UUID> id, Set<UUID> before) {
