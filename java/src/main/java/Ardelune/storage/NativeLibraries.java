@@ -39,7 +39,16 @@ final class NativeLibraries {
 
     private NativeLibraries() {}
 
-    static NativeBridge bridge() {
+    // A library is loaded once per process and class loader: every connection
+    // after the first reuses the bridge that the first one found.
+    private static NativeBridge found;
+
+    static synchronized NativeBridge bridge() {
+        if (found == null) found = find();
+        return found;
+    }
+
+    private static NativeBridge find() {
         String named = System.getProperty(PATH_PROPERTY);
         if (named != null && !named.isEmpty()) return bridgeIn(Path.of(named));
         if (onJavaLibraryPath()) return new TolvaneBridge();
