@@ -1,5 +1,7 @@
 package Ardelune.demo;
 
+import java.util.List;
+
 /** An indented outline, kept in memory so that it reaches the console in one piece. */
 final class Tree {
     private static final String INDENT = "  ";
@@ -10,10 +12,9 @@ final class Tree {
         return this;
     }
 
-    /** A heading with the number of entries under it, or why there are none to show. */
-    Tree heading(int depth, String title, Replies.Listing<?> listing) {
-        String detail = listing.ok() ? " (" + listing.records().size() + ")" : " " + listing.problem();
-        return line(depth, title + detail);
+    /** A heading with the number of entries under it. */
+    Tree heading(int depth, String title, List<?> entries) {
+        return line(depth, title + " (" + entries.size() + ")");
     }
 
     @Override
