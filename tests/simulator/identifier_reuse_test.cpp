@@ -56,7 +56,11 @@ std::vector<ReuseCase> reuseCases() {
          [](IUnknown* lun) { return as<IVdsLun>(lun)->Delete(); },
          [](IUnknown* lun) {
              VDS_LUN_PROP p{};
-             return as<IVdsLun>(lun)->GetProperties(&p);
+             const HRESULT hr = as<IVdsLun>(lun)->GetProperties(&p);
+             CoTaskMemFree(p.pwszFriendlyName);
+             CoTaskMemFree(p.pwszIdentification);
+             CoTaskMemFree(p.pwszUnmaskingList);
+             return hr;
          }},
         {"volume", kDynamicPack, VDS_OT_PACK,
          [](IUnknown* parent) {
@@ -76,7 +80,9 @@ std::vector<ReuseCase> reuseCases() {
          [](IUnknown* volume) { return as<IVdsVolume>(volume)->Delete(FALSE); },
          [](IUnknown* volume) {
              VDS_VOLUME_PROP p{};
-             return as<IVdsVolume>(volume)->GetProperties(&p);
+             const HRESULT hr = as<IVdsVolume>(volume)->GetProperties(&p);
+             CoTaskMemFree(p.pwszName);
+             return hr;
          }},
     };
 }
