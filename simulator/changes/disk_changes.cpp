@@ -22,30 +22,14 @@ constexpr std::size_t kLabelLength = 32;
 constexpr std::uint32_t kSmallestCluster = 512;
 constexpr std::uint32_t kLargestCluster = 64 * 1024;
 
-// Letters that partitions (not volumes) hold, by letter.
-std::map<char16_t, GUID> partitionLetters(const Model& m) {
-    std::map<char16_t, GUID> out;
-    for (const auto& [did, d] : m.disks)
-        for (const Partition& p : d.partitions)
-            if (p.driveLetter != 0) out[p.driveLetter] = did;
-    return out;
-}
-
 // A change told as every difference it made, the letters of partitions included.
 template <typename Edit>
 ChangeFunction toldAsDifferences(Edit edit) {
     return [edit = std::move(edit)](Model& m, Batch& out) -> HRESULT {
-        const Model before = m;
         const HRESULT hr = edit(m);
         if (FAILED(hr)) return hr;
-        noteDifferences(before, m, out);
-        const auto lettersBefore = partitionLetters(before);
-        const auto lettersAfter = partitionLetters(m);
-        const GUID noVolume{};
-        for (const auto& [letter, disk] : lettersBefore)
-            if (!lettersAfter.count(letter)) out.push_back(driveLetterNotice(letter, nullptr));
-        for (const auto& [letter, disk] : lettersAfter)
-            if (!lettersBefore.count(letter)) out.push_back(driveLetterNotice(letter, &noVolume));
+        noteTouched(m, out);
+        notePartitionLetters(m, out);
         return hr;
     };
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <span>
+#include <utility>
 #include <vector>
 
 #include "core/notices.h"
@@ -86,27 +87,19 @@ void judgeLun(Model& m, Lun& lun) {
 // Judges again every LUN with a stretch on `drive`.
 void judgeLunsOn(Model& m, const GUID& drive) {
     std::vector<GUID> luns;
-    for (const auto& [id, plex] : m.lunPlexes)
-        for (const DriveSpan& s : plex.extents)
-            if (s.drive == drive) addOnce(luns, plex.lun);
+    for (const GUID& plex : m.lunPlexesOnDrive(drive)) addOnce(luns, std::as_const(m.lunPlexes).at(plex).lun);
     for (const GUID& l : luns) judgeLun(m, m.luns.at(l));
 }
 
 // Applies `edit` to the model and tells what it changed.
 template <typename Edit>
 HRESULT editAndTell(Model& m, Batch& out, Edit&& edit) {
-    const Model before = m;
     if (const HRESULT hr = edit(m); hr != S_OK) return hr;
-    noteDifferences(before, m, out);
+    noteTouched(m, out);
     return S_OK;
 }
 
-bool driveHoldsData(const Model& m, const GUID& drive) {
-    for (const auto& [id, plex] : m.lunPlexes)
-        for (const DriveSpan& s : plex.extents)
-            if (s.drive == drive) return true;
-    return false;
-}
+bool driveHoldsData(const Model& m, const GUID& drive) { return !m.lunPlexesOnDrive(drive).empty(); }
 
 HRESULT checkCallerFlags(std::uint32_t flags) { return (flags & ~kHotSpare) != 0 ? E_INVALIDARG : S_OK; }
 
@@ -183,21 +176,21 @@ ChangeFunction replaceDrive(const GUID& subsystem, const GUID& replaced, const G
         const Drive& incoming = m.drives.at(replacement);
         if (incoming.status != kOnline) return VDS_E_OBJECT_STATUS_FAILED;
         if (driveHoldsData(m, replacement)) return VDS_E_DEVICE_IN_USE;
+        const Model& seen = m;
+        const std::vector<GUID> plexes = seen.lunPlexesOnDrive(replaced);
         std::uint64_t needed = 0;
-        for (const auto& [id, plex] : m.lunPlexes)
-            for (const DriveSpan& span : plex.extents)
+        for (const GUID& id : plexes)
+            for (const DriveSpan& span : seen.lunPlexes.at(id).extents)
                 if (span.drive == replaced) needed = std::max(needed, span.offset + span.size);
         if (needed > incoming.size) return VDS_E_NOT_ENOUGH_SPACE;
         // The stretches of a drive out of service are rebuilt from what the
         // LUN still holds; a LUN that lost its data cannot be rebuilt.
         if (!inService(m, replaced))
-            for (const auto& [id, plex] : m.lunPlexes)
-                for (const DriveSpan& span : plex.extents)
-                    if (span.drive == replaced && m.luns.at(plex.lun).status == kFailed)
-                        return VDS_E_OBJECT_STATUS_FAILED;
+            for (const GUID& id : plexes)
+                if (seen.luns.at(seen.lunPlexes.at(id).lun).status == kFailed) return VDS_E_OBJECT_STATUS_FAILED;
         const HRESULT hr = editAndTell(m, out, [&](Model& d) {
-            for (auto& [id, plex] : d.lunPlexes)
-                for (DriveSpan& span : plex.extents)
+            for (const GUID& id : plexes)
+                for (DriveSpan& span : d.lunPlexes.at(id).extents)
                     if (span.drive == replaced) span.drive = replacement;
             if (needed == 0) return S_OK;  // an unused drive leaves nothing to take over
             // A spare that stands in is a spare no longer.

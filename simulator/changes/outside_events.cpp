@@ -63,14 +63,13 @@ ChangeFunction removeFromMachine(const GUID& id) {
     return [id](Model& m, Batch& out) -> HRESULT {
         auto kind = m.kindOf(id);
         if (!kind) return VDS_E_OBJECT_NOT_FOUND;
-        const Model before = m;
         removeObject(m, id);
         // Storage that others still live on (a drive under a LUN, a disk
         // under a volume) cannot simply vanish from the model.
         if (findRuleBreak(m)) return VDS_E_DEVICE_IN_USE;
         // The holders' modifications and the drives' freed extents come
         // from the differences too.
-        noteDifferences(before, m, out);
+        noteTouched(m, out);
         return S_OK;
     };
 }

@@ -25,18 +25,13 @@ constexpr std::int32_t kGpt = 2;
 // Room a dynamic disk needs at its end for the LDM database.
 constexpr std::uint64_t kDatabaseBytes = 1024 * 1024;
 
-// An edit made whole: it either fails and leaves the model as it was, or
-// succeeds and is told as every difference it made.
+// An edit told as every difference it made.
 template <typename Edit>
 ChangeFunction told(Edit edit) {
     return [edit = std::move(edit)](Model& m, Batch& out) -> HRESULT {
-        Model before = m;
         const HRESULT hr = edit(m);
-        if (FAILED(hr)) {
-            m = std::move(before);
-            return hr;
-        }
-        noteDifferences(before, m, out);
+        if (FAILED(hr)) return hr;
+        noteTouched(m, out);
         return hr;
     };
 }
@@ -112,12 +107,10 @@ std::uint64_t freeAtEnd(const Disk& d) {
 
 // The system volume cannot change hands while it runs.
 bool holdsSystemVolume(const Model& m, const GUID& disk) {
-    for (const auto& [id, v] : m.volumes) {
-        if (v.driveLetter != u'C') continue;
-        const auto on = disksOf(m, v);
-        if (std::find(on.begin(), on.end(), disk) != on.end()) return true;
-    }
-    return false;
+    const Volume* system = m.volumeWithLetter(u'C');
+    if (system == nullptr) return false;
+    const auto on = disksOf(m, *system);
+    return std::find(on.begin(), on.end(), disk) != on.end();
 }
 
 bool anyFailed(const HRESULT* results, std::size_t n) {
@@ -236,11 +229,7 @@ ChangeFunction removeMissingDisk(const GUID& pack, const GUID& disk) {
         if (it->second.status != kDiskMissing) return VDS_E_DISK_NOT_MISSING;
         // A plex that had a stretch on the disk has lost data and goes with
         // it; a volume left with no plex (a span, a simple volume) goes too.
-        std::vector<GUID> emptied;
-        for (const auto& [id, plex] : m.volumePlexes)
-            if (std::any_of(plex.extents.begin(), plex.extents.end(),
-                            [&](const DiskSpan& s) { return s.disk == disk; }))
-                emptied.push_back(id);
+        const std::vector<GUID> emptied = m.volumePlexesOnDisk(disk);
         for (const GUID& plex : emptied) {
             const GUID volume = m.volumePlexes.at(plex).volume;
             removeObject(m, plex);
@@ -274,17 +263,15 @@ HRESULT checkReplaceDisk(const Model& m, const GUID& pack, const GUID& oldDisk, 
     auto n = m.disks.find(newDisk);
     if (o == m.disks.end() || n == m.disks.end()) return VDS_E_OBJECT_NOT_FOUND;
     if (o->second.pack != pack || n->second.pack != pack || oldDisk == newDisk) return VDS_E_DISK_NOT_FOUND_IN_PACK;
-    for (const auto& [id, plex] : m.volumePlexes)
-        for (const DiskSpan& s : plex.extents)
-            if (s.disk == newDisk) return VDS_E_DISK_NOT_EMPTY;
+    if (!m.volumePlexesOnDisk(newDisk).empty()) return VDS_E_DISK_NOT_EMPTY;
     return S_OK;
 }
 
 ChangeFunction replaceDisk(const GUID& pack, const GUID& oldDisk, const GUID& newDisk) {
     return told([=](Model& m) -> HRESULT {
         if (const HRESULT hr = checkReplaceDisk(m, pack, oldDisk, newDisk); FAILED(hr)) return hr;
-        for (auto& [id, plex] : m.volumePlexes)
-            for (DiskSpan& s : plex.extents)
+        for (const GUID& id : m.volumePlexesOnDisk(oldDisk))
+            for (DiskSpan& s : m.volumePlexes.at(id).extents)
                 if (s.disk == oldDisk) s.disk = newDisk;
         return S_OK;
     });

@@ -65,8 +65,8 @@ std::vector<Gap> freeGaps(const Model& m, const GUID& diskId) {
                 begin = p.offset;
                 end = p.offset + p.size;
             }
-        for (const auto& [id, plex] : m.volumePlexes)
-            for (const DiskSpan& s : plex.extents)
+        for (const GUID& id : m.volumePlexesOnDisk(diskId))
+            for (const DiskSpan& s : m.volumePlexes.at(id).extents)
                 if (s.disk == diskId) used.push_back({s.offset, s.size});
     } else {
         for (const Partition& p : d.partitions) used.push_back({p.offset, p.size});
@@ -194,29 +194,21 @@ Partition* partitionAt(Model& m, const GUID& disk, std::uint64_t offset) {
 std::vector<GUID> unmountFoldersInside(Model& m, const Volume& host) {
     std::vector<GUID> touched;
     if (host.driveLetter == 0) return touched;
-    for (auto& [id, v] : m.volumes) {
-        if (id == host.id) continue;
-        const auto before = v.mountFolders.size();
-        std::erase_if(v.mountFolders, [&](const std::u16string& f) {
-            return !f.empty() && (f[0] & ~0x20) == host.driveLetter;
-        });
-        if (v.mountFolders.size() != before) touched.push_back(id);
-    }
+    const auto inside = [&](const std::u16string& f) { return !f.empty() && (f[0] & ~0x20) == host.driveLetter; };
+    for (const auto& [id, v] : std::as_const(m.volumes))
+        if (id != host.id && std::any_of(v.mountFolders.begin(), v.mountFolders.end(), inside)) touched.push_back(id);
+    for (const GUID& id : touched) std::erase_if(m.volumes.at(id).mountFolders, inside);
     return touched;
 }
 
-// A change told as every difference it made, with the model untouched when it fails.
+// A change told as every difference it made, before what it tells itself.
 template <typename Edit>
 ChangeFunction toldChange(Edit edit) {
     return [edit = std::move(edit)](Model& m, Batch& out) -> HRESULT {
-        Model before = m;
         const HRESULT hr = edit(m, out);
-        if (FAILED(hr)) {
-            m = std::move(before);
-            return hr;
-        }
+        if (FAILED(hr)) return hr;
         Batch told;
-        noteDifferences(before, m, told);
+        noteTouched(m, told);
         out.insert(out.begin(), told.begin(), told.end());
         return hr;
     };

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 #include <set>
+#include <unordered_map>
 #include <vector>
 
 #include "model/model_digest.h"
@@ -80,7 +81,167 @@ std::map<char16_t, GUID> letters(const Model& m) {
     return out;
 }
 
+bool textOrder(const GUID& a, const GUID& b) { return guidToText(a) < guidToText(b); }
+
+using GuidSet = std::set<GUID, bool (*)(const GUID&, const GUID&)>;
+GuidSet guidSet() { return GuidSet(textOrder); }
+
+template <typename T>
+void addKeys(GuidSet& out, const ObjectTable<T>& table) {
+    for (const auto& [id, old] : table.before()) out.insert(id);
+}
+
+// Objects whose digest reads a touched plex: the drives or disks under its
+// extents and its LUN or volume, as it stood and as it stands.
+template <typename Plex, typename Span, typename Owner>
+void addPlexDependents(GuidSet& places, GuidSet& owners, const ObjectTable<Plex>& plexes, GUID Span::*place,
+                       GUID Owner::*owner) {
+    const auto add = [&](const Plex& p) {
+        owners.insert(p.*owner);
+        for (const auto& span : p.extents) places.insert(span.*place);
+    };
+    for (const auto& [id, old] : plexes.before()) {
+        if (old) add(*old);
+        if (const Plex* now = plexes.get(id)) add(*now);
+    }
+}
+
+// What a client can tell of the touched part of the machine in one state.
+struct TouchedView {
+    std::map<GUID, std::optional<Kind>, bool (*)(const GUID&, const GUID&)> kinds{textOrder};
+    std::map<Kind, std::unordered_map<GUID, std::uint64_t, GuidHash>> digests;
+    std::map<GUID, std::set<std::uint64_t>, bool (*)(const GUID&, const GUID&)> partitions{textOrder};
+    std::map<char16_t, GUID> letterHolders;
+    std::map<GUID, std::pair<std::vector<std::u16string>, std::uint64_t>, bool (*)(const GUID&, const GUID&)>
+        volumes{textOrder};
+};
+
+struct Candidates {
+    GuidSet ids = guidSet();
+    std::map<Kind, GuidSet> modified;
+    GuidSet disks = guidSet();
+    GuidSet volumes = guidSet();
+    std::set<char16_t> letters;
+};
+
+Candidates candidatesOf(const Model& m) {
+    Candidates c;
+    addKeys(c.ids, m.kinds);
+    for (const auto& k : kKindEvents) c.modified.emplace(k.kind, guidSet());
+    addKeys(c.modified.at(Kind::SubSystem), m.subsystems);
+    addKeys(c.modified.at(Kind::Controller), m.controllers);
+    addKeys(c.modified.at(Kind::Port), m.ports);
+    addKeys(c.modified.at(Kind::Drive), m.drives);
+    addKeys(c.modified.at(Kind::Lun), m.luns);
+    addKeys(c.modified.at(Kind::Pack), m.packs);
+    addKeys(c.modified.at(Kind::Disk), m.disks);
+    addKeys(c.modified.at(Kind::Volume), m.volumes);
+    addPlexDependents(c.modified.at(Kind::Drive), c.modified.at(Kind::Lun), m.lunPlexes, &DriveSpan::drive,
+                      &LunPlex::lun);
+    addPlexDependents(c.modified.at(Kind::Disk), c.modified.at(Kind::Volume), m.volumePlexes, &DiskSpan::disk,
+                      &VolumePlex::volume);
+    addKeys(c.disks, m.disks);
+    addKeys(c.volumes, m.volumes);
+    for (const auto& [id, old] : m.volumes.before()) {
+        if (old && old->driveLetter != 0) c.letters.insert(old->driveLetter);
+        if (const Volume* v = m.volumes.get(id); v && v->driveLetter != 0) c.letters.insert(v->driveLetter);
+    }
+    return c;
+}
+
+TouchedView viewOf(const Model& m, const Candidates& c) {
+    TouchedView v;
+    for (const GUID& id : c.ids) v.kinds[id] = m.kindOf(id);
+    for (const auto& [kind, ids] : c.modified)
+        for (const GUID& id : ids) v.digests[kind][id] = m.kindOf(id) == kind ? objectDigest(m, kind, id) : 0;
+    for (const GUID& disk : c.disks) v.partitions[disk] = partitionOffsets(m, disk);
+    for (char16_t letter : c.letters)
+        if (const Volume* holder = m.volumeWithLetter(letter)) v.letterHolders[letter] = holder->id;
+    for (const GUID& id : c.volumes)
+        if (m.volumes.contains(id)) v.volumes[id] = {m.accessPaths(id), fileSystemDigest(m, id)};
+    return v;
+}
+
+void notePartitionsLeaving(const TouchedView& from, const TouchedView& to, Event event, Batch& out) {
+    for (const auto& [disk, offsets] : from.partitions) {
+        const auto& theirs = to.partitions.at(disk);
+        for (std::uint64_t offset : offsets)
+            if (!theirs.count(offset)) out.push_back(partitionNotice(disk, offset, event));
+    }
+}
+
+void noteKindLeaving(const TouchedView& from, const TouchedView& to, Kind kind, Event event, Batch& out) {
+    for (const auto& [id, k] : from.kinds)
+        if (k == kind && to.kinds.at(id) != kind) note(out, kind, id, event);
+}
+
 }  // namespace
+
+namespace {
+
+// Letters held by partitions of the disks the open change touched.
+std::set<char16_t> touchedPartitionLetters(const Model& m) {
+    std::set<char16_t> out;
+    for (const auto& [id, old] : m.disks.before())
+        if (const Disk* d = m.disks.get(id))
+            for (const Partition& p : d->partitions)
+                if (p.driveLetter != 0) out.insert(p.driveLetter);
+    return out;
+}
+
+}  // namespace
+
+void notePartitionLetters(Model& m, Batch& out) {
+    const auto after = touchedPartitionLetters(m);
+    m.tradeTouched();
+    const auto before = touchedPartitionLetters(m);
+    m.tradeTouched();
+    const GUID noVolume{};
+    for (char16_t letter : before)
+        if (!after.count(letter)) out.push_back(driveLetterNotice(letter, nullptr));
+    for (char16_t letter : after)
+        if (!before.count(letter)) out.push_back(driveLetterNotice(letter, &noVolume));
+}
+
+void noteTouched(Model& m, Batch& out) {
+    const Candidates c = candidatesOf(m);
+    const TouchedView after = viewOf(m, c);
+    m.tradeTouched();
+    const TouchedView before = viewOf(m, c);
+    m.tradeTouched();
+
+    notePartitionsLeaving(before, after, Event::Depart, out);
+    for (auto k = std::rbegin(kKindEvents); k != std::rend(kKindEvents); ++k)
+        noteKindLeaving(before, after, k->kind, Event::Depart, out);
+    for (const auto& k : kKindEvents) {
+        if (k.kind == Kind::Volume) notePartitionsLeaving(after, before, Event::Arrive, out);
+        noteKindLeaving(after, before, k.kind, Event::Arrive, out);
+    }
+    for (const auto& k : kKindEvents)
+        for (const GUID& id : c.modified.at(k.kind))
+            if (before.kinds.count(id) ? before.kinds.at(id) == k.kind && after.kinds.at(id) == k.kind
+                                       : m.kindOf(id) == k.kind) {
+                if (before.digests.at(k.kind).at(id) != after.digests.at(k.kind).at(id))
+                    note(out, k.kind, id, Event::Modify);
+            }
+
+    for (const auto& [letter, volume] : before.letterHolders) {
+        auto it = after.letterHolders.find(letter);
+        if (it == after.letterHolders.end() || it->second != volume) out.push_back(driveLetterNotice(letter, nullptr));
+    }
+    for (const auto& [letter, volume] : after.letterHolders) {
+        auto it = before.letterHolders.find(letter);
+        if (it == before.letterHolders.end() || it->second != volume) out.push_back(driveLetterNotice(letter, &volume));
+    }
+    for (const auto& [id, now] : after.volumes) {
+        auto was = before.volumes.find(id);
+        if (was != before.volumes.end() && was->second.first != now.first) out.push_back(mountPointsNotice(id));
+    }
+    for (const auto& [id, now] : after.volumes) {
+        auto was = before.volumes.find(id);
+        if (was != before.volumes.end() && was->second.second != now.second) out.push_back(fileSystemNotice(id));
+    }
+}
 
 std::optional<VDS_NOTIFICATION> objectNotice(Kind kind, const GUID& id, Event event) {
     const KindEvents* k = eventsOf(kind);

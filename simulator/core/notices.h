@@ -34,4 +34,13 @@ VDS_NOTIFICATION rebuildProgressNotice(const GUID& volume, const GUID& plex, ULO
 // first), then modifications, drive letters, mount points and file systems.
 void noteDifferences(const Model& before, const Model& after, Batch& out);
 
+// The drive letters that partitions which are no volumes gained or lost in
+// the change open on `m` (a partition's letter is told with no volume).
+void notePartitionLetters(Model& m, Batch& out);
+
+// The same, for the change open on `m`, found from what it touched and what
+// depends on it, in time that grows with that alone. `m` is shown as it was
+// before the change for a moment, and left as it is.
+void noteTouched(Model& m, Batch& out);
+
 }  // namespace tolvane::sim

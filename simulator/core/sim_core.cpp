@@ -23,22 +23,28 @@ Core::Core() {
     std::string error;
     auto model = loadTopologyText(defaultTopologyText(), "(built-in)", error);
     model_ = std::make_unique<Model>(model ? std::move(*model) : Model{});
+    model_->commitChange();
     if (!model) std::fprintf(stderr, "TolvaneSim: %s\n", error.c_str());
 }
 
 HRESULT Core::change(const ChangeFunction& apply) {
     Batch batch;
     std::lock_guard lock(modelMutex_);
-    auto draft = std::make_unique<Model>(*model_);
-    const HRESULT hr = apply(*draft, batch);
-    if (FAILED(hr)) return hr;
+    Model& m = *model_;
+    m.openChange();
+    const HRESULT hr = apply(m, batch);
+    if (FAILED(hr)) {
+        m.undoChange();
+        return hr;
+    }
 #if TOLVANE_SIM_CHECK_RULES
-    if (auto broken = checkModelRules(*draft)) {
+    if (auto broken = checkModelRules(m)) {
         std::fprintf(stderr, "TolvaneSim: a change broke the model's rules: %s\n", broken->c_str());
+        m.undoChange();
         return kChangeBrokeRules;
     }
 #endif
-    model_ = std::move(draft);
+    m.commitChange();
     // post() only queues; delivery happens on the notifier's thread.
     if (!batch.empty()) notifier.post(std::move(batch));
     return hr;
@@ -47,6 +53,7 @@ HRESULT Core::change(const ChangeFunction& apply) {
 void Core::replaceModel(Model model) {
     std::lock_guard lock(modelMutex_);
     model_ = std::make_unique<Model>(std::move(model));
+    model_->commitChange();
 }
 
 std::optional<Model> Core::environmentModel(std::string& error) const {
@@ -101,6 +108,7 @@ HRESULT Core::loadTopologyFile(const std::string& path) {
     }
     std::lock_guard lock(modelMutex_);
     model_ = std::make_unique<Model>(std::move(*model));
+    model_->commitChange();
     pinned_ = true;
     return S_OK;
 }
@@ -114,6 +122,7 @@ HRESULT Core::loadTopologyJson(const std::string& text) {
     }
     std::lock_guard lock(modelMutex_);
     model_ = std::make_unique<Model>(std::move(*model));
+    model_->commitChange();
     pinned_ = true;
     return S_OK;
 }
@@ -123,6 +132,7 @@ void Core::loadDefault() {
     auto model = loadTopologyText(defaultTopologyText(), "(built-in)", error);
     std::lock_guard lock(modelMutex_);
     model_ = std::make_unique<Model>(model ? std::move(*model) : Model{});
+    model_->commitChange();
     pinned_ = true;
 }
 

@@ -45,6 +45,135 @@ struct PlexSpanOnDisk {
 
 }  // namespace
 
+namespace {
+
+template <typename Plex, typename Span>
+bool hasExtentOn(const Plex* plex, const GUID& where, GUID Span::*place) {
+    if (plex == nullptr) return false;
+    for (const auto& span : plex->extents)
+        if (span.*place == where) return true;
+    return false;
+}
+
+// The committed index's plexes that are still there, then the ones the open
+// change touched that now lie there too.
+template <typename Plex, typename Span>
+std::vector<GUID> plexesAt(const std::unordered_map<GUID, std::vector<GUID>, GuidHash>& index,
+                           const ObjectTable<Plex>& plexes, const GUID& where, GUID Span::*place) {
+    std::vector<GUID> out;
+    if (auto it = index.find(where); it != index.end())
+        for (const GUID& id : it->second)
+            if (!plexes.before().count(id) && hasExtentOn(plexes.get(id), where, place)) out.push_back(id);
+    for (const auto& [id, old] : plexes.before())
+        if (hasExtentOn(plexes.get(id), where, place)) out.push_back(id);
+    return out;
+}
+
+// Moves one touched plex in the index from where it was to where it is.
+template <typename Plex, typename Span>
+void reindex(std::unordered_map<GUID, std::vector<GUID>, GuidHash>& index, const GUID& id, const Plex* was,
+             const Plex* now, GUID Span::*place) {
+    if (was != nullptr)
+        for (const auto& span : was->extents) {
+            auto it = index.find(span.*place);
+            if (it == index.end()) continue;
+            std::erase(it->second, id);
+            if (it->second.empty()) index.erase(it);
+        }
+    if (now != nullptr)
+        for (const auto& span : now->extents) {
+            auto& list = index[span.*place];
+            if (std::find(list.begin(), list.end(), id) == list.end()) list.push_back(id);
+        }
+}
+
+template <typename T>
+const T* valueOf(const std::optional<T>& old) {
+    return old ? &*old : nullptr;
+}
+
+}  // namespace
+
+std::vector<GUID> Model::lunPlexesOnDrive(const GUID& drive) const {
+    return plexesAt(lunPlexesByDrive_, lunPlexes, drive, &DriveSpan::drive);
+}
+
+std::vector<GUID> Model::volumePlexesOnDisk(const GUID& disk) const {
+    return plexesAt(volumePlexesByDisk_, volumePlexes, disk, &DiskSpan::disk);
+}
+
+void Model::openChange() { opened_ = Opened{hardwareProviders, softwareProviders, lastSerial}; }
+
+void Model::undoChange() {
+    providers.restore();
+    subsystems.restore();
+    controllers.restore();
+    ports.restore();
+    drives.restore();
+    luns.restore();
+    lunPlexes.restore();
+    packs.restore();
+    disks.restore();
+    volumes.restore();
+    volumePlexes.restore();
+    kinds.restore();
+    if (opened_) {
+        hardwareProviders = std::move(opened_->hardwareProviders);
+        softwareProviders = std::move(opened_->softwareProviders);
+        lastSerial = std::move(opened_->lastSerial);
+        opened_.reset();
+    }
+}
+
+void Model::commitChange() {
+    for (const auto& [id, old] : lunPlexes.before())
+        reindex(lunPlexesByDrive_, id, valueOf(old), lunPlexes.get(id), &DriveSpan::drive);
+    for (const auto& [id, old] : volumePlexes.before())
+        reindex(volumePlexesByDisk_, id, valueOf(old), volumePlexes.get(id), &DiskSpan::disk);
+    for (const auto& [id, old] : volumes.before()) {
+        if (old && old->driveLetter != 0) {
+            auto it = volumeByLetter_.find(old->driveLetter);
+            if (it != volumeByLetter_.end() && it->second == id) volumeByLetter_.erase(it);
+        }
+    }
+    for (const auto& [id, old] : volumes.before())
+        if (const Volume* v = volumes.get(id); v != nullptr && v->driveLetter != 0) volumeByLetter_[v->driveLetter] = id;
+    providers.forgetBefore();
+    subsystems.forgetBefore();
+    controllers.forgetBefore();
+    ports.forgetBefore();
+    drives.forgetBefore();
+    luns.forgetBefore();
+    lunPlexes.forgetBefore();
+    packs.forgetBefore();
+    disks.forgetBefore();
+    volumes.forgetBefore();
+    volumePlexes.forgetBefore();
+    kinds.forgetBefore();
+    opened_.reset();
+}
+
+void Model::tradeTouched() {
+    providers.trade();
+    subsystems.trade();
+    controllers.trade();
+    ports.trade();
+    drives.trade();
+    luns.trade();
+    lunPlexes.trade();
+    packs.trade();
+    disks.trade();
+    volumes.trade();
+    volumePlexes.trade();
+    kinds.trade();
+}
+
+bool Model::touched() const {
+    return providers.touched() || subsystems.touched() || controllers.touched() || ports.touched() ||
+           drives.touched() || luns.touched() || lunPlexes.touched() || packs.touched() || disks.touched() ||
+           volumes.touched() || volumePlexes.touched() || kinds.touched();
+}
+
 GUID Model::issueId(std::uint32_t prefix) {
     std::uint64_t& serial = lastSerial[prefix];
     for (;;) {
@@ -66,9 +195,11 @@ std::vector<DriveExtentView> Model::driveExtents(const GUID& driveId) const {
     auto dit = drives.find(driveId);
     if (dit == drives.end()) return out;
     std::map<std::uint64_t, std::pair<std::uint64_t, GUID>> used;  // offset -> size, LUN
-    for (const auto& [pid, plex] : lunPlexes)
+    for (const GUID& pid : lunPlexesOnDrive(driveId)) {
+        const LunPlex& plex = lunPlexes.at(pid);
         for (const auto& span : plex.extents)
             if (span.drive == driveId) used[span.offset] = {span.size, plex.lun};
+    }
     std::uint64_t cursor = 0;
     for (const auto& [offset, entry] : used) {
         if (offset > cursor) out.push_back({driveId, GUID{}, offset - cursor, false});
@@ -94,9 +225,11 @@ std::vector<DiskExtentView> Model::diskExtents(const GUID& diskId) const {
     const Disk& disk = dit->second;
 
     std::map<std::uint64_t, PlexSpanOnDisk> plexSpans;
-    for (const auto& [pid, plex] : volumePlexes)
+    for (const GUID& pid : volumePlexesOnDisk(diskId)) {
+        const VolumePlex& plex = volumePlexes.at(pid);
         for (const auto& span : plex.extents)
             if (span.disk == diskId) plexSpans[span.offset] = {plex.volume, plex.id, span};
+    }
 
     std::map<std::uint64_t, DiskExtentView> extents;
     for (const auto& p : disk.partitions) {
@@ -163,18 +296,22 @@ std::vector<ReparsePointView> Model::reparsePoints(const GUID& volumeId) const {
 
 const Volume* Model::volumeWithLetter(char16_t letter) const {
     if (letter >= u'a' && letter <= u'z') letter = static_cast<char16_t>(letter - 0x20);
-    for (const auto& [vid, v] : volumes)
-        if (v.driveLetter == letter) return &v;
-    return nullptr;
+    for (const auto& [vid, old] : volumes.before()) {
+        const Volume* v = volumes.get(vid);
+        if (v != nullptr && v->driveLetter == letter) return v;
+    }
+    auto it = volumeByLetter_.find(letter);
+    if (it == volumeByLetter_.end()) return nullptr;
+    const Volume* v = volumes.get(it->second);
+    return v != nullptr && v->driveLetter == letter ? v : nullptr;
 }
 
 const Volume* Model::volumeAt(const GUID& diskId, std::uint64_t offset) const {
-    for (const auto& [pid, plex] : volumePlexes)
+    for (const GUID& pid : volumePlexesOnDisk(diskId)) {
+        const VolumePlex& plex = volumePlexes.at(pid);
         for (const auto& span : plex.extents)
-            if (span.disk == diskId && span.offset == offset) {
-                auto vit = volumes.find(plex.volume);
-                return vit == volumes.end() ? nullptr : &vit->second;
-            }
+            if (span.disk == diskId && span.offset == offset) return volumes.get(plex.volume);
+    }
     return nullptr;
 }
 

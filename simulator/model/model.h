@@ -1,6 +1,7 @@
 // The simulated machine: every storage object the service shows, as plain
-// values. The service copies the whole model for a change and swaps it in
-// only when the change succeeded, so a failed operation leaves no trace.
+// values. A change edits the model in place; each table remembers what the
+// change touched, so that a failed change is undone by putting back only
+// those objects, and a committed one is told from them alone.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "model/guid_text.h"
+#include "model/object_table.h"
 #include "platform/com_types.h"
 
 namespace tolvane::sim {
@@ -292,22 +294,38 @@ struct Model {
     std::vector<GUID> hardwareProviders;  // enumeration order
     std::vector<GUID> softwareProviders;
 
-    std::unordered_map<GUID, Provider, GuidHash> providers;
-    std::unordered_map<GUID, SubSystem, GuidHash> subsystems;
-    std::unordered_map<GUID, Controller, GuidHash> controllers;
-    std::unordered_map<GUID, Port, GuidHash> ports;
-    std::unordered_map<GUID, Drive, GuidHash> drives;
-    std::unordered_map<GUID, Lun, GuidHash> luns;
-    std::unordered_map<GUID, LunPlex, GuidHash> lunPlexes;
-    std::unordered_map<GUID, Pack, GuidHash> packs;
-    std::unordered_map<GUID, Disk, GuidHash> disks;
-    std::unordered_map<GUID, Volume, GuidHash> volumes;
-    std::unordered_map<GUID, VolumePlex, GuidHash> volumePlexes;
+    ObjectTable<Provider> providers;
+    ObjectTable<SubSystem> subsystems;
+    ObjectTable<Controller> controllers;
+    ObjectTable<Port> ports;
+    ObjectTable<Drive> drives;
+    ObjectTable<Lun> luns;
+    ObjectTable<LunPlex> lunPlexes;
+    ObjectTable<Pack> packs;
+    ObjectTable<Disk> disks;
+    ObjectTable<Volume> volumes;
+    ObjectTable<VolumePlex> volumePlexes;
 
     // The kind of every object, for GetObject in constant time.
-    std::unordered_map<GUID, Kind, GuidHash> kinds;
+    ObjectTable<Kind> kinds;
 
     std::optional<Kind> kindOf(const GUID& id) const;
+
+    // --- Changes ---------------------------------------------------------
+    // A change opens, edits the tables in place, then commits or is undone.
+    // Outside a change, edits accumulate in the tables' records until the
+    // next commit (a loader commits once at its end).
+    void openChange();
+    // Puts back every object the change touched, and the provider lists and
+    // identifier serials as they stood when it opened.
+    void undoChange();
+    // Keeps the change: the indexes learn what it touched, the records clear.
+    void commitChange();
+    // Whether anything was touched since the last commit.
+    bool touched() const;
+    // Shows the machine as it stood before the open change, or, called
+    // again, as it stands now (every touched object traded with its record).
+    void tradeTouched();
 
     // A new object's identifier, <prefix>-0000-4000-8000-<serial>: the next
     // serial of that prefix that no object uses. Serials only rise, so a
@@ -330,6 +348,25 @@ struct Model {
     // The volume whose plex starts on this disk at this offset, if any.
     const Volume* volumeAt(const GUID& disk, std::uint64_t offset) const;
     std::vector<GUID> lunsOfController(const GUID& controller) const;
+    // LUN plexes with an extent on the drive, volume plexes with one on the
+    // disk, in no particular order: from the indexes, corrected by what the
+    // open change touched.
+    std::vector<GUID> lunPlexesOnDrive(const GUID& drive) const;
+    std::vector<GUID> volumePlexesOnDisk(const GUID& disk) const;
+
+private:
+    // As they stood when the open change began.
+    struct Opened {
+        std::vector<GUID> hardwareProviders;
+        std::vector<GUID> softwareProviders;
+        std::unordered_map<std::uint32_t, std::uint64_t> lastSerial;
+    };
+    std::optional<Opened> opened_;
+    // Committed state only: which plexes have extents where, and which volume
+    // holds each drive letter.
+    std::unordered_map<GUID, std::vector<GUID>, GuidHash> lunPlexesByDrive_;
+    std::unordered_map<GUID, std::vector<GUID>, GuidHash> volumePlexesByDisk_;
+    std::unordered_map<char16_t, GUID> volumeByLetter_;
 };
 
 }  // namespace tolvane::sim

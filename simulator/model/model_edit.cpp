@@ -1,6 +1,7 @@
 #include "model/model_edit.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "platform/vds_types.h"
 
@@ -12,11 +13,15 @@ void insertAt(std::vector<GUID>& list, const GUID& id, std::size_t position) {
     list.insert(list.begin() + static_cast<std::ptrdiff_t>(std::min(position, list.size())), id);
 }
 
+bool contains(const std::vector<GUID>& list, const GUID& id) {
+    return std::find(list.begin(), list.end(), id) != list.end();
+}
+
 void erase(std::vector<GUID>& list, const GUID& id) { list.erase(std::remove(list.begin(), list.end(), id), list.end()); }
 
 // Files a child: its own map, the kind index, then the parent's list.
 template <typename T, typename ParentMap, typename ParentT>
-HRESULT file(Model& m, std::unordered_map<GUID, T, GuidHash>& own, Kind kind, T object, ParentMap& parents,
+HRESULT file(Model& m, ObjectTable<T>& own, Kind kind, T object, ParentMap& parents,
              GUID T::*parent, std::vector<GUID> ParentT::*list, std::size_t position) {
     if (isNullGuid(object.id) || m.kinds.count(object.id)) return VDS_E_OBJECT_EXISTS;
     auto p = parents.find(object.*parent);
@@ -85,10 +90,15 @@ private:
         Controller c = std::move(m_.controllers.at(id));
         m_.controllers.erase(id);
         unlist(m_.subsystems, c.subsystem, &SubSystem::controllers, id);
-        for (auto& [lid, l] : m_.luns) {
-            erase(l.activeControllers, id);
-            erase(l.associatedControllers, id);
-        }
+        // Only LUNs of its own subsystem may name it.
+        if (const SubSystem* s = m_.subsystems.get(c.subsystem))
+            for (const GUID& lid : s->luns) {
+                const Lun& seen = std::as_const(m_.luns).at(lid);
+                if (!contains(seen.activeControllers, id) && !contains(seen.associatedControllers, id)) continue;
+                Lun& l = m_.luns.at(lid);
+                erase(l.activeControllers, id);
+                erase(l.associatedControllers, id);
+            }
         all(c.ports);
     }
     void port(const GUID& id) {

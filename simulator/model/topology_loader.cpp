@@ -611,6 +611,8 @@ std::optional<Model> loadTopologyText(std::string_view text, const std::string& 
     try {
         Builder b;
         b.build(root);
+        // A machine loaded is a machine committed: its indexes know it all.
+        b.model.commitChange();
         return std::move(b.model);
     } catch (const TopologyError& e) {
         error = "topology " + source + ": " + e.where + ": " + e.what;
