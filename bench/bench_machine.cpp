@@ -1,10 +1,22 @@
 #include "bench_machine.h"
 
 #include <cstring>
+#include <map>
 #include <optional>
 
 #include "tolvane.h"
 #include "vds_sim.h"
+
+namespace {
+std::map<std::uint32_t, std::uint64_t> gMadeSerials;
+}  // namespace
+
+GUID nextMadeId(std::uint32_t prefix) {
+    const std::uint64_t serial = ++gMadeSerials[prefix];
+    GUID id{prefix, 0, 0x4000, {0x80, 0, 0, 0, 0, 0, 0, 0}};
+    for (int i = 0; i < 6; ++i) id.Data4[7 - i] = static_cast<unsigned char>(serial >> (8 * i));
+    return id;
+}
 
 const GeneratedMachine* useMachine(const MachineShape& shape) {
     static std::optional<MachineShape> loadedShape;
@@ -14,6 +26,7 @@ const GeneratedMachine* useMachine(const MachineShape& shape) {
         machine = tolvane::sim::generateMachine(shape);
         loaded = VdsSimLoadTopologyJson(machine.json.c_str()) == 0;
         loadedShape = shape;
+        gMadeSerials.clear();
         machine.json.clear();  // large, and no longer needed
         VdsSimSetStartingPhase(0);
         VdsSimClearFaults();

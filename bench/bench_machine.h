@@ -15,6 +15,13 @@ using tolvane::sim::MachineShape;
 // Null when the service refused the machine.
 const GeneratedMachine* useMachine(const MachineShape& shape);
 
+// The identifier the service gives the next object it makes under `prefix`
+// (<prefix>-0000-4000-8000-<serial>), counted since the machine was loaded.
+// The service never hands an identifier out twice, so a change made and
+// undone run after run names a new object each time; every create a
+// benchmark makes asks here first.
+GUID nextMadeId(std::uint32_t prefix);
+
 // A request of `size` zero bytes with its code at 2; fields are written with put.
 class BenchRequest {
 public:

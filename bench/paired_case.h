@@ -24,4 +24,5 @@ struct PairedCase {
 
 // Lists of every family at each size, a read, and changes.
 std::vector<PairedCase> listCases(const std::vector<int>& sizes);
-std::vector<PairedCase> readAndChangeCases();
+// The changes at each machine size (objects of the kind each concerns).
+std::vector<PairedCase> readAndChangeCases(const std::vector<int>& sizes);

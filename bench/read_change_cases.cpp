@@ -1,6 +1,8 @@
-// A read of one object and changes made and undone (a LUN, a partition, a
-// volume), each beside the direct client.
+// A read of one object and changes made and undone (a drive's status, a
+// LUN, a partition, a volume) on machines of growing size, each beside the
+// direct client.
 #include <cstring>
+#include <string>
 
 #include "paired_case.h"
 
@@ -8,9 +10,8 @@ namespace {
 
 constexpr int kObjectAt = 36;
 constexpr std::int64_t kLunBytes = 1 << 30;
-// The service names the LUNs it makes with the first free serial under this
-// prefix, so on a machine without made LUNs the new one is always this.
-constexpr GUID kMadeLun{0x52000000, 0, 0x4000, {0x80, 0, 0, 0, 0, 0, 0, 1}};
+// The prefix of the identifiers the service gives the LUNs it makes.
+constexpr std::uint32_t kMadeLuns = 0x52000000;
 
 std::vector<unsigned char> getDriveRequest(const GeneratedMachine& m) {
     return BenchRequest(0x0127).put(4, m.subSystem).put16(20, 0).put16(22, 1).bytes();
@@ -44,7 +45,7 @@ std::vector<unsigned char> createLunRequest(const GeneratedMachine& m) {
 }
 
 std::vector<unsigned char> deleteMadeLun(const GeneratedMachine&) {
-    return BenchRequest(0x0200).put(kObjectAt, kMadeLun).bytes();
+    return BenchRequest(0x0200).put(kObjectAt, nextMadeId(kMadeLuns)).bytes();
 }
 
 int directCreateAndDeleteLun(const DirectClient& c, const GeneratedMachine& m) {
@@ -53,12 +54,13 @@ int directCreateAndDeleteLun(const DirectClient& c, const GeneratedMachine& m) {
     VDS_HINTS hints{};
     ComPtr<IVdsAsync> op;
     const GUID drive = m.drives.front();
+    const GUID made = nextMadeId(kMadeLuns);
     if (subSystem->CreateLun(VDS_LT_SIMPLE, kLunBytes, &drive, 1, u"*", &hints, op.put()) != S_OK || !op) return -1;
     HRESULT result = E_FAIL;
     VDS_ASYNC_OUTPUT output{};
     if (op->Wait(&result, &output) != S_OK || result != S_OK) return -1;
     if (output.cl.pLunUnk != nullptr) output.cl.pLunUnk->Release();
-    auto lun = c.object<IVdsLun>(kMadeLun, VDS_OT_LUN, IID_IVdsLun);
+    auto lun = c.object<IVdsLun>(made, VDS_OT_LUN, IID_IVdsLun);
     return lun && lun->Delete() == S_OK ? 1 : -1;
 }
 
@@ -110,7 +112,7 @@ int directCreateAndDeletePartition(const DirectClient& c, const GeneratedMachine
 // A simple 1 GiB volume on the first dynamic disk, deleted again. The
 // service names the volumes it makes as it names LUNs.
 constexpr std::uint64_t kVolumeBytes = 1 << 30;
-constexpr GUID kMadeVolume{0x92000000, 0, 0x4000, {0x80, 0, 0, 0, 0, 0, 0, 1}};
+constexpr std::uint32_t kMadeVolumes = 0x92000000;
 
 std::vector<unsigned char> createVolumeRequest(const GeneratedMachine& m) {
     return BenchRequest(0x0508)
@@ -123,7 +125,7 @@ std::vector<unsigned char> createVolumeRequest(const GeneratedMachine& m) {
 }
 
 std::vector<unsigned char> deleteMadeVolume(const GeneratedMachine&) {
-    return BenchRequest(0x0509).put(4, kMadeVolume).bytes();
+    return BenchRequest(0x0509).put(4, nextMadeId(kMadeVolumes)).bytes();
 }
 
 int directCreateAndDeleteVolume(const DirectClient& c, const GeneratedMachine& m) {
@@ -134,25 +136,67 @@ int directCreateAndDeleteVolume(const DirectClient& c, const GeneratedMachine& m
     disk.ullSize = kVolumeBytes;
     ComPtr<IVdsAsync> op;
     VDS_ASYNC_OUTPUT output{};
+    const GUID made = nextMadeId(kMadeVolumes);
     if (pack->CreateVolume(VDS_VT_SIMPLE, &disk, 1, 0, op.put()) != S_OK) return -1;
-    const HRESULT made = directWait(op, output);
+    const HRESULT result = directWait(op, output);
     if (output.cv.pVolumeUnk != nullptr) output.cv.pVolumeUnk->Release();
-    if (made != S_OK) return -1;
+    if (result != S_OK) return -1;
     pack.reset();
-    auto volume = c.object<IVdsVolume>(kMadeVolume, VDS_OT_VOLUME, IID_IVdsVolume);
+    auto volume = c.object<IVdsVolume>(made, VDS_OT_VOLUME, IID_IVdsVolume);
     return volume && volume->Delete(FALSE) == S_OK ? 1 : -1;
 }
 
+// A drive taken offline and brought back online: the LUNs on it are judged
+// again each way.
+constexpr std::int16_t kDriveOnline = 1;
+constexpr std::int16_t kDriveOffline = 4;
+
+std::vector<unsigned char> driveStatusRequest(const GeneratedMachine& m, std::int16_t status) {
+    return BenchRequest(0x0122)
+        .put(4, m.hardwareProvider)
+        .put(20, m.subSystem)
+        .put(36, m.drives.front())
+        .put16(52, status)
+        .bytes();
+}
+
+int directDriveStatusChange(const DirectClient& c, const GeneratedMachine& m) {
+    auto subSystem = c.object<IVdsSubSystem>(m.subSystem, VDS_OT_SUB_SYSTEM, IID_IVdsSubSystem);
+    if (!subSystem) return -1;
+    auto drive = c.object<IVdsDrive>(m.drives.front(), VDS_OT_DRIVE, IID_IVdsDrive);
+    if (!drive) return -1;
+    return drive->SetStatus(static_cast<VDS_DRIVE_STATUS>(kDriveOffline)) == S_OK &&
+                   drive->SetStatus(static_cast<VDS_DRIVE_STATUS>(kDriveOnline)) == S_OK
+               ? 1
+               : -1;
+}
+
+// The machines of the changes, by the number of objects of the kind a change
+// concerns. Only the whole machine grows: what one change reaches (the drive
+// and its LUNs, the LUNs on the chosen drive, the disk, the pack and its
+// volumes) stays the same size.
+MachineShape drivesMachine(int n) { return {.drives = n, .luns = 8}; }
+MachineShape lunsMachine(int n) { return {.drives = n / 8, .luns = n}; }
+MachineShape disksMachine(int n) { return {.basicDisks = n}; }
+MachineShape volumesMachine(int n) { return {.packs = n / 100, .disksPerPack = 4, .volumesPerPack = 100}; }
+
 }  // namespace
 
-std::vector<PairedCase> readAndChangeCases() {
+std::vector<PairedCase> readAndChangeCases(const std::vector<int>& sizes) {
     const MachineShape small{.drives = 64, .luns = 16};
-    return {
-        {"ReadDrive", small, 1, getDriveRequest, directGetDrive, {}},
-        {"CreateDeleteLun", small, 1, createLunRequest, directCreateAndDeleteLun, deleteMadeLun},
-        {"CreateDeletePartition", {.basicDisks = 1}, 1, createPartitionRequest, directCreateAndDeletePartition,
-         deleteMadePartition},
-        {"CreateDeleteVolume", {.packs = 1, .disksPerPack = 4, .volumesPerPack = 16}, 1, createVolumeRequest,
-         directCreateAndDeleteVolume, deleteMadeVolume},
-    };
+    std::vector<PairedCase> cases{{"ReadDrive", small, 1, getDriveRequest, directGetDrive, {}}};
+    for (int n : sizes) {
+        const std::string at = "/" + std::to_string(n);
+        cases.push_back({"ChangeDriveStatus" + at, drivesMachine(n), 1,
+                         [](const GeneratedMachine& m) { return driveStatusRequest(m, kDriveOffline); },
+                         directDriveStatusChange,
+                         [](const GeneratedMachine& m) { return driveStatusRequest(m, kDriveOnline); }});
+        cases.push_back({"CreateDeleteLun" + at, lunsMachine(n), 1, createLunRequest, directCreateAndDeleteLun,
+                         deleteMadeLun});
+        cases.push_back({"CreateDeletePartition" + at, disksMachine(n), 1, createPartitionRequest,
+                         directCreateAndDeletePartition, deleteMadePartition});
+        cases.push_back({"CreateDeleteVolume" + at, volumesMachine(n), 1, createVolumeRequest,
+                         directCreateAndDeleteVolume, deleteMadeVolume});
+    }
+    return cases;
 }

@@ -83,7 +83,7 @@ public:
             else
                 items_.erase(id);
         }
-        before_.clear();
+        startAgain();
     }
     // Trades every touched object with its remembered state, so that the
     // table shows the machine as it stood before the change (and, traded
@@ -106,9 +106,20 @@ public:
         }
     }
     // Keeps what the change made; the record starts again.
-    void forgetBefore() { before_.clear(); }
+    void forgetBefore() { startAgain(); }
 
 private:
+    // Clearing a map wipes its whole bucket array; after a load touched every
+    // object that array is as large as the machine, and a change must not pay
+    // for it each time.
+    void startAgain() {
+        if (before_.empty()) return;
+        if (before_.bucket_count() > 64)
+            before_ = Before();
+        else
+            before_.clear();
+    }
+
     void remember(const GUID& id, const T& object) {
         if (!before_.count(id)) before_.emplace(id, object);
     }
