@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
-#include <mutex>
 #include <set>
 
 #include "core/notices.h"
@@ -40,27 +39,6 @@ bool dynamicProvider(const Model& m, const GUID& provider) {
     return (m.providers.at(provider).flags & kDynamic) != 0;
 }
 bool dynamicPack(const Model& m, const GUID& pack) { return dynamicProvider(m, m.packs.at(pack).provider); }
-
-// The packs made by CreatePack that have held no disk yet.
-struct Placeholders {
-    std::mutex lock;
-    std::vector<GUID> ids;
-};
-Placeholders& placeholders() {
-    static auto* const p = new Placeholders;
-    return *p;
-}
-bool isPlaceholder(const GUID& id) {
-    std::lock_guard guard(placeholders().lock);
-    const auto& ids = placeholders().ids;
-    return std::find(ids.begin(), ids.end(), id) != ids.end();
-}
-void setPlaceholder(const GUID& id, bool on) {
-    std::lock_guard guard(placeholders().lock);
-    auto& ids = placeholders().ids;
-    std::erase(ids, id);
-    if (on) ids.push_back(id);
-}
 
 bool unallocated(const Disk& d) { return d.partitionStyle == 0 && d.partitions.empty(); }
 
@@ -180,16 +158,17 @@ ChangeFunction createPack(const GUID& provider, GUID* created) {
         if (it == m.providers.end()) return VDS_E_OBJECT_DELETED;
         // The basic provider makes a pack only around a disk it finds.
         if (!dynamicProvider(m, provider)) return VDS_E_NOT_SUPPORTED;
+        const Model& seen = m;
         if (it->second.flags & kOneOnline)
             for (const GUID& p : it->second.children)
-                if (m.packs.at(p).status == kPackOnline) return VDS_E_ONLINE_PACK_EXISTS;
+                if (seen.packs.at(p).status == kPackOnline) return VDS_E_ONLINE_PACK_EXISTS;
         Pack pack;
         pack.id = m.issueId(0x7E000000u);
         pack.provider = provider;
         pack.status = kPackOnline;
+        pack.placeholder = true;
         const HRESULT hr = addObject(m, pack);
         if (FAILED(hr)) return hr;
-        setPlaceholder(pack.id, true);
         *created = pack.id;
         return S_OK;
     });
@@ -241,18 +220,21 @@ ChangeFunction removeMissingDisk(const GUID& pack, const GUID& disk) {
 }
 
 void packLetGo(const GUID& pack) {
-    if (!isPlaceholder(pack)) return;
     Core& core = Core::instance();
-    core.change([pack, &core](Model& m, Batch& out) -> HRESULT {
+    const auto placeholder = [&](const Model& m) {
+        const Pack* p = m.packs.get(pack);
+        return p != nullptr && p->placeholder;
+    };
+    if (!core.read(placeholder)) return;
+    core.change([&](Model& m, Batch& out) -> HRESULT {
         // A client may have taken the pack again meanwhile.
-        if (core.objectReferences(pack) > 0) return S_FALSE;
-        auto it = m.packs.find(pack);
-        if (it == m.packs.end() || !it->second.disks.empty() || !it->second.volumes.empty()) {
-            setPlaceholder(pack, false);
-            return S_FALSE;
+        if (!placeholder(m) || core.objectReferences(pack) > 0) return S_FALSE;
+        Pack& p = m.packs.at(pack);
+        if (!p.disks.empty() || !p.volumes.empty()) {
+            p.placeholder = false;  // it has served; it stays
+            return S_OK;
         }
         removeObject(m, pack);
-        setPlaceholder(pack, false);
         note(out, Kind::Pack, pack, Event::Depart);
         return S_OK;
     });

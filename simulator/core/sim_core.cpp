@@ -37,13 +37,19 @@ HRESULT Core::change(const ChangeFunction& apply) {
         m.undoChange();
         return hr;
     }
+    // What the change touched is checked in every build; test builds also
+    // check the whole machine, which catches a change that broke a rule
+    // beyond what it touched.
+    std::optional<std::string> broken;
+    if (auto touched = findTouchedRuleBreak(m)) broken = touched->text();
 #if TOLVANE_SIM_CHECK_RULES
-    if (auto broken = checkModelRules(m)) {
+    if (!broken) broken = checkModelRules(m);
+#endif
+    if (broken) {
         std::fprintf(stderr, "TolvaneSim: a change broke the model's rules: %s\n", broken->c_str());
         m.undoChange();
         return kChangeBrokeRules;
     }
-#endif
     m.commitChange();
     // post() only queues; delivery happens on the notifier's thread.
     if (!batch.empty()) notifier.post(std::move(batch));

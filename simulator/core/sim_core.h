@@ -29,7 +29,7 @@ class ModelObject;
 // No COM, locks or threads inside; a failure leaves the draft to be dropped.
 using ChangeFunction = std::function<HRESULT(Model&, Batch&)>;
 
-// What a change that would break the model's rules answers (test builds).
+// What a change that would break the model's rules answers.
 inline constexpr HRESULT kChangeBrokeRules = E_UNEXPECTED;
 
 // What a call made while the service is still starting answers.
@@ -47,10 +47,11 @@ public:
         std::lock_guard lock(modelMutex_);
         return f(static_cast<const Model&>(*model_));
     }
-    // Applies a change to a copy of the model and keeps it only when the
-    // change succeeds (in test builds, only when the whole model still keeps
-    // its rules). The notifications are queued before the lock is let go, so
-    // batches reach clients in the order their changes committed.
+    // Applies a change to the model in place and keeps it only when the
+    // change succeeds and what it touched still keeps the model's rules;
+    // otherwise puts back what it touched. The notifications are queued
+    // before the lock is let go, so batches reach clients in the order their
+    // changes committed.
     HRESULT change(const ChangeFunction& apply);
     void replaceModel(Model model);
     // Holds the model still for the length of one call, so that an object

@@ -138,6 +138,16 @@ void Model::commitChange() {
     }
     for (const auto& [id, old] : volumes.before())
         if (const Volume* v = volumes.get(id); v != nullptr && v->driveLetter != 0) volumeByLetter_[v->driveLetter] = id;
+    for (const auto& [id, old] : disks.before())
+        if (old)
+            for (const Partition& p : old->partitions) {
+                auto it = diskByPartitionLetter_.find(p.driveLetter);
+                if (it != diskByPartitionLetter_.end() && it->second == id) diskByPartitionLetter_.erase(it);
+            }
+    for (const auto& [id, old] : disks.before())
+        if (const Disk* d = disks.get(id))
+            for (const Partition& p : d->partitions)
+                if (p.driveLetter != 0) diskByPartitionLetter_[p.driveLetter] = id;
     providers.forgetBefore();
     subsystems.forgetBefore();
     controllers.forgetBefore();
@@ -304,6 +314,33 @@ const Volume* Model::volumeWithLetter(char16_t letter) const {
     if (it == volumeByLetter_.end()) return nullptr;
     const Volume* v = volumes.get(it->second);
     return v != nullptr && v->driveLetter == letter ? v : nullptr;
+}
+
+std::vector<GUID> Model::volumesWithLetter(char16_t letter) const {
+    if (letter >= u'a' && letter <= u'z') letter = static_cast<char16_t>(letter - 0x20);
+    std::vector<GUID> out;
+    for (const auto& [id, old] : volumes.before())
+        if (const Volume* v = volumes.get(id); v != nullptr && v->driveLetter == letter) out.push_back(id);
+    auto it = volumeByLetter_.find(letter);
+    if (it != volumeByLetter_.end() && !volumes.before().count(it->second)) {
+        const Volume* v = volumes.get(it->second);
+        if (v != nullptr && v->driveLetter == letter) out.push_back(it->second);
+    }
+    return out;
+}
+
+const Disk* Model::diskWithPartitionLetter(char16_t letter) const {
+    if (letter >= u'a' && letter <= u'z') letter = static_cast<char16_t>(letter - 0x20);
+    const auto holds = [letter](const Disk* d) {
+        return d != nullptr && std::any_of(d->partitions.begin(), d->partitions.end(),
+                                           [letter](const Partition& p) { return p.driveLetter == letter; });
+    };
+    for (const auto& [id, old] : disks.before())
+        if (const Disk* d = disks.get(id); holds(d)) return d;
+    auto it = diskByPartitionLetter_.find(letter);
+    if (it == diskByPartitionLetter_.end() || disks.before().count(it->second)) return nullptr;
+    const Disk* d = disks.get(it->second);
+    return holds(d) ? d : nullptr;
 }
 
 const Volume* Model::volumeAt(const GUID& diskId, std::uint64_t offset) const {

@@ -185,6 +185,9 @@ struct Pack {
     std::u16string name;
     std::int32_t status = 1;
     std::uint32_t flags = 0;
+    // Made empty by CreatePack: it goes when its last client lets go of it
+    // while it still holds nothing. The service's own mark, never told.
+    bool placeholder = false;
     std::vector<GUID> disks;
     std::vector<GUID> volumes;
 };
@@ -345,6 +348,9 @@ struct Model {
     std::vector<std::u16string> accessPaths(const GUID& volume) const;
     // The volume that holds a drive letter (upper case), if any.
     const Volume* volumeWithLetter(char16_t letter) const;
+    // Every volume that holds it: more than one only while a change is open
+    // and about to be refused.
+    std::vector<GUID> volumesWithLetter(char16_t letter) const;
     // The volume whose plex starts on this disk at this offset, if any.
     const Volume* volumeAt(const GUID& disk, std::uint64_t offset) const;
     std::vector<GUID> lunsOfController(const GUID& controller) const;
@@ -353,6 +359,8 @@ struct Model {
     // open change touched.
     std::vector<GUID> lunPlexesOnDrive(const GUID& drive) const;
     std::vector<GUID> volumePlexesOnDisk(const GUID& disk) const;
+    // The disk with a partition (no volume's) that holds the letter, if any.
+    const Disk* diskWithPartitionLetter(char16_t letter) const;
 
 private:
     // As they stood when the open change began.
@@ -367,6 +375,7 @@ private:
     std::unordered_map<GUID, std::vector<GUID>, GuidHash> lunPlexesByDrive_;
     std::unordered_map<GUID, std::vector<GUID>, GuidHash> volumePlexesByDisk_;
     std::unordered_map<char16_t, GUID> volumeByLetter_;
+    std::unordered_map<char16_t, GUID> diskByPartitionLetter_;
 };
 
 }  // namespace tolvane::sim

@@ -102,7 +102,7 @@ public:
                      << x.stripeSize << x.rebuildPriority << x.extents;
     }
     Hasher& operator<<(const Pack& x) {
-        return *this << x.id << x.provider << x.name << x.status << x.flags << x.disks << x.volumes;
+        return *this << x.id << x.provider << x.name << x.status << x.flags << x.placeholder << x.disks << x.volumes;
     }
     Hasher& operator<<(const Disk& x) {
         return *this << x.id << x.pack << x.status << x.reserveMode << x.health << x.deviceType << x.mediaType
@@ -160,7 +160,14 @@ std::uint64_t objectDigest(const Model& m, Kind kind, const GUID& id) {
             return it == m.luns.end() ? 0 : withChildren(m.lunPlexes, it->second.plexes, Hasher(20) << it->second);
         }
         case Kind::LunPlex: return one(m.lunPlexes, id);
-        case Kind::Pack: return one(m.packs, id);
+        case Kind::Pack: {
+            // The placeholder mark is the service's own; no client is told of it.
+            const Pack* p = m.packs.get(id);
+            if (p == nullptr) return 0;
+            Pack told = *p;
+            told.placeholder = false;
+            return (Hasher(20) << told).value();
+        }
         case Kind::Disk: return m.disks.count(id) ? (Hasher(one(m.disks, id)) << m.diskExtents(id)).value() : 0;
         case Kind::Volume: {
             auto it = m.volumes.find(id);

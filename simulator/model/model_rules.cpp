@@ -330,11 +330,8 @@ private:
 std::optional<GUID> driveLetterHolder(const Model& model, char16_t letter) {
     if (letter >= u'a' && letter <= u'z') letter = static_cast<char16_t>(letter - 0x20);
     if (letter == 0) return std::nullopt;
-    for (const auto& [vid, v] : model.volumes)
-        if (v.driveLetter == letter) return vid;
-    for (const auto& [did, d] : model.disks)
-        for (const Partition& p : d.partitions)
-            if (p.driveLetter == letter) return did;
+    if (const Volume* v = model.volumeWithLetter(letter)) return v->id;
+    if (const Disk* d = model.diskWithPartitionLetter(letter)) return d->id;
     return std::nullopt;
 }
 
@@ -414,10 +411,10 @@ bool isProtectedPartition(const Model& model, const Disk& disk, const Partition&
 
 std::vector<GUID> volumesOnDisk(const Model& model, const GUID& disk) {
     std::vector<GUID> out;
-    for (const auto& [vid, v] : model.volumes)
-        for (const GUID& plex : v.plexes)
-            for (const DiskSpan& s : model.volumePlexes.at(plex).extents)
-                if (s.disk == disk && std::find(out.begin(), out.end(), vid) == out.end()) out.push_back(vid);
+    for (const GUID& plex : model.volumePlexesOnDisk(disk)) {
+        const GUID& vid = model.volumePlexes.at(plex).volume;
+        if (std::find(out.begin(), out.end(), vid) == out.end()) out.push_back(vid);
+    }
     std::sort(out.begin(), out.end(), [](const GUID& a, const GUID& b) { return guidToText(a) < guidToText(b); });
     return out;
 }

@@ -83,6 +83,10 @@ struct RuleBreak {
 
 std::optional<RuleBreak> findRuleBreak(const Model& model);
 
+// The same for the change open on the model: the objects it touched and what
+// lies beside them, in time that grows with them and not with the machine.
+std::optional<RuleBreak> findTouchedRuleBreak(const Model& model);
+
 // The same, as one line for a log; nullopt when every rule holds.
 std::optional<std::string> checkModelRules(const Model& model);
 

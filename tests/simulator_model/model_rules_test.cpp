@@ -20,6 +20,9 @@ struct Breach {
     const char* name;
     std::function<void(Model&)> apply;
     const char* expected;  // part of the reported problem
+    // Whether the check of a change's touched objects sees it too; a parent's
+    // list of children is checked only over the whole machine.
+    bool seenWhereTouched = true;
 };
 
 class ModelRuleBreach : public ::testing::TestWithParam<Breach> {};
@@ -30,6 +33,11 @@ TEST_P(ModelRuleBreach, IsReported) {
     auto text = checkModelRules(m);
     ASSERT_TRUE(text);
     EXPECT_THAT(*text, ::testing::HasSubstr(GetParam().expected));
+    // The loaded machine was committed, so the breach is all that was touched.
+    if (!GetParam().seenWhereTouched) return;
+    auto touched = findTouchedRuleBreak(m);
+    ASSERT_TRUE(touched);
+    EXPECT_THAT(touched->text(), ::testing::HasSubstr(GetParam().expected));
 }
 
 LunPlex& firstPlexOf(Model& m, const char* lun) { return m.lunPlexes.at(m.luns.at(id(lun)).plexes.front()); }
@@ -42,10 +50,10 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         Breach{"kindIndexMissing", [](Model& m) { m.kinds.erase(id(kDrive2)); }, "kind index"},
         Breach{"childNotListed", [](Model& m) { m.subsystems.at(id(kSubSystem)).drives.pop_back(); },
-               "not listed once by its parent"},
+               "not listed once by its parent", false},
         Breach{"listedChildMissing",
                [](Model& m) { m.subsystems.at(id(kSubSystem)).drives.push_back(id("4F000000-0000-4000-8000-000000000001")); },
-               "not in the model"},
+               "not in the model", false},
         Breach{"lunExtentPastDrive",
                [](Model& m) { firstPlexOf(m, kStripeLun).extents.front().offset = m.drives.at(id(kDrive1)).size * 4; },
                "past the end of its drive"},
