@@ -375,7 +375,7 @@ ChangeFunction addLunPlex(const GUID& lunId, const GUID& sourceId) {
         auto sit = m.luns.find(sourceId);
         if (sit == m.luns.end() || sit->second.subsystem != it->second.subsystem) return VDS_E_OBJECT_NOT_FOUND;
         if (sourceId == lunId || sit->second.size < it->second.size) return VDS_E_INVALID_OPERATION;
-        const std::vector<GUID> moved = sit->second.plexes;
+        const std::vector<GUID> moved = sit->second.plexes.toVector();
         std::vector<LunPlex> plexes;
         for (const auto& p : moved) plexes.push_back(m.lunPlexes.at(p));
         removeObject(m, sourceId);

@@ -43,7 +43,7 @@ bool dynamicPack(const Model& m, const GUID& pack) { return dynamicProvider(m, m
 bool unallocated(const Disk& d) { return d.partitionStyle == 0 && d.partitions.empty(); }
 
 
-void unlist(std::vector<GUID>& list, const GUID& id) { std::erase(list, id); }
+void unlist(IdList& list, const GUID& id) { list.erase(id); }
 
 void moveDisk(Model& m, const GUID& disk, const GUID& to) {
     Disk& d = m.disks.at(disk);
@@ -99,7 +99,7 @@ bool anyFailed(const HRESULT* results, std::size_t n) {
 // and a new, empty target is no longer needed.
 HRESULT importForeign(Model& m, const Migration& g) {
     Pack& source = m.packs.at(g.source);
-    std::vector<GUID> given = g.disks, all = source.disks;
+    std::vector<GUID> given = g.disks, all = source.disks.toVector();
     std::sort(given.begin(), given.end(), [](const GUID& a, const GUID& b) { return std::memcmp(&a, &b, sizeof a) < 0; });
     std::sort(all.begin(), all.end(), [](const GUID& a, const GUID& b) { return std::memcmp(&a, &b, sizeof a) < 0; });
     if (given != all) return VDS_E_IMPORT_SET_INCOMPLETE;

@@ -588,7 +588,7 @@ HRESULT plexMayLeave(const Model& m, const GUID& volume, const GUID& plex) {
     if (it == m.volumes.end()) return VDS_E_OBJECT_NOT_FOUND;
     if (const HRESULT hr = checkPlexOperation(m, volume); FAILED(hr)) return hr;
     const Volume& v = it->second;
-    if (!listed(v.plexes, plex)) return VDS_E_OBJECT_NOT_FOUND;
+    if (!v.plexes.contains(plex)) return VDS_E_OBJECT_NOT_FOUND;
     if (v.plexes.size() < 2) return VDS_E_VOLUME_NOT_A_MIRROR;
     if (v.status != kOnline) return VDS_E_VOLUME_NOT_ONLINE;
     return S_OK;
@@ -619,7 +619,7 @@ ChangeFunction breakVolumePlex(const GUID& volume, const GUID& plex, GUID newVol
         broken.recommendedFileSystem = v->recommendedFileSystem;
         if (const HRESULT hr = addObject(m, broken); FAILED(hr)) return hr;
         v = findVolume(m, volume);
-        std::erase(v->plexes, plex);
+        v->plexes.erase(plex);
         m.volumePlexes.at(plex).volume = newVolume;
         Volume& made = m.volumes.at(newVolume);
         made.plexes.push_back(plex);

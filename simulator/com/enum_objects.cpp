@@ -80,11 +80,19 @@ IEnumVdsObject* makeEnumeration(ObjectList objects) {
     return new Enumeration(std::make_shared<const ObjectList>(std::move(objects)), 0);
 }
 
-ObjectList listOf(Kind kind, const std::vector<GUID>& ids) {
+namespace {
+
+template <typename Ids>
+ObjectList objectsOf(Kind kind, const Ids& ids) {
     ObjectList out;
     out.reserve(ids.size());
     for (const auto& id : ids) out.push_back({kind, id});
     return out;
 }
+
+}  // namespace
+
+ObjectList listOf(Kind kind, const std::vector<GUID>& ids) { return objectsOf(kind, ids); }
+ObjectList listOf(Kind kind, const IdList& ids) { return objectsOf(kind, ids); }
 
 }  // namespace tolvane::sim

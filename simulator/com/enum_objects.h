@@ -18,5 +18,6 @@ IEnumVdsObject* makeEnumeration(ObjectList objects);
 
 // Children of one kind in model order, as an enumeration snapshot.
 ObjectList listOf(Kind kind, const std::vector<GUID>& ids);
+ObjectList listOf(Kind kind, const IdList& ids);
 
 }  // namespace tolvane::sim

@@ -158,7 +158,8 @@ private:
         if (riid == IID_IVdsMaintenance) return static_cast<IVdsMaintenance*>(this);
         return nullptr;
     }
-    HRESULT list(const char* method, IEnumVdsObject** pp, Kind kind, std::vector<GUID> Lun::*member) {
+    template <typename Ids>
+    HRESULT list(const char* method, IEnumVdsObject** pp, Kind kind, Ids Lun::*member) {
         if (pp == nullptr) return E_POINTER;
         *pp = nullptr;
         auto call = enter(method);

@@ -130,7 +130,7 @@ public:
         return Core::instance().read([&](const Model& m) {
             const SubSystem& s = m.subsystems.at(id());
             std::vector<GUID> drives(driveIds, driveIds + count);
-            if (drives.empty()) drives = s.drives;
+            if (drives.empty()) drives = s.drives.toVector();
             if (!allAmong(drives, s.drives)) return VDS_E_OBJECT_NOT_FOUND;
             *pullMaxLunSize = spaceOnDrives(m, drives, type, 2);
             return S_OK;
@@ -145,7 +145,8 @@ private:
         if (riid == IID_IVdsMaintenance) return static_cast<IVdsMaintenance*>(this);
         return nullptr;
     }
-    HRESULT list(const char* method, IEnumVdsObject** pp, Kind kind, std::vector<GUID> SubSystem::*member) {
+    template <typename Ids>
+    HRESULT list(const char* method, IEnumVdsObject** pp, Kind kind, Ids SubSystem::*member) {
         if (pp == nullptr) return E_POINTER;
         *pp = nullptr;
         auto call = enter(method);

@@ -103,10 +103,8 @@ VDS_PARTITION_PROP toVds(const Disk& d, const Partition& p) {
     return out;
 }
 
-bool allAmong(const std::vector<GUID>& wanted, const std::vector<GUID>& available) {
-    return std::all_of(wanted.begin(), wanted.end(), [&](const GUID& id) {
-        return std::find(available.begin(), available.end(), id) != available.end();
-    });
+bool allAmong(const std::vector<GUID>& wanted, const IdList& available) {
+    return std::all_of(wanted.begin(), wanted.end(), [&](const GUID& id) { return available.contains(id); });
 }
 
 }  // namespace tolvane::sim

@@ -27,7 +27,7 @@ VDS_PARTITION_PROP toVds(const Disk& d, const Partition& p);
 std::uint64_t spaceOnDrives(const Model& m, const std::vector<GUID>& drives, std::int32_t type, std::size_t copies);
 
 // Whether every identifier of `wanted` is among `available`.
-bool allAmong(const std::vector<GUID>& wanted, const std::vector<GUID>& available);
+bool allAmong(const std::vector<GUID>& wanted, const IdList& available);
 
 // Tells every advised sink to read the machine afresh (after a rescan).
 HRESULT notifyOutOfSync();

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "model/guid_text.h"
+#include "model/id_list.h"
 #include "model/object_table.h"
 #include "platform/com_types.h"
 
@@ -61,7 +62,7 @@ struct Provider {
     std::uint32_t flags = 0;
     std::uint32_t stripeSizeFlags = 0;
     std::int16_t rebuildPriority = 0;
-    std::vector<GUID> children;  // subsystems or packs, in enumeration order
+    IdList children;  // subsystems or packs, in enumeration order
 };
 
 struct SubSystem {
@@ -78,9 +79,9 @@ struct SubSystem {
     std::int16_t maxControllers = 0;
     std::int16_t rebuildPriority = 0;
     std::uint32_t maintenanceRunning = 0;  // bit 1 << VDS_MAINTENANCE_OPERATION
-    std::vector<GUID> controllers;
-    std::vector<GUID> drives;
-    std::vector<GUID> luns;
+    IdList controllers;
+    IdList drives;
+    IdList luns;
 };
 
 struct Controller {
@@ -91,7 +92,7 @@ struct Controller {
     std::int32_t status = 1;
     std::int32_t health = 1;
     std::uint32_t maintenanceRunning = 0;  // bit 1 << VDS_MAINTENANCE_OPERATION
-    std::vector<GUID> ports;
+    IdList ports;
 };
 
 struct Port {
@@ -151,7 +152,7 @@ struct Lun {
     std::int32_t health = 1;
     std::int32_t transitionState = 1;
     std::int16_t rebuildPriority = 0;
-    std::vector<GUID> plexes;
+    IdList plexes;
     std::vector<GUID> activeControllers;
     std::vector<GUID> associatedControllers;
     Hints hints;
@@ -188,8 +189,8 @@ struct Pack {
     // Made empty by CreatePack: it goes when its last client lets go of it
     // while it still holds nothing. The service's own mark, never told.
     bool placeholder = false;
-    std::vector<GUID> disks;
-    std::vector<GUID> volumes;
+    IdList disks;
+    IdList volumes;
 };
 
 struct Disk {
@@ -263,7 +264,7 @@ struct Volume {
     char16_t driveLetter = 0;  // 0 when the volume has none
     std::vector<std::u16string> mountFolders;  // e.g. u"C:\\Data\\Archive\\"
     std::optional<FileSystem> fileSystem;
-    std::vector<GUID> plexes;
+    IdList plexes;
     // Dismounted until next mounted; a permanent dismount also sets
     // VDS_VF_PERMANENTLY_DISMOUNTED and takes the volume offline.
     bool dismounted = false;

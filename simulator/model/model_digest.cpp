@@ -43,6 +43,12 @@ public:
         for (const auto& item : items) *this << item;
         return *this;
     }
+    // Hashed as the vector of the same children would be.
+    Hasher& operator<<(const IdList& ids) {
+        *this << ids.size();
+        for (const auto& id : ids) *this << id;
+        return *this;
+    }
     template <typename T>
     Hasher& operator<<(const std::optional<T>& item) {
         *this << item.has_value();
@@ -141,7 +147,7 @@ std::uint64_t one(const Map& objects, const GUID& id) {
 }
 
 template <typename Map>
-std::uint64_t withChildren(const Map& children, const std::vector<GUID>& ids, Hasher h) {
+std::uint64_t withChildren(const Map& children, const IdList& ids, Hasher h) {
     for (const auto& id : ids) h << one(children, id);
     return h.value();
 }

@@ -9,9 +9,7 @@ namespace tolvane::sim {
 
 namespace {
 
-void insertAt(std::vector<GUID>& list, const GUID& id, std::size_t position) {
-    list.insert(list.begin() + static_cast<std::ptrdiff_t>(std::min(position, list.size())), id);
-}
+void insertAt(IdList& list, const GUID& id, std::size_t position) { list.insert(position, id); }
 
 bool contains(const std::vector<GUID>& list, const GUID& id) {
     return std::find(list.begin(), list.end(), id) != list.end();
@@ -22,7 +20,7 @@ void erase(std::vector<GUID>& list, const GUID& id) { list.erase(std::remove(lis
 // Files a child: its own map, the kind index, then the parent's list.
 template <typename T, typename ParentMap, typename ParentT>
 HRESULT file(Model& m, ObjectTable<T>& own, Kind kind, T object, ParentMap& parents,
-             GUID T::*parent, std::vector<GUID> ParentT::*list, std::size_t position) {
+             GUID T::*parent, IdList ParentT::*list, std::size_t position) {
     if (isNullGuid(object.id) || m.kinds.count(object.id)) return VDS_E_OBJECT_EXISTS;
     auto p = parents.find(object.*parent);
     if (p == parents.end()) return VDS_E_OBJECT_NOT_FOUND;
@@ -62,7 +60,8 @@ private:
     Model& m_;
     std::vector<RemovedObject> gone_;
 
-    void all(std::vector<GUID> ids) {
+    void all(const IdList& listed) {
+        const IdList ids = listed;  // the removals change the list itself
         for (const auto& id : ids) remove(id);
     }
     template <typename Map, typename Member>

@@ -26,6 +26,7 @@ namespace {
 bool contains(const std::vector<GUID>& ids, const GUID& id) {
     return std::find(ids.begin(), ids.end(), id) != ids.end();
 }
+bool contains(const IdList& ids, const GUID& id) { return ids.contains(id); }
 
 struct Stretch {
     std::uint64_t begin;
@@ -123,7 +124,7 @@ private:
     // Each child names a parent that lists it once; each listed child exists
     // (a parent's list may hold children of another kind, as a provider's does).
     template <typename Parents, typename Children, typename P, typename C>
-    void children(const Parents& parents, const Children& kids, std::vector<GUID> P::*list, GUID C::*parent) {
+    void children(const Parents& parents, const Children& kids, IdList P::*list, GUID C::*parent) {
         // How often each child is listed by the parent it names, counted in one
         // pass: searching each parent's list per child is quadratic in the
         // size of a large machine.

@@ -322,7 +322,7 @@ private:
                     throw TopologyError{o.at(key) + "/" + std::to_string(i),
                                         guidToText(ids[i]) + " is not a controller of this subsystem"};
         };
-        l.associatedControllers = o.has("associatedControllers") ? o.ids("associatedControllers") : s.controllers;
+        l.associatedControllers = o.has("associatedControllers") ? o.ids("associatedControllers") : s.controllers.toVector();
         inSubsystem("associatedControllers", l.associatedControllers);  // before the default below relies on it
         if (o.has("activeControllers")) {
             l.activeControllers = o.ids("activeControllers");

@@ -29,7 +29,7 @@ TEST(ModelEdit, AddedObjectIsFiledEverywhereAndRemovingItRestoresTheMachine) {
     ASSERT_EQ(addObject(m, newDrive("4A000000-0000-4000-8000-000000000001", 15), 1), S_OK);
     EXPECT_EQ(findRuleBreak(m), std::nullopt) << findRuleBreak(m)->text();
     EXPECT_EQ(m.kindOf(drive), Kind::Drive);
-    EXPECT_EQ(m.subsystems.at(id(kSubSystem)).drives.at(1), drive) << "filed at the position asked";
+    EXPECT_EQ(m.subsystems.at(id(kSubSystem)).drives[1], drive) << "filed at the position asked";
     EXPECT_NE(modelDigest(m), before);
 
     const auto gone = removeObject(m, drive);

@@ -1,0 +1,85 @@
+#include "model/id_list.h"
+
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
+namespace tolvane::sim {
+
+IdList::IdList(std::vector<GUID> ids) {
+    if (ids.empty()) return;
+    auto block = std::make_shared<Block>();
+    block->ids = std::move(ids);
+    if (block->ids.size() >= kIndexedFrom)
+        for (const GUID& id : block->ids) ++block->counts[id];
+    base_ = std::move(block);
+}
+
+namespace {
+
+bool byteOrder(const GUID& a, const GUID& b) { return std::memcmp(&a, &b, sizeof a) < 0; }
+
+}  // namespace
+
+bool IdList::isRemoved(const GUID& id) const {
+    return std::binary_search(removed_.begin(), removed_.end(), id, byteOrder);
+}
+
+std::size_t IdList::countInBase(const GUID& id) const {
+    if (!base_) return 0;
+    if (base_->ids.size() < kIndexedFrom) return static_cast<std::size_t>(std::count(base_->ids.begin(), base_->ids.end(), id));
+    auto it = base_->counts.find(id);
+    return it == base_->counts.end() ? 0 : it->second;
+}
+
+bool IdList::contains(const GUID& id) const {
+    return (!isRemoved(id) && countInBase(id) != 0) ||
+           std::find(appended_.begin(), appended_.end(), id) != appended_.end();
+}
+
+const GUID& IdList::back() const {
+    if (!appended_.empty()) return appended_.back();
+    for (std::size_t i = baseSize(); i-- > 0;)
+        if (!isRemoved(base_->ids[i])) return base_->ids[i];
+    return appended_.back();  // empty: as undefined as a vector's back()
+}
+
+const GUID& IdList::operator[](std::size_t i) const {
+    auto it = begin();
+    std::advance(it, static_cast<std::ptrdiff_t>(i));
+    return *it;
+}
+
+void IdList::push_back(const GUID& id) {
+    appended_.push_back(id);
+    foldWhenLarge();
+}
+
+void IdList::insert(std::size_t position, const GUID& id) {
+    if (position >= size()) return push_back(id);
+    std::vector<GUID> ids = toVector();
+    ids.insert(ids.begin() + static_cast<std::ptrdiff_t>(position), id);
+    *this = IdList(std::move(ids));
+}
+
+std::size_t IdList::erase(const GUID& id) {
+    std::size_t gone = static_cast<std::size_t>(std::erase(appended_, id));
+    if (!isRemoved(id)) {
+        const std::size_t listed = countInBase(id);
+        if (listed != 0) {
+            removed_.insert(std::upper_bound(removed_.begin(), removed_.end(), id, byteOrder), id);
+            hidden_ += listed;
+            gone += listed;
+        }
+    }
+    if (gone != 0) foldWhenLarge();
+    return gone;
+}
+
+void IdList::fold() { *this = IdList(toVector()); }
+
+bool IdList::operator==(const IdList& other) const {
+    return size() == other.size() && std::equal(begin(), end(), other.begin());
+}
+
+}  // namespace tolvane::sim
