@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "core/sim_core.h"
+#include "model/change.h"
 #include "platform/vds_types.h"
 
 namespace tolvane::sim {

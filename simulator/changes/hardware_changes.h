@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "core/sim_core.h"
+#include "model/change.h"
 
 namespace tolvane::sim {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "core/sim_core.h"
+#include "model/change.h"
 #include "platform/vds_types.h"
 
 namespace tolvane::sim {

@@ -3,7 +3,7 @@
 // through the control surface; each is one pure change function.
 #pragma once
 
-#include "core/sim_core.h"
+#include "model/change.h"
 
 namespace tolvane::sim {
 

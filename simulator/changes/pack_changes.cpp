@@ -219,16 +219,14 @@ ChangeFunction removeMissingDisk(const GUID& pack, const GUID& disk) {
     });
 }
 
-void packLetGo(const GUID& pack) {
-    Core& core = Core::instance();
-    const auto placeholder = [&](const Model& m) {
-        const Pack* p = m.packs.get(pack);
-        return p != nullptr && p->placeholder;
-    };
-    if (!core.read(placeholder)) return;
-    core.change([&](Model& m, Batch& out) -> HRESULT {
-        // A client may have taken the pack again meanwhile.
-        if (!placeholder(m) || core.objectReferences(pack) > 0) return S_FALSE;
+bool isPlaceholderPack(const Model& m, const GUID& pack) {
+    const Pack* p = m.packs.get(pack);
+    return p != nullptr && p->placeholder;
+}
+
+ChangeFunction letGoOfPack(const GUID& pack, std::function<bool()> stillHeld) {
+    return [pack, stillHeld = std::move(stillHeld)](Model& m, Batch& out) -> HRESULT {
+        if (!isPlaceholderPack(m, pack) || stillHeld()) return S_FALSE;
         Pack& p = m.packs.at(pack);
         if (!p.disks.empty() || !p.volumes.empty()) {
             p.placeholder = false;  // it has served; it stays
@@ -237,7 +235,7 @@ void packLetGo(const GUID& pack) {
         removeObject(m, pack);
         note(out, Kind::Pack, pack, Event::Depart);
         return S_OK;
-    });
+    };
 }
 
 HRESULT checkReplaceDisk(const Model& m, const GUID& pack, const GUID& oldDisk, const GUID& newDisk) {

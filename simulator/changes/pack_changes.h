@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "core/sim_core.h"
+#include "model/change.h"
 
 namespace tolvane::sim {
 
@@ -15,9 +15,13 @@ namespace tolvane::sim {
 // lives only as long as some client holds it.
 ChangeFunction createPack(const GUID& provider, GUID* created);
 
-// Called when the last reference on a pack's face is gone: a created pack
-// that still holds nothing is dropped (PACK_DEPART).
-void packLetGo(const GUID& pack);
+// Whether the pack is one made by CreatePack and not yet settled.
+bool isPlaceholderPack(const Model& m, const GUID& pack);
+
+// After the last client let go of a pack: a created pack that still holds
+// nothing is dropped (PACK_DEPART); one that holds something stays for good.
+// Nothing happens while `stillHeld` says a client has taken it again.
+ChangeFunction letGoOfPack(const GUID& pack, std::function<bool()> stillHeld);
 
 // Initialises an unallocated disk with `style` and files it under the pack.
 ChangeFunction addDiskToPack(const GUID& pack, const GUID& disk, std::int32_t style, BOOL hotSpare);

@@ -9,7 +9,7 @@
 #include <memory>
 #include <vector>
 
-#include "core/sim_core.h"
+#include "model/change.h"
 #include "platform/vds_types.h"
 
 namespace tolvane::sim {

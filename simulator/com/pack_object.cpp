@@ -14,6 +14,13 @@ namespace tolvane::sim {
 
 namespace {
 
+void letGo(const GUID& pack) {
+    Core& core = Core::instance();
+    if (!core.read([&](const Model& m) { return isPlaceholderPack(m, pack); })) return;
+    // A client may take the pack again before the change runs.
+    core.change(letGoOfPack(pack, [&core, pack] { return core.objectReferences(pack) > 0; }));
+}
+
 class PackObject final : public FacedObject, public IVdsPack {
 public:
     explicit PackObject(const GUID& id) : FacedObject(Kind::Pack, id) {}
@@ -25,7 +32,7 @@ public:
     ULONG STDMETHODCALLTYPE Release() override {
         const GUID pack = id();
         const ULONG n = release();
-        if (n == 0) packLetGo(pack);
+        if (n == 0) letGo(pack);
         return n;
     }
     IUnknown* primary() override { return static_cast<IVdsPack*>(this); }

@@ -3,7 +3,7 @@
 
 #include <optional>
 
-#include "core/notifier.h"
+#include "model/change.h"
 #include "model/model.h"
 
 namespace tolvane::sim {

@@ -15,11 +15,10 @@
 #include <thread>
 #include <vector>
 
+#include "model/change.h"
 #include "platform/vds_interfaces.h"
 
 namespace tolvane::sim {
-
-using Batch = std::vector<VDS_NOTIFICATION>;
 
 class Notifier {
 public:

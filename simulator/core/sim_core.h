@@ -19,15 +19,12 @@
 #include "core/faults.h"
 #include "core/journal.h"
 #include "core/notifier.h"
+#include "model/change.h"
 #include "model/model.h"
 
 namespace tolvane::sim {
 
 class ModelObject;
-
-// One change of the machine: model in, notifications out, a VDS result code.
-// No COM, locks or threads inside; a failure leaves the draft to be dropped.
-using ChangeFunction = std::function<HRESULT(Model&, Batch&)>;
 
 // What a change that would break the model's rules answers.
 inline constexpr HRESULT kChangeBrokeRules = E_UNEXPECTED;

@@ -21,12 +21,19 @@ inline GUID id(const char* text) { return *tolvane::sim::guidFromText(text); }
 
 // The identifiers of the built-in machine, as every test names them.
 using machine::text::kBasicPack;
+using machine::text::kBasicProvider;
+using machine::text::kBootLun;
 using machine::text::kControllerB;
 using machine::text::kDrive1;
 using machine::text::kDrive2;
+using machine::text::kDrive4;
+using machine::text::kDynamicProvider;
+using machine::text::kGptDisk;
 using machine::text::kMbrDisk;
 using machine::text::kStripeLun;
+using machine::text::kStripePlex;
 using machine::text::kSubSystem;
+using machine::text::kUnknown;
 using machine::text::kVolumeC;
 using machine::text::kVolumeF;
 

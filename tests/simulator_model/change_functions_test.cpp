@@ -1,0 +1,170 @@
+// Simulated behaviours on the pure layer: each change function applied to
+// the built-in machine as a plain model, with no COM, service or threads,
+// as the service's core applies it (open, apply, check what was touched,
+// commit or undo). Each row states the call, the result, what the change
+// gives back and the notifications it owes; a refused change must leave the
+// machine exactly as it was.
+#include <gmock/gmock.h>
+
+#include <functional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "built_in_model.h"
+#include "changes/disk_changes.h"
+#include "changes/hardware_changes.h"
+#include "changes/lun_changes.h"
+#include "changes/pack_changes.h"
+#include "changes/volume_changes.h"
+#include "model/model_digest.h"
+#include "model/model_rules.h"
+
+using namespace simmodel;
+using namespace tolvane::sim;
+
+namespace {
+
+struct Told {
+    ULONG event;
+    GUID object;  // the disk of a partition notice, the volume of a letter
+    bool operator==(const Told&) const = default;
+};
+
+void PrintTo(const Told& t, std::ostream* os) { *os << "{" << t.event << ", " << guidToText(t.object) << "}"; }
+
+Told toldOf(const VDS_NOTIFICATION& n) {
+    switch (n.objectType) {
+        case VDS_NTT_PACK: return {n.Pack.ulEvent, n.Pack.packId};
+        case VDS_NTT_VOLUME: return {n.Volume.ulEvent, n.Volume.volumeId};
+        case VDS_NTT_DISK: return {n.Disk.ulEvent, n.Disk.diskId};
+        case VDS_NTT_SUB_SYSTEM: return {n.SubSystem.ulEvent, n.SubSystem.subSystemId};
+        case VDS_NTT_CONTROLLER: return {n.Controller.ulEvent, n.Controller.controllerId};
+        case VDS_NTT_DRIVE: return {n.Drive.ulEvent, n.Drive.driveId};
+        case VDS_NTT_LUN: return {n.Lun.ulEvent, n.Lun.LunId};
+        case VDS_NTT_PORT: return {n.Port.ulEvent, n.Port.portId};
+        case VDS_NTT_PARTITION: return {n.Partition.ulEvent, n.Partition.diskId};
+        case VDS_NTT_DRIVE_LETTER: return {n.Letter.ulEvent, n.Letter.volumeId};
+        case VDS_NTT_FILE_SYSTEM: return {n.FileSystem.ulEvent, n.FileSystem.volumeId};
+        case VDS_NTT_MOUNT_POINT: return {n.MountPoint.ulEvent, n.MountPoint.volumeId};
+        default: return {0, GUID{}};
+    }
+}
+
+// What the calls give back besides their result, set by the change.
+struct Outputs {
+    GUID created{};
+    std::uint64_t start = 0;
+};
+
+struct ChangeRow {
+    const char* name;
+    std::function<ChangeFunction(Outputs&)> call;
+    HRESULT expected;
+    std::vector<Told> told;
+    std::function<void(const Model&, const Outputs&)> check = nullptr;
+};
+
+// As the service's core runs a change.
+HRESULT apply(Model& m, const ChangeFunction& change, Batch& out) {
+    m.openChange();
+    HRESULT hr = change(m, out);
+    if (SUCCEEDED(hr) && findTouchedRuleBreak(m)) hr = E_UNEXPECTED;
+    if (FAILED(hr))
+        m.undoChange();
+    else
+        m.commitChange();
+    return hr;
+}
+
+class ChangeFunctions : public ::testing::TestWithParam<ChangeRow> {};
+
+TEST_P(ChangeFunctions, AnswerChangeAndTellAsStated) {
+    const ChangeRow& row = GetParam();
+    Model m = defaultMachine();
+    const std::uint64_t before = modelDigest(m);
+    Outputs outputs;
+    Batch batch;
+    const HRESULT hr = apply(m, row.call(outputs), batch);
+    EXPECT_EQ(hr, row.expected);
+    std::vector<Told> told;
+    for (const auto& n : batch) told.push_back(toldOf(n));
+    if (FAILED(hr)) {
+        EXPECT_EQ(modelDigest(m), before) << "a refused change left a trace";
+        EXPECT_THAT(told, ::testing::IsEmpty()) << "a refused change is never told";
+        return;
+    }
+    EXPECT_EQ(told, row.told);
+    EXPECT_EQ(checkModelRules(m), std::nullopt);
+    if (row.check) row.check(m, outputs);
+}
+
+constexpr GUID kMadePack{0x7E000000, 0, 0x4000, {0x80, 0, 0, 0, 0, 0, 0, 1}};
+constexpr std::uint64_t kGiB = 1ull << 30;
+// Where the GPT disk's unpartitioned stretch begins.
+constexpr std::uint64_t kGptFreeSpace = 225397ull << 20;
+constexpr const char* kDrive5 = "40000000-0000-4000-8000-000000000005";
+
+INSTANTIATE_TEST_SUITE_P(
+    Each, ChangeFunctions,
+    ::testing::Values(
+        // A stripe survives no lost drive: taking one offline fails the LUN.
+        ChangeRow{"driveOfflineFailsTheStripeOnIt",
+                  [](Outputs&) { return setDriveStatus(id(kDrive1), VDS_DRS_OFFLINE); },
+                  S_OK,
+                  {{VDS_NF_DRIVE_MODIFY, id(kDrive1)}, {VDS_NF_LUN_MODIFY, id(kBootLun)}},
+                  [](const Model& m, const Outputs&) {
+                      EXPECT_EQ(m.luns.at(id(kBootLun)).status, VDS_LS_FAILED);
+                  }},
+        ChangeRow{"driveStatusOutOfRange", [](Outputs&) { return setDriveStatus(id(kDrive1), 77); }, E_INVALIDARG,
+                  {}},
+        ChangeRow{"deleteLunFreesItsDrives",
+                  [](Outputs&) { return deleteLun(id(kStripeLun)); },
+                  S_OK,
+                  {{VDS_NF_LUN_DEPART, id(kStripeLun)},
+                   {VDS_NF_DRIVE_MODIFY, id(kDrive4)},
+                   {VDS_NF_DRIVE_MODIFY, id(kDrive5)}},
+                  [](const Model& m, const Outputs&) {
+                      EXPECT_FALSE(m.luns.contains(id(kStripeLun)));
+                      EXPECT_FALSE(m.lunPlexes.contains(id(kStripePlex)));
+                      EXPECT_FALSE(m.subsystems.at(id(kSubSystem)).luns.contains(id(kStripeLun)));
+                  }},
+        ChangeRow{"deleteLunGone", [](Outputs&) { return deleteLun(id(kUnknown)); }, VDS_E_OBJECT_DELETED, {}},
+        ChangeRow{"createPackOnTheDynamicProvider",
+                  [](Outputs& o) { return createPack(id(kDynamicProvider), &o.created); },
+                  S_OK,
+                  {{VDS_NF_PACK_ARRIVE, kMadePack}},
+                  [](const Model& m, const Outputs& o) {
+                      EXPECT_EQ(o.created, kMadePack);
+                      EXPECT_TRUE(m.packs.at(kMadePack).placeholder);
+                  }},
+        ChangeRow{"createPackOnTheBasicProviderIsRefused",
+                  [](Outputs& o) { return createPack(id(kBasicProvider), &o.created); }, VDS_E_NOT_SUPPORTED, {}},
+        ChangeRow{"createPartitionInTheGptDisksFreeSpace",
+                  [](Outputs& o) {
+                      NewPartition p;
+                      p.offset = kGptFreeSpace;
+                      p.size = kGiB;
+                      p.style = VDS_PST_GPT;
+                      return createPartition(id(kGptDisk), p, &o.start);
+                  },
+                  S_OK,
+                  {{VDS_NF_PARTITION_ARRIVE, id(kGptDisk)}, {VDS_NF_DISK_MODIFY, id(kGptDisk)}},
+                  [](const Model& m, const Outputs& o) {
+                      EXPECT_EQ(o.start, kGptFreeSpace);
+                      EXPECT_NE(partitionAt(m.disks.at(id(kGptDisk)), o.start), nullptr);
+                  }},
+        ChangeRow{"createPartitionOverAnother",
+                  [](Outputs& o) {
+                      NewPartition p;
+                      p.offset = 1 << 20;
+                      p.size = kGiB;
+                      p.style = VDS_PST_GPT;
+                      return createPartition(id(kGptDisk), p, &o.start);
+                  },
+                  VDS_E_INVALID_SPACE, {}},
+        ChangeRow{"deleteTheSystemVolumeIsRefused", [](Outputs&) { return deleteVolume(id(kVolumeC), true); },
+                  VDS_E_OPERATION_DENIED, {}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
