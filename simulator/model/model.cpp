@@ -1,5 +1,7 @@
 #include "model/model.h"
 
+#include "model/model_digest.h"
+
 #include <algorithm>
 #include <map>
 
@@ -126,6 +128,7 @@ void Model::undoChange() {
 }
 
 void Model::commitChange() {
+    committedDigestSums = currentDigestSums(*this);
     for (const auto& [id, old] : lunPlexes.before())
         reindex(lunPlexesByDrive_, id, valueOf(old), lunPlexes.get(id), &DriveSpan::drive);
     for (const auto& [id, old] : volumePlexes.before())

@@ -4,6 +4,7 @@
 // those objects, and a committed one is told from them alone.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -294,6 +295,9 @@ struct ReparsePointView {
     std::u16string path;
 };
 
+// One sum per object table and one for the kind index.
+using DigestSums = std::array<std::uint64_t, 12>;
+
 struct Model {
     std::vector<GUID> hardwareProviders;  // enumeration order
     std::vector<GUID> softwareProviders;
@@ -337,6 +341,10 @@ struct Model {
     // life, as with the real service: a client may still hold the old
     // object, and must never reach a new one through it.
     GUID issueId(std::uint32_t prefix);
+    // Each table's sum of object fingerprints at the last commit, so that the
+    // machine's digest costs what a change touched (model_digest.h).
+    DigestSums committedDigestSums{};
+
     // The last serial handed out for each identifier prefix.
     std::unordered_map<std::uint32_t, std::uint64_t> lastSerial;
 

@@ -132,12 +132,23 @@ private:
     std::uint64_t h_;
 };
 
-// Sums the objects of one map: a sum does not depend on the map's order.
-template <typename Map>
-std::uint64_t unorderedDigest(std::uint64_t seed, const Map& objects) {
-    std::uint64_t sum = 0;
-    for (const auto& [id, object] : objects) sum += (Hasher(seed) << object).value();
-    return (Hasher(seed) << objects.size() << sum).value();
+// A table's sum of its objects' fingerprints does not depend on the map's
+// order, and moves by what a change touched: the fingerprint of each
+// touched object as it stood leaves the sum, as it stands joins it.
+template <typename T>
+std::uint64_t entry(std::uint64_t seed, const GUID&, const T& object) {
+    return (Hasher(seed) << object).value();
+}
+std::uint64_t entry(std::uint64_t seed, const GUID& id, Kind kind) { return (Hasher(seed) << id << kind).value(); }
+
+template <typename T>
+std::uint64_t currentSum(std::uint64_t seed, const ObjectTable<T>& table, std::uint64_t committed) {
+    std::uint64_t sum = committed;
+    for (const auto& [id, old] : table.before()) {
+        if (old) sum -= entry(seed, id, *old);
+        if (const T* now = table.get(id)) sum += entry(seed, id, *now);
+    }
+    return sum;
 }
 
 template <typename Map>
@@ -195,16 +206,25 @@ std::uint64_t fileSystemDigest(const Model& m, const GUID& volume) {
     return it == m.volumes.end() ? 0 : (Hasher(21) << it->second.fileSystem).value();
 }
 
+DigestSums currentDigestSums(const Model& m) {
+    const DigestSums& c = m.committedDigestSums;
+    return {currentSum(1, m.providers, c[0]),     currentSum(2, m.subsystems, c[1]),
+            currentSum(3, m.controllers, c[2]),   currentSum(4, m.ports, c[3]),
+            currentSum(5, m.drives, c[4]),        currentSum(6, m.luns, c[5]),
+            currentSum(7, m.lunPlexes, c[6]),     currentSum(8, m.packs, c[7]),
+            currentSum(9, m.disks, c[8]),         currentSum(10, m.volumes, c[9]),
+            currentSum(11, m.volumePlexes, c[10]), currentSum(12, m.kinds, c[11])};
+}
+
 std::uint64_t modelDigest(const Model& m) {
+    const DigestSums sums = currentDigestSums(m);
+    const std::size_t sizes[] = {m.providers.size(), m.subsystems.size(), m.controllers.size(), m.ports.size(),
+                                 m.drives.size(),    m.luns.size(),       m.lunPlexes.size(),   m.packs.size(),
+                                 m.disks.size(),     m.volumes.size(),    m.volumePlexes.size()};
     Hasher h(0x746F6C76616E65ull);
     h << m.hardwareProviders << m.softwareProviders;
-    h << unorderedDigest(1, m.providers) << unorderedDigest(2, m.subsystems) << unorderedDigest(3, m.controllers)
-      << unorderedDigest(4, m.ports) << unorderedDigest(5, m.drives) << unorderedDigest(6, m.luns)
-      << unorderedDigest(7, m.lunPlexes) << unorderedDigest(8, m.packs) << unorderedDigest(9, m.disks)
-      << unorderedDigest(10, m.volumes) << unorderedDigest(11, m.volumePlexes);
-    std::uint64_t kinds = 0;
-    for (const auto& [id, kind] : m.kinds) kinds += (Hasher(12) << id << kind).value();
-    h << kinds;
+    for (std::size_t i = 0; i < std::size(sizes); ++i) h << (Hasher(i + 1) << sizes[i] << sums[i]).value();
+    h << sums[11];
     return h.value();
 }
 

@@ -9,7 +9,13 @@
 
 namespace tolvane::sim {
 
+// Costs what was touched since the last commit, not the machine: the model
+// keeps each table's sum of object fingerprints as of its last commit.
 std::uint64_t modelDigest(const Model& model);
+
+// Each table's sum as it stands now (the committed sums corrected by what
+// the open change touched); a commit keeps them.
+DigestSums currentDigestSums(const Model& model);
 
 // A fingerprint of what a client reads from one object's properties (for a
 // drive or disk, its extents too; for a LUN or volume, its plexes), so that

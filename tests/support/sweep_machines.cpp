@@ -24,15 +24,17 @@ constexpr SweepMachineInfo kMachines[] = {
 };
 
 #if !defined(_WIN32)
-// About three thousand objects under a provider of their own on each side.
+// Over ten thousand objects under a provider of their own on each side, so
+// that a change's undo is checked where the machine is far larger than what
+// the change touches.
 std::string largeMachineJson() {
     tolvane::sim::MachineShape shape;
-    shape.drives = 128;
-    shape.luns = 1024;
+    shape.drives = 256;
+    shape.luns = 4096;
     shape.packs = 16;
-    shape.disksPerPack = 16;
+    shape.disksPerPack = 32;
     shape.partitionsPerDisk = 2;
-    shape.volumesPerPack = 32;
+    shape.volumesPerPack = 64;
     auto machine = nlohmann::json::parse(tolvane::sim::defaultTopologyText());
     const auto generated = nlohmann::json::parse(tolvane::sim::generateMachine(shape).json);
     for (const char* side : {"hardwareProviders", "softwareProviders"})
