@@ -167,23 +167,16 @@ ChangeFunction createPartition(const GUID& disk, NewPartition p, std::uint64_t* 
     return [=](Model& m, Batch& out) -> HRESULT {
         std::uint64_t at = 0;
         if (const HRESULT hr = checkCreatePartition(m, disk, p, at); hr != S_OK) return hr;
-        Disk& d = m.disks.at(disk);
         Partition made;
-        std::uint32_t highest = 0;
-        for (const Partition& q : d.partitions) highest = std::max(highest, q.number);
-        made.number = highest + 1;
         made.offset = at;
         made.size = p.size;
         made.mbrType = p.mbrType;
         made.bootIndicator = p.bootIndicator;
         made.gptType = p.gptType;
-        // A GPT partition always has an identity of its own.
-        made.gptId = p.style == kGpt && p.gptId == GUID{} ? derivedId(disk, at, 0x8B) : p.gptId;
+        made.gptId = p.gptId;
         made.gptAttributes = p.gptAttributes;
         made.gptName = p.gptName;
-        auto place = std::find_if(d.partitions.begin(), d.partitions.end(),
-                                  [&](const Partition& q) { return q.offset > at; });
-        d.partitions.insert(place, made);
+        if (const HRESULT hr = addPartition(m, disk, std::move(made)); FAILED(hr)) return hr;
         if (start != nullptr) *start = at;
         out.push_back(partitionNotice(disk, at, Event::Arrive));
         note(out, Kind::Disk, disk, Event::Modify);

@@ -24,8 +24,6 @@ constexpr std::int32_t kFsNtfs = 4;
 constexpr std::int32_t kMbr = 1;
 constexpr std::int32_t kGpt = 2;
 constexpr std::size_t kMaxDisks = 32;
-constexpr std::size_t kMbrPrimaries = 4;
-constexpr std::size_t kGptEntries = 128;
 constexpr std::uint32_t kRawClusterSize = 4096;
 constexpr GUID kGptBasicData = {0xEBD0A0A2, 0xB9E5, 0x4433, {0x87, 0xC0, 0x68, 0xB6, 0xB7, 0x26, 0x99, 0xC7}};
 constexpr GUID kGptLdmData = {0xAF9B60A0, 0x1431, 0x4F62, {0xBC, 0x68, 0x33, 0x11, 0x71, 0x4A, 0x69, 0xAD}};
@@ -56,7 +54,7 @@ struct Gap {
 // partition area and its partitions.
 std::vector<Gap> freeGaps(const Model& m, const GUID& diskId) {
     const Disk& d = m.disks.at(diskId);
-    std::uint64_t begin = std::min(kMiB, d.size);
+    std::uint64_t begin = std::min(kFirstPartitionByte, d.size);
     std::uint64_t end = d.size > 2 * kMiB ? d.size - kMiB : begin;
     std::vector<Gap> used;
     if (dynamicPack(m, d.pack)) {
@@ -115,12 +113,6 @@ HRESULT distinctDisks(const std::vector<VDS_INPUT_DISK>& disks) {
     return S_OK;
 }
 
-GUID numbered(std::uint32_t prefix, std::uint64_t n) {
-    GUID id{prefix, 0, 0x4000, {0x80, 0, 0, 0, 0, 0, 0, 0}};
-    for (int i = 0; i < 6; ++i) id.Data4[7 - i] = static_cast<unsigned char>(n >> (8 * i));
-    return id;
-}
-
 // `count` new identifiers of one prefix.
 std::vector<GUID> issueIds(Model& m, std::uint32_t prefix, std::size_t count) {
     std::vector<GUID> out;
@@ -163,24 +155,14 @@ void resizeFileSystem(Volume& v, std::int64_t bytes) {
 
 // A partition for a basic volume's stretch; the disk's table must have room.
 HRESULT partitionFor(Model& m, const GUID& disk, std::uint64_t offset, std::uint64_t size) {
-    Disk& d = m.disks.at(disk);
-    const std::size_t limit = d.partitionStyle == kGpt ? kGptEntries : kMbrPrimaries;
-    if (d.partitions.size() >= limit) return VDS_E_PARTITION_LIMIT_REACHED;
     Partition p;
-    std::uint32_t number = 0;
-    for (const Partition& q : d.partitions) number = std::max(number, q.number);
-    p.number = number + 1;
     p.offset = offset;
     p.size = size;
-    if (d.partitionStyle == kGpt) {
+    if (std::as_const(m.disks).at(disk).partitionStyle == kGpt) {
         p.gptType = kGptBasicData;
-        p.gptId = numbered(0x8C000000u, (offset / kMiB) ^ (static_cast<std::uint64_t>(d.signature) << 24));
         p.gptName = u"Basic data partition";
     }
-    auto at = std::find_if(d.partitions.begin(), d.partitions.end(),
-                           [&](const Partition& q) { return q.offset > offset; });
-    d.partitions.insert(at, p);
-    return S_OK;
+    return addPartition(m, disk, std::move(p));
 }
 
 Partition* partitionAt(Model& m, const GUID& disk, std::uint64_t offset) {

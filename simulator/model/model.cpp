@@ -1,6 +1,7 @@
 #include "model/model.h"
 
 #include "model/model_digest.h"
+#include "model/partition_table.h"
 
 #include <algorithm>
 #include <map>
@@ -17,8 +18,6 @@ constexpr std::int32_t kExtentEsp = 4;
 constexpr std::int32_t kExtentMsr = 5;
 constexpr std::int32_t kExtentLdm = 6;
 
-// Windows keeps the first mebibyte of a partitioned disk for its tables.
-constexpr std::uint64_t kPartitionAreaStart = 1024 * 1024;
 
 constexpr GUID kGptEsp = {0xC12A7328, 0xF81F, 0x11D2, {0xBA, 0x4B, 0x00, 0xA0, 0xC9, 0x3E, 0xC9, 0x3B}};
 constexpr GUID kGptMsr = {0xE3C9E316, 0x0B5C, 0x4DB8, {0x81, 0x7D, 0xF9, 0x2D, 0xF0, 0x02, 0x15, 0xAE}};
@@ -260,7 +259,7 @@ std::vector<DiskExtentView> Model::diskExtents(const GUID& diskId) const {
     for (const auto& [offset, s] : plexSpans)
         extents[offset] = {diskId, kExtentData, offset, s.span.size, s.volume, s.plex, s.span.member};
 
-    std::uint64_t cursor = disk.partitionStyle == 0 ? 0 : std::min(kPartitionAreaStart, disk.size);
+    std::uint64_t cursor = disk.partitionStyle == 0 ? 0 : std::min(kFirstPartitionByte, disk.size);
     for (const auto& [offset, e] : extents) {
         if (e.type == kExtentLdm) {
             // The LDM partition holds the dynamic volumes' spans; show them, not it.

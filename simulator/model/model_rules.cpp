@@ -352,10 +352,6 @@ constexpr std::uint32_t kSystemDiskFlags = 0x80 | 0x100 | 0x200 | 0x400 | 0x800;
 
 }  // namespace
 
-std::uint64_t partitionAlignment(const Disk& disk) {
-    return disk.size < 4 * kGiB ? 64 * 1024 : kFirstPartitionByte;
-}
-
 bool isDynamicDisk(const Model& model, const Disk& disk) {
     auto pack = model.packs.find(disk.pack);
     if (pack == model.packs.end()) return false;
@@ -364,31 +360,6 @@ bool isDynamicDisk(const Model& model, const Disk& disk) {
 }
 
 bool isRemovableDisk(const Disk& disk) { return disk.mediaType == kRemovableMedia; }
-
-HRESULT placePartition(const Disk& disk, std::uint64_t offset, std::uint64_t size, std::uint64_t& start) {
-    const std::uint64_t alignment = partitionAlignment(disk);
-    start = std::max(offset, kFirstPartitionByte);
-    if (start > UINT64_MAX - alignment) return VDS_E_INVALID_SPACE;
-    start = (start + alignment - 1) / alignment * alignment;
-    if (start >= disk.size) return VDS_E_INVALID_SPACE;
-    std::uint64_t freeEnd = disk.size;
-    for (const Partition& p : disk.partitions) {
-        if (start >= p.offset && start < p.offset + p.size) return VDS_E_INVALID_SPACE;
-        if (p.offset > start) {
-            freeEnd = std::min(freeEnd, p.offset);
-        }
-    }
-    if (size > freeEnd - start) return VDS_E_NOT_ENOUGH_SPACE;
-    if (disk.partitionStyle == 1 && disk.partitions.size() >= kMbrPartitionSlots)
-        return VDS_E_PARTITION_LIMIT_REACHED;
-    return S_OK;
-}
-
-const Partition* partitionAt(const Disk& disk, std::uint64_t offset) {
-    for (const Partition& p : disk.partitions)
-        if (p.offset == offset) return &p;
-    return nullptr;
-}
 
 PartitionKind partitionKind(const Model& model, const Disk& disk, const Partition& partition) {
     for (const DiskExtentView& e : model.diskExtents(disk.id))

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "model/model.h"
+#include "model/partition_table.h"
 
 namespace tolvane::sim {
 
@@ -31,28 +32,9 @@ std::optional<GUID> driveLetterHolder(const Model& model, char16_t letter);
 
 // --- Partitions --------------------------------------------------------------
 
-// Windows keeps the first mebibyte of a partitioned disk for its tables.
-inline constexpr std::uint64_t kFirstPartitionByte = 1024 * 1024;
-// MBR holds four primary partitions.
-inline constexpr std::size_t kMbrPartitionSlots = 4;
-
-// The boundary a new partition's start is rounded up to: 64 KiB on disks
-// under 4 GiB, 1 MiB on larger ones, as Windows aligns by default.
-std::uint64_t partitionAlignment(const Disk& disk);
-
 // Partitions are made and removed only on basic disks.
 bool isDynamicDisk(const Model& model, const Disk& disk);
 bool isRemovableDisk(const Disk& disk);
-
-// Where a partition of `size` bytes asked for at `offset` starts (rounded up
-// to the alignment), or why it cannot be made: VDS_E_INVALID_SPACE when the
-// start lies outside the disk's partition area or inside another partition,
-// VDS_E_NOT_ENOUGH_SPACE when the free stretch there is too small,
-// VDS_E_PARTITION_LIMIT_REACHED when an MBR disk has no slot left.
-HRESULT placePartition(const Disk& disk, std::uint64_t offset, std::uint64_t size, std::uint64_t& start);
-
-// The partition that starts at `offset`, or null.
-const Partition* partitionAt(const Disk& disk, std::uint64_t offset);
 
 // What a partition holds, as QueryExtents shows it.
 enum class PartitionKind { Unknown, Data, Oem, Esp, Msr, Ldm };

@@ -86,4 +86,38 @@ TEST(PartitionRules, APartitionsLetterIsHeldAgainstEveryoneElse) {
     EXPECT_THAT(*checkModelRules(m), ::testing::HasSubstr("through the volume"));
 }
 
+TEST(PartitionTable, NewPartitionsAreNumberedOnAndNeverGetAnIdentityTwice) {
+    Model m;
+    Pack pack;
+    pack.id = id("70000000-0000-4000-8000-0000000000AA");
+    m.packs[pack.id] = pack;
+    Disk gpt = diskOf(100 * kGiB, VDS_PST_GPT, {{kMiB, kGiB}});
+    gpt.id = id("80000000-0000-4000-8000-0000000000AA");
+    gpt.pack = pack.id;
+    m.disks[gpt.id] = gpt;
+    Disk mbr = diskOf(100 * kGiB, VDS_PST_MBR, {{kMiB, kGiB}, {2 * kGiB, kGiB}, {4 * kGiB, kGiB}});
+    mbr.id = id("80000000-0000-4000-8000-0000000000AB");
+    m.disks[mbr.id] = mbr;
+
+    Partition p;
+    p.offset = 10 * kGiB;
+    p.size = kGiB;
+    ASSERT_EQ(addPartition(m, gpt.id, p), S_OK);
+    const Partition first = *partitionAt(m.disks.at(gpt.id), p.offset);
+    EXPECT_EQ(first.number, 2u);
+    EXPECT_NE(first.gptId, GUID{});
+    // Deleted and made again at the same place: a partition of its own.
+    std::erase_if(m.disks.at(gpt.id).partitions, [&](const Partition& q) { return q.offset == p.offset; });
+    ASSERT_EQ(addPartition(m, gpt.id, p), S_OK);
+    EXPECT_NE(partitionAt(m.disks.at(gpt.id), p.offset)->gptId, first.gptId);
+    EXPECT_EQ(m.disks.at(gpt.id).partitions.back().offset, p.offset) << "kept in the order of offsets";
+
+    // An MBR table holds four entries, however much room is left.
+    ASSERT_EQ(addPartition(m, mbr.id, p), S_OK);
+    EXPECT_EQ(m.disks.at(mbr.id).partitions.back().gptId, GUID{}) << "an MBR partition has no GPT identity";
+    p.offset = 20 * kGiB;
+    EXPECT_EQ(addPartition(m, mbr.id, p), VDS_E_PARTITION_LIMIT_REACHED);
+    EXPECT_EQ(m.disks.at(mbr.id).partitions.size(), 4u);
+}
+
 }  // namespace
