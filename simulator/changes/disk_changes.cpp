@@ -11,8 +11,6 @@ namespace tolvane::sim {
 
 namespace {
 
-constexpr std::int32_t kMbr = 1;
-constexpr std::int32_t kGpt = 2;
 constexpr std::uint32_t kReadOnly = VDS_DF_READ_ONLY;
 constexpr std::uint8_t kMbrInstallableFileSystem = 0x07;
 
@@ -116,7 +114,7 @@ ChangeFunction convertStyle(const GUID& disk, std::int32_t style) {
     return [=](Model& m, Batch& out) -> HRESULT {
         Disk* d = findDisk(m, disk);
         if (d == nullptr) return VDS_E_OBJECT_NOT_FOUND;
-        if (style != kMbr && style != kGpt) return E_INVALIDARG;
+        if (style != VDS_PST_MBR && style != VDS_PST_GPT) return E_INVALIDARG;
         if (isRemovableDisk(*d) || d->partitionStyle == 0) return VDS_E_INVALID_OPERATION;
         // Only what the style itself keeps may be on a disk that changes style.
         for (const Partition& p : d->partitions)
@@ -126,8 +124,8 @@ ChangeFunction convertStyle(const GUID& disk, std::int32_t style) {
         for (const Partition& p : d->partitions) out.push_back(partitionNotice(disk, p.offset, Event::Depart));
         d->partitions.clear();
         d->partitionStyle = style;
-        d->signature = style == kMbr ? derivedId(disk, 0, 0).Data1 : 0;
-        d->diskGuid = style == kGpt ? derivedId(disk, 0, 0x8A) : GUID{};
+        d->signature = style == VDS_PST_MBR ? derivedId(disk, 0, 0).Data1 : 0;
+        d->diskGuid = style == VDS_PST_GPT ? derivedId(disk, 0, 0x8A) : GUID{};
         note(out, Kind::Disk, disk, Event::Modify);
         return S_OK;
     };
@@ -234,7 +232,7 @@ ChangeFunction formatPartition(const GUID& disk, PartitionFormat f) {
         p.fileSystem = f.type;
         p.label = f.hasLabel ? f.label : std::u16string();
         // An OEM partition formatted NTFS becomes an ordinary installable file system.
-        const bool typeChanges = d.partitionStyle == kMbr && f.type == VDS_FST_NTFS &&
+        const bool typeChanges = d.partitionStyle == VDS_PST_MBR && f.type == VDS_FST_NTFS &&
                                  p.mbrType != kMbrInstallableFileSystem;
         if (typeChanges) p.mbrType = kMbrInstallableFileSystem;
         out.push_back(formatProgressNotice(GUID{}, 100));

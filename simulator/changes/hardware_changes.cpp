@@ -19,12 +19,7 @@ constexpr std::int32_t kFailed = 5;
 constexpr std::int32_t kRemoved = 8;
 
 // Health values (VDS_HEALTH).
-constexpr std::int32_t kHealthy = 1;
-constexpr std::int32_t kFailedRedundancy = 6;
-constexpr std::int32_t kHealthFailed = 8;
-constexpr std::int32_t kHealthReplaced = 9;
 
-constexpr std::uint32_t kHotSpare = 0x1;  // VDS_DRF_HOTSPARE, the only flag a caller owns
 
 // What a caller may ask each kind to become. REMOVED is known to the
 // controller and drive enumerations, but only a hand pulling the hardware
@@ -54,13 +49,13 @@ void judgePlex(const Model& m, LunPlex& plex) {
     const std::size_t tolerated = plex.type == kParityType ? 1 : 0;
     if (lost.empty()) {
         plex.status = kOnline;
-        plex.health = kHealthy;
+        plex.health = VDS_H_HEALTHY;
     } else if (lost.size() <= tolerated) {
         plex.status = kOnline;
-        plex.health = kFailedRedundancy;
+        plex.health = VDS_H_FAILED_REDUNDANCY;
     } else {
         plex.status = kFailed;
-        plex.health = kHealthFailed;
+        plex.health = VDS_H_FAILED;
     }
 }
 
@@ -73,15 +68,15 @@ void judgeLun(Model& m, Lun& lun) {
         LunPlex& plex = m.lunPlexes.at(p);
         judgePlex(m, plex);
         anyUsable = anyUsable || plex.status == kOnline;
-        allHealthy = allHealthy && plex.health == kHealthy;
+        allHealthy = allHealthy && plex.health == VDS_H_HEALTHY;
     }
     if (!anyUsable) {
         lun.status = kFailed;
-        lun.health = kHealthFailed;
+        lun.health = VDS_H_FAILED;
         return;
     }
     if (lun.status == kFailed) lun.status = kOnline;
-    lun.health = allHealthy ? kHealthy : kFailedRedundancy;
+    lun.health = allHealthy ? VDS_H_HEALTHY : VDS_H_FAILED_REDUNDANCY;
 }
 
 // Judges again every LUN with a stretch on `drive`.
@@ -101,15 +96,14 @@ HRESULT editAndTell(Model& m, Batch& out, Edit&& edit) {
 
 bool driveHoldsData(const Model& m, const GUID& drive) { return !m.lunPlexesOnDrive(drive).empty(); }
 
-HRESULT checkCallerFlags(std::uint32_t flags) { return (flags & ~kHotSpare) != 0 ? E_INVALIDARG : S_OK; }
+HRESULT checkCallerFlags(std::uint32_t flags) { return (flags & ~VDS_DRF_HOTSPARE) != 0 ? E_INVALIDARG : S_OK; }
 
 // Which maintenance operations each kind of object can perform
 // (bit 1 << VDS_MAINTENANCE_OPERATION).
 constexpr std::uint32_t bit(std::int32_t op) { return 1u << op; }
-constexpr std::int32_t kBlinkLight = 1, kBeepAlarm = 2, kSpinDown = 3, kSpinUp = 4, kPing = 5;
-constexpr std::uint32_t kSubSystemOperations = bit(kBlinkLight) | bit(kBeepAlarm) | bit(kPing);
-constexpr std::uint32_t kControllerOperations = bit(kBlinkLight) | bit(kPing);
-constexpr std::uint32_t kDriveOperations = bit(kBlinkLight) | bit(kSpinDown) | bit(kSpinUp) | bit(kPing);
+constexpr std::uint32_t kSubSystemOperations = bit(BlinkLight) | bit(BeepAlarm) | bit(Ping);
+constexpr std::uint32_t kControllerOperations = bit(BlinkLight) | bit(Ping);
+constexpr std::uint32_t kDriveOperations = bit(BlinkLight) | bit(SpinDown) | bit(SpinUp) | bit(Ping);
 
 struct MaintenanceSlot {
     std::uint32_t* running;
@@ -144,8 +138,8 @@ ChangeFunction setControllerStatus(const GUID& id, std::int32_t status) {
         return editAndTell(m, out, [&](Model& d) {
             Controller& c = d.controllers.at(id);
             c.status = status;
-            if (status == kFailed) c.health = kHealthFailed;
-            else if (status == kOnline) c.health = kHealthy;
+            if (status == kFailed) c.health = VDS_H_FAILED;
+            else if (status == kOnline) c.health = VDS_H_HEALTHY;
             return S_OK;
         });
     };
@@ -157,8 +151,8 @@ ChangeFunction setDriveStatus(const GUID& id, std::int32_t status) {
         return editAndTell(m, out, [&](Model& d) {
             Drive& drive = d.drives.at(id);
             drive.status = status;
-            if (status == kFailed) drive.health = kHealthFailed;
-            else if (status == kOnline) drive.health = kHealthy;
+            if (status == kFailed) drive.health = VDS_H_FAILED;
+            else if (status == kOnline) drive.health = VDS_H_HEALTHY;
             judgeLunsOn(d, id);
             return S_OK;
         });
@@ -194,8 +188,8 @@ ChangeFunction replaceDrive(const GUID& subsystem, const GUID& replaced, const G
                     if (span.drive == replaced) span.drive = replacement;
             if (needed == 0) return S_OK;  // an unused drive leaves nothing to take over
             // A spare that stands in is a spare no longer.
-            d.drives.at(replacement).flags &= ~kHotSpare;
-            d.drives.at(replaced).health = kHealthReplaced;
+            d.drives.at(replacement).flags &= ~VDS_DRF_HOTSPARE;
+            d.drives.at(replaced).health = VDS_H_REPLACED;
             judgeLunsOn(d, replacement);
             return S_OK;
         });
@@ -226,7 +220,7 @@ ChangeFunction setDriveFlags(const GUID& id, std::uint32_t flags) {
     return [id, flags](Model& m, Batch& out) -> HRESULT {
         if (HRESULT hr = checkCallerFlags(flags); hr != S_OK) return hr;
         // A drive that holds LUN data cannot wait as a spare for another.
-        if ((flags & kHotSpare) != 0 && driveHoldsData(m, id)) return VDS_E_DEVICE_IN_USE;
+        if ((flags & VDS_DRF_HOTSPARE) != 0 && driveHoldsData(m, id)) return VDS_E_DEVICE_IN_USE;
         return editAndTell(m, out, [&](Model& d) {
             d.drives.at(id).flags |= flags;
             return S_OK;
@@ -246,7 +240,7 @@ ChangeFunction clearDriveFlags(const GUID& id, std::uint32_t flags) {
 
 ChangeFunction maintain(const GUID& id, MaintenanceAction action, std::int32_t operation) {
     return [=](Model& m, Batch&) -> HRESULT {
-        if (operation < kBlinkLight || operation > kPing) return E_INVALIDARG;
+        if (operation < BlinkLight || operation > Ping) return E_INVALIDARG;
         const auto slot = maintenanceOf(m, id);
         if (!slot) return VDS_E_NOT_SUPPORTED;  // a LUN keeps no operations
         if ((slot->supported & bit(operation)) == 0) return VDS_E_NOT_SUPPORTED;
@@ -254,8 +248,8 @@ ChangeFunction maintain(const GUID& id, MaintenanceAction action, std::int32_t o
         switch (action) {
             case MaintenanceAction::Start:
                 // Spinning down and up undo each other.
-                if (operation == kSpinDown) running &= ~bit(kSpinUp);
-                if (operation == kSpinUp) running &= ~bit(kSpinDown);
+                if (operation == SpinDown) running &= ~bit(SpinUp);
+                if (operation == SpinUp) running &= ~bit(SpinDown);
                 running |= bit(operation);
                 return S_OK;
             case MaintenanceAction::Stop:
@@ -263,7 +257,7 @@ ChangeFunction maintain(const GUID& id, MaintenanceAction action, std::int32_t o
                 running &= ~bit(operation);
                 return S_OK;
             case MaintenanceAction::Pulse:
-                if (operation == kSpinDown || operation == kSpinUp) return VDS_E_NOT_SUPPORTED;
+                if (operation == SpinDown || operation == SpinUp) return VDS_E_NOT_SUPPORTED;
                 if ((running & bit(operation)) == 0) return S_FALSE;
                 // The pulses are given at once; the operation then stops.
                 running &= ~bit(operation);

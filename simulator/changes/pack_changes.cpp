@@ -12,15 +12,6 @@ namespace tolvane::sim {
 
 namespace {
 
-constexpr std::int32_t kPackOnline = 1;     // VDS_PS_ONLINE
-constexpr std::int32_t kPackOffline = 4;    // VDS_PS_OFFLINE
-constexpr std::uint32_t kForeign = 0x1;     // VDS_PKF_FOREIGN
-constexpr std::uint32_t kDynamic = 0x1;     // VDS_PF_DYNAMIC
-constexpr std::uint32_t kOneOnline = 0x8;   // VDS_PF_ONE_PACK_ONLINE_ONLY
-constexpr std::int32_t kDiskOnline = 1;     // VDS_DS_ONLINE
-constexpr std::int32_t kDiskMissing = 6;    // VDS_DS_MISSING
-constexpr std::int32_t kMbr = 1;
-constexpr std::int32_t kGpt = 2;
 // Room a dynamic disk needs at its end for the LDM database.
 constexpr std::uint64_t kDatabaseBytes = 1024 * 1024;
 
@@ -36,7 +27,7 @@ ChangeFunction told(Edit edit) {
 }
 
 bool dynamicProvider(const Model& m, const GUID& provider) {
-    return (m.providers.at(provider).flags & kDynamic) != 0;
+    return (m.providers.at(provider).flags & VDS_PF_DYNAMIC) != 0;
 }
 bool dynamicPack(const Model& m, const GUID& pack) { return dynamicProvider(m, m.packs.at(pack).provider); }
 
@@ -104,8 +95,8 @@ HRESULT importForeign(Model& m, const Migration& g) {
     std::sort(all.begin(), all.end(), [](const GUID& a, const GUID& b) { return std::memcmp(&a, &b, sizeof a) < 0; });
     if (given != all) return VDS_E_IMPORT_SET_INCOMPLETE;
     if (g.queryOnly) return S_OK;
-    source.flags &= ~kForeign;
-    source.status = kPackOnline;
+    source.flags &= ~VDS_PKF_FOREIGN;
+    source.status = VDS_PS_ONLINE;
     if (m.packs.at(g.target).disks.empty() && m.packs.at(g.target).volumes.empty()) removeObject(m, g.target);
     return S_OK;
 }
@@ -121,10 +112,10 @@ HRESULT migrate(Model& m, const Migration& g, HRESULT* results, BOOL* reboot) {
             results[i] = VDS_E_DISK_NOT_FOUND_IN_PACK;
             continue;
         }
-        if (it->second.status != kDiskOnline) return VDS_E_DISK_NOT_ONLINE;
+        if (it->second.status != VDS_DS_ONLINE) return VDS_E_DISK_NOT_ONLINE;
     }
     if (anyFailed(results, n)) return S_FALSE;
-    if (m.packs.at(g.source).flags & kForeign) return importForeign(m, g);
+    if (m.packs.at(g.source).flags & VDS_PKF_FOREIGN) return importForeign(m, g);
 
     const bool toDynamic = dynamicPack(m, g.target);
     // A basic pack is one disk's: it takes one, and only when it has none.
@@ -159,13 +150,13 @@ ChangeFunction createPack(const GUID& provider, GUID* created) {
         // The basic provider makes a pack only around a disk it finds.
         if (!dynamicProvider(m, provider)) return VDS_E_NOT_SUPPORTED;
         const Model& seen = m;
-        if (it->second.flags & kOneOnline)
+        if (it->second.flags & VDS_PF_ONE_PACK_ONLINE_ONLY)
             for (const GUID& p : it->second.children)
-                if (seen.packs.at(p).status == kPackOnline) return VDS_E_ONLINE_PACK_EXISTS;
+                if (seen.packs.at(p).status == VDS_PS_ONLINE) return VDS_E_ONLINE_PACK_EXISTS;
         Pack pack;
         pack.id = m.issueId(0x7E000000u);
         pack.provider = provider;
-        pack.status = kPackOnline;
+        pack.status = VDS_PS_ONLINE;
         pack.placeholder = true;
         const HRESULT hr = addObject(m, pack);
         if (FAILED(hr)) return hr;
@@ -177,9 +168,9 @@ ChangeFunction createPack(const GUID& provider, GUID* created) {
 ChangeFunction addDiskToPack(const GUID& pack, const GUID& disk, std::int32_t style, BOOL hotSpare) {
     return told([=](Model& m) -> HRESULT {
         // Hot spares belong to hardware providers; the protocol asks for FALSE.
-        if (hotSpare != FALSE || (style != kMbr && style != kGpt)) return E_INVALIDARG;
+        if (hotSpare != FALSE || (style != VDS_PST_MBR && style != VDS_PST_GPT)) return E_INVALIDARG;
         const Pack& p = m.packs.at(pack);
-        if (p.status == kPackOffline) return VDS_E_PACK_OFFLINE;
+        if (p.status == VDS_PS_OFFLINE) return VDS_E_PACK_OFFLINE;
         auto it = m.disks.find(disk);
         if (it == m.disks.end()) return VDS_E_OBJECT_NOT_FOUND;
         if (!unallocated(it->second)) return VDS_E_NOT_AN_UNALLOCATED_DISK;
@@ -205,7 +196,7 @@ ChangeFunction removeMissingDisk(const GUID& pack, const GUID& disk) {
         if (it == m.disks.end()) return VDS_E_OBJECT_NOT_FOUND;
         if (it->second.pack != pack) return VDS_E_DISK_NOT_FOUND_IN_PACK;
         if (!dynamicPack(m, pack)) return VDS_E_NOT_SUPPORTED;
-        if (it->second.status != kDiskMissing) return VDS_E_DISK_NOT_MISSING;
+        if (it->second.status != VDS_DS_MISSING) return VDS_E_DISK_NOT_MISSING;
         // A plex that had a stretch on the disk has lost data and goes with
         // it; a volume left with no plex (a span, a simple volume) goes too.
         const std::vector<GUID> emptied = m.volumePlexesOnDisk(disk);

@@ -12,17 +12,7 @@ namespace tolvane::sim {
 namespace {
 
 constexpr std::uint64_t kMiB = 1024 * 1024;
-constexpr std::uint32_t kDynamicProvider = 0x1;  // VDS_PF_DYNAMIC
 constexpr std::int32_t kOnline = 1;              // VDS_VS_ONLINE, VDS_VPS_ONLINE, VDS_DS_ONLINE
-constexpr std::int32_t kHealthy = 1;             // VDS_H_HEALTHY
-constexpr std::int32_t kPlexFailed = 5;          // VDS_VPS_FAILED
-constexpr std::int32_t kHealthFailing = 4;       // VDS_H_FAILING and worse
-constexpr std::int32_t kPackOffline = 4;         // VDS_PS_OFFLINE
-constexpr std::int32_t kDiskMissing = 6;         // VDS_DS_MISSING
-constexpr std::int32_t kFsRaw = 1;
-constexpr std::int32_t kFsNtfs = 4;
-constexpr std::int32_t kMbr = 1;
-constexpr std::int32_t kGpt = 2;
 constexpr std::size_t kMaxDisks = 32;
 constexpr std::uint32_t kRawClusterSize = 4096;
 constexpr GUID kGptBasicData = {0xEBD0A0A2, 0xB9E5, 0x4433, {0x87, 0xC0, 0x68, 0xB6, 0xB7, 0x26, 0x99, 0xC7}};
@@ -37,7 +27,7 @@ constexpr std::uint32_t kRevertibleFlags =
     VDS_VF_READONLY | VDS_VF_HIDDEN | VDS_VF_NO_DEFAULT_DRIVE_LETTER | VDS_VF_SHADOW_COPY;
 
 bool dynamicPack(const Model& m, const GUID& pack) {
-    return (m.providers.at(m.packs.at(pack).provider).flags & kDynamicProvider) != 0;
+    return (m.providers.at(m.packs.at(pack).provider).flags & VDS_PF_DYNAMIC) != 0;
 }
 
 bool listed(const std::vector<GUID>& ids, const GUID& id) {
@@ -59,7 +49,7 @@ std::vector<Gap> freeGaps(const Model& m, const GUID& diskId) {
     std::vector<Gap> used;
     if (dynamicPack(m, d.pack)) {
         for (const Partition& p : d.partitions)
-            if ((d.partitionStyle == kMbr && p.mbrType == 0x42) || (d.partitionStyle == kGpt && p.gptType == kGptLdmData)) {
+            if ((d.partitionStyle == VDS_PST_MBR && p.mbrType == 0x42) || (d.partitionStyle == VDS_PST_GPT && p.gptType == kGptLdmData)) {
                 begin = p.offset;
                 end = p.offset + p.size;
             }
@@ -101,7 +91,7 @@ HRESULT usableDisk(const Model& m, const GUID& pack, const GUID& disk) {
     auto it = m.disks.find(disk);
     if (it == m.disks.end()) return VDS_E_OBJECT_NOT_FOUND;
     if (it->second.pack != pack) return VDS_E_DISK_NOT_FOUND_IN_PACK;
-    if (it->second.status == kDiskMissing) return VDS_E_MISSING_DISK;
+    if (it->second.status == VDS_DS_MISSING) return VDS_E_MISSING_DISK;
     if (it->second.status != kOnline) return VDS_E_DISK_NOT_ONLINE;
     return S_OK;
 }
@@ -136,7 +126,7 @@ std::uint32_t clusterSize(const Volume& v) {
 
 // Only NTFS and unformatted volumes can change size under their file system.
 bool resizable(const Volume& v) {
-    return !v.fileSystem || v.fileSystem->type == kFsNtfs || v.fileSystem->type == kFsRaw;
+    return !v.fileSystem || v.fileSystem->type == VDS_FST_NTFS || v.fileSystem->type == VDS_FST_RAW;
 }
 
 // Grows or shrinks the file system by whole clusters to follow its volume.
@@ -158,7 +148,7 @@ HRESULT partitionFor(Model& m, const GUID& disk, std::uint64_t offset, std::uint
     Partition p;
     p.offset = offset;
     p.size = size;
-    if (std::as_const(m.disks).at(disk).partitionStyle == kGpt) {
+    if (std::as_const(m.disks).at(disk).partitionStyle == VDS_PST_GPT) {
         p.gptType = kGptBasicData;
         p.gptName = u"Basic data partition";
     }
@@ -259,7 +249,7 @@ bool faultTolerant(const Model& m, const VolumePlex& plex) {
 }
 
 bool needsRepair(const VolumePlex& plex) {
-    return plex.status == kPlexFailed || plex.health >= kHealthFailing;
+    return plex.status == VDS_VPS_FAILED || plex.health >= VDS_H_FAILING;
 }
 
 }  // namespace
@@ -269,7 +259,7 @@ GUID nextVolumeId(Model& m) { return m.issueId(0x92000000u); }
 HRESULT checkCreateVolume(const Model& m, const NewVolume& r) {
     auto pit = m.packs.find(r.pack);
     if (pit == m.packs.end()) return VDS_E_OBJECT_NOT_FOUND;
-    if (pit->second.status == kPackOffline) return VDS_E_PACK_OFFLINE;
+    if (pit->second.status == VDS_PS_OFFLINE) return VDS_E_PACK_OFFLINE;
     if (r.type < kSimpleType || r.type > kParityType) return E_INVALIDARG;
     if (!dynamicPack(m, r.pack) && r.type != kSimpleType) return VDS_E_NOT_SUPPORTED;
     const bool striped = r.type == kStripeType || r.type == kParityType;
@@ -466,7 +456,7 @@ ChangeFunction deleteVolume(const GUID& volume, bool /*force*/) {
     return [volume](Model& m, Batch& out) -> HRESULT {
         Volume* found = findVolume(m, volume);
         if (found == nullptr) return VDS_E_OBJECT_NOT_FOUND;
-        if (m.packs.at(found->pack).status == kPackOffline) return VDS_E_PACK_OFFLINE;
+        if (m.packs.at(found->pack).status == VDS_PS_OFFLINE) return VDS_E_PACK_OFFLINE;
         if (criticalVolume(*found)) return VDS_E_OPERATION_DENIED;
         const Volume v = *found;
         const bool basic = !dynamicPack(m, v.pack);
@@ -586,7 +576,7 @@ ChangeFunction breakVolumePlex(const GUID& volume, const GUID& plex, GUID newVol
         // What stays must still be a whole volume.
         const bool othersHealthy = std::any_of(v->plexes.begin(), v->plexes.end(), [&](const GUID& id) {
             const VolumePlex& p = m.volumePlexes.at(id);
-            return id != plex && p.status == kOnline && p.health == kHealthy;
+            return id != plex && p.status == kOnline && p.health == VDS_H_HEALTHY;
         });
         if (!othersHealthy) return VDS_E_VOLUME_NOT_HEALTHY;
 
@@ -662,10 +652,10 @@ ChangeFunction repairVolumePlex(const GUID& plexId, std::vector<VDS_INPUT_DISK> 
             at += s.size;
         }
         plex.status = kOnline;
-        plex.health = kHealthy;
+        plex.health = VDS_H_HEALTHY;
         m.volumePlexes.at(plexId) = plex;
         Volume& v = m.volumes.at(plex.volume);
-        v.health = kHealthy;
+        v.health = VDS_H_HEALTHY;
         out.push_back(rebuildProgressNotice(v.id, plexId, 100));
         return S_OK;
     });

@@ -2,6 +2,7 @@
 
 #include "model/model_digest.h"
 #include "model/partition_table.h"
+#include "platform/vds_types.h"
 
 #include <algorithm>
 #include <map>
@@ -11,12 +12,6 @@ namespace tolvane::sim {
 namespace {
 
 // Disk extent types, valued as VDS_DISK_EXTENT_TYPE.
-constexpr std::int32_t kExtentFree = 1;
-constexpr std::int32_t kExtentData = 2;
-constexpr std::int32_t kExtentOem = 3;
-constexpr std::int32_t kExtentEsp = 4;
-constexpr std::int32_t kExtentMsr = 5;
-constexpr std::int32_t kExtentLdm = 6;
 
 
 constexpr GUID kGptEsp = {0xC12A7328, 0xF81F, 0x11D2, {0xBA, 0x4B, 0x00, 0xA0, 0xC9, 0x3E, 0xC9, 0x3B}};
@@ -27,15 +22,15 @@ constexpr GUID kGptRecovery = {0xDE94BBA4, 0x06D1, 0x4D40, {0xA1, 0x6A, 0xBF, 0x
 
 std::int32_t partitionExtentType(const Disk& disk, const Partition& p) {
     if (disk.partitionStyle == 2) {
-        if (p.gptType == kGptEsp) return kExtentEsp;
-        if (p.gptType == kGptMsr) return kExtentMsr;
-        if (p.gptType == kGptLdmMetadata || p.gptType == kGptLdmData) return kExtentLdm;
-        if (p.gptType == kGptRecovery) return kExtentOem;
-        return kExtentData;
+        if (p.gptType == kGptEsp) return VDS_DET_ESP;
+        if (p.gptType == kGptMsr) return VDS_DET_MSR;
+        if (p.gptType == kGptLdmMetadata || p.gptType == kGptLdmData) return VDS_DET_LDM;
+        if (p.gptType == kGptRecovery) return VDS_DET_OEM;
+        return VDS_DET_DATA;
     }
-    if (p.mbrType == 0x42) return kExtentLdm;
-    if (p.mbrType == 0x12 || p.mbrType == 0x27) return kExtentOem;
-    return kExtentData;
+    if (p.mbrType == 0x42) return VDS_DET_LDM;
+    if (p.mbrType == 0x12 || p.mbrType == 0x27) return VDS_DET_OEM;
+    return VDS_DET_DATA;
 }
 
 struct PlexSpanOnDisk {
@@ -257,22 +252,22 @@ std::vector<DiskExtentView> Model::diskExtents(const GUID& diskId) const {
     }
     // Spans of dynamic volumes live inside the LDM area rather than in partitions.
     for (const auto& [offset, s] : plexSpans)
-        extents[offset] = {diskId, kExtentData, offset, s.span.size, s.volume, s.plex, s.span.member};
+        extents[offset] = {diskId, VDS_DET_DATA, offset, s.span.size, s.volume, s.plex, s.span.member};
 
     std::uint64_t cursor = disk.partitionStyle == 0 ? 0 : std::min(kFirstPartitionByte, disk.size);
     for (const auto& [offset, e] : extents) {
-        if (e.type == kExtentLdm) {
+        if (e.type == VDS_DET_LDM) {
             // The LDM partition holds the dynamic volumes' spans; show them, not it.
             bool holdsSpans = false;
             for (const auto& [o2, e2] : extents)
-                if (o2 >= e.offset && o2 < e.offset + e.size && e2.type == kExtentData) holdsSpans = true;
+                if (o2 >= e.offset && o2 < e.offset + e.size && e2.type == VDS_DET_DATA) holdsSpans = true;
             if (holdsSpans) continue;
         }
-        if (offset > cursor) out.push_back({diskId, kExtentFree, cursor, offset - cursor, GUID{}, GUID{}, 0});
+        if (offset > cursor) out.push_back({diskId, VDS_DET_FREE, cursor, offset - cursor, GUID{}, GUID{}, 0});
         out.push_back(e);
         cursor = std::max(cursor, offset + e.size);
     }
-    if (disk.size > cursor) out.push_back({diskId, kExtentFree, cursor, disk.size - cursor, GUID{}, GUID{}, 0});
+    if (disk.size > cursor) out.push_back({diskId, VDS_DET_FREE, cursor, disk.size - cursor, GUID{}, GUID{}, 0});
     return out;
 }
 
@@ -281,7 +276,7 @@ std::vector<DiskExtentView> Model::volumePlexExtents(const GUID& plexId) const {
     auto it = volumePlexes.find(plexId);
     if (it == volumePlexes.end()) return out;
     for (const auto& s : it->second.extents)
-        out.push_back({s.disk, kExtentData, s.offset, s.size, it->second.volume, plexId, s.member});
+        out.push_back({s.disk, VDS_DET_DATA, s.offset, s.size, it->second.volume, plexId, s.member});
     return out;
 }
 

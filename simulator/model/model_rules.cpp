@@ -345,7 +345,6 @@ constexpr PartitionKind kExtentKinds[] = {PartitionKind::Unknown, PartitionKind:
 
 constexpr std::uint64_t kGiB = 1024ull * 1024 * 1024;
 constexpr std::uint32_t kRemovableMedia = 11;
-constexpr std::uint32_t kProviderDynamic = 0x1;  // VDS_PF_DYNAMIC
 
 constexpr std::uint32_t kSystemVolumeFlags = 0x1 | 0x2 | 0x80 | 0x100 | 0x200;
 constexpr std::uint32_t kSystemDiskFlags = 0x80 | 0x100 | 0x200 | 0x400 | 0x800;
@@ -356,7 +355,7 @@ bool isDynamicDisk(const Model& model, const Disk& disk) {
     auto pack = model.packs.find(disk.pack);
     if (pack == model.packs.end()) return false;
     auto provider = model.providers.find(pack->second.provider);
-    return provider != model.providers.end() && (provider->second.flags & kProviderDynamic) != 0;
+    return provider != model.providers.end() && (provider->second.flags & VDS_PF_DYNAMIC) != 0;
 }
 
 bool isRemovableDisk(const Disk& disk) { return disk.mediaType == kRemovableMedia; }

@@ -9,8 +9,6 @@ namespace tolvane::sim {
 namespace {
 
 constexpr std::uint64_t kGiB = 1024ull * 1024 * 1024;
-constexpr std::int32_t kMbr = 1;
-constexpr std::int32_t kGpt = 2;
 // The prefix of the GPT identities the service gives partitions it makes.
 constexpr std::uint32_t kMadePartitionIds = 0x8B000000u;
 
@@ -21,7 +19,7 @@ std::uint64_t partitionAlignment(const Disk& disk) {
 }
 
 bool partitionSlotLeft(const Disk& disk) {
-    const std::size_t slots = disk.partitionStyle == kGpt ? kGptPartitionSlots : kMbrPartitionSlots;
+    const std::size_t slots = disk.partitionStyle == VDS_PST_GPT ? kGptPartitionSlots : kMbrPartitionSlots;
     return disk.partitions.size() < slots;
 }
 
@@ -37,7 +35,7 @@ HRESULT placePartition(const Disk& disk, std::uint64_t offset, std::uint64_t siz
         if (p.offset > start) freeEnd = std::min(freeEnd, p.offset);
     }
     if (size > freeEnd - start) return VDS_E_NOT_ENOUGH_SPACE;
-    if (disk.partitionStyle == kMbr && !partitionSlotLeft(disk)) return VDS_E_PARTITION_LIMIT_REACHED;
+    if (disk.partitionStyle == VDS_PST_MBR && !partitionSlotLeft(disk)) return VDS_E_PARTITION_LIMIT_REACHED;
     return S_OK;
 }
 
@@ -47,7 +45,7 @@ HRESULT addPartition(Model& m, const GUID& diskId, Partition partition) {
     std::uint32_t highest = 0;
     for (const Partition& q : d.partitions) highest = std::max(highest, q.number);
     partition.number = highest + 1;
-    if (d.partitionStyle == kGpt && partition.gptId == GUID{}) partition.gptId = m.issueId(kMadePartitionIds);
+    if (d.partitionStyle == VDS_PST_GPT && partition.gptId == GUID{}) partition.gptId = m.issueId(kMadePartitionIds);
     auto place = std::find_if(d.partitions.begin(), d.partitions.end(),
                               [&](const Partition& q) { return q.offset > partition.offset; });
     d.partitions.insert(place, std::move(partition));
