@@ -161,8 +161,8 @@ HRESULT checkCreatePartition(const Model& m, const GUID& disk, const NewPartitio
     return placePartition(*d, p.offset, p.size, start);
 }
 
-ChangeFunction createPartition(const GUID& disk, NewPartition p, std::uint64_t* start) {
-    return [=](Model& m, Batch& out) -> HRESULT {
+ChangeFunction createPartition(const GUID& disk, NewPartition p) {
+    return ChangeFunction::Apply([=](Model& m, Batch& out, ChangeOutput& output) -> HRESULT {
         std::uint64_t at = 0;
         if (const HRESULT hr = checkCreatePartition(m, disk, p, at); hr != S_OK) return hr;
         Partition made;
@@ -175,11 +175,11 @@ ChangeFunction createPartition(const GUID& disk, NewPartition p, std::uint64_t* 
         made.gptAttributes = p.gptAttributes;
         made.gptName = p.gptName;
         if (const HRESULT hr = addPartition(m, disk, std::move(made)); FAILED(hr)) return hr;
-        if (start != nullptr) *start = at;
+        output.offset = at;
         out.push_back(partitionNotice(disk, at, Event::Arrive));
         note(out, Kind::Disk, disk, Event::Modify);
         return S_OK;
-    };
+    });
 }
 
 ChangeFunction deletePartition(const GUID& disk, std::uint64_t offset, bool force, bool forceProtected) {

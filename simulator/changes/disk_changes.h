@@ -34,7 +34,8 @@ NewPartition newPartitionFromVds(std::uint64_t offset, std::uint64_t size, const
 
 // `start` receives where the partition begins once aligned.
 HRESULT checkCreatePartition(const Model& m, const GUID& disk, const NewPartition& p, std::uint64_t& start);
-ChangeFunction createPartition(const GUID& disk, NewPartition p, std::uint64_t* start);
+// Gives back where the partition starts (ChangeOutput::offset).
+ChangeFunction createPartition(const GUID& disk, NewPartition p);
 
 ChangeFunction deletePartition(const GUID& disk, std::uint64_t offset, bool force, bool forceProtected);
 

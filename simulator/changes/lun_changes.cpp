@@ -226,8 +226,10 @@ Hints hintsFromVds(const VDS_HINTS& h) {
 
 GUID nextLunId(Model& m) { return m.issueId(0x52000000u); }
 
-ChangeFunction createLun(NewLun r, GUID lunId) {
-    return [r = std::move(r), lunId](Model& m, Batch& out) -> HRESULT {
+namespace {
+
+ChangeFunction buildLun(const NewLun& r, GUID lunId) {
+    return [&r, lunId](Model& m, Batch& out) -> HRESULT {
         auto sit = m.subsystems.find(r.subsystem);
         if (sit == m.subsystems.end()) return VDS_E_OBJECT_DELETED;
         const SubSystem& s = sit->second;
@@ -270,6 +272,15 @@ ChangeFunction createLun(NewLun r, GUID lunId) {
         }
         return S_OK;
     };
+}
+
+}  // namespace
+
+ChangeFunction createLun(NewLun request) {
+    return ChangeFunction::Apply([r = std::move(request)](Model& m, Batch& out, ChangeOutput& output) {
+        output.made = nextLunId(m);
+        return buildLun(r, output.made)(m, out);
+    });
 }
 
 ChangeFunction deleteLun(const GUID& lunId) {

@@ -27,7 +27,8 @@ Hints hintsFromVds(const VDS_HINTS& hints);
 // LUN has had before.
 GUID nextLunId(Model& m);
 
-ChangeFunction createLun(NewLun request, GUID lunId);
+// Gives back the new LUN (ChangeOutput::made).
+ChangeFunction createLun(NewLun request);
 ChangeFunction deleteLun(const GUID& lun);
 ChangeFunction extendLun(const GUID& lun, std::uint64_t bytes, std::vector<GUID> drives);
 ChangeFunction shrinkLun(const GUID& lun, std::uint64_t bytes);

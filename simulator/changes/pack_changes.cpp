@@ -143,8 +143,9 @@ HRESULT migrate(Model& m, const Migration& g, HRESULT* results, BOOL* reboot) {
 
 }  // namespace
 
-ChangeFunction createPack(const GUID& provider, GUID* created) {
-    return told([provider, created](Model& m) -> HRESULT {
+ChangeFunction createPack(const GUID& provider) {
+    return ChangeFunction::Apply([provider](Model& machine, Batch& out, ChangeOutput& output) {
+    return told([&](Model& m) -> HRESULT {
         auto it = m.providers.find(provider);
         if (it == m.providers.end()) return VDS_E_OBJECT_DELETED;
         // The basic provider makes a pack only around a disk it finds.
@@ -160,8 +161,9 @@ ChangeFunction createPack(const GUID& provider, GUID* created) {
         pack.placeholder = true;
         const HRESULT hr = addObject(m, pack);
         if (FAILED(hr)) return hr;
-        *created = pack.id;
+        output.made = pack.id;
         return S_OK;
+    })(machine, out);
     });
 }
 
@@ -181,13 +183,15 @@ ChangeFunction addDiskToPack(const GUID& pack, const GUID& disk, std::int32_t st
     });
 }
 
-ChangeFunction migrateDisks(Migration migration, HRESULT* results, BOOL* reboot) {
-    return [g = std::move(migration), results, reboot](Model& m, Batch& out) -> HRESULT {
-        // Results are the caller's on every path, the first attempt's included.
-        if (reboot != nullptr) *reboot = FALSE;
-        if (results != nullptr) std::fill(results, results + g.disks.size(), S_OK);
-        return told([&](Model& model) { return migrate(model, g, results, reboot); })(m, out);
-    };
+ChangeFunction migrateDisks(Migration migration) {
+    return ChangeFunction::Apply([g = std::move(migration)](Model& m, Batch& out, ChangeOutput& output) {
+        // Results are the caller's on every path, a refused migration's included.
+        output.perDisk.assign(g.disks.size(), S_OK);
+        BOOL reboot = FALSE;
+        const HRESULT hr = told([&](Model& model) { return migrate(model, g, output.perDisk.data(), &reboot); })(m, out);
+        output.rebootNeeded = reboot != FALSE;
+        return hr;
+    });
 }
 
 ChangeFunction removeMissingDisk(const GUID& pack, const GUID& disk) {

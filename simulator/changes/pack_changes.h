@@ -13,7 +13,8 @@ namespace tolvane::sim {
 // A new, empty pack of the provider; `created` receives its identifier. Such
 // a pack has nothing on any disk to record it: while it holds no disks it
 // lives only as long as some client holds it.
-ChangeFunction createPack(const GUID& provider, GUID* created);
+// Gives back the new pack (ChangeOutput::made).
+ChangeFunction createPack(const GUID& provider);
 
 // Whether the pack is one made by CreatePack and not yet settled.
 bool isPlaceholderPack(const Model& m, const GUID& pack);
@@ -36,7 +37,9 @@ struct Migration {
     bool force = false;
     bool queryOnly = false;
 };
-ChangeFunction migrateDisks(Migration migration, HRESULT* results, BOOL* reboot);
+// Gives back each disk's result and whether a reboot is due
+// (ChangeOutput::perDisk, rebootNeeded), refused or not.
+ChangeFunction migrateDisks(Migration migration);
 
 // Takes a missing disk out of its dynamic pack.
 ChangeFunction removeMissingDisk(const GUID& pack, const GUID& disk);

@@ -278,8 +278,10 @@ HRESULT checkCreateVolume(const Model& m, const NewVolume& r) {
     return layOut(m, r, layout);
 }
 
-ChangeFunction createVolume(NewVolume r, GUID volumeId) {
-    return toldChange([r = std::move(r), volumeId](Model& m, Batch&) -> HRESULT {
+namespace {
+
+ChangeFunction makeVolume(const NewVolume& r, GUID volumeId) {
+    return toldChange([&r, volumeId](Model& m, Batch&) -> HRESULT {
         if (const HRESULT hr = checkCreateVolume(m, r); FAILED(hr)) return hr;
         Layout layout;
         if (const HRESULT hr = layOut(m, r, layout); FAILED(hr)) return hr;
@@ -307,6 +309,15 @@ ChangeFunction createVolume(NewVolume r, GUID volumeId) {
                     if (const HRESULT hr = partitionFor(m, s.disk, s.offset, s.size); FAILED(hr)) return hr;
         }
         return S_OK;
+    });
+}
+
+}  // namespace
+
+ChangeFunction createVolume(NewVolume request) {
+    return ChangeFunction::Apply([r = std::move(request)](Model& m, Batch& out, ChangeOutput& output) {
+        output.made = nextVolumeId(m);
+        return makeVolume(r, output.made)(m, out);
     });
 }
 
@@ -431,22 +442,24 @@ HRESULT checkShrinkVolume(const Model& m, const GUID& volume, std::uint64_t byte
     return S_OK;
 }
 
-ChangeFunction shrinkVolume(const GUID& volume, std::uint64_t bytes, std::shared_ptr<std::uint64_t> reclaimed) {
-    return toldChange([volume, bytes, reclaimed](Model& m, Batch&) -> HRESULT {
-        if (!m.volumes.count(volume)) return VDS_E_OBJECT_NOT_FOUND;
-        if (const HRESULT hr = checkShrinkVolume(m, volume, bytes); FAILED(hr)) return hr;
-        Volume& v = m.volumes.at(volume);
-        const std::uint64_t cut = reclaimable(m, v, bytes);
-        const bool basic = !dynamicPack(m, v.pack);
-        for (const GUID& id : v.plexes) {
-            VolumePlex& plex = m.volumePlexes.at(id);
-            trimPlex(m, plex, cut, basic);
-            plex.size -= cut;
-        }
-        v.size -= cut;
-        resizeFileSystem(v, -static_cast<std::int64_t>(cut));
-        if (reclaimed) *reclaimed = cut;
-        return S_OK;
+ChangeFunction shrinkVolume(const GUID& volume, std::uint64_t bytes) {
+    return ChangeFunction::Apply([volume, bytes](Model& machine, Batch& out, ChangeOutput& output) {
+        return toldChange([&](Model& m, Batch&) -> HRESULT {
+            if (!m.volumes.count(volume)) return VDS_E_OBJECT_NOT_FOUND;
+            if (const HRESULT hr = checkShrinkVolume(m, volume, bytes); FAILED(hr)) return hr;
+            Volume& v = m.volumes.at(volume);
+            const std::uint64_t cut = reclaimable(m, v, bytes);
+            const bool basic = !dynamicPack(m, v.pack);
+            for (const GUID& id : v.plexes) {
+                VolumePlex& plex = m.volumePlexes.at(id);
+                trimPlex(m, plex, cut, basic);
+                plex.size -= cut;
+            }
+            v.size -= cut;
+            resizeFileSystem(v, -static_cast<std::int64_t>(cut));
+            output.reclaimed = cut;
+            return S_OK;
+        })(machine, out);
     });
 }
 
@@ -568,7 +581,9 @@ HRESULT plexMayLeave(const Model& m, const GUID& volume, const GUID& plex) {
 
 }  // namespace
 
-ChangeFunction breakVolumePlex(const GUID& volume, const GUID& plex, GUID newVolume) {
+namespace {
+
+ChangeFunction splitOff(const GUID& volume, const GUID& plex, GUID newVolume) {
     return toldChange([=](Model& m, Batch&) -> HRESULT {
         if (const HRESULT hr = plexMayLeave(m, volume, plex); FAILED(hr)) return hr;
         Volume* v = findVolume(m, volume);
@@ -598,6 +613,15 @@ ChangeFunction breakVolumePlex(const GUID& volume, const GUID& plex, GUID newVol
         settleType(m, made);
         settleType(m, *v);
         return S_OK;
+    });
+}
+
+}  // namespace
+
+ChangeFunction breakVolumePlex(const GUID& volume, const GUID& plex) {
+    return ChangeFunction::Apply([volume, plex](Model& m, Batch& out, ChangeOutput& output) {
+        output.made = nextVolumeId(m);
+        return splitOff(volume, plex, output.made)(m, out);
     });
 }
 

@@ -26,14 +26,16 @@ struct NewVolume {
 GUID nextVolumeId(Model& m);
 
 HRESULT checkCreateVolume(const Model& m, const NewVolume& request);
-ChangeFunction createVolume(NewVolume request, GUID volumeId);
+// Gives back the new volume (ChangeOutput::made).
+ChangeFunction createVolume(NewVolume request);
 
 HRESULT checkExtendVolume(const Model& m, const GUID& volume, const std::vector<VDS_INPUT_DISK>& disks);
 ChangeFunction extendVolume(const GUID& volume, std::vector<VDS_INPUT_DISK> disks);
 
 // `reclaimed` receives the bytes the shrink gave back.
 HRESULT checkShrinkVolume(const Model& m, const GUID& volume, std::uint64_t bytes);
-ChangeFunction shrinkVolume(const GUID& volume, std::uint64_t bytes, std::shared_ptr<std::uint64_t> reclaimed);
+// Gives back the bytes it reclaimed (ChangeOutput::reclaimed).
+ChangeFunction shrinkVolume(const GUID& volume, std::uint64_t bytes);
 
 ChangeFunction deleteVolume(const GUID& volume, bool force);
 ChangeFunction setVolumeFlags(const GUID& volume, std::uint32_t flags, bool revertOnClose);
@@ -42,7 +44,8 @@ ChangeFunction clearVolumeFlags(const GUID& volume, std::uint32_t flags);
 // Plex operations are refused from the call on volumes of a basic pack.
 HRESULT checkPlexOperation(const Model& m, const GUID& volume);
 ChangeFunction addVolumePlex(const GUID& volume, const GUID& source);
-ChangeFunction breakVolumePlex(const GUID& volume, const GUID& plex, GUID newVolume);
+// Gives back the volume the plex becomes (ChangeOutput::made).
+ChangeFunction breakVolumePlex(const GUID& volume, const GUID& plex);
 ChangeFunction removeVolumePlex(const GUID& volume, const GUID& plex);
 
 HRESULT checkRepairPlex(const Model& m, const GUID& plex, const std::vector<VDS_INPUT_DISK>& disks);

@@ -194,8 +194,9 @@ IVdsAsync* startChange(const char* method, OperationOptions options, ChangeFunct
     return startOperation(method, options,
                           [change = std::move(change), deliver = std::move(deliver)](VDS_ASYNC_OUTPUT& out,
                                                                                       OperationProgress& progress) {
-                              HRESULT hr = progress.commit([&] { return Core::instance().change(change); });
-                              if (SUCCEEDED(hr) && deliver) deliver(out);
+                              ChangeOutput made;
+                              HRESULT hr = progress.commit([&] { return Core::instance().change(change, &made); });
+                              if (SUCCEEDED(hr) && deliver) deliver(out, made);
                               return hr;
                           });
 }

@@ -45,9 +45,9 @@ struct OperationOptions {
 IVdsAsync* startOperation(const char* method, OperationOptions options, OperationWork work);
 
 // An asynchronous change of the machine: the worker applies `change` through
-// Core::change, then `deliver` (if any) fills the output from the committed
-// model, e.g. with the new LUN's interface.
-using DeliverOutput = std::function<void(VDS_ASYNC_OUTPUT& output)>;
+// Core::change, then `deliver` (if any) fills the operation's output from
+// what the committed change gave back, e.g. with the new LUN's interface.
+using DeliverOutput = std::function<void(VDS_ASYNC_OUTPUT& output, const ChangeOutput& made)>;
 IVdsAsync* startChange(const char* method, OperationOptions options, ChangeFunction change,
                        DeliverOutput deliver = {});
 

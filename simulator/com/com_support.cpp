@@ -71,10 +71,11 @@ HRESULT FacedObject::unsimulatedAsync(const char* method, const std::string& arg
     return notSimulatedYet();
 }
 
-HRESULT FacedObject::changeNow(const char* method, const std::string& args, ChangeFunction change) {
+HRESULT FacedObject::changeNow(const char* method, const std::string& args, ChangeFunction change,
+                               ChangeOutput* output) {
     Call call = enter(method, args);
     if (call.hr != S_OK) return call.hr;
-    return Core::instance().change(change);
+    return Core::instance().change(change, output);
 }
 
 HRESULT FacedObject::changeLater(const char* method, const std::string& args, IVdsAsync** ppAsync,

@@ -61,7 +61,8 @@ protected:
     HRESULT unsimulatedAsync(const char* method, const std::string& args, IVdsAsync** ppAsync);
     // The whole body of a changing method: entry as enter(), then `change`
     // applied through Core::change; its result is the method's.
-    HRESULT changeNow(const char* method, const std::string& args, ChangeFunction change);
+    HRESULT changeNow(const char* method, const std::string& args, ChangeFunction change,
+                      ChangeOutput* output = nullptr);
     // The same for an asynchronous method: after entry the change runs on
     // the worker and *ppAsync receives its IVdsAsync. Checks the real method
     // makes before it returns belong in the caller, before this.

@@ -130,12 +130,9 @@ public:
             [&](const Model& m) { return checkCreatePartition(m, id(), wanted, start); });
         if (checked != S_OK) return checked;
         // The partition starts where the change finds room as it is applied.
-        auto placed = std::make_shared<std::uint64_t>(start);
         return startOperationNow(ppAsync, "IVdsAdvancedDisk::CreatePartition", {VDS_ASYNCOUT_CREATEPARTITION},
-                                 [disk = id(), wanted, placed](Model& m, Batch& out) {
-                                     return createPartition(disk, wanted, placed.get())(m, out);
-                                 },
-                                 [placed](VDS_ASYNC_OUTPUT& out) { out.cp.ullOffset = *placed; });
+                                 createPartition(id(), wanted),
+                                 [](VDS_ASYNC_OUTPUT& out, const ChangeOutput& made) { out.cp.ullOffset = made.offset; });
     }
     HRESULT STDMETHODCALLTYPE DeletePartition(ULONGLONG offset, BOOL force, BOOL forceProtected) override {
         return changeNow("IVdsAdvancedDisk::DeletePartition", joinArgs(offset, force, forceProtected),

@@ -82,15 +82,10 @@ public:
                           stripe};
         // The identifier is chosen as the change is applied, so that volumes
         // made side by side never share one; the output names this call's.
-        auto made = std::make_shared<GUID>();
         return changeLaterChecked("IVdsPack::CreateVolume", args, ppAsync, {VDS_ASYNCOUT_CREATEVOLUME},
                                   [&](const Model& m) { return checkCreateVolume(m, request); },
-                                  [request, made](Model& m, Batch& out) {
-                                      *made = nextVolumeId(m);
-                                      return createVolume(request, *made)(m, out);
-                                  },
-                                  [made](VDS_ASYNC_OUTPUT& out) {
-                                      out.cv.pVolumeUnk = Core::instance().acquire(Kind::Volume, *made);
+                                  createVolume(request), [](VDS_ASYNC_OUTPUT& out, const ChangeOutput& made) {
+                                      out.cv.pVolumeUnk = Core::instance().acquire(Kind::Volume, made.made);
                                   });
     }
     HRESULT STDMETHODCALLTYPE AddDisk(VDS_OBJECT_ID disk, VDS_PARTITION_STYLE style, BOOL hotSpare) override {
@@ -109,7 +104,11 @@ public:
         }
         Migration migration{id(), target, std::vector<GUID>(disks, disks + count), force != FALSE,
                             queryOnly != FALSE};
-        return changeNow("IVdsPack::MigrateDisks", args, migrateDisks(std::move(migration), results, reboot));
+        ChangeOutput made;
+        const HRESULT hr = changeNow("IVdsPack::MigrateDisks", args, migrateDisks(std::move(migration)), &made);
+        std::copy(made.perDisk.begin(), made.perDisk.end(), results);
+        *reboot = made.rebootNeeded ? TRUE : FALSE;
+        return hr;
     }
     HRESULT STDMETHODCALLTYPE ReplaceDisk(VDS_OBJECT_ID oldDisk, VDS_OBJECT_ID newDisk, IVdsAsync** ppAsync) override {
         const std::string args = joinArgs(oldDisk, newDisk);

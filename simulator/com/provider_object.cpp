@@ -54,10 +54,10 @@ public:
     HRESULT STDMETHODCALLTYPE CreatePack(IVdsPack** ppPack) override {
         if (ppPack != nullptr) *ppPack = nullptr;
         if (ppPack == nullptr) return E_POINTER;
-        GUID created{};
-        const HRESULT hr = changeNow("IVdsSwProvider::CreatePack", "", createPack(id(), &created));
+        ChangeOutput made;
+        const HRESULT hr = changeNow("IVdsSwProvider::CreatePack", "", createPack(id()), &made);
         if (hr != S_OK) return hr;
-        return handOut(Kind::Pack, created, IID_IVdsPack, ppPack);
+        return handOut(Kind::Pack, made.made, IID_IVdsPack, ppPack);
     }
 
 private:

@@ -102,15 +102,10 @@ public:
         driveText += "]";
         // The identifier is chosen as the change is applied, so that LUNs built
         // side by side never share one; the output names the LUN this call built.
-        auto built = std::make_shared<GUID>();
         return changeLater("IVdsSubSystem::CreateLun", joinArgs(type, size, drives, unmasking, driveText), ppAsync,
-                           {VDS_ASYNCOUT_CREATELUN},
-                           [lun = std::move(lun), built](Model& m, Batch& out) {
-                               *built = nextLunId(m);
-                               return createLun(lun, *built)(m, out);
-                           },
-                           [built](VDS_ASYNC_OUTPUT& out) {
-                               out.cl.pLunUnk = Core::instance().acquire(Kind::Lun, *built);
+                           {VDS_ASYNCOUT_CREATELUN}, createLun(std::move(lun)),
+                           [](VDS_ASYNC_OUTPUT& out, const ChangeOutput& made) {
+                               out.cl.pLunUnk = Core::instance().acquire(Kind::Lun, made.made);
                            });
     }
     HRESULT STDMETHODCALLTYPE ReplaceDrive(VDS_OBJECT_ID oldDrive, VDS_OBJECT_ID newDrive) override {

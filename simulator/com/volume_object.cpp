@@ -66,11 +66,12 @@ public:
     }
     HRESULT STDMETHODCALLTYPE Shrink(ULONGLONG bytes, IVdsAsync** ppAsync) override {
         const GUID volume = id();
-        auto reclaimed = std::make_shared<std::uint64_t>(0);
         return changeLaterChecked("IVdsVolume::Shrink", joinArgs(bytes), ppAsync, {VDS_ASYNCOUT_SHRINKVOLUME},
                                   [&](const Model& m) { return checkShrinkVolume(m, volume, bytes); },
-                                  shrinkVolume(volume, bytes, reclaimed),
-                                  [reclaimed](VDS_ASYNC_OUTPUT& out) { out.sv.ullReclaimedBytes = *reclaimed; });
+                                  shrinkVolume(volume, bytes),
+                                  [](VDS_ASYNC_OUTPUT& out, const ChangeOutput& made) {
+                                      out.sv.ullReclaimedBytes = made.reclaimed;
+                                  });
     }
     HRESULT STDMETHODCALLTYPE AddPlex(VDS_OBJECT_ID source, IVdsAsync** ppAsync) override {
         return plexChange("IVdsVolume::AddPlex", joinArgs(source), ppAsync, VDS_ASYNCOUT_ADDVOLUMEPLEX,
@@ -79,15 +80,9 @@ public:
     HRESULT STDMETHODCALLTYPE BreakPlex(VDS_OBJECT_ID plex, IVdsAsync** ppAsync) override {
         // The new volume's identifier is chosen as the change is applied, so
         // that volumes made side by side never share one.
-        auto made = std::make_shared<GUID>();
-        const GUID volume = id();
         return plexChange("IVdsVolume::BreakPlex", joinArgs(plex), ppAsync, VDS_ASYNCOUT_BREAKVOLUMEPLEX,
-                          [volume, plex, made](Model& m, Batch& out) {
-                              *made = nextVolumeId(m);
-                              return breakVolumePlex(volume, plex, *made)(m, out);
-                          },
-                          [made](VDS_ASYNC_OUTPUT& out) {
-                              out.bvp.pVolumeUnk = Core::instance().acquire(Kind::Volume, *made);
+                          breakVolumePlex(id(), plex), [](VDS_ASYNC_OUTPUT& out, const ChangeOutput& made) {
+                              out.bvp.pVolumeUnk = Core::instance().acquire(Kind::Volume, made.made);
                           });
     }
     HRESULT STDMETHODCALLTYPE RemovePlex(VDS_OBJECT_ID plex, IVdsAsync** ppAsync) override {

@@ -27,12 +27,13 @@ Core::Core() {
     if (!model) std::fprintf(stderr, "TolvaneSim: %s\n", error.c_str());
 }
 
-HRESULT Core::change(const ChangeFunction& apply) {
+HRESULT Core::change(const ChangeFunction& apply, ChangeOutput* output) {
     Batch batch;
+    ChangeOutput unused;
     std::lock_guard lock(modelMutex_);
     Model& m = *model_;
     m.openChange();
-    const HRESULT hr = apply(m, batch);
+    const HRESULT hr = apply(m, batch, output != nullptr ? *output : unused);
     if (FAILED(hr)) {
         m.undoChange();
         return hr;

@@ -49,7 +49,8 @@ public:
     // otherwise puts back what it touched. The notifications are queued
     // before the lock is let go, so batches reach clients in the order their
     // changes committed.
-    HRESULT change(const ChangeFunction& apply);
+    // What the change gives back lands in `output` when one is given.
+    HRESULT change(const ChangeFunction& apply, ChangeOutput* output = nullptr);
     void replaceModel(Model model);
     // Holds the model still for the length of one call, so that an object
     // found to exist at the start of a call is still there when it is read.

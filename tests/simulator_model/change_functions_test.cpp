@@ -51,24 +51,18 @@ Told toldOf(const VDS_NOTIFICATION& n) {
     }
 }
 
-// What the calls give back besides their result, set by the change.
-struct Outputs {
-    GUID created{};
-    std::uint64_t start = 0;
-};
-
 struct ChangeRow {
     const char* name;
-    std::function<ChangeFunction(Outputs&)> call;
+    std::function<ChangeFunction()> call;
     HRESULT expected;
     std::vector<Told> told;
-    std::function<void(const Model&, const Outputs&)> check = nullptr;
+    std::function<void(const Model&, const ChangeOutput&)> check = nullptr;
 };
 
 // As the service's core runs a change.
-HRESULT apply(Model& m, const ChangeFunction& change, Batch& out) {
+HRESULT apply(Model& m, const ChangeFunction& change, Batch& out, ChangeOutput& output) {
     m.openChange();
-    HRESULT hr = change(m, out);
+    HRESULT hr = change(m, out, output);
     if (SUCCEEDED(hr) && findTouchedRuleBreak(m)) hr = E_UNEXPECTED;
     if (FAILED(hr))
         m.undoChange();
@@ -83,9 +77,9 @@ TEST_P(ChangeFunctions, AnswerChangeAndTellAsStated) {
     const ChangeRow& row = GetParam();
     Model m = defaultMachine();
     const std::uint64_t before = modelDigest(m);
-    Outputs outputs;
+    ChangeOutput outputs;
     Batch batch;
-    const HRESULT hr = apply(m, row.call(outputs), batch);
+    const HRESULT hr = apply(m, row.call(), batch, outputs);
     EXPECT_EQ(hr, row.expected);
     std::vector<Told> told;
     for (const auto& n : batch) told.push_back(toldOf(n));
@@ -99,6 +93,8 @@ TEST_P(ChangeFunctions, AnswerChangeAndTellAsStated) {
     if (row.check) row.check(m, outputs);
 }
 
+constexpr GUID kMadeLun{0x52000000, 0, 0x4000, {0x80, 0, 0, 0, 0, 0, 0, 1}};
+constexpr const char* kFreeDrive = "40000000-0000-4000-8000-000000000006";
 constexpr GUID kMadePack{0x7E000000, 0, 0x4000, {0x80, 0, 0, 0, 0, 0, 0, 1}};
 constexpr std::uint64_t kGiB = 1ull << 30;
 // Where the GPT disk's unpartitioned stretch begins.
@@ -110,60 +106,72 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         // A stripe survives no lost drive: taking one offline fails the LUN.
         ChangeRow{"driveOfflineFailsTheStripeOnIt",
-                  [](Outputs&) { return setDriveStatus(id(kDrive1), VDS_DRS_OFFLINE); },
+                  []() { return setDriveStatus(id(kDrive1), VDS_DRS_OFFLINE); },
                   S_OK,
                   {{VDS_NF_DRIVE_MODIFY, id(kDrive1)}, {VDS_NF_LUN_MODIFY, id(kBootLun)}},
-                  [](const Model& m, const Outputs&) {
+                  [](const Model& m, const ChangeOutput&) {
                       EXPECT_EQ(m.luns.at(id(kBootLun)).status, VDS_LS_FAILED);
                   }},
-        ChangeRow{"driveStatusOutOfRange", [](Outputs&) { return setDriveStatus(id(kDrive1), 77); }, E_INVALIDARG,
+        ChangeRow{"driveStatusOutOfRange", []() { return setDriveStatus(id(kDrive1), 77); }, E_INVALIDARG,
                   {}},
         ChangeRow{"deleteLunFreesItsDrives",
-                  [](Outputs&) { return deleteLun(id(kStripeLun)); },
+                  []() { return deleteLun(id(kStripeLun)); },
                   S_OK,
                   {{VDS_NF_LUN_DEPART, id(kStripeLun)},
                    {VDS_NF_DRIVE_MODIFY, id(kDrive4)},
                    {VDS_NF_DRIVE_MODIFY, id(kDrive5)}},
-                  [](const Model& m, const Outputs&) {
+                  [](const Model& m, const ChangeOutput&) {
                       EXPECT_FALSE(m.luns.contains(id(kStripeLun)));
                       EXPECT_FALSE(m.lunPlexes.contains(id(kStripePlex)));
                       EXPECT_FALSE(m.subsystems.at(id(kSubSystem)).luns.contains(id(kStripeLun)));
                   }},
-        ChangeRow{"deleteLunGone", [](Outputs&) { return deleteLun(id(kUnknown)); }, VDS_E_OBJECT_DELETED, {}},
+        ChangeRow{"createLunGivesBackTheLunItMade",
+                  []() {
+                      return createLun(
+                          NewLun{id(kSubSystem), VDS_LT_SIMPLE, kGiB, {id(kFreeDrive)}, std::u16string(1, u'*'), {}});
+                  },
+                  S_OK,
+                  {{VDS_NF_LUN_ARRIVE, kMadeLun}, {VDS_NF_DRIVE_MODIFY, id(kFreeDrive)}},
+                  [](const Model& m, const ChangeOutput& o) {
+                      EXPECT_EQ(o.made, kMadeLun);
+                      EXPECT_EQ(m.luns.at(kMadeLun).size, kGiB);
+                      EXPECT_TRUE(m.subsystems.at(id(kSubSystem)).luns.contains(kMadeLun));
+                  }},
+        ChangeRow{"deleteLunGone", []() { return deleteLun(id(kUnknown)); }, VDS_E_OBJECT_DELETED, {}},
         ChangeRow{"createPackOnTheDynamicProvider",
-                  [](Outputs& o) { return createPack(id(kDynamicProvider), &o.created); },
+                  []() { return createPack(id(kDynamicProvider)); },
                   S_OK,
                   {{VDS_NF_PACK_ARRIVE, kMadePack}},
-                  [](const Model& m, const Outputs& o) {
-                      EXPECT_EQ(o.created, kMadePack);
+                  [](const Model& m, const ChangeOutput& o) {
+                      EXPECT_EQ(o.made, kMadePack);
                       EXPECT_TRUE(m.packs.at(kMadePack).placeholder);
                   }},
         ChangeRow{"createPackOnTheBasicProviderIsRefused",
-                  [](Outputs& o) { return createPack(id(kBasicProvider), &o.created); }, VDS_E_NOT_SUPPORTED, {}},
+                  []() { return createPack(id(kBasicProvider)); }, VDS_E_NOT_SUPPORTED, {}},
         ChangeRow{"createPartitionInTheGptDisksFreeSpace",
-                  [](Outputs& o) {
+                  []() {
                       NewPartition p;
                       p.offset = kGptFreeSpace;
                       p.size = kGiB;
                       p.style = VDS_PST_GPT;
-                      return createPartition(id(kGptDisk), p, &o.start);
+                      return createPartition(id(kGptDisk), p);
                   },
                   S_OK,
                   {{VDS_NF_PARTITION_ARRIVE, id(kGptDisk)}, {VDS_NF_DISK_MODIFY, id(kGptDisk)}},
-                  [](const Model& m, const Outputs& o) {
-                      EXPECT_EQ(o.start, kGptFreeSpace);
-                      EXPECT_NE(partitionAt(m.disks.at(id(kGptDisk)), o.start), nullptr);
+                  [](const Model& m, const ChangeOutput& o) {
+                      EXPECT_EQ(o.offset, kGptFreeSpace);
+                      EXPECT_NE(partitionAt(m.disks.at(id(kGptDisk)), o.offset), nullptr);
                   }},
         ChangeRow{"createPartitionOverAnother",
-                  [](Outputs& o) {
+                  []() {
                       NewPartition p;
                       p.offset = 1 << 20;
                       p.size = kGiB;
                       p.style = VDS_PST_GPT;
-                      return createPartition(id(kGptDisk), p, &o.start);
+                      return createPartition(id(kGptDisk), p);
                   },
                   VDS_E_INVALID_SPACE, {}},
-        ChangeRow{"deleteTheSystemVolumeIsRefused", [](Outputs&) { return deleteVolume(id(kVolumeC), true); },
+        ChangeRow{"deleteTheSystemVolumeIsRefused", []() { return deleteVolume(id(kVolumeC), true); },
                   VDS_E_OPERATION_DENIED, {}}),
     [](const auto& info) { return std::string(info.param.name); });
 
