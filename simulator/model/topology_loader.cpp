@@ -9,6 +9,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "model/model_edit.h"
 #include "model/model_rules.h"
 #include "model/text16.h"
 
@@ -170,6 +171,7 @@ public:
         const json& sw = top.array("softwareProviders");
         for (std::size_t i = 0; i < sw.size(); ++i) softwareProvider(Obj(sw[i], item("", "softwareProviders", i)));
         top.finish();
+        fileAll();
         // The rules between objects are the model's own; name the place of a
         // break in the description's terms.
         if (auto broken = findRuleBreak(model)) {
@@ -183,11 +185,69 @@ public:
 private:
     std::unordered_map<GUID, std::string, GuidHash> places_;
 
-    void claim(Obj& o, const GUID& id, Kind kind) {
+    // Every object as read, in the description's order, filed into the model
+    // once the whole description has been read.
+    struct Read {
+        std::vector<Provider> providers;
+        std::vector<SubSystem> subsystems;
+        std::vector<Controller> controllers;
+        std::vector<Port> ports;
+        std::vector<Drive> drives;
+        std::vector<Lun> luns;
+        std::vector<LunPlex> lunPlexes;
+        std::vector<Pack> packs;
+        std::vector<Disk> disks;
+        std::vector<Volume> volumes;
+        std::vector<VolumePlex> volumePlexes;
+    } read_;
+    // Sizes of the plexes read, for a LUN's or volume's default size.
+    std::unordered_map<GUID, std::uint64_t, GuidHash> plexSizes_;
+
+    void claim(Obj& o, const GUID& id) {
         if (isNullGuid(id)) o.fail("id", "the null identifier is not allowed");
         auto [it, fresh] = places_.emplace(id, o.path());
         if (!fresh) o.fail("id", "identifier " + guidToText(id) + " is already used at " + it->second);
-        model.kinds[id] = kind;
+    }
+
+    // Files the objects read through the model's own edit API, parents
+    // before children, so that a loaded machine is filed as changes file one:
+    // each child lands in its parent's list in the order it was read.
+    template <typename T>
+    void fileEach(std::vector<T>& objects) {
+        for (T& object : objects) {
+            const GUID id = object.id;
+            if (FAILED(addObject(model, std::move(object)))) {
+                auto it = places_.find(id);
+                throw TopologyError{it == places_.end() ? "/" : it->second, "cannot be filed under its parent"};
+            }
+        }
+        objects.clear();
+    }
+    void fileAll() {
+        for (Provider& p : read_.providers) p.children.clear();
+        for (SubSystem& s : read_.subsystems) {
+            s.controllers.clear();
+            s.drives.clear();
+            s.luns.clear();
+        }
+        for (Controller& c : read_.controllers) c.ports.clear();
+        for (Lun& l : read_.luns) l.plexes.clear();
+        for (Pack& k : read_.packs) {
+            k.disks.clear();
+            k.volumes.clear();
+        }
+        for (Volume& v : read_.volumes) v.plexes.clear();
+        fileEach(read_.providers);
+        fileEach(read_.subsystems);
+        fileEach(read_.controllers);
+        fileEach(read_.ports);
+        fileEach(read_.drives);
+        fileEach(read_.luns);
+        fileEach(read_.lunPlexes);
+        fileEach(read_.packs);
+        fileEach(read_.disks);
+        fileEach(read_.volumes);
+        fileEach(read_.volumePlexes);
     }
 
     void providerCommon(Obj& o, Provider& p) {
@@ -198,7 +258,7 @@ private:
         p.flags = o.integer<std::uint32_t>("flags", p.flags);
         p.stripeSizeFlags = o.integer<std::uint32_t>("stripeSizeFlags", p.stripeSizeFlags);
         p.rebuildPriority = o.integer<std::int16_t>("rebuildPriority", 0);
-        claim(o, p.id, Kind::Provider);
+        claim(o, p.id);
     }
 
     void hardwareProvider(Obj o) {
@@ -210,14 +270,13 @@ private:
         for (std::size_t i = 0; i < subs.size(); ++i)
             p.children.push_back(subsystem(Obj(subs[i], item(o.path(), "subsystems", i)), p.id));
         o.finish();
-        model.hardwareProviders.push_back(p.id);
-        model.providers[p.id] = std::move(p);
+        read_.providers.push_back(std::move(p));
     }
 
     GUID subsystem(Obj o, const GUID& provider) {
         SubSystem s;
         s.id = o.id("id");
-        claim(o, s.id, Kind::SubSystem);
+        claim(o, s.id);
         s.provider = provider;
         s.friendlyName = o.text("friendlyName");
         s.identification = o.text("identification");
@@ -239,20 +298,19 @@ private:
             Obj d(ds[i], item(o.path(), "drives", i));
             s.drives.push_back(drive(d, s, i));
         }
-        model.subsystems[s.id] = s;  // the LUNs below check against the drives and controllers
         const json& ls = o.array("luns");
         for (std::size_t i = 0; i < ls.size(); ++i)
             s.luns.push_back(lun(Obj(ls[i], item(o.path(), "luns", i)), s));
         o.finish();
         const GUID id = s.id;
-        model.subsystems[id] = std::move(s);
+        read_.subsystems.push_back(std::move(s));
         return id;
     }
 
     GUID controller(Obj o, const GUID& subsystem) {
         Controller c;
         c.id = o.id("id");
-        claim(o, c.id, Kind::Controller);
+        claim(o, c.id);
         c.subsystem = subsystem;
         c.friendlyName = o.text("friendlyName");
         c.identification = o.text("identification");
@@ -263,7 +321,7 @@ private:
             Obj po(ps[i], item(o.path(), "ports", i));
             Port p;
             p.id = po.id("id");
-            claim(po, p.id, Kind::Port);
+            claim(po, p.id);
             p.controller = c.id;
             p.friendlyName = po.text("friendlyName");
             p.identification = po.text("identification");
@@ -271,17 +329,18 @@ private:
             p.portNumber = po.integer<std::int16_t>("portNumber", static_cast<std::int16_t>(i));
             po.finish();
             c.ports.push_back(p.id);
-            model.ports[p.id] = std::move(p);
+            read_.ports.push_back(std::move(p));
         }
         o.finish();
-        model.controllers[c.id] = c;
-        return c.id;
+        const GUID id = c.id;
+        read_.controllers.push_back(std::move(c));
+        return id;
     }
 
     GUID drive(Obj& o, const SubSystem& s, std::size_t index) {
         Drive d;
         d.id = o.id("id");
-        claim(o, d.id, Kind::Drive);
+        claim(o, d.id);
         d.subsystem = s.id;
         d.friendlyName = o.text("friendlyName");
         d.identification = o.text("identification");
@@ -293,14 +352,15 @@ private:
         d.bus = o.integer<std::int16_t>("bus", static_cast<std::int16_t>(static_cast<int>(index) / perBus));
         d.slot = o.integer<std::int16_t>("slot", static_cast<std::int16_t>(static_cast<int>(index) % perBus));
         o.finish();
-        model.drives[d.id] = d;
-        return d.id;
+        const GUID id = d.id;
+        read_.drives.push_back(std::move(d));
+        return id;
     }
 
     GUID lun(Obj o, const SubSystem& s) {
         Lun l;
         l.id = o.id("id");
-        claim(o, l.id, Kind::Lun);
+        claim(o, l.id);
         l.subsystem = s.id;
         l.friendlyName = o.text("friendlyName");
         l.identification = o.text("identification");
@@ -315,7 +375,7 @@ private:
         if (ps.empty()) o.fail("plexes", "a LUN needs at least one plex");
         for (std::size_t i = 0; i < ps.size(); ++i)
             l.plexes.push_back(lunPlex(Obj(ps[i], item(o.path(), "plexes", i)), l.id, s));
-        l.size = o.bytes("size", model.lunPlexes[l.plexes.front()].size);
+        l.size = o.bytes("size", plexSizes_.at(l.plexes.front()));
         auto inSubsystem = [&](const std::string& key, const std::vector<GUID>& ids) {
             for (std::size_t i = 0; i < ids.size(); ++i)
                 if (std::find(s.controllers.begin(), s.controllers.end(), ids[i]) == s.controllers.end())
@@ -337,8 +397,9 @@ private:
                                     "an active controller must also be associated with the LUN"};
         if (o.has("hints")) l.hints = hints(Obj(o.get("hints"), o.at("hints")));
         o.finish();
-        model.luns[l.id] = l;
-        return l.id;
+        const GUID id = l.id;
+        read_.luns.push_back(std::move(l));
+        return id;
     }
 
     static Hints hints(Obj o) {
@@ -368,7 +429,7 @@ private:
     GUID lunPlex(Obj o, const GUID& lun, const SubSystem& s) {
         LunPlex p;
         p.id = o.id("id");
-        claim(o, p.id, Kind::LunPlex);
+        claim(o, p.id);
         p.lun = lun;
         p.type = o.choice("type", 10, {{"simple", 10}, {"span", 11}, {"stripe", 12}, {"parity", 14}});
         p.status = o.integer<std::int32_t>("status", 1);
@@ -394,8 +455,10 @@ private:
         if (p.extents.empty()) o.fail("extents", "a LUN plex needs at least one drive extent");
         p.size = o.bytes("size", plexCapacity(p.type, total, static_cast<std::uint32_t>(p.extents.size())));
         o.finish();
-        model.lunPlexes[p.id] = p;
-        return p.id;
+        const GUID id = p.id;
+        plexSizes_[id] = p.size;
+        read_.lunPlexes.push_back(std::move(p));
+        return id;
     }
 
     void softwareProvider(Obj o) {
@@ -408,33 +471,32 @@ private:
         for (std::size_t i = 0; i < packs.size(); ++i)
             p.children.push_back(pack(Obj(packs[i], item(o.path(), "packs", i)), p.id));
         o.finish();
-        model.softwareProviders.push_back(p.id);
-        model.providers[p.id] = std::move(p);
+        read_.providers.push_back(std::move(p));
     }
 
     GUID pack(Obj o, const GUID& provider) {
         Pack k;
         k.id = o.id("id");
-        claim(o, k.id, Kind::Pack);
+        claim(o, k.id);
         k.provider = provider;
         k.name = o.text("name");
         k.status = o.integer<std::int32_t>("status", 1);
         k.flags = o.integer<std::uint32_t>("flags", 0);
         const json& ds = o.array("disks");
         for (std::size_t i = 0; i < ds.size(); ++i) k.disks.push_back(disk(Obj(ds[i], item(o.path(), "disks", i)), k.id));
-        model.packs[k.id] = k;
         const json& vs = o.array("volumes");
         for (std::size_t i = 0; i < vs.size(); ++i)
             k.volumes.push_back(volume(Obj(vs[i], item(o.path(), "volumes", i)), k));
         o.finish();
-        model.packs[k.id] = k;
-        return k.id;
+        const GUID id = k.id;
+        read_.packs.push_back(std::move(k));
+        return id;
     }
 
     GUID disk(Obj o, const GUID& pack) {
         Disk d;
         d.id = o.id("id");
-        claim(o, d.id, Kind::Disk);
+        claim(o, d.id);
         d.pack = pack;
         d.size = o.bytes("size", 0);
         d.partitionStyle = o.choice("style", 1, {{"unknown", 0}, {"raw", 0}, {"mbr", 1}, {"gpt", 2}});
@@ -482,14 +544,15 @@ private:
         std::sort(d.partitions.begin(), d.partitions.end(),
                   [](const Partition& a, const Partition& b) { return a.offset < b.offset; });
         o.finish();
-        model.disks[d.id] = d;
-        return d.id;
+        const GUID id = d.id;
+        read_.disks.push_back(std::move(d));
+        return id;
     }
 
     GUID volume(Obj o, const Pack& k) {
         Volume v;
         v.id = o.id("id");
-        claim(o, v.id, Kind::Volume);
+        claim(o, v.id);
         v.pack = k.id;
         v.name = o.text("name");
         v.type = o.choice("type", 10, {{"simple", 10}, {"span", 11}, {"stripe", 12}, {"mirror", 13}, {"parity", 14}});
@@ -520,7 +583,7 @@ private:
         if (ps.empty()) o.fail("plexes", "a volume needs at least one plex");
         for (std::size_t i = 0; i < ps.size(); ++i)
             v.plexes.push_back(volumePlex(Obj(ps[i], item(o.path(), "plexes", i)), v, k));
-        v.size = o.bytes("size", model.volumePlexes[v.plexes.front()].size);
+        v.size = o.bytes("size", plexSizes_.at(v.plexes.front()));
         if (o.has("fileSystem")) {
             Obj f(o.get("fileSystem"), o.at("fileSystem"));
             FileSystem fs;
@@ -539,14 +602,15 @@ private:
             v.fileSystem = fs;
         }
         o.finish();
-        model.volumes[v.id] = v;
-        return v.id;
+        const GUID id = v.id;
+        read_.volumes.push_back(std::move(v));
+        return id;
     }
 
     GUID volumePlex(Obj o, const Volume& v, const Pack& k) {
         VolumePlex p;
         p.id = o.id("id");
-        claim(o, p.id, Kind::VolumePlex);
+        claim(o, p.id);
         p.volume = v.id;
         p.type = o.choice("type", v.type == 13 ? 10 : v.type,
                           {{"simple", 10}, {"span", 11}, {"stripe", 12}, {"parity", 14}});
@@ -575,8 +639,10 @@ private:
         p.size = o.bytes("size", plexCapacity(p.type, total, members));
         p.numberOfMembers = o.integer<std::uint32_t>("numberOfMembers", members);
         o.finish();
-        model.volumePlexes[p.id] = p;
-        return p.id;
+        const GUID id = p.id;
+        plexSizes_[id] = p.size;
+        read_.volumePlexes.push_back(std::move(p));
+        return id;
     }
 };
 
