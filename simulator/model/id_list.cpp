@@ -76,7 +76,22 @@ std::size_t IdList::erase(const GUID& id) {
     return gone;
 }
 
-void IdList::fold() { *this = IdList(toVector()); }
+void IdList::fold() {
+    // A block no copy shares (a list being built, as when a machine loads)
+    // takes the additions in place instead of being copied whole.
+    if (base_ && base_.use_count() == 1 && removed_.empty()) {
+        auto* block = const_cast<Block*>(base_.get());
+        const bool indexed = block->ids.size() >= kIndexedFrom;
+        block->ids.insert(block->ids.end(), appended_.begin(), appended_.end());
+        if (indexed)
+            for (const GUID& id : appended_) ++block->counts[id];
+        else if (block->ids.size() >= kIndexedFrom)
+            for (const GUID& id : block->ids) ++block->counts[id];
+        appended_.clear();
+        return;
+    }
+    *this = IdList(toVector());
+}
 
 bool IdList::operator==(const IdList& other) const {
     return size() == other.size() && std::equal(begin(), end(), other.begin());
