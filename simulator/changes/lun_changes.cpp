@@ -310,7 +310,7 @@ ChangeFunction extendLun(const GUID& lunId, std::uint64_t bytes, std::vector<GUI
         if (bytes == 0) return S_OK;
         std::vector<GUID> told;
         // Every plex grows by the same bytes; a plex that cannot grow leaves
-        // the whole LUN as it was (the draft model is then thrown away).
+        // the whole LUN as it was (the change is then undone).
         for (const auto& pid : lun.plexes) {
             LunPlex& plex = m.lunPlexes.at(pid);
             // The drives named first, then the plex's own, then any other; never
