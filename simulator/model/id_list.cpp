@@ -6,7 +6,17 @@
 
 namespace tolvane::sim {
 
+std::uint64_t IdList::idHash(const GUID& id) {
+    std::uint64_t halves[2];
+    std::memcpy(halves, &id, sizeof halves);
+    std::uint64_t x = halves[0] * 0x9E3779B97F4A7C15ull ^ (halves[1] + 0xBF58476D1CE4E5B9ull);
+    x ^= x >> 31;
+    x *= 0x94D049BB133111EBull;
+    return x ^ (x >> 29);
+}
+
 IdList::IdList(std::vector<GUID> ids) {
+    for (const GUID& id : ids) sum_ += idHash(id);
     if (ids.empty()) return;
     auto block = std::make_shared<Block>();
     block->ids = std::move(ids);
@@ -52,6 +62,7 @@ const GUID& IdList::operator[](std::size_t i) const {
 
 void IdList::push_back(const GUID& id) {
     appended_.push_back(id);
+    sum_ += idHash(id);
     foldWhenLarge();
 }
 
@@ -72,6 +83,7 @@ std::size_t IdList::erase(const GUID& id) {
             gone += listed;
         }
     }
+    sum_ -= idHash(id) * gone;
     if (gone != 0) foldWhenLarge();
     return gone;
 }

@@ -84,12 +84,18 @@ public:
 
     bool operator==(const IdList& other) const;
 
+    // A fingerprint of which children are listed, kept as the list changes so
+    // that the machine's digest never walks a long list. It does not see the
+    // order of the children.
+    std::uint64_t fingerprint() const { return sum_; }
+
 private:
     struct Block {
         std::vector<GUID> ids;
         // How often each child is listed, for lists long enough to need it.
         std::unordered_map<GUID, std::size_t, GuidHash> counts;
     };
+    static std::uint64_t idHash(const GUID& id);
     static constexpr std::size_t kIndexedFrom = 16;
     // The overlay is folded in once it outgrows a 64th of the block (and at
     // least 64 entries): a fold costs the whole list, so it comes seldom
@@ -110,6 +116,7 @@ private:
     std::vector<GUID> appended_;
     std::vector<GUID> removed_;  // children of the block taken out, in byte order
     std::size_t hidden_ = 0;                       // the block's entries they account for
+    std::uint64_t sum_ = 0;                        // of idHash over every child listed
 };
 
 // Takes every mention of `id` out of the list.

@@ -43,12 +43,9 @@ public:
         for (const auto& item : items) *this << item;
         return *this;
     }
-    // Hashed as the vector of the same children would be.
-    Hasher& operator<<(const IdList& ids) {
-        *this << ids.size();
-        for (const auto& id : ids) *this << id;
-        return *this;
-    }
+    // Which children, not their order: a parent's digest never walks a
+    // long list of children.
+    Hasher& operator<<(const IdList& ids) { return *this << ids.size() << ids.fingerprint(); }
     template <typename T>
     Hasher& operator<<(const std::optional<T>& item) {
         *this << item.has_value();
@@ -216,6 +213,38 @@ DigestSums currentDigestSums(const Model& m) {
             currentSum(11, m.volumePlexes, c[10]), currentSum(12, m.kinds, c[11])};
 }
 
+namespace {
+
+// The order of every parent's children: clients enumerate them in it. The
+// per-object sums see only which children a parent lists; this walks the
+// lists, for the tests that ask for the whole machine's digest.
+std::uint64_t childOrder(const Model& m) {
+    std::uint64_t sum = 0;
+    const auto add = [&sum](const GUID& parent, const IdList& children) {
+        if (children.size() < 2) return;
+        Hasher h(13);
+        h << parent;
+        for (const GUID& id : children) h << id;
+        sum += h.value();
+    };
+    for (const auto& [id, p] : m.providers) add(id, p.children);
+    for (const auto& [id, s] : m.subsystems) {
+        add(id, s.controllers);
+        add(id, s.drives);
+        add(id, s.luns);
+    }
+    for (const auto& [id, c] : m.controllers) add(id, c.ports);
+    for (const auto& [id, l] : m.luns) add(id, l.plexes);
+    for (const auto& [id, k] : m.packs) {
+        add(id, k.disks);
+        add(id, k.volumes);
+    }
+    for (const auto& [id, v] : m.volumes) add(id, v.plexes);
+    return sum;
+}
+
+}  // namespace
+
 std::uint64_t modelDigest(const Model& m) {
     const DigestSums sums = currentDigestSums(m);
     const std::size_t sizes[] = {m.providers.size(), m.subsystems.size(), m.controllers.size(), m.ports.size(),
@@ -224,7 +253,7 @@ std::uint64_t modelDigest(const Model& m) {
     Hasher h(0x746F6C76616E65ull);
     h << m.hardwareProviders << m.softwareProviders;
     for (std::size_t i = 0; i < std::size(sizes); ++i) h << (Hasher(i + 1) << sizes[i] << sums[i]).value();
-    h << sums[11];
+    h << sums[11] << childOrder(m);
     return h.value();
 }
 

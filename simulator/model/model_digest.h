@@ -9,8 +9,9 @@
 
 namespace tolvane::sim {
 
-// Costs what was touched since the last commit, not the machine: the model
-// keeps each table's sum of object fingerprints as of its last commit.
+// The objects' fingerprints come from sums the model keeps as of its last
+// commit, corrected by what was touched since; only the order of each
+// parent's children is walked.
 std::uint64_t modelDigest(const Model& model);
 
 // Each table's sum as it stands now (the committed sums corrected by what

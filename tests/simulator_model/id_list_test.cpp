@@ -64,6 +64,7 @@ TEST(IdList, BehavesAsAVectorOfDistinctChildrenAndCopiesKeepTheirContents) {
         expectSame(list, expected);
         for (const auto& [copy, held] : copies) expectSame(copy, held);
         EXPECT_TRUE(list == IdList(expected));
+        EXPECT_EQ(list.fingerprint(), IdList(expected).fingerprint()) << "kept in step with every change";
     }
 }
 
