@@ -84,6 +84,56 @@ std::vector<ReuseCase> reuseCases() {
              CoTaskMemFree(p.pwszName);
              return hr;
          }},
+        // A volume of a basic disk is its partition's: deleted, the partition
+        // goes too, and the next one made in the same place is another.
+        {"partition's volume", kBasicPack, VDS_OT_PACK,
+         [](IUnknown* parent) {
+             auto pack = as<IVdsPack>(parent);
+             VDS_INPUT_DISK disk{};
+             disk.diskId = id(kGptDisk);
+             disk.ullSize = kGiB;
+             ComPtr<IVdsAsync> op;
+             EXPECT_EQ(pack->CreateVolume(VDS_VT_SIMPLE, &disk, 1, 0, op.put()), S_OK);
+             MadeObject made{ComPtr<IUnknown>(outputOf(op).cv.pVolumeUnk), {}};
+             VDS_VOLUME_PROP p{};
+             EXPECT_EQ(as<IVdsVolume>(made.object.get())->GetProperties(&p), S_OK);
+             made.id = p.id;
+             CoTaskMemFree(p.pwszName);
+             return made;
+         },
+         [](IUnknown* volume) { return as<IVdsVolume>(volume)->Delete(FALSE); },
+         [](IUnknown* volume) {
+             VDS_VOLUME_PROP p{};
+             const HRESULT hr = as<IVdsVolume>(volume)->GetProperties(&p);
+             CoTaskMemFree(p.pwszName);
+             return hr;
+         }},
+        // A pack has no Delete of its own; it goes from outside, as when its
+        // disks are pulled, while a client still holds it.
+        {"pack", machine::text::kDynamicProvider, VDS_OT_PROVIDER,
+         [](IUnknown* parent) {
+             auto provider = as<IVdsSwProvider>(parent);
+             ComPtr<IVdsPack> pack;
+             EXPECT_EQ(provider->CreatePack(pack.put()), S_OK);
+             MadeObject made{as<IUnknown>(pack.get()), {}};
+             VDS_PACK_PROP p{};
+             EXPECT_EQ(pack->GetProperties(&p), S_OK);
+             made.id = p.id;
+             CoTaskMemFree(p.pwszName);
+             return made;
+         },
+         [](IUnknown* pack) {
+             VDS_PACK_PROP p{};
+             const HRESULT hr = as<IVdsPack>(pack)->GetProperties(&p);
+             CoTaskMemFree(p.pwszName);
+             return FAILED(hr) ? hr : VdsSimRemoveObject(&p.id);
+         },
+         [](IUnknown* pack) {
+             VDS_PACK_PROP p{};
+             const HRESULT hr = as<IVdsPack>(pack)->GetProperties(&p);
+             CoTaskMemFree(p.pwszName);
+             return hr;
+         }},
     };
 }
 
