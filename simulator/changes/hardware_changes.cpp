@@ -12,11 +12,18 @@ namespace tolvane::sim {
 
 namespace {
 
-// Status values shared by the subsystem, controller and drive enumerations.
-constexpr std::int32_t kOnline = 1;
-constexpr std::int32_t kNotReady = 2;
-constexpr std::int32_t kFailed = 5;
-constexpr std::int32_t kRemoved = 8;
+// Status values shared by the subsystem, controller, drive, LUN and LUN plex
+// enumerations, which the judging below mixes.
+constexpr std::int32_t kOnline = VDS_DRS_ONLINE;
+constexpr std::int32_t kNotReady = VDS_DRS_NOT_READY;
+constexpr std::int32_t kFailed = VDS_DRS_FAILED;
+constexpr std::int32_t kRemoved = VDS_DRS_REMOVED;
+static_assert(kOnline == VDS_SSS_ONLINE && kOnline == VDS_CS_ONLINE && kOnline == VDS_LS_ONLINE &&
+              kOnline == VDS_LPS_ONLINE);
+static_assert(kNotReady == VDS_SSS_NOT_READY && kNotReady == VDS_CS_NOT_READY && kNotReady == VDS_LS_NOT_READY);
+static_assert(kFailed == VDS_SSS_FAILED && kFailed == VDS_CS_FAILED && kFailed == VDS_LS_FAILED &&
+              kFailed == VDS_LPS_FAILED);
+static_assert(kRemoved == VDS_CS_REMOVED);
 
 // Health values (VDS_HEALTH).
 

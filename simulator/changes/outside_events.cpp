@@ -9,7 +9,9 @@ namespace tolvane::sim {
 namespace {
 
 // Statuses that mean "physically gone", valued as VDS_DRS_REMOVED / VDS_CS_REMOVED.
-constexpr std::int32_t kRemovedStatus = 8;
+// Controllers and drives share the value; only a hand pulling them sets it.
+constexpr std::int32_t kRemovedStatus = VDS_DRS_REMOVED;
+static_assert(kRemovedStatus == VDS_CS_REMOVED);
 
 std::int32_t* statusField(Model& m, Kind kind, const GUID& id) {
     switch (kind) {

@@ -12,7 +12,9 @@ namespace tolvane::sim {
 namespace {
 
 constexpr std::uint64_t kMiB = 1024 * 1024;
-constexpr std::int32_t kOnline = 1;              // VDS_VS_ONLINE, VDS_VPS_ONLINE, VDS_DS_ONLINE
+// Volumes, their plexes and disks share the value.
+constexpr std::int32_t kOnline = VDS_VS_ONLINE;
+static_assert(kOnline == VDS_VPS_ONLINE && kOnline == VDS_DS_ONLINE);
 constexpr std::size_t kMaxDisks = 32;
 constexpr std::uint32_t kRawClusterSize = 4096;
 constexpr GUID kGptBasicData = {0xEBD0A0A2, 0xB9E5, 0x4433, {0x87, 0xC0, 0x68, 0xB6, 0xB7, 0x26, 0x99, 0xC7}};

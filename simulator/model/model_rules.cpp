@@ -346,8 +346,10 @@ constexpr PartitionKind kExtentKinds[] = {PartitionKind::Unknown, PartitionKind:
 constexpr std::uint64_t kGiB = 1024ull * 1024 * 1024;
 constexpr std::uint32_t kRemovableMedia = 11;
 
-constexpr std::uint32_t kSystemVolumeFlags = 0x1 | 0x2 | 0x80 | 0x100 | 0x200;
-constexpr std::uint32_t kSystemDiskFlags = 0x80 | 0x100 | 0x200 | 0x400 | 0x800;
+constexpr std::uint32_t kSystemVolumeFlags =
+    VDS_VF_SYSTEM_VOLUME | VDS_VF_BOOT_VOLUME | VDS_VF_PAGEFILE | VDS_VF_HIBERNATION | VDS_VF_CRASHDUMP;
+constexpr std::uint32_t kSystemDiskFlags = VDS_DF_SYSTEM_DISK | VDS_DF_BOOT_DISK | VDS_DF_PAGEFILE_DISK |
+                                           VDS_DF_HIBERNATIONFILE_DISK | VDS_DF_CRASHDUMP_DISK;
 
 }  // namespace
 
@@ -410,8 +412,7 @@ std::optional<std::string> checkModelRules(const Model& model) {
 namespace tolvane::sim {
 
 bool criticalVolume(const Volume& volume) {
-    constexpr std::uint32_t kCriticalFlags = 0x1 | 0x2 | 0x80 | 0x100 | 0x200;
-    return (volume.flags & kCriticalFlags) != 0 || volume.driveLetter == u'C';
+    return (volume.flags & kSystemVolumeFlags) != 0 || volume.driveLetter == u'C';
 }
 
 }  // namespace tolvane::sim
