@@ -160,14 +160,6 @@ std::vector<GUID> chooseDrives(const Model& m, const SubSystem& s, std::int32_t 
     return {};
 }
 
-void noteDrives(Batch& out, const std::vector<DriveSpan>& spans, std::vector<GUID>& told) {
-    for (const auto& e : spans)
-        if (std::find(told.begin(), told.end(), e.drive) == told.end()) {
-            told.push_back(e.drive);
-            note(out, Kind::Drive, e.drive, Event::Modify);
-        }
-}
-
 // Takes `bytes` off the end of the extents (those on `drive` only, when
 // given), never the last byte of one; what was cut is added to `trimmed`.
 void trimEnd(std::vector<DriveSpan>& extents, const GUID* drive, std::uint64_t bytes, std::vector<DriveSpan>& trimmed) {
@@ -229,7 +221,7 @@ GUID nextLunId(Model& m) { return m.issueId(0x52000000u); }
 namespace {
 
 ChangeFunction buildLun(const NewLun& r, GUID lunId) {
-    return [&r, lunId](Model& m, Batch& out) -> HRESULT {
+    return tellingDifferences([&r, lunId](Model& m) -> HRESULT {
         auto sit = m.subsystems.find(r.subsystem);
         if (sit == m.subsystems.end()) return VDS_E_OBJECT_DELETED;
         const SubSystem& s = sit->second;
@@ -256,8 +248,6 @@ ChangeFunction buildLun(const NewLun& r, GUID lunId) {
         lun.hints = r.hints;
         lun.rebuildPriority = r.hints.rebuildPriority;
         if (const HRESULT hr = addObject(m, lun); FAILED(hr)) return hr;
-        note(out, Kind::Lun, lunId, Event::Arrive);
-        std::vector<GUID> told;
         for (const auto& spans : layout.plexes) {
             LunPlex plex;
             plex.id = m.issueId(0x53000000u);
@@ -268,10 +258,9 @@ ChangeFunction buildLun(const NewLun& r, GUID lunId) {
             plex.rebuildPriority = r.hints.rebuildPriority;
             plex.extents = spans;
             if (const HRESULT hr = addObject(m, plex); FAILED(hr)) return hr;
-            noteDrives(out, spans, told);
         }
         return S_OK;
-    };
+    });
 }
 
 }  // namespace
@@ -284,31 +273,22 @@ ChangeFunction createLun(NewLun request) {
 }
 
 ChangeFunction deleteLun(const GUID& lunId) {
-    return [lunId](Model& m, Batch& out) -> HRESULT {
+    return tellingDifferences([lunId](Model& m) -> HRESULT {
         auto it = m.luns.find(lunId);
         if (it == m.luns.end()) return VDS_E_OBJECT_DELETED;
-        std::vector<GUID> told;
-        std::vector<DriveSpan> freed;
-        for (const auto& p : it->second.plexes) {
-            const auto& spans = m.lunPlexes.at(p).extents;
-            freed.insert(freed.end(), spans.begin(), spans.end());
-        }
         removeObject(m, lunId);
-        note(out, Kind::Lun, lunId, Event::Depart);
-        noteDrives(out, freed, told);
         return S_OK;
-    };
+    });
 }
 
 ChangeFunction extendLun(const GUID& lunId, std::uint64_t bytes, std::vector<GUID> drives) {
-    return [lunId, bytes, drives = std::move(drives)](Model& m, Batch& out) -> HRESULT {
+    return tellingDifferences([lunId, bytes, drives = std::move(drives)](Model& m) -> HRESULT {
         auto it = m.luns.find(lunId);
         if (it == m.luns.end()) return VDS_E_OBJECT_DELETED;
         Lun& lun = it->second;
         const SubSystem& s = m.subsystems.at(lun.subsystem);
         if (const HRESULT hr = checkDrives(m, s, drives); FAILED(hr)) return hr;
         if (bytes == 0) return S_OK;
-        std::vector<GUID> told;
         // Every plex grows by the same bytes; a plex that cannot grow leaves
         // the whole LUN as it was (the change is then undone).
         for (const auto& pid : lun.plexes) {
@@ -342,21 +322,18 @@ ChangeFunction extendLun(const GUID& lunId, std::uint64_t bytes, std::vector<GUI
             }
             plex.extents.insert(plex.extents.end(), added.begin(), added.end());
             plex.size += bytes;
-            noteDrives(out, added, told);
         }
         lun.size += bytes;
-        note(out, Kind::Lun, lunId, Event::Modify);
         return S_OK;
-    };
+    });
 }
 
 ChangeFunction shrinkLun(const GUID& lunId, std::uint64_t bytes) {
-    return [lunId, bytes](Model& m, Batch& out) -> HRESULT {
+    return tellingDifferences([lunId, bytes](Model& m) -> HRESULT {
         auto it = m.luns.find(lunId);
         if (it == m.luns.end()) return VDS_E_OBJECT_DELETED;
         Lun& lun = it->second;
         if (bytes == 0 || bytes >= lun.size) return VDS_E_INVALID_OPERATION;
-        std::vector<GUID> told;
         for (const auto& pid : lun.plexes) {
             LunPlex& plex = m.lunPlexes.at(pid);
             plex.size -= bytes;
@@ -371,16 +348,14 @@ ChangeFunction shrinkLun(const GUID& lunId, std::uint64_t bytes) {
             } else {
                 trimEnd(plex.extents, nullptr, bytes, trimmed);
             }
-            noteDrives(out, trimmed, told);
         }
         lun.size -= bytes;
-        note(out, Kind::Lun, lunId, Event::Modify);
         return S_OK;
-    };
+    });
 }
 
 ChangeFunction addLunPlex(const GUID& lunId, const GUID& sourceId) {
-    return [lunId, sourceId](Model& m, Batch& out) -> HRESULT {
+    return tellingDifferences([lunId, sourceId](Model& m) -> HRESULT {
         auto it = m.luns.find(lunId);
         if (it == m.luns.end()) return VDS_E_OBJECT_DELETED;
         auto sit = m.luns.find(sourceId);
@@ -390,7 +365,6 @@ ChangeFunction addLunPlex(const GUID& lunId, const GUID& sourceId) {
         std::vector<LunPlex> plexes;
         for (const auto& p : moved) plexes.push_back(m.lunPlexes.at(p));
         removeObject(m, sourceId);
-        note(out, Kind::Lun, sourceId, Event::Depart);
         // The absorbed LUN's plexes keep their drive extents; the target keeps its size.
         for (auto& plex : plexes) {
             plex.lun = lunId;
@@ -399,53 +373,45 @@ ChangeFunction addLunPlex(const GUID& lunId, const GUID& sourceId) {
         }
         Lun& lun = m.luns.at(lunId);
         if (lun.type != kMirrorType && lun.plexes.size() > 1) lun.type = kMirrorType;
-        note(out, Kind::Lun, lunId, Event::Modify);
         return S_OK;
-    };
+    });
 }
 
 ChangeFunction removeLunPlex(const GUID& lunId, const GUID& plexId) {
-    return [lunId, plexId](Model& m, Batch& out) -> HRESULT {
+    return tellingDifferences([lunId, plexId](Model& m) -> HRESULT {
         auto it = m.luns.find(lunId);
         if (it == m.luns.end()) return VDS_E_OBJECT_DELETED;
         Lun& lun = it->second;
         if (std::find(lun.plexes.begin(), lun.plexes.end(), plexId) == lun.plexes.end()) return VDS_E_OBJECT_NOT_FOUND;
         // The only plex holds the LUN's data; it is never removed.
         if (lun.plexes.size() == 1) return VDS_E_INVALID_OPERATION;
-        const std::vector<DriveSpan> freed = m.lunPlexes.at(plexId).extents;
         removeObject(m, plexId);
         Lun& after = m.luns.at(lunId);
         if (after.type == kMirrorType && after.plexes.size() == 1)
             after.type = m.lunPlexes.at(after.plexes.front()).type;
-        std::vector<GUID> told;
-        note(out, Kind::Lun, lunId, Event::Modify);
-        noteDrives(out, freed, told);
         return S_OK;
-    };
+    });
 }
 
 ChangeFunction recoverLun(const GUID& lunId) {
-    return [lunId](Model& m, Batch& out) -> HRESULT {
+    return tellingDifferences([lunId](Model& m) -> HRESULT {
         auto it = m.luns.find(lunId);
         if (it == m.luns.end()) return VDS_E_OBJECT_DELETED;
         Lun& lun = it->second;
         if (!isFaultTolerant(lun.type)) return VDS_E_INVALID_OPERATION;
         // A resync or rebuild brings every plex back in step.
-        bool changed = lun.health != 1;
         lun.health = 1;
         for (const auto& p : lun.plexes) {
             LunPlex& plex = m.lunPlexes.at(p);
-            changed = changed || plex.health != 1 || plex.transitionState != 1;
             plex.health = 1;
             plex.transitionState = 1;
         }
-        if (changed) note(out, Kind::Lun, lunId, Event::Modify);
         return S_OK;
-    };
+    });
 }
 
 ChangeFunction setLunStatus(const GUID& lunId, std::int32_t status) {
-    return [lunId, status](Model& m, Batch& out) -> HRESULT {
+    return tellingDifferences([lunId, status](Model& m) -> HRESULT {
         auto it = m.luns.find(lunId);
         if (it == m.luns.end()) return VDS_E_OBJECT_DELETED;
         if (status != VDS_LS_ONLINE && status != VDS_LS_NOT_READY && status != VDS_LS_OFFLINE &&
@@ -453,13 +419,12 @@ ChangeFunction setLunStatus(const GUID& lunId, std::int32_t status) {
             return E_INVALIDARG;
         if (it->second.status == status) return S_OK;
         it->second.status = status;
-        note(out, Kind::Lun, lunId, Event::Modify);
         return S_OK;
-    };
+    });
 }
 
 ChangeFunction applyLunHints(const GUID& lunId, Hints hints) {
-    return [lunId, hints](Model& m, Batch& out) -> HRESULT {
+    return tellingDifferences([lunId, hints](Model& m) -> HRESULT {
         auto it = m.luns.find(lunId);
         if (it == m.luns.end()) return VDS_E_OBJECT_DELETED;
         if (!stripeSizeSupported(m.subsystems.at(it->second.subsystem), hints.stripeSize)) return VDS_E_NOT_SUPPORTED;
@@ -468,13 +433,12 @@ ChangeFunction applyLunHints(const GUID& lunId, Hints hints) {
         lun.rebuildPriority = hints.rebuildPriority;
         // Hints reach every plex at once.
         for (const auto& p : lun.plexes) m.lunPlexes.at(p).rebuildPriority = hints.rebuildPriority;
-        note(out, Kind::Lun, lunId, Event::Modify);
         return S_OK;
-    };
+    });
 }
 
 ChangeFunction associateControllers(const GUID& lunId, std::vector<GUID> active, std::vector<GUID> inactive) {
-    return [lunId, active = std::move(active), inactive = std::move(inactive)](Model& m, Batch& out) -> HRESULT {
+    return tellingDifferences([lunId, active = std::move(active), inactive = std::move(inactive)](Model& m) -> HRESULT {
         auto it = m.luns.find(lunId);
         if (it == m.luns.end()) return VDS_E_OBJECT_DELETED;
         const SubSystem& s = m.subsystems.at(it->second.subsystem);
@@ -491,9 +455,8 @@ ChangeFunction associateControllers(const GUID& lunId, std::vector<GUID> active,
         if (lun.activeControllers == active && lun.associatedControllers == all) return S_OK;
         lun.activeControllers = active;
         lun.associatedControllers = all;
-        note(out, Kind::Lun, lunId, Event::Modify);
         return S_OK;
-    };
+    });
 }
 
 HRESULT maxLunExtendSize(const Model& m, const GUID& lunId, std::vector<GUID> drives, std::uint64_t& bytes) {

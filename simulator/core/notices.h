@@ -2,6 +2,7 @@
 #pragma once
 
 #include <optional>
+#include <utility>
 
 #include "model/change.h"
 #include "model/model.h"
@@ -42,5 +43,16 @@ void notePartitionLetters(Model& m, Batch& out);
 // depends on it, in time that grows with that alone. `m` is shown as it was
 // before the change for a moment, and left as it is.
 void noteTouched(Model& m, Batch& out);
+
+// A change told as every difference it made: `edit` changes the model and
+// answers; a success is told from what it touched.
+template <typename Edit>
+ChangeFunction tellingDifferences(Edit edit) {
+    return [edit = std::move(edit)](Model& m, Batch& out) -> HRESULT {
+        const HRESULT hr = edit(m);
+        if (SUCCEEDED(hr)) noteTouched(m, out);
+        return hr;
+    };
+}
 
 }  // namespace tolvane::sim

@@ -165,7 +165,17 @@ std::uint64_t withChildren(const Map& children, const IdList& ids, Hasher h) {
 std::uint64_t objectDigest(const Model& m, Kind kind, const GUID& id) {
     switch (kind) {
         case Kind::Provider: return one(m.providers, id);
-        case Kind::SubSystem: return one(m.subsystems, id);
+        case Kind::SubSystem: {
+            // What VDS_SUB_SYSTEM_PROP shows: not the lists of its controllers,
+            // drives and LUNs, whose arrivals and departures are told on their own.
+            const SubSystem* s = m.subsystems.get(id);
+            if (s == nullptr) return 0;
+            SubSystem told = *s;
+            told.controllers.clear();
+            told.drives.clear();
+            told.luns.clear();
+            return (Hasher(20) << told).value();
+        }
         case Kind::Controller: return one(m.controllers, id);
         case Kind::Port: return one(m.ports, id);
         case Kind::Drive: return m.drives.count(id) ? (Hasher(one(m.drives, id)) << m.driveExtents(id)).value() : 0;

@@ -87,8 +87,8 @@ TEST_F(ChangePath, PulledDriveDepartsAndArrivesAgain) {
 TEST_F(ChangePath, RemovedLunDepartsAndFreesItsDrives) {
     const GUID lun = id(kMirrorLun);
     ASSERT_EQ(VdsSimRemoveObject(&lun), S_OK);
+    // The subsystem's properties are as they were: it is not modified.
     EXPECT_THAT(sink.take(), ElementsAre(Notice{VDS_NF_LUN_DEPART, lun},
-                                         Notice{VDS_NF_SUB_SYSTEM_MODIFY, id(kSubSystem)},
                                          Notice{VDS_NF_DRIVE_MODIFY, id(kDrive2)},
                                          Notice{VDS_NF_DRIVE_MODIFY, id(kDrive3)}));
     ComPtr<IUnknown> gone;

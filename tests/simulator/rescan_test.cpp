@@ -82,7 +82,6 @@ TEST_F(Rescan, TellsEachDepartureArrivalAndModification) {
     EXPECT_THAT(sink.take(), ElementsAre(Notice{VDS_NF_PARTITION_DEPART, id(kDiskR)},
                                          Notice{VDS_NF_DRIVE_DEPART, id(kPulledDrive)},
                                          Notice{VDS_NF_DRIVE_ARRIVE, id(kNewDrive)},
-                                         Notice{VDS_NF_SUB_SYSTEM_MODIFY, id(kSubSystemR)},
                                          Notice{VDS_NF_DISK_MODIFY, id(kDiskR)},
                                          Notice{VDS_NF_DRIVE_LETTER_FREE, GUID{}},
                                          Notice{VDS_NF_DRIVE_LETTER_ASSIGN, volume},
