@@ -93,7 +93,7 @@ HRESULT systemDiskRefusal(const Disk& d) {
 }
 
 ChangeFunction changeDiskFlags(const GUID& disk, std::uint32_t flags, bool set) {
-    return [=](Model& m, Batch& out) -> HRESULT {
+    return tellingDifferences([=](Model& m) -> HRESULT {
         Disk* d = findDisk(m, disk);
         if (d == nullptr) return VDS_E_OBJECT_NOT_FOUND;
         if (!onlyReadOnly(flags)) return E_INVALIDARG;
@@ -103,15 +103,14 @@ ChangeFunction changeDiskFlags(const GUID& disk, std::uint32_t flags, bool set) 
         const std::uint32_t now = set ? (d->flags | flags) : (d->flags & ~flags);
         if (now == d->flags) return S_OK;
         d->flags = now;
-        note(out, Kind::Disk, disk, Event::Modify);
         return S_OK;
-    };
+    });
 }
 
 }  // namespace
 
 ChangeFunction convertStyle(const GUID& disk, std::int32_t style) {
-    return [=](Model& m, Batch& out) -> HRESULT {
+    return tellingDifferences([=](Model& m) -> HRESULT {
         Disk* d = findDisk(m, disk);
         if (d == nullptr) return VDS_E_OBJECT_NOT_FOUND;
         if (style != VDS_PST_MBR && style != VDS_PST_GPT) return E_INVALIDARG;
@@ -121,14 +120,12 @@ ChangeFunction convertStyle(const GUID& disk, std::int32_t style) {
             if (servicedAsPartition(m, *d, p) || m.volumeAt(disk, p.offset) != nullptr) return VDS_E_DISK_NOT_EMPTY;
         if (!volumesOnDisk(m, disk).empty() || carriesSystem(m, *d)) return VDS_E_DISK_NOT_EMPTY;
         if (d->partitionStyle == style) return S_OK;
-        for (const Partition& p : d->partitions) out.push_back(partitionNotice(disk, p.offset, Event::Depart));
         d->partitions.clear();
         d->partitionStyle = style;
         d->signature = style == VDS_PST_MBR ? derivedId(disk, 0, 0).Data1 : 0;
         d->diskGuid = style == VDS_PST_GPT ? derivedId(disk, 0, 0x8A) : GUID{};
-        note(out, Kind::Disk, disk, Event::Modify);
         return S_OK;
-    };
+    });
 }
 
 ChangeFunction setDiskFlags(const GUID& disk, std::uint32_t flags) { return changeDiskFlags(disk, flags, true); }
@@ -162,23 +159,23 @@ HRESULT checkCreatePartition(const Model& m, const GUID& disk, const NewPartitio
 }
 
 ChangeFunction createPartition(const GUID& disk, NewPartition p) {
-    return ChangeFunction::Apply([=](Model& m, Batch& out, ChangeOutput& output) -> HRESULT {
-        std::uint64_t at = 0;
-        if (const HRESULT hr = checkCreatePartition(m, disk, p, at); hr != S_OK) return hr;
-        Partition made;
-        made.offset = at;
-        made.size = p.size;
-        made.mbrType = p.mbrType;
-        made.bootIndicator = p.bootIndicator;
-        made.gptType = p.gptType;
-        made.gptId = p.gptId;
-        made.gptAttributes = p.gptAttributes;
-        made.gptName = p.gptName;
-        if (const HRESULT hr = addPartition(m, disk, std::move(made)); FAILED(hr)) return hr;
-        output.offset = at;
-        out.push_back(partitionNotice(disk, at, Event::Arrive));
-        note(out, Kind::Disk, disk, Event::Modify);
-        return S_OK;
+    return ChangeFunction::Apply([=](Model& machine, Batch& out, ChangeOutput& output) -> HRESULT {
+        return tellingDifferences([&](Model& m) -> HRESULT {
+            std::uint64_t at = 0;
+            if (const HRESULT hr = checkCreatePartition(m, disk, p, at); hr != S_OK) return hr;
+            Partition made;
+            made.offset = at;
+            made.size = p.size;
+            made.mbrType = p.mbrType;
+            made.bootIndicator = p.bootIndicator;
+            made.gptType = p.gptType;
+            made.gptId = p.gptId;
+            made.gptAttributes = p.gptAttributes;
+            made.gptName = p.gptName;
+            if (const HRESULT hr = addPartition(m, disk, std::move(made)); FAILED(hr)) return hr;
+            output.offset = at;
+            return S_OK;
+        })(machine, out);
     });
 }
 

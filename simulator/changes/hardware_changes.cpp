@@ -96,9 +96,7 @@ void judgeLunsOn(Model& m, const GUID& drive) {
 // Applies `edit` to the model and tells what it changed.
 template <typename Edit>
 HRESULT editAndTell(Model& m, Batch& out, Edit&& edit) {
-    if (const HRESULT hr = edit(m); hr != S_OK) return hr;
-    noteTouched(m, out);
-    return S_OK;
+    return tellingDifferences(std::forward<Edit>(edit))(m, out);
 }
 
 bool driveHoldsData(const Model& m, const GUID& drive) { return !m.lunPlexesOnDrive(drive).empty(); }

@@ -15,17 +15,6 @@ namespace {
 // Room a dynamic disk needs at its end for the LDM database.
 constexpr std::uint64_t kDatabaseBytes = 1024 * 1024;
 
-// An edit told as every difference it made.
-template <typename Edit>
-ChangeFunction told(Edit edit) {
-    return [edit = std::move(edit)](Model& m, Batch& out) -> HRESULT {
-        const HRESULT hr = edit(m);
-        if (FAILED(hr)) return hr;
-        noteTouched(m, out);
-        return hr;
-    };
-}
-
 bool dynamicProvider(const Model& m, const GUID& provider) {
     return (m.providers.at(provider).flags & VDS_PF_DYNAMIC) != 0;
 }
@@ -145,30 +134,30 @@ HRESULT migrate(Model& m, const Migration& g, HRESULT* results, BOOL* reboot) {
 
 ChangeFunction createPack(const GUID& provider) {
     return ChangeFunction::Apply([provider](Model& machine, Batch& out, ChangeOutput& output) {
-    return told([&](Model& m) -> HRESULT {
-        auto it = m.providers.find(provider);
-        if (it == m.providers.end()) return VDS_E_OBJECT_DELETED;
-        // The basic provider makes a pack only around a disk it finds.
-        if (!dynamicProvider(m, provider)) return VDS_E_NOT_SUPPORTED;
-        const Model& seen = m;
-        if (it->second.flags & VDS_PF_ONE_PACK_ONLINE_ONLY)
-            for (const GUID& p : it->second.children)
-                if (seen.packs.at(p).status == VDS_PS_ONLINE) return VDS_E_ONLINE_PACK_EXISTS;
-        Pack pack;
-        pack.id = m.issueId(0x7E000000u);
-        pack.provider = provider;
-        pack.status = VDS_PS_ONLINE;
-        pack.placeholder = true;
-        const HRESULT hr = addObject(m, pack);
-        if (FAILED(hr)) return hr;
-        output.made = pack.id;
-        return S_OK;
-    })(machine, out);
+        return tellingDifferences([&](Model& m) -> HRESULT {
+            auto it = m.providers.find(provider);
+            if (it == m.providers.end()) return VDS_E_OBJECT_DELETED;
+            // The basic provider makes a pack only around a disk it finds.
+            if (!dynamicProvider(m, provider)) return VDS_E_NOT_SUPPORTED;
+            const Model& seen = m;
+            if (it->second.flags & VDS_PF_ONE_PACK_ONLINE_ONLY)
+                for (const GUID& p : it->second.children)
+                    if (seen.packs.at(p).status == VDS_PS_ONLINE) return VDS_E_ONLINE_PACK_EXISTS;
+            Pack pack;
+            pack.id = m.issueId(0x7E000000u);
+            pack.provider = provider;
+            pack.status = VDS_PS_ONLINE;
+            pack.placeholder = true;
+            const HRESULT hr = addObject(m, pack);
+            if (FAILED(hr)) return hr;
+            output.made = pack.id;
+            return S_OK;
+        })(machine, out);
     });
 }
 
 ChangeFunction addDiskToPack(const GUID& pack, const GUID& disk, std::int32_t style, BOOL hotSpare) {
-    return told([=](Model& m) -> HRESULT {
+    return tellingDifferences([=](Model& m) -> HRESULT {
         // Hot spares belong to hardware providers; the protocol asks for FALSE.
         if (hotSpare != FALSE || (style != VDS_PST_MBR && style != VDS_PST_GPT)) return E_INVALIDARG;
         const Pack& p = m.packs.at(pack);
@@ -188,14 +177,14 @@ ChangeFunction migrateDisks(Migration migration) {
         // Results are the caller's on every path, a refused migration's included.
         output.perDisk.assign(g.disks.size(), S_OK);
         BOOL reboot = FALSE;
-        const HRESULT hr = told([&](Model& model) { return migrate(model, g, output.perDisk.data(), &reboot); })(m, out);
+        const HRESULT hr = tellingDifferences([&](Model& model) { return migrate(model, g, output.perDisk.data(), &reboot); })(m, out);
         output.rebootNeeded = reboot != FALSE;
         return hr;
     });
 }
 
 ChangeFunction removeMissingDisk(const GUID& pack, const GUID& disk) {
-    return told([=](Model& m) -> HRESULT {
+    return tellingDifferences([=](Model& m) -> HRESULT {
         auto it = m.disks.find(disk);
         if (it == m.disks.end()) return VDS_E_OBJECT_NOT_FOUND;
         if (it->second.pack != pack) return VDS_E_DISK_NOT_FOUND_IN_PACK;
@@ -243,7 +232,7 @@ HRESULT checkReplaceDisk(const Model& m, const GUID& pack, const GUID& oldDisk, 
 }
 
 ChangeFunction replaceDisk(const GUID& pack, const GUID& oldDisk, const GUID& newDisk) {
-    return told([=](Model& m) -> HRESULT {
+    return tellingDifferences([=](Model& m) -> HRESULT {
         if (const HRESULT hr = checkReplaceDisk(m, pack, oldDisk, newDisk); FAILED(hr)) return hr;
         for (const GUID& id : m.volumePlexesOnDisk(oldDisk))
             for (DiskSpan& s : m.volumePlexes.at(id).extents)
