@@ -209,7 +209,7 @@ bool isPlaceholderPack(const Model& m, const GUID& pack) {
 }
 
 ChangeFunction letGoOfPack(const GUID& pack, std::function<bool()> stillHeld) {
-    return [pack, stillHeld = std::move(stillHeld)](Model& m, Batch& out) -> HRESULT {
+    return tellingDifferences([pack, stillHeld = std::move(stillHeld)](Model& m) -> HRESULT {
         if (!isPlaceholderPack(m, pack) || stillHeld()) return S_FALSE;
         Pack& p = m.packs.at(pack);
         if (!p.disks.empty() || !p.volumes.empty()) {
@@ -217,9 +217,8 @@ ChangeFunction letGoOfPack(const GUID& pack, std::function<bool()> stillHeld) {
             return S_OK;
         }
         removeObject(m, pack);
-        note(out, Kind::Pack, pack, Event::Depart);
         return S_OK;
-    };
+    });
 }
 
 HRESULT checkReplaceDisk(const Model& m, const GUID& pack, const GUID& oldDisk, const GUID& newDisk) {

@@ -501,7 +501,7 @@ ChangeFunction deleteVolume(const GUID& volume, bool /*force*/) {
 }
 
 ChangeFunction setVolumeFlags(const GUID& volume, std::uint32_t flags, bool revertOnClose) {
-    return [=](Model& m, Batch& out) -> HRESULT {
+    return tellingDifferences([=](Model& m) -> HRESULT {
         Volume* v = findVolume(m, volume);
         if (v == nullptr) return VDS_E_OBJECT_NOT_FOUND;
         if (flags == 0 || (flags & ~kSettableFlags) != 0) return VDS_E_INVALID_VOLUME_FLAG;
@@ -510,20 +510,18 @@ ChangeFunction setVolumeFlags(const GUID& volume, std::uint32_t flags, bool reve
             ((flags & ~kRevertibleFlags) != 0 || (flags & (VDS_VF_HIDDEN | VDS_VF_READONLY)) == 0))
             return VDS_E_REVERT_ON_CLOSE;
         v->flags |= flags;
-        note(out, Kind::Volume, volume, Event::Modify);
         return S_OK;
-    };
+    });
 }
 
 ChangeFunction clearVolumeFlags(const GUID& volume, std::uint32_t flags) {
-    return [=](Model& m, Batch& out) -> HRESULT {
+    return tellingDifferences([=](Model& m) -> HRESULT {
         Volume* v = findVolume(m, volume);
         if (v == nullptr) return VDS_E_OBJECT_NOT_FOUND;
         if (flags == 0 || (flags & ~kSettableFlags) != 0) return VDS_E_INVALID_VOLUME_FLAG;
         v->flags &= ~flags;
-        note(out, Kind::Volume, volume, Event::Modify);
         return S_OK;
-    };
+    });
 }
 
 HRESULT checkPlexOperation(const Model& m, const GUID& volume) {
