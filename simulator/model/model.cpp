@@ -101,18 +101,7 @@ std::vector<GUID> Model::volumePlexesOnDisk(const GUID& disk) const {
 void Model::openChange() { opened_ = Opened{hardwareProviders, softwareProviders, lastSerial}; }
 
 void Model::undoChange() {
-    providers.restore();
-    subsystems.restore();
-    controllers.restore();
-    ports.restore();
-    drives.restore();
-    luns.restore();
-    lunPlexes.restore();
-    packs.restore();
-    disks.restore();
-    volumes.restore();
-    volumePlexes.restore();
-    kinds.restore();
+    eachTable([](auto& table) { table.restore(); });
     if (opened_) {
         hardwareProviders = std::move(opened_->hardwareProviders);
         softwareProviders = std::move(opened_->softwareProviders);
@@ -145,40 +134,12 @@ void Model::commitChange() {
         if (const Disk* d = disks.get(id))
             for (const Partition& p : d->partitions)
                 if (p.driveLetter != 0) diskByPartitionLetter_[p.driveLetter] = id;
-    providers.forgetBefore();
-    subsystems.forgetBefore();
-    controllers.forgetBefore();
-    ports.forgetBefore();
-    drives.forgetBefore();
-    luns.forgetBefore();
-    lunPlexes.forgetBefore();
-    packs.forgetBefore();
-    disks.forgetBefore();
-    volumes.forgetBefore();
-    volumePlexes.forgetBefore();
-    kinds.forgetBefore();
+    eachTable([](auto& table) { table.forgetBefore(); });
     opened_.reset();
 }
 
 void Model::tradeTouched() {
-    providers.trade();
-    subsystems.trade();
-    controllers.trade();
-    ports.trade();
-    drives.trade();
-    luns.trade();
-    lunPlexes.trade();
-    packs.trade();
-    disks.trade();
-    volumes.trade();
-    volumePlexes.trade();
-    kinds.trade();
-}
-
-bool Model::touched() const {
-    return providers.touched() || subsystems.touched() || controllers.touched() || ports.touched() ||
-           drives.touched() || luns.touched() || lunPlexes.touched() || packs.touched() || disks.touched() ||
-           volumes.touched() || volumePlexes.touched() || kinds.touched();
+    eachTable([](auto& table) { table.trade(); });
 }
 
 GUID Model::issueId(std::uint32_t prefix) {

@@ -329,8 +329,6 @@ struct Model {
     void undoChange();
     // Keeps the change: the indexes learn what it touched, the records clear.
     void commitChange();
-    // Whether anything was touched since the last commit.
-    bool touched() const;
     // Shows the machine as it stood before the open change, or, called
     // again, as it stands now (every touched object traded with its record).
     void tradeTouched();
@@ -372,6 +370,22 @@ struct Model {
     const Disk* diskWithPartitionLetter(char16_t letter) const;
 
 private:
+    template <typename F>
+    void eachTable(F&& f) {
+        f(providers);
+        f(subsystems);
+        f(controllers);
+        f(ports);
+        f(drives);
+        f(luns);
+        f(lunPlexes);
+        f(packs);
+        f(disks);
+        f(volumes);
+        f(volumePlexes);
+        f(kinds);
+    }
+
     // As they stood when the open change began.
     struct Opened {
         std::vector<GUID> hardwareProviders;

@@ -66,15 +66,8 @@ public:
         items_.erase(it);
         return 1;
     }
-    // For writing, or null; records like at().
-    T* edit(const GUID& id) {
-        auto it = find(id);
-        return it == items_.end() ? nullptr : &it->second;
-    }
-
     // What the open change touched.
     const Before& before() const { return before_; }
-    bool touched() const { return !before_.empty(); }
     // Puts every touched object back as it stood.
     void restore() {
         for (auto& [id, old] : before_) {
