@@ -175,10 +175,6 @@ void noteKindLeaving(const TouchedView& from, const TouchedView& to, Kind kind, 
         if (k == kind && to.kinds.at(id) != kind) note(out, kind, id, event);
 }
 
-}  // namespace
-
-namespace {
-
 // Letters held by partitions of the disks the open change touched.
 std::set<char16_t> touchedPartitionLetters(const Model& m) {
     std::set<char16_t> out;

@@ -1,18 +1,15 @@
 #include "model/model.h"
 
+#include <algorithm>
+#include <map>
+
 #include "model/model_digest.h"
 #include "model/partition_table.h"
 #include "platform/vds_types.h"
 
-#include <algorithm>
-#include <map>
-
 namespace tolvane::sim {
 
 namespace {
-
-// Disk extent types, valued as VDS_DISK_EXTENT_TYPE.
-
 
 constexpr GUID kGptEsp = {0xC12A7328, 0xF81F, 0x11D2, {0xBA, 0x4B, 0x00, 0xA0, 0xC9, 0x3E, 0xC9, 0x3B}};
 constexpr GUID kGptMsr = {0xE3C9E316, 0x0B5C, 0x4DB8, {0x81, 0x7D, 0xF9, 0x2D, 0xF0, 0x02, 0x15, 0xAE}};
@@ -38,10 +35,6 @@ struct PlexSpanOnDisk {
     GUID plex{};
     DiskSpan span;
 };
-
-}  // namespace
-
-namespace {
 
 template <typename Plex, typename Span>
 bool hasExtentOn(const Plex* plex, const GUID& where, GUID Span::*place) {
