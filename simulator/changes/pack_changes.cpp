@@ -177,7 +177,8 @@ ChangeFunction migrateDisks(Migration migration) {
         // Results are the caller's on every path, a refused migration's included.
         output.perDisk.assign(g.disks.size(), S_OK);
         BOOL reboot = FALSE;
-        const HRESULT hr = tellingDifferences([&](Model& model) { return migrate(model, g, output.perDisk.data(), &reboot); })(m, out);
+        const auto move = [&](Model& model) { return migrate(model, g, output.perDisk.data(), &reboot); };
+        const HRESULT hr = tellingDifferences(move)(m, out);
         output.rebootNeeded = reboot != FALSE;
         return hr;
     });

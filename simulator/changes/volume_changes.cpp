@@ -51,7 +51,8 @@ std::vector<Gap> freeGaps(const Model& m, const GUID& diskId) {
     std::vector<Gap> used;
     if (dynamicPack(m, d.pack)) {
         for (const Partition& p : d.partitions)
-            if ((d.partitionStyle == VDS_PST_MBR && p.mbrType == 0x42) || (d.partitionStyle == VDS_PST_GPT && p.gptType == kGptLdmData)) {
+            if ((d.partitionStyle == VDS_PST_MBR && p.mbrType == 0x42) ||
+                (d.partitionStyle == VDS_PST_GPT && p.gptType == kGptLdmData)) {
                 begin = p.offset;
                 end = p.offset + p.size;
             }

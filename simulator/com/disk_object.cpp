@@ -132,7 +132,9 @@ public:
         // The partition starts where the change finds room as it is applied.
         return startOperationNow(ppAsync, "IVdsAdvancedDisk::CreatePartition", {VDS_ASYNCOUT_CREATEPARTITION},
                                  createPartition(id(), wanted),
-                                 [](VDS_ASYNC_OUTPUT& out, const ChangeOutput& made) { out.cp.ullOffset = made.offset; });
+                                 [](VDS_ASYNC_OUTPUT& out, const ChangeOutput& made) {
+                                     out.cp.ullOffset = made.offset;
+                                 });
     }
     HRESULT STDMETHODCALLTYPE DeletePartition(ULONGLONG offset, BOOL force, BOOL forceProtected) override {
         return changeNow("IVdsAdvancedDisk::DeletePartition", joinArgs(offset, force, forceProtected),
