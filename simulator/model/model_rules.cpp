@@ -343,7 +343,6 @@ constexpr PartitionKind kExtentKinds[] = {PartitionKind::Unknown, PartitionKind:
                                           PartitionKind::Oem,     PartitionKind::Esp,     PartitionKind::Msr,
                                           PartitionKind::Ldm};
 
-constexpr std::uint64_t kGiB = 1024ull * 1024 * 1024;
 constexpr std::uint32_t kRemovableMedia = 11;
 
 constexpr std::uint32_t kSystemVolumeFlags =
