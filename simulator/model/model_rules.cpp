@@ -225,21 +225,7 @@ private:
     }
 
     void partitions(const Disk& d) {
-        if (d.size == 0) fail(d.id, "size", "a disk needs a size above 0");
-        if (d.partitionStyle == 0 && !d.partitions.empty())
-            fail(d.id, "partitions", "an unpartitioned disk has no partitions");
-        for (std::size_t i = 0; i < d.partitions.size(); ++i) {
-            const Partition& p = d.partitions[i];
-            const std::string field = "partitions/" + std::to_string(i);
-            if (p.size == 0) fail(d.id, field + "/size", "a partition needs a size above 0");
-            if (p.offset + p.size < p.offset || p.offset + p.size > d.size)
-                fail(d.id, field, "the partition runs past the end of its disk");
-            if (i > 0 && d.partitions[i - 1].offset > p.offset)
-                fail(d.id, "partitions", "partitions are not kept in the order of their offsets");
-            if (i > 0 && p.offset < d.partitions[i - 1].offset + d.partitions[i - 1].size)
-                fail(d.id, "partitions", "partitions " + std::to_string(d.partitions[i - 1].number) + " and " +
-                                             std::to_string(p.number) + " overlap");
-        }
+        if (auto broken = findPartitionTableBreak(d)) fail(broken->object, broken->field, broken->what);
     }
 
     void volume(const Pack& k, const Volume& v, std::unordered_map<GUID, std::vector<Stretch>, GuidHash>& onDisk) {
@@ -327,6 +313,25 @@ private:
 };
 
 }  // namespace
+
+std::optional<RuleBreak> findPartitionTableBreak(const Disk& d) {
+    if (d.size == 0) return RuleBreak{d.id, "size", "a disk needs a size above 0"};
+    if (d.partitionStyle == 0 && !d.partitions.empty())
+        return RuleBreak{d.id, "partitions", "an unpartitioned disk has no partitions"};
+    for (std::size_t i = 0; i < d.partitions.size(); ++i) {
+        const Partition& p = d.partitions[i];
+        const std::string field = "partitions/" + std::to_string(i);
+        if (p.size == 0) return RuleBreak{d.id, field + "/size", "a partition needs a size above 0"};
+        if (p.offset + p.size < p.offset || p.offset + p.size > d.size)
+            return RuleBreak{d.id, field, "the partition runs past the end of its disk"};
+        if (i > 0 && d.partitions[i - 1].offset > p.offset)
+            return RuleBreak{d.id, "partitions", "partitions are not kept in the order of their offsets"};
+        if (i > 0 && p.offset < d.partitions[i - 1].offset + d.partitions[i - 1].size)
+            return RuleBreak{d.id, "partitions", "partitions " + std::to_string(d.partitions[i - 1].number) +
+                                                     " and " + std::to_string(p.number) + " overlap"};
+    }
+    return std::nullopt;
+}
 
 std::optional<GUID> driveLetterHolder(const Model& model, char16_t letter) {
     if (letter >= u'a' && letter <= u'z') letter = static_cast<char16_t>(letter - 0x20);

@@ -65,6 +65,10 @@ struct RuleBreak {
 
 std::optional<RuleBreak> findRuleBreak(const Model& model);
 
+// The first break in one disk's own layout: its size and its partition
+// table (sizes, bounds, order, overlaps). Both checks use it.
+std::optional<RuleBreak> findPartitionTableBreak(const Disk& disk);
+
 // The same for the change open on the model: the objects it touched and what
 // lies beside them, in time that grows with them and not with the machine.
 std::optional<RuleBreak> findTouchedRuleBreak(const Model& model);

@@ -187,17 +187,10 @@ private:
 
     void disk(const Disk& d) {
         disks_.insert(d.id);
-        if (d.size == 0) fail(d.id, "size", "a disk needs a size above 0");
-        if (d.partitionStyle == 0 && !d.partitions.empty())
-            fail(d.id, "partitions", "an unpartitioned disk has no partitions");
+        if (auto broken = findPartitionTableBreak(d)) fail(broken->object, broken->field, broken->what);
         for (std::size_t i = 0; i < d.partitions.size(); ++i) {
             const Partition& p = d.partitions[i];
             const std::string field = "partitions/" + std::to_string(i);
-            if (p.size == 0) fail(d.id, field + "/size", "a partition needs a size above 0");
-            if (p.offset + p.size < p.offset || p.offset + p.size > d.size)
-                fail(d.id, field, "the partition runs past the end of its disk");
-            if (i > 0 && p.offset < d.partitions[i - 1].offset + d.partitions[i - 1].size)
-                fail(d.id, "partitions", "partitions overlap or are out of order");
             if (p.driveLetter == 0) continue;
             if (!isLetter(p.driveLetter)) fail(d.id, field + "/driveLetter", "expected one letter A to Z");
             if (m_.volumeAt(d.id, p.offset) != nullptr)

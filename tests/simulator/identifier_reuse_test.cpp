@@ -37,6 +37,31 @@ struct ReuseCase {
     std::function<HRESULT(IUnknown*)> anyCall;
 };
 
+// A simple 1 GiB volume made in `pack` on `disk`.
+ReuseCase volumeCase(const char* kind, const char* pack, const char* disk) {
+    return {kind, pack, VDS_OT_PACK,
+            [disk](IUnknown* parent) {
+                VDS_INPUT_DISK input{};
+                input.diskId = id(disk);
+                input.ullSize = kGiB;
+                ComPtr<IVdsAsync> op;
+                EXPECT_EQ(as<IVdsPack>(parent)->CreateVolume(VDS_VT_SIMPLE, &input, 1, 0, op.put()), S_OK);
+                MadeObject made{ComPtr<IUnknown>(outputOf(op).cv.pVolumeUnk), {}};
+                VDS_VOLUME_PROP p{};
+                EXPECT_EQ(as<IVdsVolume>(made.object.get())->GetProperties(&p), S_OK);
+                made.id = p.id;
+                CoTaskMemFree(p.pwszName);
+                return made;
+            },
+            [](IUnknown* volume) { return as<IVdsVolume>(volume)->Delete(FALSE); },
+            [](IUnknown* volume) {
+                VDS_VOLUME_PROP p{};
+                const HRESULT hr = as<IVdsVolume>(volume)->GetProperties(&p);
+                CoTaskMemFree(p.pwszName);
+                return hr;
+            }};
+}
+
 std::vector<ReuseCase> reuseCases() {
     return {
         {"LUN", kSubSystem, VDS_OT_SUB_SYSTEM,
@@ -62,52 +87,10 @@ std::vector<ReuseCase> reuseCases() {
              CoTaskMemFree(p.pwszUnmaskingList);
              return hr;
          }},
-        {"volume", kDynamicPack, VDS_OT_PACK,
-         [](IUnknown* parent) {
-             auto pack = as<IVdsPack>(parent);
-             VDS_INPUT_DISK disk{};
-             disk.diskId = id(kDynDisk);
-             disk.ullSize = kGiB;
-             ComPtr<IVdsAsync> op;
-             EXPECT_EQ(pack->CreateVolume(VDS_VT_SIMPLE, &disk, 1, 0, op.put()), S_OK);
-             MadeObject made{ComPtr<IUnknown>(outputOf(op).cv.pVolumeUnk), {}};
-             VDS_VOLUME_PROP p{};
-             EXPECT_EQ(as<IVdsVolume>(made.object.get())->GetProperties(&p), S_OK);
-             made.id = p.id;
-             CoTaskMemFree(p.pwszName);
-             return made;
-         },
-         [](IUnknown* volume) { return as<IVdsVolume>(volume)->Delete(FALSE); },
-         [](IUnknown* volume) {
-             VDS_VOLUME_PROP p{};
-             const HRESULT hr = as<IVdsVolume>(volume)->GetProperties(&p);
-             CoTaskMemFree(p.pwszName);
-             return hr;
-         }},
+        volumeCase("volume", kDynamicPack, kDynDisk),
         // A volume of a basic disk is its partition's: deleted, the partition
         // goes too, and the next one made in the same place is another.
-        {"partition's volume", kBasicPack, VDS_OT_PACK,
-         [](IUnknown* parent) {
-             auto pack = as<IVdsPack>(parent);
-             VDS_INPUT_DISK disk{};
-             disk.diskId = id(kGptDisk);
-             disk.ullSize = kGiB;
-             ComPtr<IVdsAsync> op;
-             EXPECT_EQ(pack->CreateVolume(VDS_VT_SIMPLE, &disk, 1, 0, op.put()), S_OK);
-             MadeObject made{ComPtr<IUnknown>(outputOf(op).cv.pVolumeUnk), {}};
-             VDS_VOLUME_PROP p{};
-             EXPECT_EQ(as<IVdsVolume>(made.object.get())->GetProperties(&p), S_OK);
-             made.id = p.id;
-             CoTaskMemFree(p.pwszName);
-             return made;
-         },
-         [](IUnknown* volume) { return as<IVdsVolume>(volume)->Delete(FALSE); },
-         [](IUnknown* volume) {
-             VDS_VOLUME_PROP p{};
-             const HRESULT hr = as<IVdsVolume>(volume)->GetProperties(&p);
-             CoTaskMemFree(p.pwszName);
-             return hr;
-         }},
+        volumeCase("partition's volume", kBasicPack, kGptDisk),
         // A pack has no Delete of its own; it goes from outside, as when its
         // disks are pulled, while a client still holds it.
         {"pack", machine::text::kDynamicProvider, VDS_OT_PROVIDER,

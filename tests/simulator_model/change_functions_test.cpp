@@ -7,7 +7,6 @@
 #include <gmock/gmock.h>
 
 #include <functional>
-#include <ostream>
 #include <string>
 #include <vector>
 
@@ -19,37 +18,14 @@
 #include "changes/volume_changes.h"
 #include "model/model_digest.h"
 #include "model/model_rules.h"
+#include "notice.h"
 
 using namespace simmodel;
 using namespace tolvane::sim;
 
 namespace {
 
-struct Told {
-    ULONG event;
-    GUID object;  // the disk of a partition notice, the volume of a letter
-    bool operator==(const Told&) const = default;
-};
-
-void PrintTo(const Told& t, std::ostream* os) { *os << "{" << t.event << ", " << guidToText(t.object) << "}"; }
-
-Told toldOf(const VDS_NOTIFICATION& n) {
-    switch (n.objectType) {
-        case VDS_NTT_PACK: return {n.Pack.ulEvent, n.Pack.packId};
-        case VDS_NTT_VOLUME: return {n.Volume.ulEvent, n.Volume.volumeId};
-        case VDS_NTT_DISK: return {n.Disk.ulEvent, n.Disk.diskId};
-        case VDS_NTT_SUB_SYSTEM: return {n.SubSystem.ulEvent, n.SubSystem.subSystemId};
-        case VDS_NTT_CONTROLLER: return {n.Controller.ulEvent, n.Controller.controllerId};
-        case VDS_NTT_DRIVE: return {n.Drive.ulEvent, n.Drive.driveId};
-        case VDS_NTT_LUN: return {n.Lun.ulEvent, n.Lun.LunId};
-        case VDS_NTT_PORT: return {n.Port.ulEvent, n.Port.portId};
-        case VDS_NTT_PARTITION: return {n.Partition.ulEvent, n.Partition.diskId};
-        case VDS_NTT_DRIVE_LETTER: return {n.Letter.ulEvent, n.Letter.volumeId};
-        case VDS_NTT_FILE_SYSTEM: return {n.FileSystem.ulEvent, n.FileSystem.volumeId};
-        case VDS_NTT_MOUNT_POINT: return {n.MountPoint.ulEvent, n.MountPoint.volumeId};
-        default: return {0, GUID{}};
-    }
-}
+using Told = simtest::Notice;
 
 struct ChangeRow {
     const char* name;
@@ -82,7 +58,7 @@ TEST_P(ChangeFunctions, AnswerChangeAndTellAsStated) {
     const HRESULT hr = apply(m, row.call(), batch, outputs);
     EXPECT_EQ(hr, row.expected);
     std::vector<Told> told;
-    for (const auto& n : batch) told.push_back(toldOf(n));
+    for (const auto& n : batch) told.push_back(simtest::noticeOf(n));
     if (FAILED(hr)) {
         EXPECT_EQ(modelDigest(m), before) << "a refused change left a trace";
         EXPECT_THAT(told, ::testing::IsEmpty()) << "a refused change is never told";
