@@ -3,16 +3,18 @@
 #include <algorithm>
 #include <map>
 
+#include "changes/access_paths.h"
+#include "changes/volume_changes.h"
 #include "core/notices.h"
 #include "model/model_edit.h"
 #include "model/model_rules.h"
+#include "model/partition_types.h"
 
 namespace tolvane::sim {
 
 namespace {
 
 constexpr std::uint32_t kReadOnly = VDS_DF_READ_ONLY;
-constexpr std::uint8_t kMbrInstallableFileSystem = 0x07;
 
 // Volume labels as the file systems keep them.
 constexpr std::size_t kFatLabelLength = 11;
@@ -60,6 +62,14 @@ HRESULT servicedPartition(const Model& m, const GUID& id, std::uint64_t offset, 
     return S_OK;
 }
 
+// The same, for a call that would overwrite it: never the partition the
+// machine starts from.
+HRESULT writablePartition(const Model& m, const GUID& id, std::uint64_t offset, const Partition*& partition) {
+    if (const HRESULT hr = servicedPartition(m, id, offset, partition); hr != S_OK) return hr;
+    if (systemPartition(m, m.disks.at(id), *partition)) return VDS_E_OPERATION_DENIED;
+    return S_OK;
+}
+
 Partition& partitionIn(Model& m, const GUID& disk, std::uint64_t offset) {
     Disk& d = m.disks.at(disk);
     return *std::find_if(d.partitions.begin(), d.partitions.end(),
@@ -72,25 +82,7 @@ char16_t upper(char16_t letter) {
 
 bool isLetter(char16_t letter) { return letter >= u'A' && letter <= u'Z'; }
 
-// Identifiers the service gives what it makes: a disk's new GPT identity,
-// a new GPT partition. Derived from the disk and the place, so a run repeats.
-GUID derivedId(const GUID& disk, std::uint64_t salt, std::uint32_t tag) {
-    GUID id = disk;
-    id.Data1 ^= tag;
-    for (int i = 0; i < 8; ++i) id.Data4[i] ^= static_cast<unsigned char>(salt >> (8 * i));
-    return id;
-}
-
 bool onlyReadOnly(std::uint32_t flags) { return flags == kReadOnly; }
-
-// Which of the service's reasons keeps a disk's flags as they are.
-HRESULT systemDiskRefusal(const Disk& d) {
-    if ((d.flags & (VDS_DF_BOOT_DISK | VDS_DF_SYSTEM_DISK)) != 0) return VDS_E_BOOT_DISK;
-    if ((d.flags & VDS_DF_PAGEFILE_DISK) != 0) return VDS_E_PAGEFILE_DISK;
-    if ((d.flags & VDS_DF_HIBERNATIONFILE_DISK) != 0) return VDS_E_HIBERNATION_FILE_DISK;
-    if ((d.flags & VDS_DF_CRASHDUMP_DISK) != 0) return VDS_E_CRASHDUMP_DISK;
-    return S_OK;
-}
 
 ChangeFunction changeDiskFlags(const GUID& disk, std::uint32_t flags, bool set) {
     return tellingDifferences([=](Model& m) -> HRESULT {
@@ -99,7 +91,7 @@ ChangeFunction changeDiskFlags(const GUID& disk, std::uint32_t flags, bool set) 
         if (!onlyReadOnly(flags)) return E_INVALIDARG;
         if (d->partitionStyle == 0) return VDS_E_DISK_NOT_INITIALIZED;
         if (set)
-            if (const HRESULT refused = systemDiskRefusal(*d); refused != S_OK) return refused;
+            if (const HRESULT refused = systemDiskRefusal(m, *d); refused != S_OK) return refused;
         const std::uint32_t now = set ? (d->flags | flags) : (d->flags & ~flags);
         if (now == d->flags) return S_OK;
         d->flags = now;
@@ -120,10 +112,7 @@ ChangeFunction convertStyle(const GUID& disk, std::int32_t style) {
             if (servicedAsPartition(m, *d, p) || m.volumeAt(disk, p.offset) != nullptr) return VDS_E_DISK_NOT_EMPTY;
         if (!volumesOnDisk(m, disk).empty() || carriesSystem(m, *d)) return VDS_E_DISK_NOT_EMPTY;
         if (d->partitionStyle == style) return S_OK;
-        d->partitions.clear();
-        d->partitionStyle = style;
-        d->signature = style == VDS_PST_MBR ? derivedId(disk, 0, 0).Data1 : 0;
-        d->diskGuid = style == VDS_PST_GPT ? derivedId(disk, 0, 0x8A) : GUID{};
+        writePartitionStyle(*d, style);
         return S_OK;
     });
 }
@@ -172,8 +161,12 @@ ChangeFunction createPartition(const GUID& disk, NewPartition p) {
             made.gptId = p.gptId;
             made.gptAttributes = p.gptAttributes;
             made.gptName = p.gptName;
+            const Disk& d = std::as_const(m.disks).at(disk);
+            const bool volume = isDataPartition(d, made);
             if (const HRESULT hr = addPartition(m, disk, std::move(made)); FAILED(hr)) return hr;
             output.offset = at;
+            // On a basic disk a partition that holds a file system is a volume.
+            if (volume) return addPartitionVolume(m, disk, at, p.size, output.made);
             return S_OK;
         })(machine, out);
     });
@@ -185,18 +178,16 @@ ChangeFunction deletePartition(const GUID& disk, std::uint64_t offset, bool forc
         if (const HRESULT hr = partitionableDisk(m, disk, d); hr != S_OK) return hr;
         const Partition* p = partitionAt(*d, offset);
         if (p == nullptr) return VDS_E_OBJECT_NOT_FOUND;
-        if (isProtectedPartition(m, *d, *p) && !forceProtected) return VDS_E_PARTITION_PROTECTED;
         const Volume* v = m.volumeAt(disk, offset);
-        if (v != nullptr && (v->flags & (VDS_VF_SYSTEM_VOLUME | VDS_VF_BOOT_VOLUME | VDS_VF_PAGEFILE |
-                                         VDS_VF_HIBERNATION | VDS_VF_CRASHDUMP)) != 0)
-            return VDS_E_OPERATION_DENIED;
-        // A mounted file system cannot be locked while it is in use; force dismounts it.
-        const bool mounted = p->driveLetter != 0 || (v != nullptr && !m.accessPaths(v->id).empty());
-        if (mounted && !force) return VDS_E_DEVICE_IN_USE;
+        if (systemPartition(m, *d, *p) || (v != nullptr && systemVolume(m, *v))) return VDS_E_OPERATION_DENIED;
+        if (isProtectedPartition(m, *d, *p) && !forceProtected) return VDS_E_PARTITION_PROTECTED;
+        // A file system cannot be locked while it is in use; force dismounts it.
+        const bool inUse = v != nullptr ? volumeInUse(m, v->id) : p->driveLetter != 0;
+        if (inUse && !force) return VDS_E_DEVICE_IN_USE;
         // The volume goes with its identifier, so the identifier is kept apart from it.
         if (v != nullptr) {
             const GUID volume = v->id;
-            removeObject(m, volume);
+            removeVolume(m, volume);
         }
         auto& parts = m.disks.at(disk).partitions;
         parts.erase(std::find_if(parts.begin(), parts.end(), [&](const Partition& q) { return q.offset == offset; }));
@@ -206,13 +197,13 @@ ChangeFunction deletePartition(const GUID& disk, std::uint64_t offset, bool forc
 
 HRESULT checkFormatPartition(const Model& m, const GUID& disk, std::uint64_t offset) {
     const Partition* p = nullptr;
-    return servicedPartition(m, disk, offset, p);
+    return writablePartition(m, disk, offset, p);
 }
 
 ChangeFunction formatPartition(const GUID& disk, PartitionFormat f) {
     return [=](Model& m, Batch& out) -> HRESULT {
         const Partition* found = nullptr;
-        if (const HRESULT hr = servicedPartition(m, disk, f.offset, found); hr != S_OK) return hr;
+        if (const HRESULT hr = writablePartition(m, disk, f.offset, found); hr != S_OK) return hr;
         const Disk& d = m.disks.at(disk);
         if (f.type != VDS_FST_NTFS && f.type != VDS_FST_FAT && f.type != VDS_FST_FAT32 && f.type != VDS_FST_UDF)
             return VDS_E_INCOMPATIBLE_FILE_SYSTEM;
@@ -259,12 +250,15 @@ HRESULT checkClean(const Model& m, const GUID& disk, bool force, bool forceOem) 
 ChangeFunction cleanDisk(const GUID& disk, bool force, bool forceOem) {
     return toldAsDifferences([=](Model& m) -> HRESULT {
         if (const HRESULT hr = checkClean(m, disk, force, forceOem); hr != S_OK) return hr;
-        for (const GUID& v : volumesOnDisk(m, disk)) removeObject(m, v);
-        Disk& d = m.disks.at(disk);
-        d.partitions.clear();
-        d.partitionStyle = 0;
-        d.signature = 0;
-        d.diskGuid = GUID{};
+        for (const GUID& v : volumesOnDisk(m, disk)) removeVolume(m, v);
+        // The disk is the service's again, as AddDisk found it; a basic pack
+        // lives only around its one disk.
+        const GUID pack = std::as_const(m.disks).at(disk).pack;
+        writePartitionStyle(m.disks.at(disk), 0);
+        if (isNullGuid(pack)) return S_OK;
+        moveDisk(m, disk, GUID{});
+        const Pack& left = std::as_const(m.packs).at(pack);
+        if (!isDynamicPack(m, left) && left.disks.empty() && left.volumes.empty()) removeObject(m, pack);
         return S_OK;
     });
 }

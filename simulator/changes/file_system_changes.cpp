@@ -3,16 +3,13 @@
 #include <algorithm>
 #include <optional>
 
+#include "changes/access_paths.h"
 #include "core/notices.h"
 #include "model/model_rules.h"
 
 namespace tolvane::sim {
 
 namespace {
-
-// Volumes the running system depends on: no format, and their letters stay.
-constexpr std::uint32_t kSystemRoles = VDS_VF_SYSTEM_VOLUME | VDS_VF_BOOT_VOLUME | VDS_VF_PAGEFILE |
-                                       VDS_VF_HIBERNATION | VDS_VF_CRASHDUMP;
 
 constexpr std::size_t kMaxPath = 260;
 constexpr std::uint32_t kSmallestUnit = 512;
@@ -93,28 +90,11 @@ std::optional<AccessPath> parsePath(std::u16string path) {
 
 bool samePath(const std::u16string& a, const std::u16string& b) { return upperCase(a) == upperCase(b); }
 
-// The volumes mounted in folders on `host`'s drive letter.
-std::vector<GUID> mountedInto(const Model& m, const Volume& host) {
-    std::vector<GUID> out;
-    if (host.driveLetter == 0) return out;
-    for (const auto& point : m.reparsePoints(host.id)) out.push_back(point.sourceVolume);
-    return out;
-}
-
-// No exclusive access: other volumes are mounted in folders of this one.
-bool inUse(const Model& m, const Volume& v) { return !mountedInto(m, v).empty(); }
-
 bool permanentlyDismounted(const Volume& v) { return (v.flags & VDS_VF_PERMANENTLY_DISMOUNTED) != 0; }
 
-// Takes away the mount folders that lived on `host`'s file system; each
-// volume that lost one is told.
-void dropFoldersOn(Model& m, const Volume& host, Batch& out) {
-    const char16_t letter = host.driveLetter;
-    for (const GUID& id : mountedInto(m, host)) {
-        auto& folders = m.volumes.at(id).mountFolders;
-        std::erase_if(folders, [&](const std::u16string& f) { return upper(f[0]) == letter; });
-        out.push_back(mountPointsNotice(id));
-    }
+// Takes away the mount folders under `path`; each volume that lost one is told.
+void dropFoldersUnder(Model& m, const std::u16string& path, Batch& out) {
+    for (const GUID& id : forgetFoldersUnder(m, path)) out.push_back(mountPointsNotice(id));
 }
 
 // Brings a permanently dismounted volume back online.
@@ -143,7 +123,7 @@ HRESULT formatRefusedAtCall(const Model& m, const GUID& id) {
     auto it = m.volumes.find(id);
     if (it == m.volumes.end()) return VDS_E_OBJECT_DELETED;
     const Volume& v = it->second;
-    if (v.flags & kSystemRoles) return VDS_E_OPERATION_DENIED;
+    if (systemVolume(m, v)) return VDS_E_OPERATION_DENIED;
     if (v.status == VDS_VS_FAILED) return VDS_E_OBJECT_STATUS_FAILED;
     auto pack = m.packs.find(v.pack);
     if (pack != m.packs.end() && pack->second.status == VDS_PS_OFFLINE) return VDS_E_PACK_OFFLINE;
@@ -154,7 +134,7 @@ HRESULT formatRefusedAtCall(const Model& m, const GUID& id) {
 HRESULT formatRefusedWhileRunning(const Model& m, const GUID& id, const FormatRequest& r) {
     if (HRESULT hr = formatRefusedAtCall(m, id); hr != S_OK) return hr;
     const Volume& v = m.volumes.at(id);
-    if (inUse(m, v) && !r.force) return VDS_E_DEVICE_IN_USE;
+    if (volumeInUse(m, id) && !r.force) return VDS_E_DEVICE_IN_USE;
     const FileSystemLimits* l = limitsOf(r.type);
     if (l == nullptr) return VDS_E_INVALID_FS_TYPE;
     if (badLabel(r.label, *l)) return VDS_E_BAD_LABEL;
@@ -184,7 +164,7 @@ ChangeFunction formatVolume(const GUID& volume, FormatRequest r) {
         Volume& v = m.volumes.at(volume);
         const FileSystemLimits& l = *limitsOf(r.type);
         // The folders that held other volumes are gone with the old file system.
-        dropFoldersOn(m, v, out);
+        for (const GUID& id : forgetFoldersOn(m, volume)) out.push_back(mountPointsNotice(id));
         FileSystem fs;
         fs.type = r.type;
         fs.label = r.label;
@@ -221,8 +201,8 @@ ChangeFunction addAccessPath(const GUID& volume, std::u16string text) {
             if (*host == v.id) return E_INVALIDARG;
             const Volume& h = hostVolume->second;
             if (!h.fileSystem || h.fileSystem->type != VDS_FST_NTFS) return VDS_E_INCOMPATIBLE_FILE_SYSTEM;
-            for (const auto& [id, other] : m.volumes)
-                for (const auto& folder : other.mountFolders)
+            for (const GUID& id : m.volumesWithFoldersUnder(path->letter))
+                for (const auto& folder : m.volumes.at(id).mountFolders)
                     if (samePath(folder, path->text)) return kPathTaken;
         }
         if (permanentlyDismounted(v)) {
@@ -246,10 +226,10 @@ ChangeFunction deleteAccessPath(const GUID& volume, std::u16string text, bool fo
         if (!path) return VDS_E_PATH_NOT_FOUND;
         if (path->isLetter) {
             if (v.driveLetter != path->letter) return VDS_E_PATH_NOT_FOUND;
-            if (v.flags & kSystemRoles) return VDS_E_OPERATION_DENIED;
-            if (inUse(m, v) && !force) return VDS_E_DEVICE_IN_USE;
+            if (systemVolume(m, v)) return VDS_E_OPERATION_DENIED;
+            if (volumeInUse(m, v.id) && !force) return VDS_E_DEVICE_IN_USE;
             // The folders on it lose the paths they were reached by.
-            dropFoldersOn(m, v, out);
+            dropFoldersUnder(m, text.substr(0, 3), out);
             v.driveLetter = 0;
             out.push_back(driveLetterNotice(path->letter, nullptr));
             return S_OK;
@@ -257,8 +237,11 @@ ChangeFunction deleteAccessPath(const GUID& volume, std::u16string text, bool fo
         auto folder = std::find_if(v.mountFolders.begin(), v.mountFolders.end(),
                                    [&](const std::u16string& f) { return samePath(f, path->text); });
         if (folder == v.mountFolders.end()) return VDS_E_PATH_NOT_FOUND;
+        const std::u16string gone = *folder;
         v.mountFolders.erase(folder);
         out.push_back(mountPointsNotice(v.id));
+        // Folders mounted inside this volume through that path lose it too.
+        dropFoldersUnder(m, gone, out);
         return S_OK;
     });
 }
@@ -276,7 +259,7 @@ ChangeFunction mountVolume(const GUID& volume) {
 
 ChangeFunction dismountVolume(const GUID& volume, bool force, bool permanent) {
     return onVolume(volume, [force, permanent](Model& m, Volume& v, Batch& out) -> HRESULT {
-        if (inUse(m, v) && !force) return VDS_E_DEVICE_IN_USE;
+        if (volumeInUse(m, v.id) && !force) return VDS_E_DEVICE_IN_USE;
         if (v.dismounted && !permanentlyDismounted(v)) return VDS_E_VOLUME_TEMPORARILY_DISMOUNTED;
         if (permanent) {
             if (!(v.flags & VDS_VF_PERMANENT_DISMOUNT_SUPPORTED)) return VDS_E_NOT_SUPPORTED;

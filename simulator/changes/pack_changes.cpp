@@ -7,30 +7,22 @@
 
 #include "core/notices.h"
 #include "model/model_edit.h"
+#include "model/model_rules.h"
+#include "model/partition_table.h"
 
 namespace tolvane::sim {
 
 namespace {
-
-// Room a dynamic disk needs at its end for the LDM database.
-constexpr std::uint64_t kDatabaseBytes = 1024 * 1024;
 
 bool dynamicProvider(const Model& m, const GUID& provider) {
     return (m.providers.at(provider).flags & VDS_PF_DYNAMIC) != 0;
 }
 bool dynamicPack(const Model& m, const GUID& pack) { return dynamicProvider(m, m.packs.at(pack).provider); }
 
-bool unallocated(const Disk& d) { return d.partitionStyle == 0 && d.partitions.empty(); }
+bool unallocated(const Disk& d) { return isNullGuid(d.pack); }
 
 
 void unlist(IdList& list, const GUID& id) { list.erase(id); }
-
-void moveDisk(Model& m, const GUID& disk, const GUID& to) {
-    Disk& d = m.disks.at(disk);
-    unlist(m.packs.at(d.pack).disks, disk);
-    m.packs.at(to).disks.push_back(disk);
-    d.pack = to;
-}
 
 // The disks that hold a stretch of the volume.
 std::vector<GUID> disksOf(const Model& m, const Volume& v) {
@@ -61,14 +53,6 @@ std::uint64_t freeAtEnd(const Disk& d) {
     std::uint64_t end = 0;
     for (const Partition& p : d.partitions) end = std::max(end, p.offset + p.size);
     return d.size > end ? d.size - end : 0;
-}
-
-// The system volume cannot change hands while it runs.
-bool holdsSystemVolume(const Model& m, const GUID& disk) {
-    const Volume* system = m.volumeWithLetter(u'C');
-    if (system == nullptr) return false;
-    const auto on = disksOf(m, *system);
-    return std::find(on.begin(), on.end(), disk) != on.end();
 }
 
 bool anyFailed(const HRESULT* results, std::size_t n) {
@@ -109,20 +93,37 @@ HRESULT migrate(Model& m, const Migration& g, HRESULT* results, BOOL* reboot) {
     const bool toDynamic = dynamicPack(m, g.target);
     // A basic pack is one disk's: it takes one, and only when it has none.
     if (!toDynamic && (n > 1 || !m.packs.at(g.target).disks.empty())) return VDS_E_NOT_SUPPORTED;
+    // Between basic and dynamic the disk's partition table is rewritten.
+    const bool rewrite = toDynamic != dynamicPack(m, g.source);
     std::vector<GUID> moving;
     for (std::size_t i = 0; i < n; ++i) {
         const GUID& disk = g.disks[i];
-        if (toDynamic && !g.force && freeAtEnd(m.disks.at(disk)) < kDatabaseBytes) {
+        const Disk& d = std::as_const(m.disks).at(disk);
+        if (rewrite && toDynamic && !g.force && freeAtEnd(d) < kLdmDatabaseBytes) {
             results[i] = VDS_E_NO_FREE_SPACE;
             continue;
         }
-        if (holdsSystemVolume(m, disk)) *reboot = TRUE;
+        if (rewrite && toDynamic && FAILED(dynamicLayoutRefusal(d))) {
+            results[i] = dynamicLayoutRefusal(d);
+            continue;
+        }
+        // A dynamic disk becomes basic only once its volumes are gone.
+        if (rewrite && !toDynamic && !m.volumePlexesOnDisk(disk).empty()) {
+            results[i] = VDS_E_DISK_NOT_EMPTY;
+            continue;
+        }
+        if (carriesSystem(m, m.disks.at(disk))) *reboot = TRUE;  // it cannot change hands while it runs
         moving.push_back(disk);
     }
     const HRESULT answer = anyFailed(results, n) ? S_FALSE : S_OK;
     if (g.queryOnly) return answer;
 
-    for (const GUID& disk : moving) moveDisk(m, disk, g.target);
+    for (const GUID& disk : moving) {
+        moveDisk(m, disk, g.target);
+        if (rewrite && toDynamic) writeDynamicLayout(m.disks.at(disk));
+        if (rewrite && !toDynamic)
+            if (const HRESULT hr = writeBasicLayout(m, disk); FAILED(hr)) return hr;
+    }
     moveVolumes(m, g.source, g.target, moving);
     const Pack& left = m.packs.at(g.source);
     // A basic pack exists only around its disk.
@@ -137,10 +138,10 @@ ChangeFunction createPack(const GUID& provider) {
         return tellingDifferences([&](Model& m) -> HRESULT {
             auto it = m.providers.find(provider);
             if (it == m.providers.end()) return VDS_E_OBJECT_DELETED;
-            // The basic provider makes a pack only around a disk it finds.
-            if (!dynamicProvider(m, provider)) return VDS_E_NOT_SUPPORTED;
+            // Only one dynamic pack runs at a time; a basic pack holds one
+            // disk and is made empty to take one (AddDisk, MigrateDisks).
             const Model& seen = m;
-            if (it->second.flags & VDS_PF_ONE_PACK_ONLINE_ONLY)
+            if (dynamicProvider(m, provider))
                 for (const GUID& p : it->second.children)
                     if (seen.packs.at(p).status == VDS_PS_ONLINE) return VDS_E_ONLINE_PACK_EXISTS;
             Pack pack;
@@ -165,9 +166,13 @@ ChangeFunction addDiskToPack(const GUID& pack, const GUID& disk, std::int32_t st
         auto it = m.disks.find(disk);
         if (it == m.disks.end()) return VDS_E_OBJECT_NOT_FOUND;
         if (!unallocated(it->second)) return VDS_E_NOT_AN_UNALLOCATED_DISK;
-        if (!dynamicPack(m, pack) && !p.disks.empty()) return VDS_E_NOT_SUPPORTED;
+        const bool basic = !dynamicPack(m, pack);
+        if (basic && !p.disks.empty()) return VDS_E_NOT_SUPPORTED;
         moveDisk(m, disk, pack);
-        m.disks.at(disk).partitionStyle = style;
+        writePartitionStyle(m.disks.at(disk), style);
+        // A basic GPT disk gets its reserved partition at once, as Windows
+        // writes it; a dynamic disk's layout is the LDM's.
+        if (basic && style == VDS_PST_GPT) return addPartition(m, disk, reservedPartition(m.disks.at(disk)));
         return S_OK;
     });
 }

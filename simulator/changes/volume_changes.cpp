@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <string>
 
+#include "changes/access_paths.h"
 #include "core/notices.h"
 #include "model/model_edit.h"
 #include "model/model_rules.h"
+#include "model/partition_types.h"
 
 namespace tolvane::sim {
 
@@ -17,8 +19,6 @@ constexpr std::int32_t kOnline = VDS_VS_ONLINE;
 static_assert(kOnline == VDS_VPS_ONLINE && kOnline == VDS_DS_ONLINE);
 constexpr std::size_t kMaxDisks = 32;
 constexpr std::uint32_t kRawClusterSize = 4096;
-constexpr GUID kGptBasicData = {0xEBD0A0A2, 0xB9E5, 0x4433, {0x87, 0xC0, 0x68, 0xB6, 0xB7, 0x26, 0x99, 0xC7}};
-constexpr GUID kGptLdmData = {0xAF9B60A0, 0x1431, 0x4F62, {0xBC, 0x68, 0x33, 0x11, 0x71, 0x4A, 0x69, 0xAD}};
 
 // Flags a caller may set or clear, and those that may be set only until
 // the last client lets go.
@@ -50,11 +50,14 @@ std::vector<Gap> freeGaps(const Model& m, const GUID& diskId) {
     std::uint64_t end = d.size > 2 * kMiB ? d.size - kMiB : begin;
     std::vector<Gap> used;
     if (dynamicPack(m, d.pack)) {
+        // Inside the LDM area, and never over a partition Windows kept (ESP, MSR).
         for (const Partition& p : d.partitions)
-            if ((d.partitionStyle == VDS_PST_MBR && p.mbrType == 0x42) ||
+            if ((d.partitionStyle == VDS_PST_MBR && p.mbrType == kMbrLdm) ||
                 (d.partitionStyle == VDS_PST_GPT && p.gptType == kGptLdmData)) {
                 begin = p.offset;
                 end = p.offset + p.size;
+            } else if (partitionExtentType(d, p) != VDS_DET_LDM) {
+                used.push_back({p.offset, p.size});
             }
         for (const GUID& id : m.volumePlexesOnDisk(diskId))
             for (const DiskSpan& s : m.volumePlexes.at(id).extents)
@@ -164,18 +167,6 @@ Partition* partitionAt(Model& m, const GUID& disk, std::uint64_t offset) {
     return nullptr;
 }
 
-// Mount folders that other volumes have inside this one vanish with its file
-// system; returns the volumes that lost one.
-std::vector<GUID> unmountFoldersInside(Model& m, const Volume& host) {
-    std::vector<GUID> touched;
-    if (host.driveLetter == 0) return touched;
-    const auto inside = [&](const std::u16string& f) { return !f.empty() && (f[0] & ~0x20) == host.driveLetter; };
-    for (const auto& [id, v] : std::as_const(m.volumes))
-        if (id != host.id && std::any_of(v.mountFolders.begin(), v.mountFolders.end(), inside)) touched.push_back(id);
-    for (const GUID& id : touched) std::erase_if(m.volumes.at(id).mountFolders, inside);
-    return touched;
-}
-
 // A change told as every difference it made, before what it tells itself.
 template <typename Edit>
 ChangeFunction toldChange(Edit edit) {
@@ -187,6 +178,17 @@ ChangeFunction toldChange(Edit edit) {
         out.insert(out.begin(), told.begin(), told.end());
         return hr;
     };
+}
+
+// On a basic MBR disk, hiding or write-protecting is disk-wide: refused on
+// every volume of a disk the running system lives on.
+bool besideSystemOnMbr(const Model& m, const Volume& v) {
+    if (dynamicPack(m, v.pack)) return false;
+    for (const GUID& disk : disksOf(m, v)) {
+        const Disk& d = m.disks.at(disk);
+        if (d.partitionStyle == VDS_PST_MBR && carriesSystem(m, d)) return true;
+    }
+    return false;
 }
 
 Volume* findVolume(Model& m, const GUID& id) {
@@ -258,6 +260,24 @@ bool needsRepair(const VolumePlex& plex) {
 }  // namespace
 
 GUID nextVolumeId(Model& m) { return m.issueId(0x92000000u); }
+
+HRESULT addPartitionVolume(Model& m, const GUID& disk, std::uint64_t offset, std::uint64_t size, GUID& made) {
+    const GUID pack = std::as_const(m.disks).at(disk).pack;
+    Volume v;
+    v.id = nextVolumeId(m);
+    v.pack = pack;
+    v.name = deviceName(m, m.packs.at(pack), false);
+    v.size = size;
+    if (const HRESULT hr = addObject(m, v); FAILED(hr)) return hr;
+    VolumePlex p;
+    p.id = m.issueId(0x93000000u);
+    p.volume = v.id;
+    p.size = size;
+    p.extents = {{disk, offset, size, 0}};
+    if (const HRESULT hr = addObject(m, p); FAILED(hr)) return hr;
+    made = v.id;
+    return S_OK;
+}
 
 HRESULT checkCreateVolume(const Model& m, const NewVolume& r) {
     auto pit = m.packs.find(r.pack);
@@ -466,21 +486,20 @@ ChangeFunction shrinkVolume(const GUID& volume, std::uint64_t bytes) {
     });
 }
 
-ChangeFunction deleteVolume(const GUID& volume, bool /*force*/) {
-    // The simulated service holds no open handles, so the dismount that
-    // force would skip always succeeds.
-    return [volume](Model& m, Batch& out) -> HRESULT {
+ChangeFunction deleteVolume(const GUID& volume, bool force) {
+    return [volume, force](Model& m, Batch& out) -> HRESULT {
         Volume* found = findVolume(m, volume);
         if (found == nullptr) return VDS_E_OBJECT_NOT_FOUND;
         if (m.packs.at(found->pack).status == VDS_PS_OFFLINE) return VDS_E_PACK_OFFLINE;
-        if (criticalVolume(*found)) return VDS_E_OPERATION_DENIED;
+        if (systemVolume(m, *found)) return VDS_E_OPERATION_DENIED;
+        // The dismount that force skips fails while volumes are mounted in it.
+        if (!force && volumeInUse(m, volume)) return VDS_E_DEVICE_IN_USE;
         const Volume v = *found;
         const bool basic = !dynamicPack(m, v.pack);
         std::vector<DiskSpan> spans;
         for (const GUID& plex : v.plexes)
             for (const DiskSpan& s : m.volumePlexes.at(plex).extents) spans.push_back(s);
-        const std::vector<GUID> unmounted = unmountFoldersInside(m, v);
-        removeObject(m, volume);
+        const std::vector<GUID> unmounted = removeVolume(m, volume);
         if (basic)
             for (const DiskSpan& s : spans) std::erase_if(m.disks.at(s.disk).partitions, [&](const Partition& p) {
                 return p.offset == s.offset;
@@ -506,7 +525,8 @@ ChangeFunction setVolumeFlags(const GUID& volume, std::uint32_t flags, bool reve
         Volume* v = findVolume(m, volume);
         if (v == nullptr) return VDS_E_OBJECT_NOT_FOUND;
         if (flags == 0 || (flags & ~kSettableFlags) != 0) return VDS_E_INVALID_VOLUME_FLAG;
-        if (criticalVolume(*v)) return VDS_E_OPERATION_DENIED;
+        if (systemVolume(m, *v) || ((flags & (VDS_VF_HIDDEN | VDS_VF_READONLY)) != 0 && besideSystemOnMbr(m, *v)))
+            return VDS_E_OPERATION_DENIED;
         if (revertOnClose &&
             ((flags & ~kRevertibleFlags) != 0 || (flags & (VDS_VF_HIDDEN | VDS_VF_READONLY)) == 0))
             return VDS_E_REVERT_ON_CLOSE;
@@ -541,7 +561,7 @@ ChangeFunction addVolumePlex(const GUID& volume, const GUID& source) {
         if (source == volume) return E_INVALIDARG;
         if (from->pack != target->pack) return VDS_E_VOLUME_NOT_FOUND_IN_PACK;
         if (target->status != kOnline || from->status != kOnline) return VDS_E_VOLUME_NOT_ONLINE;
-        if (criticalVolume(*from)) return VDS_E_OPERATION_DENIED;
+        if (systemVolume(m, *from)) return VDS_E_OPERATION_DENIED;
         if (from->plexes.size() != 1) return VDS_E_INVALID_PLEX_COUNT;
         if (from->size < target->size) return VDS_E_VOLUME_TOO_SMALL;
         const auto ours = disksOf(m, *target);
@@ -552,8 +572,7 @@ ChangeFunction addVolumePlex(const GUID& volume, const GUID& source) {
         // source volume itself is gone, and whatever was mounted in it.
         const GUID plex = from->plexes.front();
         from->plexes.clear();
-        unmountFoldersInside(m, *from);
-        removeObject(m, source);
+        removeVolume(m, source);
         target = findVolume(m, volume);
         VolumePlex& p = m.volumePlexes.at(plex);
         p.volume = volume;
@@ -588,7 +607,7 @@ ChangeFunction splitOff(const GUID& volume, const GUID& plex, GUID newVolume) {
     return toldChange([=](Model& m, Batch&) -> HRESULT {
         if (const HRESULT hr = plexMayLeave(m, volume, plex); FAILED(hr)) return hr;
         Volume* v = findVolume(m, volume);
-        if (criticalVolume(*v)) return VDS_E_CRITICAL_PLEX;
+        if (systemVolume(m, *v)) return VDS_E_CRITICAL_PLEX;
         // What stays must still be a whole volume.
         const bool othersHealthy = std::any_of(v->plexes.begin(), v->plexes.end(), [&](const GUID& id) {
             const VolumePlex& p = m.volumePlexes.at(id);

@@ -25,6 +25,11 @@ struct NewVolume {
 // volume has had before.
 GUID nextVolumeId(Model& m);
 
+// Files the volume a new data partition of a basic disk is: one plex with
+// one stretch, the partition itself, and no file system yet. Gives back its
+// identifier in `made`.
+HRESULT addPartitionVolume(Model& m, const GUID& disk, std::uint64_t offset, std::uint64_t size, GUID& made);
+
 HRESULT checkCreateVolume(const Model& m, const NewVolume& request);
 // Gives back the new volume (ChangeOutput::made).
 ChangeFunction createVolume(NewVolume request);

@@ -134,6 +134,7 @@ public:
                                  createPartition(id(), wanted),
                                  [](VDS_ASYNC_OUTPUT& out, const ChangeOutput& made) {
                                      out.cp.ullOffset = made.offset;
+                                     out.cp.volumeId = made.made;
                                  });
     }
     HRESULT STDMETHODCALLTYPE DeletePartition(ULONGLONG offset, BOOL force, BOOL forceProtected) override {

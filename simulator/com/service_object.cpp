@@ -114,8 +114,15 @@ public:
         return emptyList("IVdsService::QueryMaskedDisks", ppEnum);
     }
     HRESULT STDMETHODCALLTYPE QueryUnallocatedDisks(IEnumVdsObject** ppEnum) override {
-        // Every simulated disk belongs to a pack.
-        return emptyList("IVdsService::QueryUnallocatedDisks", ppEnum);
+        if (ppEnum == nullptr) return E_POINTER;
+        *ppEnum = nullptr;
+        if (HRESULT hr = readyAfterStart("IVdsService::QueryUnallocatedDisks", ""); hr != S_OK) return hr;
+        *ppEnum = makeEnumeration(Core::instance().read([](const Model& m) {
+            ObjectList out;
+            for (const auto& id : m.unallocatedDisks) out.push_back({Kind::Disk, id});
+            return out;
+        }));
+        return Core::instance().faults.successCode("IVdsService::QueryUnallocatedDisks");
     }
     HRESULT STDMETHODCALLTYPE GetObject(VDS_OBJECT_ID id, VDS_OBJECT_TYPE type, IUnknown** ppUnk) override {
         if (ppUnk == nullptr) return E_POINTER;

@@ -198,30 +198,32 @@ json pack(const MachineShape& s, GeneratedMachine& m, int index) {
             {"volumes", std::move(volumes)}};
 }
 
-// Empty basic disks, each as large as the generated dynamic disks start.
+// Empty basic disks, each as large as the generated dynamic disks start,
+// each in a pack of its own as the basic provider keeps them.
 json basicProvider(const MachineShape& s, GeneratedMachine& m) {
     m.basicProvider = makeId(kBasicProvider, 1);
-    m.basicPack = makeId(kBasicPack, 1);
-    json disks = json::array();
+    json packs = json::array();
     for (int d = 0; d < s.basicDisks; ++d) {
         m.basicDisks.push_back(makeId(kBasicDisk, static_cast<std::uint64_t>(d) + 1));
+        m.basicPacks.push_back(makeId(kBasicPack, static_cast<std::uint64_t>(d) + 1));
         const std::string n = std::to_string(d);
-        disks.push_back({{"id", guidToText(m.basicDisks.back())},
-                         {"size", 128 * kGiB},
-                         {"style", "gpt"},
-                         {"name", "\\\\?\\BasicDrive" + n},
-                         {"friendlyName", "Generated Basic Disk " + n},
-                         {"diskAddress", "Port1Path0Target" + n + "Lun0"},
-                         {"adaptorName", "Generated SAS Adapter"},
-                         {"devicePath", "\\\\?\\scsi#disk&ven_generated_basic#" + n},
-                         {"busType", 10},
-                         {"partitions", json::array()}});
+        json disk = {{"id", guidToText(m.basicDisks.back())},
+                     {"size", 128 * kGiB},
+                     {"style", "gpt"},
+                     {"name", "\\\\?\\BasicDrive" + n},
+                     {"friendlyName", "Generated Basic Disk " + n},
+                     {"diskAddress", "Port1Path0Target" + n + "Lun0"},
+                     {"adaptorName", "Generated SAS Adapter"},
+                     {"devicePath", "\\\\?\\scsi#disk&ven_generated_basic#" + n},
+                     {"busType", 10},
+                     {"partitions", json::array()}};
+        packs.push_back({{"id", guidToText(m.basicPacks.back())}, {"name", ""}, {"disks", json::array({disk})}});
     }
     return {{"id", guidToText(m.basicProvider)},
             {"name", "Generated Basic Provider"},
             {"version", "1.0"},
             {"kind", "basic"},
-            {"packs", json::array({{{"id", guidToText(m.basicPack)}, {"name", ""}, {"disks", std::move(disks)}}})}};
+            {"packs", std::move(packs)}};
 }
 
 void software(const MachineShape& s, GeneratedMachine& m, json& root) {

@@ -47,7 +47,7 @@ struct GeneratedMachine {
     std::vector<GUID> volumes;
     std::vector<GUID> volumePlexes;
     GUID basicProvider{};
-    GUID basicPack{};
+    std::vector<GUID> basicPacks;  // one per basic disk, as the basic provider keeps them
     std::vector<GUID> basicDisks;
 };
 

@@ -5,17 +5,10 @@
 
 #include "model/model_digest.h"
 #include "model/partition_table.h"
+#include "model/partition_types.h"
 #include "platform/vds_types.h"
 
 namespace tolvane::sim {
-
-namespace {
-
-constexpr GUID kGptEsp = {0xC12A7328, 0xF81F, 0x11D2, {0xBA, 0x4B, 0x00, 0xA0, 0xC9, 0x3E, 0xC9, 0x3B}};
-constexpr GUID kGptMsr = {0xE3C9E316, 0x0B5C, 0x4DB8, {0x81, 0x7D, 0xF9, 0x2D, 0xF0, 0x02, 0x15, 0xAE}};
-constexpr GUID kGptLdmMetadata = {0x5808C8AA, 0x7E8F, 0x42E0, {0x85, 0xD2, 0xE1, 0xE9, 0x04, 0x34, 0xCF, 0xB3}};
-constexpr GUID kGptLdmData = {0xAF9B60A0, 0x1431, 0x4F62, {0xBC, 0x68, 0x33, 0x11, 0x71, 0x4A, 0x69, 0xAD}};
-constexpr GUID kGptRecovery = {0xDE94BBA4, 0x06D1, 0x4D40, {0xA1, 0x6A, 0xBF, 0xD5, 0x01, 0x79, 0xD6, 0xAC}};
 
 std::int32_t partitionExtentType(const Disk& disk, const Partition& p) {
     if (disk.partitionStyle == 2) {
@@ -25,9 +18,18 @@ std::int32_t partitionExtentType(const Disk& disk, const Partition& p) {
         if (p.gptType == kGptRecovery) return VDS_DET_OEM;
         return VDS_DET_DATA;
     }
-    if (p.mbrType == 0x42) return VDS_DET_LDM;
+    if (p.mbrType == kMbrLdm) return VDS_DET_LDM;
     if (p.mbrType == 0x12 || p.mbrType == 0x27) return VDS_DET_OEM;
     return VDS_DET_DATA;
+}
+
+namespace {
+
+// The drive letter a mount folder lies under, upper case.
+char16_t folderLetter(const std::u16string& folder) {
+    if (folder.empty()) return 0;
+    const char16_t c = folder[0];
+    return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 0x20) : c;
 }
 
 struct PlexSpanOnDisk {
@@ -91,13 +93,14 @@ std::vector<GUID> Model::volumePlexesOnDisk(const GUID& disk) const {
     return plexesAt(volumePlexesByDisk_, volumePlexes, disk, &DiskSpan::disk);
 }
 
-void Model::openChange() { opened_ = Opened{hardwareProviders, softwareProviders, lastSerial}; }
+void Model::openChange() { opened_ = Opened{hardwareProviders, softwareProviders, unallocatedDisks, lastSerial}; }
 
 void Model::undoChange() {
     eachTable([](auto& table) { table.restore(); });
     if (opened_) {
         hardwareProviders = std::move(opened_->hardwareProviders);
         softwareProviders = std::move(opened_->softwareProviders);
+        unallocatedDisks = std::move(opened_->unallocatedDisks);
         lastSerial = std::move(opened_->lastSerial);
         opened_.reset();
     }
@@ -117,6 +120,15 @@ void Model::commitChange() {
     }
     for (const auto& [id, old] : volumes.before())
         if (const Volume* v = volumes.get(id); v != nullptr && v->driveLetter != 0) volumeByLetter_[v->driveLetter] = id;
+    for (const auto& [id, old] : volumes.before()) {
+        if (old)
+            for (const auto& folder : old->mountFolders) std::erase(volumesByFolderLetter_[folderLetter(folder)], id);
+        if (const Volume* v = volumes.get(id))
+            for (const auto& folder : v->mountFolders) {
+                auto& list = volumesByFolderLetter_[folderLetter(folder)];
+                if (std::find(list.begin(), list.end(), id) == list.end()) list.push_back(id);
+            }
+    }
     for (const auto& [id, old] : disks.before())
         if (old)
             for (const Partition& p : old->partitions) {
@@ -277,6 +289,21 @@ std::vector<GUID> Model::volumesWithLetter(char16_t letter) const {
         const Volume* v = volumes.get(it->second);
         if (v != nullptr && v->driveLetter == letter) out.push_back(it->second);
     }
+    return out;
+}
+
+std::vector<GUID> Model::volumesWithFoldersUnder(char16_t letter) const {
+    if (letter >= u'a' && letter <= u'z') letter = static_cast<char16_t>(letter - 0x20);
+    const auto has = [letter](const Volume* v) {
+        return v != nullptr && std::any_of(v->mountFolders.begin(), v->mountFolders.end(),
+                                           [letter](const std::u16string& f) { return folderLetter(f) == letter; });
+    };
+    std::vector<GUID> out;
+    for (const auto& [id, old] : volumes.before())
+        if (has(volumes.get(id))) out.push_back(id);
+    if (auto it = volumesByFolderLetter_.find(letter); it != volumesByFolderLetter_.end())
+        for (const GUID& id : it->second)
+            if (!volumes.before().count(id) && has(volumes.get(id))) out.push_back(id);
     return out;
 }
 

@@ -301,6 +301,9 @@ using DigestSums = std::array<std::uint64_t, 12>;
 struct Model {
     std::vector<GUID> hardwareProviders;  // enumeration order
     std::vector<GUID> softwareProviders;
+    // Disks with no partition style: the service's own, in no pack, as
+    // QueryUnallocatedDisks lists them (a disk's `pack` is null).
+    std::vector<GUID> unallocatedDisks;
 
     ObjectTable<Provider> providers;
     ObjectTable<SubSystem> subsystems;
@@ -366,6 +369,9 @@ struct Model {
     // open change touched.
     std::vector<GUID> lunPlexesOnDrive(const GUID& drive) const;
     std::vector<GUID> volumePlexesOnDisk(const GUID& disk) const;
+    // Volumes with a mount folder under the drive letter, in no particular
+    // order: from an index, corrected by what the open change touched.
+    std::vector<GUID> volumesWithFoldersUnder(char16_t letter) const;
     // The disk with a partition (no volume's) that holds the letter, if any.
     const Disk* diskWithPartitionLetter(char16_t letter) const;
 
@@ -390,6 +396,7 @@ private:
     struct Opened {
         std::vector<GUID> hardwareProviders;
         std::vector<GUID> softwareProviders;
+        std::vector<GUID> unallocatedDisks;
         std::unordered_map<std::uint32_t, std::uint64_t> lastSerial;
     };
     std::optional<Opened> opened_;
@@ -399,6 +406,7 @@ private:
     std::unordered_map<GUID, std::vector<GUID>, GuidHash> volumePlexesByDisk_;
     std::unordered_map<char16_t, GUID> volumeByLetter_;
     std::unordered_map<char16_t, GUID> diskByPartitionLetter_;
+    std::unordered_map<char16_t, std::vector<GUID>> volumesByFolderLetter_;
 };
 
 }  // namespace tolvane::sim

@@ -261,7 +261,7 @@ std::uint64_t modelDigest(const Model& m) {
                                  m.drives.size(),    m.luns.size(),       m.lunPlexes.size(),   m.packs.size(),
                                  m.disks.size(),     m.volumes.size(),    m.volumePlexes.size()};
     Hasher h(0x746F6C76616E65ull);
-    h << m.hardwareProviders << m.softwareProviders;
+    h << m.hardwareProviders << m.softwareProviders << m.unallocatedDisks;
     for (std::size_t i = 0; i < std::size(sizes); ++i) h << (Hasher(i + 1) << sizes[i] << sums[i]).value();
     h << sums[11] << childOrder(m);
     return h.value();

@@ -126,7 +126,11 @@ private:
         all(k.disks);
     }
     void disk(const GUID& id) {
-        unlist(m_.packs, m_.disks.at(id).pack, &Pack::disks, id);
+        const GUID& pack = m_.disks.at(id).pack;
+        if (isNullGuid(pack))
+            erase(m_.unallocatedDisks, id);
+        else
+            unlist(m_.packs, pack, &Pack::disks, id);
         m_.disks.erase(id);
     }
     void volume(const GUID& id) {
@@ -174,6 +178,17 @@ HRESULT addObject(Model& m, Pack o, std::size_t at) {
     return file(m, m.packs, Kind::Pack, std::move(o), m.providers, &Pack::provider, &Provider::children, at);
 }
 HRESULT addObject(Model& m, Disk o, std::size_t at) {
+    if (isNullGuid(o.pack)) {
+        // An unallocated disk: the service's own, in no pack.
+        if (isNullGuid(o.id) || m.kinds.count(o.id)) return VDS_E_OBJECT_EXISTS;
+        const GUID id = o.id;
+        m.unallocatedDisks.insert(m.unallocatedDisks.begin() + static_cast<std::ptrdiff_t>(
+                                                                  std::min(at, m.unallocatedDisks.size())),
+                                  id);
+        m.kinds[id] = Kind::Disk;
+        m.disks[id] = std::move(o);
+        return S_OK;
+    }
     return file(m, m.disks, Kind::Disk, std::move(o), m.packs, &Disk::pack, &Pack::disks, at);
 }
 HRESULT addObject(Model& m, Volume o, std::size_t at) {
@@ -181,6 +196,20 @@ HRESULT addObject(Model& m, Volume o, std::size_t at) {
 }
 HRESULT addObject(Model& m, VolumePlex o, std::size_t at) {
     return file(m, m.volumePlexes, Kind::VolumePlex, std::move(o), m.volumes, &VolumePlex::volume, &Volume::plexes, at);
+}
+
+void moveDisk(Model& m, const GUID& disk, const GUID& pack) {
+    Disk& d = m.disks.at(disk);
+    if (d.pack == pack) return;
+    if (isNullGuid(d.pack))
+        erase(m.unallocatedDisks, disk);
+    else
+        m.packs.at(d.pack).disks.erase(disk);
+    if (isNullGuid(pack))
+        m.unallocatedDisks.push_back(disk);
+    else
+        m.packs.at(pack).disks.push_back(disk);
+    d.pack = pack;
 }
 
 std::vector<RemovedObject> removeObject(Model& m, const GUID& id) {

@@ -28,6 +28,10 @@ HRESULT addObject(Model& m, Disk object, std::size_t position = SIZE_MAX);
 HRESULT addObject(Model& m, Volume object, std::size_t position = SIZE_MAX);
 HRESULT addObject(Model& m, VolumePlex object, std::size_t position = SIZE_MAX);
 
+// Files a disk under another pack, or among the unallocated disks when
+// `pack` is null; the end of the new list.
+void moveDisk(Model& m, const GUID& disk, const GUID& pack);
+
 struct RemovedObject {
     Kind kind;
     GUID id;

@@ -1,6 +1,7 @@
 #include "model/model_rules.h"
 
 #include <algorithm>
+#include <cstring>
 #include <cstdint>
 #include <map>
 #include <set>
@@ -8,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "model/partition_types.h"
 #include "platform/vds_types.h"
 
 namespace tolvane::sim {
@@ -99,7 +101,7 @@ private:
         children(m_.subsystems, m_.luns, &SubSystem::luns, &Lun::subsystem);
         children(m_.controllers, m_.ports, &Controller::ports, &Port::controller);
         children(m_.luns, m_.lunPlexes, &Lun::plexes, &LunPlex::lun);
-        children(m_.packs, m_.disks, &Pack::disks, &Disk::pack);
+        children(m_.packs, m_.disks, &Pack::disks, &Disk::pack, true);
         children(m_.packs, m_.volumes, &Pack::volumes, &Volume::pack);
         children(m_.volumes, m_.volumePlexes, &Volume::plexes, &VolumePlex::volume);
     }
@@ -124,7 +126,8 @@ private:
     // Each child names a parent that lists it once; each listed child exists
     // (a parent's list may hold children of another kind, as a provider's does).
     template <typename Parents, typename Children, typename P, typename C>
-    void children(const Parents& parents, const Children& kids, IdList P::*list, GUID C::*parent) {
+    void children(const Parents& parents, const Children& kids, IdList P::*list, GUID C::*parent,
+                  bool mayBeUnfiled = false) {
         // How often each child is listed by the parent it names, counted in one
         // pass: searching each parent's list per child is quadratic in the
         // size of a large machine.
@@ -135,6 +138,11 @@ private:
                 if (kid != kids.end() && kid->second.*parent == pid) ++listedByOwnParent[cid];
             }
         for (const auto& [id, child] : kids) {
+            if (mayBeUnfiled && isNullGuid(child.*parent)) {
+                if (std::find(m_.unallocatedDisks.begin(), m_.unallocatedDisks.end(), id) == m_.unallocatedDisks.end())
+                    fail(id, "", "is in no pack and not among the unallocated disks");
+                continue;
+            }
             if (parents.find(child.*parent) == parents.end()) {
                 fail(id, "", "names a parent that is not in the model");
                 continue;
@@ -221,11 +229,26 @@ private:
             for (const auto& vid : k.volumes) volume(k, m_.volumes.at(vid), onDisk);
             for (auto& [did, stretches] : onDisk) overlaps(stretches, "two volume extents", did);
         }
+        unallocated();
         letters();
     }
 
     void partitions(const Disk& d) {
         if (auto broken = findPartitionTableBreak(d)) fail(broken->object, broken->field, broken->what);
+        if (auto broken = findDiskPlacementBreak(m_, d)) fail(broken->object, broken->field, broken->what);
+    }
+
+    void unallocated() {
+        std::set<GUID, bool (*)(const GUID&, const GUID&)> seen(
+            [](const GUID& a, const GUID& b) { return std::memcmp(&a, &b, sizeof a) < 0; });
+        for (const GUID& id : m_.unallocatedDisks) {
+            const auto it = m_.disks.find(id);
+            if (it == m_.disks.end() || !isNullGuid(it->second.pack) || !seen.insert(id).second) {
+                fail(id, "", "is listed among the unallocated disks but is not one, or twice");
+                continue;
+            }
+            partitions(it->second);
+        }
     }
 
     void volume(const Pack& k, const Volume& v, std::unordered_map<GUID, std::vector<Stretch>, GuidHash>& onDisk) {
@@ -333,6 +356,44 @@ std::optional<RuleBreak> findPartitionTableBreak(const Disk& d) {
     return std::nullopt;
 }
 
+std::optional<RuleBreak> findDiskPlacementBreak(const Model& m, const Disk& d) {
+    if (isNullGuid(d.pack)) {
+        if (d.partitionStyle != 0 || !d.partitions.empty())
+            return RuleBreak{d.id, "partitions", "a disk in no pack is unallocated: no partition style, no partitions"};
+        return std::nullopt;
+    }
+    if (d.partitionStyle == 0) return RuleBreak{d.id, "style", "a disk in a pack has a partition style"};
+    const Pack* pack = m.packs.get(d.pack);
+    if (pack == nullptr || isDynamicDisk(m, d)) return std::nullopt;
+    if (pack->disks.size() > 1)
+        return RuleBreak{d.pack, "disks",
+                         "a basic pack holds one disk; this one holds " + std::to_string(pack->disks.size())};
+    // On a basic disk each data partition is a volume, and each stretch of a
+    // volume is a partition of its own.
+    for (std::size_t i = 0; i < d.partitions.size(); ++i) {
+        const Partition& p = d.partitions[i];
+        if (isDataPartition(d, p) && m.volumeAt(d.id, p.offset) == nullptr)
+            return RuleBreak{d.id, "partitions/" + std::to_string(i), "a data partition of a basic disk is a volume"};
+    }
+    for (const GUID& id : m.volumePlexesOnDisk(d.id))
+        for (const DiskSpan& s : m.volumePlexes.at(id).extents) {
+            if (s.disk != d.id) continue;
+            const Partition* p = partitionAt(d, s.offset);
+            if (p == nullptr || p->size != s.size)
+                return RuleBreak{id, "extents", "a basic volume's stretch is one partition of its disk"};
+        }
+    return std::nullopt;
+}
+
+bool isDataPartition(const Disk& disk, const Partition& partition) {
+    return partitionExtentType(disk, partition) == VDS_DET_DATA && !isExtendedPartition(disk, partition);
+}
+
+bool isExtendedPartition(const Disk& disk, const Partition& partition) {
+    return disk.partitionStyle == VDS_PST_MBR &&
+           (partition.mbrType == 0x05 || partition.mbrType == 0x0F || partition.mbrType == 0x85);
+}
+
 std::optional<GUID> driveLetterHolder(const Model& model, char16_t letter) {
     if (letter >= u'a' && letter <= u'z') letter = static_cast<char16_t>(letter - 0x20);
     if (letter == 0) return std::nullopt;
@@ -357,11 +418,14 @@ constexpr std::uint32_t kSystemDiskFlags = VDS_DF_SYSTEM_DISK | VDS_DF_BOOT_DISK
 
 }  // namespace
 
-bool isDynamicDisk(const Model& model, const Disk& disk) {
-    auto pack = model.packs.find(disk.pack);
-    if (pack == model.packs.end()) return false;
-    auto provider = model.providers.find(pack->second.provider);
+bool isDynamicPack(const Model& model, const Pack& pack) {
+    auto provider = model.providers.find(pack.provider);
     return provider != model.providers.end() && (provider->second.flags & VDS_PF_DYNAMIC) != 0;
+}
+
+bool isDynamicDisk(const Model& model, const Disk& disk) {
+    const Pack* pack = model.packs.get(disk.pack);
+    return pack != nullptr && isDynamicPack(model, *pack);
 }
 
 bool isRemovableDisk(const Disk& disk) { return disk.mediaType == kRemovableMedia; }
@@ -372,7 +436,7 @@ PartitionKind partitionKind(const Model& model, const Disk& disk, const Partitio
             e.type < static_cast<std::int32_t>(std::size(kExtentKinds)))
             return kExtentKinds[e.type];
     // The LDM partition of a dynamic disk shows as the volumes' spans inside it.
-    return disk.partitionStyle == 1 && partition.mbrType == 0x42 ? PartitionKind::Ldm : PartitionKind::Unknown;
+    return disk.partitionStyle == 1 && partition.mbrType == kMbrLdm ? PartitionKind::Ldm : PartitionKind::Unknown;
 }
 
 bool servicedAsPartition(const Model& model, const Disk& disk, const Partition& partition) {
@@ -415,8 +479,34 @@ std::optional<std::string> checkModelRules(const Model& model) {
 
 namespace tolvane::sim {
 
-bool criticalVolume(const Volume& volume) {
-    return (volume.flags & kSystemVolumeFlags) != 0 || volume.driveLetter == u'C';
+bool systemPartition(const Model& model, const Disk& disk, const Partition& partition) {
+    const bool startsMachine =
+        disk.partitionStyle == VDS_PST_MBR ? partition.bootIndicator : partitionExtentType(disk, partition) == VDS_DET_ESP;
+    return startsMachine && carriesSystem(model, disk);
+}
+
+bool systemVolume(const Model& model, const Volume& volume) {
+    if ((volume.flags & kSystemVolumeFlags) != 0) return true;
+    if (volume.plexes.size() != 1) return false;
+    for (const DiskSpan& s : model.volumePlexes.at(volume.plexes.front()).extents) {
+        const Disk* d = model.disks.get(s.disk);
+        if (d == nullptr || isDynamicDisk(model, *d)) return false;
+        if (const Partition* p = partitionAt(*d, s.offset); p != nullptr && systemPartition(model, *d, *p)) return true;
+    }
+    return false;
+}
+
+HRESULT systemDiskRefusal(const Model& model, const Disk& disk) {
+    std::uint32_t roles = 0;
+    for (const GUID& v : volumesOnDisk(model, disk.id)) roles |= model.volumes.at(v).flags;
+    if ((disk.flags & (VDS_DF_BOOT_DISK | VDS_DF_SYSTEM_DISK)) != 0 ||
+        (roles & (VDS_VF_SYSTEM_VOLUME | VDS_VF_BOOT_VOLUME)) != 0)
+        return VDS_E_BOOT_DISK;
+    if ((disk.flags & VDS_DF_PAGEFILE_DISK) != 0 || (roles & VDS_VF_PAGEFILE) != 0) return VDS_E_PAGEFILE_DISK;
+    if ((disk.flags & VDS_DF_HIBERNATIONFILE_DISK) != 0 || (roles & VDS_VF_HIBERNATION) != 0)
+        return VDS_E_HIBERNATION_FILE_DISK;
+    if ((disk.flags & VDS_DF_CRASHDUMP_DISK) != 0 || (roles & VDS_VF_CRASHDUMP) != 0) return VDS_E_CRASHDUMP_DISK;
+    return S_OK;
 }
 
 }  // namespace tolvane::sim

@@ -34,6 +34,7 @@ std::optional<GUID> driveLetterHolder(const Model& model, char16_t letter);
 
 // Partitions are made and removed only on basic disks.
 bool isDynamicDisk(const Model& model, const Disk& disk);
+bool isDynamicPack(const Model& model, const Pack& pack);
 bool isRemovableDisk(const Disk& disk);
 
 // What a partition holds, as QueryExtents shows it.
@@ -65,6 +66,16 @@ struct RuleBreak {
 
 std::optional<RuleBreak> findRuleBreak(const Model& model);
 
+// The first break in where a disk belongs: an unallocated disk is in no pack
+// and has no partitions, a disk in a pack has a partition style, a basic pack
+// holds one disk, and on a basic disk data partitions and volumes are one.
+std::optional<RuleBreak> findDiskPlacementBreak(const Model& model, const Disk& disk);
+
+// A partition that holds a file system of its own: what a basic disk shows
+// as a volume. An MBR extended partition only holds other partitions.
+bool isDataPartition(const Disk& disk, const Partition& partition);
+bool isExtendedPartition(const Disk& disk, const Partition& partition);
+
 // The first break in one disk's own layout: its size and its partition
 // table (sizes, bounds, order, overlaps). Both checks use it.
 std::optional<RuleBreak> findPartitionTableBreak(const Disk& disk);
@@ -80,9 +91,16 @@ std::optional<std::string> checkModelRules(const Model& model);
 
 namespace tolvane::sim {
 
-// A volume the running system cannot do without: flagged system, boot,
-// pagefile, hibernation or crash dump, or the one holding drive letter C.
-// Deleting, breaking or hiding such a volume is refused.
-bool criticalVolume(const Volume& volume);
+// What the running system cannot do without, decided here for every call
+// that would delete, format, hide, unletter or clean it away: a volume
+// flagged system, boot, page file, hibernation or crash dump, and the
+// partition the machine starts from (the active partition or the ESP of a
+// disk that carries such a volume), with the volume on it.
+bool systemVolume(const Model& model, const Volume& volume);
+bool systemPartition(const Model& model, const Disk& disk, const Partition& partition);
+
+// Why a disk's read-only flag may not change: the service-wide code for the
+// first role its volumes or its own flags play (S_OK when none).
+HRESULT systemDiskRefusal(const Model& model, const Disk& disk);
 
 }  // namespace tolvane::sim

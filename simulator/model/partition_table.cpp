@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "model/partition_types.h"
 #include "platform/vds_types.h"
 
 namespace tolvane::sim {
@@ -12,7 +13,30 @@ constexpr std::uint64_t kGiB = 1024ull * 1024 * 1024;
 // The prefix of the GPT identities the service gives partitions it makes.
 constexpr std::uint32_t kMadePartitionIds = 0x8B000000u;
 
+// A disk identity derived from the disk's own identifier.
+GUID derivedId(const GUID& disk, std::uint32_t tag) {
+    GUID id = disk;
+    id.Data1 ^= tag;
+    return id;
+}
+
 }  // namespace
+
+void writePartitionStyle(Disk& disk, std::int32_t style) {
+    disk.partitions.clear();
+    disk.partitionStyle = style;
+    disk.signature = style == VDS_PST_MBR ? derivedId(disk.id, 0).Data1 : 0;
+    disk.diskGuid = style == VDS_PST_GPT ? derivedId(disk.id, 0x8A) : GUID{};
+}
+
+Partition reservedPartition(const Disk& disk) {
+    Partition p;
+    p.offset = kFirstPartitionByte;
+    p.size = (disk.size < 16 * kGiB ? 32 : 128) * 1024 * 1024;
+    p.gptType = kGptMsr;
+    p.gptName = u"Microsoft reserved partition";
+    return p;
+}
 
 std::uint64_t partitionAlignment(const Disk& disk) {
     return disk.size < 4 * kGiB ? 64 * 1024 : kFirstPartitionByte;
@@ -50,6 +74,80 @@ HRESULT addPartition(Model& m, const GUID& diskId, Partition partition) {
                               [&](const Partition& q) { return q.offset > partition.offset; });
     d.partitions.insert(place, std::move(partition));
     return S_OK;
+}
+
+namespace {
+
+bool dataPartition(const Disk& d, const Partition& p) {
+    return partitionExtentType(d, p) == VDS_DET_DATA;  // an MBR extended partition counts: its drives do
+}
+
+bool ldmPartition(const Disk& d, const Partition& p) { return partitionExtentType(d, p) == VDS_DET_LDM; }
+
+}  // namespace
+
+HRESULT dynamicLayoutRefusal(const Disk& disk) {
+    std::uint64_t firstData = disk.size;
+    for (const Partition& p : disk.partitions)
+        if (dataPartition(disk, p)) firstData = std::min(firstData, p.offset);
+    for (const Partition& p : disk.partitions) {
+        if (dataPartition(disk, p) || ldmPartition(disk, p)) continue;
+        if (disk.partitionStyle == VDS_PST_MBR) return VDS_E_PARTITION_OF_UNKNOWN_TYPE;
+        if (p.offset > firstData) return VDS_E_NON_CONTIGUOUS_DATA_PARTITIONS;
+    }
+    return S_OK;
+}
+
+void writeDynamicLayout(Disk& disk) {
+    std::uint64_t begin = kFirstPartitionByte;
+    std::vector<Partition> kept;
+    for (const Partition& p : disk.partitions) {
+        if (dataPartition(disk, p)) {
+            begin = std::min(begin, p.offset);
+        } else if (!ldmPartition(disk, p)) {
+            kept.push_back(p);
+            begin = std::max(begin, p.offset + p.size);
+        }
+    }
+    const std::uint64_t end = disk.size > kLdmDatabaseBytes ? disk.size - kLdmDatabaseBytes : disk.size;
+    Partition area;
+    area.offset = begin;
+    area.size = end > begin ? end - begin : 0;
+    std::uint32_t number = static_cast<std::uint32_t>(kept.size());
+    if (disk.partitionStyle == VDS_PST_MBR) {
+        area.mbrType = kMbrLdm;
+    } else {
+        area.gptType = kGptLdmData;
+        area.gptName = u"LDM data partition";
+        area.gptId = derivedId(disk.id, 0x8D);
+    }
+    area.number = ++number;
+    if (area.size > 0) kept.push_back(area);
+    if (disk.partitionStyle == VDS_PST_GPT && end < disk.size) {
+        Partition metadata;
+        metadata.offset = end;
+        metadata.size = disk.size - end;
+        metadata.gptType = kGptLdmMetadata;
+        metadata.gptName = u"LDM metadata partition";
+        metadata.gptId = derivedId(disk.id, 0x8C);
+        metadata.number = ++number;
+        kept.push_back(metadata);
+    }
+    disk.partitions = std::move(kept);
+}
+
+HRESULT writeBasicLayout(Model& m, const GUID& diskId) {
+    Disk& disk = m.disks.at(diskId);
+    std::erase_if(disk.partitions, [&](const Partition& p) { return ldmPartition(disk, p); });
+    const bool hasReserved = std::any_of(disk.partitions.begin(), disk.partitions.end(), [&](const Partition& p) {
+        return partitionExtentType(disk, p) == VDS_DET_MSR;
+    });
+    if (disk.partitionStyle != VDS_PST_GPT || hasReserved) return S_OK;
+    Partition reserved = reservedPartition(disk);
+    std::uint64_t start = 0;
+    if (FAILED(placePartition(disk, reserved.offset, reserved.size, start))) return VDS_E_NO_FREE_SPACE;
+    reserved.offset = start;
+    return addPartition(m, diskId, std::move(reserved));
 }
 
 const Partition* partitionAt(const Disk& disk, std::uint64_t offset) {

@@ -37,6 +37,30 @@ bool partitionSlotLeft(const Disk& disk);
 // VDS_E_PARTITION_LIMIT_REACHED when the table is full.
 HRESULT addPartition(Model& m, const GUID& disk, Partition partition);
 
+// Writes a new, empty partition table of `style` on the disk (0: none, the
+// disk is left unallocated), with the disk identity that style carries: an
+// MBR signature or a GPT disk GUID, derived from the disk so a run repeats.
+void writePartitionStyle(Disk& disk, std::int32_t style);
+
+// The Microsoft reserved partition Windows puts first on a basic GPT disk:
+// 32 MiB on disks under 16 GiB, 128 MiB on larger ones.
+Partition reservedPartition(const Disk& disk);
+
+// Windows keeps the LDM database in the last mebibyte of a dynamic disk.
+inline constexpr std::uint64_t kLdmDatabaseBytes = 1024 * 1024;
+
+// Why a basic disk's table cannot be rewritten as a dynamic disk's (the
+// per-disk result MigrateDisks reports), S_OK when it can: an MBR disk keeps
+// nothing but data partitions, and on GPT the partitions that stay (ESP,
+// MSR, OEM) must lie before the data.
+HRESULT dynamicLayoutRefusal(const Disk& disk);
+// The rewrite: the data partitions give way to one LDM area that holds
+// their volumes' stretches where they lie, the database at the disk's end.
+void writeDynamicLayout(Disk& disk);
+// And back, for a dynamic disk that holds no volume: the LDM partitions go,
+// and a GPT disk gets its reserved partition if it has none.
+HRESULT writeBasicLayout(Model& m, const GUID& disk);
+
 // The partition that starts at `offset`, or null.
 const Partition* partitionAt(const Disk& disk, std::uint64_t offset);
 

@@ -170,6 +170,9 @@ public:
         for (std::size_t i = 0; i < hw.size(); ++i) hardwareProvider(Obj(hw[i], item("", "hardwareProviders", i)));
         const json& sw = top.array("softwareProviders");
         for (std::size_t i = 0; i < sw.size(); ++i) softwareProvider(Obj(sw[i], item("", "softwareProviders", i)));
+        // Disks no provider has taken yet: the service's own, in no pack.
+        const json& raw = top.array("unallocatedDisks");
+        for (std::size_t i = 0; i < raw.size(); ++i) disk(Obj(raw[i], item("", "unallocatedDisks", i)), GUID{});
         top.finish();
         fileAll();
         // The rules between objects are the model's own; name the place of a
@@ -499,7 +502,7 @@ private:
         claim(o, d.id);
         d.pack = pack;
         d.size = o.bytes("size", 0);
-        d.partitionStyle = o.choice("style", 1, {{"unknown", 0}, {"raw", 0}, {"mbr", 1}, {"gpt", 2}});
+        d.partitionStyle = o.choice("style", isNullGuid(pack) ? 0 : 1, {{"unknown", 0}, {"raw", 0}, {"mbr", 1}, {"gpt", 2}});
         d.status = o.integer<std::int32_t>("status", 1);
         d.reserveMode = o.integer<std::int32_t>("reserveMode", 0);
         d.health = o.integer<std::int32_t>("health", 1);

@@ -42,8 +42,10 @@ public:
             if (const VolumePlex* p = m_.volumePlexes.get(id)) volumePlex(*p);
         for (const auto& [id, old] : m_.disks.before())
             if (const Disk* d = m_.disks.get(id)) disk(*d);
-        for (const GUID& disk : disks_) overlaps(m_.volumePlexesOnDisk(disk), m_.volumePlexes, &DiskSpan::disk, disk,
-                                                 "two volume extents");
+        for (const GUID& disk : disks_) {
+            overlaps(m_.volumePlexesOnDisk(disk), m_.volumePlexes, &DiskSpan::disk, disk, "two volume extents");
+            if (auto broken = findDiskPlacementBreak(m_, m_.disks.at(disk))) fail(broken->object, broken->field, broken->what);
+        }
         return broken_;
     }
 
@@ -90,7 +92,9 @@ private:
         parents(m_.luns, &Lun::subsystem, Kind::SubSystem);
         parents(m_.lunPlexes, &LunPlex::lun, Kind::Lun);
         parents(m_.packs, &Pack::provider, Kind::Provider);
-        parents(m_.disks, &Disk::pack, Kind::Pack);
+        for (const auto& [id, old] : m_.disks.before())
+            if (const Disk* d = m_.disks.get(id); d != nullptr && !isNullGuid(d->pack) && m_.kindOf(d->pack) != Kind::Pack)
+                fail(id, "", "names a parent that is not in the model");
         parents(m_.volumes, &Volume::pack, Kind::Pack);
         parents(m_.volumePlexes, &VolumePlex::volume, Kind::Volume);
     }

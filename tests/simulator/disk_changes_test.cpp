@@ -127,17 +127,28 @@ TEST_F(DiskChanges, AnMbrDiskHoldsFourPartitions) {
     EXPECT_EQ(partitionStarts(kMbrDisk).size(), 4u);
 }
 
-TEST_F(DiskChanges, DeletingAVolumesPartitionTakesTheVolumeAndItsLetter) {
+TEST_F(DiskChanges, DeletingAVolumesPartitionTakesTheVolumeItsLetterAndTheFoldersOnIt) {
+    // A volume mounted in a folder on F keeps F's file system from being locked.
+    auto archive = get<IVdsVolumeMF>(kArchiveVolume, VDS_OT_VOLUME);
+    ASSERT_EQ(archive->AddAccessPath(wideText(u"F:\\Nested\\")), S_OK);
+    sink.take();
     auto disk = advanced(kGptDisk);
-    // Volume F has a letter: its file system is mounted.
     EXPECT_EQ(disk->DeletePartition(kVolumeFStart, FALSE, FALSE), VDS_E_DEVICE_IN_USE);
     EXPECT_THAT(sink.take(), IsEmpty());
     ASSERT_EQ(disk->DeletePartition(kVolumeFStart, TRUE, FALSE), S_OK);
     EXPECT_THAT(sink.take(), ElementsAre(Notice{VDS_NF_PARTITION_DEPART, id(kGptDisk)},
                                          Notice{VDS_NF_VOLUME_DEPART, id(kVolumeF)},
-                                         Notice{VDS_NF_PACK_MODIFY, id(kBasicPack)},
+                                         Notice{VDS_NF_PACK_MODIFY, id(kGptPack)},
                                          Notice{VDS_NF_DISK_MODIFY, id(kGptDisk)},
-                                         Notice{VDS_NF_DRIVE_LETTER_FREE, GUID{}}));
+                                         Notice{VDS_NF_DRIVE_LETTER_FREE, GUID{}},
+                                         Notice{VDS_NF_MOUNT_POINTS_CHANGE, id(kArchiveVolume)}));
+    // C:\Archive\ stays; F:\Nested\ lay on F and went with it.
+    LPWSTR* paths = nullptr;
+    LONG n = 0;
+    ASSERT_EQ(archive->QueryAccessPaths(&paths, &n), S_OK);
+    EXPECT_EQ(n, 1);
+    for (LONG i = 0; i < n; ++i) CoTaskMemFree(paths[i]);
+    CoTaskMemFree(paths);
     const auto starts = partitionStarts(kGptDisk);
     EXPECT_EQ(std::count(starts.begin(), starts.end(), kVolumeFStart), 0);
     IUnknown* gone = nullptr;

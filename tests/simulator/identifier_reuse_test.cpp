@@ -90,7 +90,7 @@ std::vector<ReuseCase> reuseCases() {
         volumeCase("volume", kDynamicPack, kDynDisk),
         // A volume of a basic disk is its partition's: deleted, the partition
         // goes too, and the next one made in the same place is another.
-        volumeCase("partition's volume", kBasicPack, kGptDisk),
+        volumeCase("partition's volume", machine::text::kGptPack, kGptDisk),
         // A pack has no Delete of its own; it goes from outside, as when its
         // disks are pulled, while a client still holds it.
         {"pack", machine::text::kDynamicProvider, VDS_OT_PROVIDER,

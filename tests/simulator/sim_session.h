@@ -130,6 +130,7 @@ inline constexpr const char* kStripeLun = machine::text::kStripeLun;
 inline constexpr const char* kBootLunPlex = machine::text::kBootLunPlex;
 inline constexpr const char* kBasicProvider = machine::text::kBasicProvider;
 inline constexpr const char* kBasicPack = machine::text::kBasicPack;
+inline constexpr const char* kGptPack = machine::text::kGptPack;
 inline constexpr const char* kDynamicPack = machine::text::kDynamicPack;
 inline constexpr const char* kMbrDisk = machine::text::kMbrDisk;
 inline constexpr const char* kGptDisk = machine::text::kGptDisk;

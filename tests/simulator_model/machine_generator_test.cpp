@@ -58,8 +58,7 @@ TEST(MachineGenerator, EveryShapeLoadsWithItsCountsAndKeepsTheRules) {
         EXPECT_EQ(model.drives.size(), static_cast<std::size_t>(s.drives));
         EXPECT_EQ(model.luns.size(), static_cast<std::size_t>(s.luns));
         EXPECT_EQ(model.lunPlexes.size(), static_cast<std::size_t>(s.luns * s.plexesPerLun));
-        const int basicPacks = s.basicDisks > 0 ? 1 : 0;
-        EXPECT_EQ(model.packs.size(), static_cast<std::size_t>(s.packs + basicPacks));
+        EXPECT_EQ(model.packs.size(), static_cast<std::size_t>(s.packs + s.basicDisks));
         EXPECT_EQ(model.disks.size(), static_cast<std::size_t>(s.packs * s.disksPerPack + s.basicDisks));
         EXPECT_EQ(model.volumes.size(), static_cast<std::size_t>(s.packs * s.volumesPerPack));
         EXPECT_EQ(model.volumePlexes.size(), static_cast<std::size_t>(s.packs * s.volumesPerPack * s.plexesPerVolume));
@@ -81,9 +80,9 @@ TEST(MachineGenerator, EveryShapeLoadsWithItsCountsAndKeepsTheRules) {
         for (const auto& id : m.volumes) EXPECT_TRUE(model.volumes.count(id));
         for (const auto& id : m.disks) EXPECT_TRUE(model.disks.count(id));
         for (const auto& id : m.basicDisks) EXPECT_TRUE(model.disks.count(id));
-        if (s.basicDisks > 0) {
-            EXPECT_EQ(model.packs.at(m.basicPack).disks, m.basicDisks);
-        }
+        ASSERT_EQ(m.basicPacks.size(), m.basicDisks.size());
+        for (std::size_t i = 0; i < m.basicPacks.size(); ++i)
+            EXPECT_EQ(model.packs.at(m.basicPacks[i]).disks, std::vector<GUID>{m.basicDisks[i]});
     }
 }
 

@@ -71,7 +71,7 @@ TEST(ModelEdit, RefusedAdditionLeavesTheModelUntouched) {
 
 TEST(ModelEdit, RemovingAContainerTakesEverythingUnderItParentsFirst) {
     Model m = defaultMachine();
-    const Pack pack = m.packs.at(id(kBasicPack));
+    const Pack pack = m.packs.at(id(kDynamicPack));
     std::size_t expected = 1 + pack.disks.size() + pack.volumes.size();
     for (const auto& v : pack.volumes) expected += m.volumes.at(v).plexes.size();
     const auto gone = removeObject(m, pack.id);

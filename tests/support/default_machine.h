@@ -26,10 +26,13 @@ inline constexpr const char* kMirroredLunPlex2 = "51000000-0000-4000-8000-000000
 inline constexpr const char* kStripePlex = "51000000-0000-4000-8000-000000000004";
 inline constexpr const char* kBasicProvider = "60000000-0000-4000-8000-000000000001";
 inline constexpr const char* kDynamicProvider = "60000000-0000-4000-8000-000000000002";
+// Each basic disk has a pack of its own: the MBR disk (C:) and the GPT disk (F:).
 inline constexpr const char* kBasicPack = "70000000-0000-4000-8000-000000000001";
+inline constexpr const char* kGptPack = "70000000-0000-4000-8000-000000000003";
 inline constexpr const char* kDynamicPack = "70000000-0000-4000-8000-000000000002";
 inline constexpr const char* kMbrDisk = "80000000-0000-4000-8000-000000000001";
 inline constexpr const char* kGptDisk = "80000000-0000-4000-8000-000000000002";
+// Unallocated: in no pack, the service's own until AddDisk takes it.
 inline constexpr const char* kRawDisk = "80000000-0000-4000-8000-000000000003";
 inline constexpr const char* kDynDisk = "80000000-0000-4000-8000-000000000004";
 inline constexpr const char* kVolumeC = "90000000-0000-4000-8000-000000000002";
@@ -65,6 +68,7 @@ inline constexpr GUID kStripePlex = id(text::kStripePlex);
 inline constexpr GUID kBasicProvider = id(text::kBasicProvider);
 inline constexpr GUID kDynamicProvider = id(text::kDynamicProvider);
 inline constexpr GUID kBasicPack = id(text::kBasicPack);
+inline constexpr GUID kGptPack = id(text::kGptPack);
 inline constexpr GUID kDynamicPack = id(text::kDynamicPack);
 inline constexpr GUID kMbrDisk = id(text::kMbrDisk);
 inline constexpr GUID kGptDisk = id(text::kGptDisk);

@@ -1,0 +1,25 @@
+// The partition types this machine tells apart, in one place: GPT type
+// identifiers and MBR type bytes as Windows writes them, and what each
+// holds as IVdsDisk::QueryExtents shows it.
+#pragma once
+
+#include <cstdint>
+
+#include "model/model.h"
+
+namespace tolvane::sim {
+
+inline constexpr GUID kGptBasicData = {0xEBD0A0A2, 0xB9E5, 0x4433, {0x87, 0xC0, 0x68, 0xB6, 0xB7, 0x26, 0x99, 0xC7}};
+inline constexpr GUID kGptEsp = {0xC12A7328, 0xF81F, 0x11D2, {0xBA, 0x4B, 0x00, 0xA0, 0xC9, 0x3E, 0xC9, 0x3B}};
+inline constexpr GUID kGptMsr = {0xE3C9E316, 0x0B5C, 0x4DB8, {0x81, 0x7D, 0xF9, 0x2D, 0xF0, 0x02, 0x15, 0xAE}};
+inline constexpr GUID kGptLdmMetadata = {0x5808C8AA, 0x7E8F, 0x42E0, {0x85, 0xD2, 0xE1, 0xE9, 0x04, 0x34, 0xCF, 0xB3}};
+inline constexpr GUID kGptLdmData = {0xAF9B60A0, 0x1431, 0x4F62, {0xBC, 0x68, 0x33, 0x11, 0x71, 0x4A, 0x69, 0xAD}};
+inline constexpr GUID kGptRecovery = {0xDE94BBA4, 0x06D1, 0x4D40, {0xA1, 0x6A, 0xBF, 0xD5, 0x01, 0x79, 0xD6, 0xAC}};
+
+inline constexpr std::uint8_t kMbrInstallableFileSystem = 0x07;  // NTFS, exFAT
+inline constexpr std::uint8_t kMbrLdm = 0x42;                     // a dynamic disk's one partition
+
+// What a partition holds by its type, valued as VDS_DISK_EXTENT_TYPE.
+std::int32_t partitionExtentType(const Disk& disk, const Partition& partition);
+
+}  // namespace tolvane::sim
