@@ -245,14 +245,16 @@ HRESULT checkClean(const Model& m, const GUID& disk, bool force, bool forceOem) 
     if (isRemovableDisk(d)) return VDS_E_INVALID_OPERATION;
     if (carriesSystem(m, d)) return VDS_E_OPERATION_DENIED;
     // Data volumes and an ESP need force, OEM partitions their own force;
-    // MSR and LDM areas do not count.
+    // MSR and LDM areas do not count. The basic provider denies the clean;
+    // the dynamic one calls the disk not empty.
+    const HRESULT notEmpty = isDynamicDisk(m, d) ? VDS_E_DISK_NOT_EMPTY : VDS_E_OPERATION_DENIED;
     bool holdsData = !volumesOnDisk(m, disk).empty();
     for (const Partition& p : d.partitions) {
         const PartitionKind kind = partitionKind(m, d, p);
-        if (kind == PartitionKind::Oem && !forceOem) return VDS_E_DISK_NOT_EMPTY;
+        if (kind == PartitionKind::Oem && !forceOem) return notEmpty;
         if (kind == PartitionKind::Esp) holdsData = true;
     }
-    if (holdsData && !force) return VDS_E_DISK_NOT_EMPTY;
+    if (holdsData && !force) return notEmpty;
     return S_OK;
 }
 

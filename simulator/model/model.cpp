@@ -4,6 +4,7 @@
 #include <map>
 
 #include "model/model_digest.h"
+#include "model/model_rules.h"
 #include "model/partition_table.h"
 #include "platform/vds_types.h"
 
@@ -11,23 +12,17 @@ namespace tolvane::sim {
 
 namespace {
 
-constexpr GUID kGptEsp = {0xC12A7328, 0xF81F, 0x11D2, {0xBA, 0x4B, 0x00, 0xA0, 0xC9, 0x3E, 0xC9, 0x3B}};
-constexpr GUID kGptMsr = {0xE3C9E316, 0x0B5C, 0x4DB8, {0x81, 0x7D, 0xF9, 0x2D, 0xF0, 0x02, 0x15, 0xAE}};
-constexpr GUID kGptLdmMetadata = {0x5808C8AA, 0x7E8F, 0x42E0, {0x85, 0xD2, 0xE1, 0xE9, 0x04, 0x34, 0xCF, 0xB3}};
-constexpr GUID kGptLdmData = {0xAF9B60A0, 0x1431, 0x4F62, {0xBC, 0x68, 0x33, 0x11, 0x71, 0x4A, 0x69, 0xAD}};
-constexpr GUID kGptRecovery = {0xDE94BBA4, 0x06D1, 0x4D40, {0xA1, 0x6A, 0xBF, 0xD5, 0x01, 0x79, 0xD6, 0xAC}};
-
-std::int32_t partitionExtentType(const Disk& disk, const Partition& p) {
-    if (disk.partitionStyle == 2) {
-        if (p.gptType == kGptEsp) return VDS_DET_ESP;
-        if (p.gptType == kGptMsr) return VDS_DET_MSR;
-        if (p.gptType == kGptLdmMetadata || p.gptType == kGptLdmData) return VDS_DET_LDM;
-        if (p.gptType == kGptRecovery) return VDS_DET_OEM;
-        return VDS_DET_DATA;
+// Disk extent types, valued as VDS_DISK_EXTENT_TYPE, of each partition kind.
+std::int32_t partitionExtentType(const Model& m, const Disk& disk, const Partition& p) {
+    switch (partitionKind(m, disk, p)) {
+        case PartitionKind::Data: return VDS_DET_DATA;
+        case PartitionKind::Oem: return VDS_DET_OEM;
+        case PartitionKind::Esp: return VDS_DET_ESP;
+        case PartitionKind::Msr: return VDS_DET_MSR;
+        case PartitionKind::Ldm: return VDS_DET_LDM;
+        case PartitionKind::Unknown: break;
     }
-    if (p.mbrType == 0x42) return VDS_DET_LDM;
-    if (p.mbrType == 0x12 || p.mbrType == 0x27) return VDS_DET_OEM;
-    return VDS_DET_DATA;
+    return VDS_DET_UNKNOWN;
 }
 
 struct PlexSpanOnDisk {
@@ -194,7 +189,7 @@ std::vector<DiskExtentView> Model::diskExtents(const GUID& diskId) const {
 
     std::map<std::uint64_t, DiskExtentView> extents;
     for (const auto& p : disk.partitions) {
-        DiskExtentView e{diskId, partitionExtentType(disk, p), p.offset, p.size, GUID{}, GUID{}, 0};
+        DiskExtentView e{diskId, partitionExtentType(*this, disk, p), p.offset, p.size, GUID{}, GUID{}, 0};
         auto sit = plexSpans.find(p.offset);
         if (sit != plexSpans.end()) {
             e.volume = sit->second.volume;

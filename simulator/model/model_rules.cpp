@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <iterator>
 #include <map>
 #include <set>
 #include <unordered_map>
@@ -343,10 +344,15 @@ std::optional<GUID> driveLetterHolder(const Model& model, char16_t letter) {
 
 namespace {
 
-// Disk extent types, valued as VDS_DISK_EXTENT_TYPE.
-constexpr PartitionKind kExtentKinds[] = {PartitionKind::Unknown, PartitionKind::Unknown, PartitionKind::Data,
-                                          PartitionKind::Oem,     PartitionKind::Esp,     PartitionKind::Msr,
-                                          PartitionKind::Ldm};
+constexpr GUID kGptEsp = {0xC12A7328, 0xF81F, 0x11D2, {0xBA, 0x4B, 0x00, 0xA0, 0xC9, 0x3E, 0xC9, 0x3B}};
+constexpr GUID kGptMsr = {0xE3C9E316, 0x0B5C, 0x4DB8, {0x81, 0x7D, 0xF9, 0x2D, 0xF0, 0x02, 0x15, 0xAE}};
+constexpr GUID kGptLdmMetadata = {0x5808C8AA, 0x7E8F, 0x42E0, {0x85, 0xD2, 0xE1, 0xE9, 0x04, 0x34, 0xCF, 0xB3}};
+constexpr GUID kGptLdmData = {0xAF9B60A0, 0x1431, 0x4F62, {0xBC, 0x68, 0x33, 0x11, 0x71, 0x4A, 0x69, 0xAD}};
+// GPT_ATTRIBUTE_PLATFORM_REQUIRED: the platform needs the partition to work.
+constexpr std::uint64_t kGptPlatformRequired = 1;
+constexpr std::uint8_t kMbrLdm = 0x42;
+// MBR types that OEMs and firmware keep for themselves.
+constexpr std::uint8_t kMbrOemTypes[] = {0x12, 0x84, 0xA0, 0xDE, 0xFE};
 
 constexpr std::uint32_t kRemovableMedia = 11;
 
@@ -366,13 +372,21 @@ bool isDynamicDisk(const Model& model, const Disk& disk) {
 
 bool isRemovableDisk(const Disk& disk) { return disk.mediaType == kRemovableMedia; }
 
-PartitionKind partitionKind(const Model& model, const Disk& disk, const Partition& partition) {
-    for (const DiskExtentView& e : model.diskExtents(disk.id))
-        if (e.offset == partition.offset && e.size == partition.size && e.type >= 0 &&
-            e.type < static_cast<std::int32_t>(std::size(kExtentKinds)))
-            return kExtentKinds[e.type];
-    // The LDM partition of a dynamic disk shows as the volumes' spans inside it.
-    return disk.partitionStyle == 1 && partition.mbrType == 0x42 ? PartitionKind::Ldm : PartitionKind::Unknown;
+PartitionKind partitionKind(const Model& /*model*/, const Disk& disk, const Partition& partition) {
+    if (disk.partitionStyle == VDS_PST_GPT) {
+        if (partition.gptType == kGptEsp) return PartitionKind::Esp;
+        if (partition.gptType == kGptMsr) return PartitionKind::Msr;
+        if (partition.gptType == kGptLdmMetadata || partition.gptType == kGptLdmData) return PartitionKind::Ldm;
+        if ((partition.gptAttributes & kGptPlatformRequired) != 0) return PartitionKind::Oem;
+        return PartitionKind::Data;
+    }
+    if (disk.partitionStyle == VDS_PST_MBR) {
+        if (partition.mbrType == kMbrLdm) return PartitionKind::Ldm;
+        if (std::find(std::begin(kMbrOemTypes), std::end(kMbrOemTypes), partition.mbrType) != std::end(kMbrOemTypes))
+            return PartitionKind::Oem;
+        return PartitionKind::Data;
+    }
+    return PartitionKind::Unknown;
 }
 
 bool servicedAsPartition(const Model& model, const Disk& disk, const Partition& partition) {

@@ -36,7 +36,10 @@ std::optional<GUID> driveLetterHolder(const Model& model, char16_t letter);
 bool isDynamicDisk(const Model& model, const Disk& disk);
 bool isRemovableDisk(const Disk& disk);
 
-// What a partition holds, as QueryExtents shows it.
+// What a partition holds, from its type alone: QueryExtents shows it, and
+// Clean, DeletePartition and the partition methods judge by it. OEM
+// partitions are the MBR types 0x12, 0x84, 0xA0, 0xDE and 0xFE, and on GPT
+// any partition the platform requires (attribute bit 0).
 enum class PartitionKind { Unknown, Data, Oem, Esp, Msr, Ldm };
 PartitionKind partitionKind(const Model& model, const Disk& disk, const Partition& partition);
 
