@@ -164,6 +164,30 @@ Partition* partitionAt(Model& m, const GUID& disk, std::uint64_t offset) {
     return nullptr;
 }
 
+// The partitions of a basic volume that a change grew or shrank.
+using ResizedPartitions = std::vector<DiskSpan>;
+
+void resizePartition(Model& m, const GUID& disk, std::uint64_t offset, std::int64_t bytes,
+                     ResizedPartitions& resized) {
+    Partition* p = partitionAt(m, disk, offset);
+    if (p == nullptr || bytes == 0) return;
+    p->size = static_cast<std::uint64_t>(static_cast<std::int64_t>(p->size) + bytes);
+    if (std::none_of(resized.begin(), resized.end(),
+                     [&](const DiskSpan& s) { return s.disk == disk && s.offset == offset; }))
+        resized.push_back({disk, offset, p->size, 0});
+}
+
+// A partition that is a volume is told as modified, and then the volume.
+void tellResized(Batch& out, const GUID& volume, const ResizedPartitions& resized) {
+    Batch told;
+    for (const DiskSpan& s : resized) told.push_back(partitionNotice(s.disk, s.offset, Event::Modify));
+    const auto volumeModified = std::find_if(out.begin(), out.end(), [&](const VDS_NOTIFICATION& n) {
+        return n.objectType == VDS_NTT_VOLUME && n.Volume.ulEvent == VDS_NF_VOLUME_MODIFY &&
+               n.Volume.volumeId == volume;
+    });
+    out.insert(volumeModified, told.begin(), told.end());
+}
+
 // Mount folders that other volumes have inside this one vanish with its file
 // system; returns the volumes that lost one.
 std::vector<GUID> unmountFoldersInside(Model& m, const Volume& host) {
@@ -354,43 +378,48 @@ HRESULT checkExtendVolume(const Model& m, const GUID& volume, const std::vector<
 }
 
 ChangeFunction extendVolume(const GUID& volume, std::vector<VDS_INPUT_DISK> disks) {
-    return toldChange([volume, disks = std::move(disks)](Model& m, Batch&) -> HRESULT {
-        if (!m.volumes.count(volume)) return VDS_E_OBJECT_NOT_FOUND;
-        if (const HRESULT hr = checkExtendVolume(m, volume, disks); FAILED(hr)) return hr;
-        Volume& v = m.volumes.at(volume);
-        if (disks.empty()) {
-            // Nothing to add: the file system is grown to fill the volume.
-            if (v.fileSystem) {
-                const std::uint64_t fits = v.size / clusterSize(v);
-                if (fits > v.fileSystem->totalAllocationUnits) {
-                    v.fileSystem->availableAllocationUnits += fits - v.fileSystem->totalAllocationUnits;
-                    v.fileSystem->totalAllocationUnits = fits;
+    return [volume, disks = std::move(disks)](Model& machine, Batch& out) -> HRESULT {
+        ResizedPartitions resized;
+        const HRESULT result = toldChange([&](Model& m, Batch&) -> HRESULT {
+            if (!m.volumes.count(volume)) return VDS_E_OBJECT_NOT_FOUND;
+            if (const HRESULT hr = checkExtendVolume(m, volume, disks); FAILED(hr)) return hr;
+            Volume& v = m.volumes.at(volume);
+            if (disks.empty()) {
+                // Nothing to add: the file system is grown to fill the volume.
+                if (v.fileSystem) {
+                    const std::uint64_t fits = v.size / clusterSize(v);
+                    if (fits > v.fileSystem->totalAllocationUnits) {
+                        v.fileSystem->availableAllocationUnits += fits - v.fileSystem->totalAllocationUnits;
+                        v.fileSystem->totalAllocationUnits = fits;
+                    }
                 }
+                return S_FALSE;
             }
-            return S_FALSE;
-        }
-        const bool dynamic = dynamicPack(m, v.pack);
-        VolumePlex& plex = m.volumePlexes.at(v.plexes.front());
-        std::uint64_t added = 0;
-        for (const VDS_INPUT_DISK& d : disks) {
-            if (!dynamic) {
-                DiskSpan& last = plex.extents.back();
-                if (Partition* p = partitionAt(m, last.disk, last.offset)) p->size += d.ullSize;
-                last.size += d.ullSize;
-            } else {
-                plex.extents.push_back({d.diskId, *placeOn(m, d.diskId, d.ullSize), d.ullSize, 0});
+            const bool dynamic = dynamicPack(m, v.pack);
+            VolumePlex& plex = m.volumePlexes.at(v.plexes.front());
+            std::uint64_t added = 0;
+            for (const VDS_INPUT_DISK& d : disks) {
+                if (!dynamic) {
+                    DiskSpan& last = plex.extents.back();
+                    resizePartition(m, last.disk, last.offset, static_cast<std::int64_t>(d.ullSize), resized);
+                    last.size += d.ullSize;
+                } else {
+                    plex.extents.push_back({d.diskId, *placeOn(m, d.diskId, d.ullSize), d.ullSize, 0});
+                }
+                added += d.ullSize;
             }
-            added += d.ullSize;
-        }
-        plex.size += added;
-        v.size += added;
-        if (disksOf(m, v).size() > 1) {
-            v.type = kSpanType;
-            plex.type = kSpanType;
-        }
-        resizeFileSystem(v, static_cast<std::int64_t>(added));
-        return S_OK;
-    });
+            plex.size += added;
+            v.size += added;
+            if (disksOf(m, v).size() > 1) {
+                v.type = kSpanType;
+                plex.type = kSpanType;
+            }
+            resizeFileSystem(v, static_cast<std::int64_t>(added));
+            return S_OK;
+        })(machine, out);
+        if (SUCCEEDED(result)) tellResized(out, volume, resized);
+        return result;
+    };
 }
 
 namespace {
@@ -406,8 +435,9 @@ std::uint64_t reclaimable(const Model& m, const Volume& v, std::uint64_t bytes) 
     return (bytes + columns - 1) / columns * columns;
 }
 
-// Takes `bytes` off the end of the plex (of every column, for a striped plex).
-void trimPlex(Model& m, VolumePlex& plex, std::uint64_t bytes, bool basic) {
+// Takes `bytes` off the end of the plex (of every column, for a striped plex);
+// on a basic disk its partitions shrink with it (`resized` not null).
+void trimPlex(Model& m, VolumePlex& plex, std::uint64_t bytes, ResizedPartitions* resized) {
     const bool striped = plex.type == kStripeType || plex.type == kParityType;
     const std::uint64_t columns = striped ? plex.numberOfMembers - (plex.type == kParityType ? 1 : 0) : 1;
     if (striped) {
@@ -417,8 +447,7 @@ void trimPlex(Model& m, VolumePlex& plex, std::uint64_t bytes, bool basic) {
             DiskSpan& s = plex.extents[i];
             const std::uint64_t cut = std::min(bytes, s.size);
             bytes -= cut;
-            if (basic)
-                if (Partition* p = partitionAt(m, s.disk, s.offset)) p->size -= cut;
+            if (resized != nullptr) resizePartition(m, s.disk, s.offset, -static_cast<std::int64_t>(cut), *resized);
             if (cut == s.size)
                 plex.extents.erase(plex.extents.begin() + static_cast<std::ptrdiff_t>(i));
             else
@@ -447,7 +476,8 @@ HRESULT checkShrinkVolume(const Model& m, const GUID& volume, std::uint64_t byte
 
 ChangeFunction shrinkVolume(const GUID& volume, std::uint64_t bytes) {
     return ChangeFunction::Apply([volume, bytes](Model& machine, Batch& out, ChangeOutput& output) {
-        return toldChange([&](Model& m, Batch&) -> HRESULT {
+        ResizedPartitions resized;
+        const HRESULT result = toldChange([&](Model& m, Batch&) -> HRESULT {
             if (!m.volumes.count(volume)) return VDS_E_OBJECT_NOT_FOUND;
             if (const HRESULT hr = checkShrinkVolume(m, volume, bytes); FAILED(hr)) return hr;
             Volume& v = m.volumes.at(volume);
@@ -455,7 +485,7 @@ ChangeFunction shrinkVolume(const GUID& volume, std::uint64_t bytes) {
             const bool basic = !dynamicPack(m, v.pack);
             for (const GUID& id : v.plexes) {
                 VolumePlex& plex = m.volumePlexes.at(id);
-                trimPlex(m, plex, cut, basic);
+                trimPlex(m, plex, cut, basic ? &resized : nullptr);
                 plex.size -= cut;
             }
             v.size -= cut;
@@ -463,6 +493,8 @@ ChangeFunction shrinkVolume(const GUID& volume, std::uint64_t bytes) {
             output.reclaimed = cut;
             return S_OK;
         })(machine, out);
+        if (SUCCEEDED(result)) tellResized(out, volume, resized);
+        return result;
     });
 }
 

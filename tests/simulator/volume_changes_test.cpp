@@ -107,7 +107,9 @@ TEST_F(VolumeChanges, ShrinkReportsTheBytesItReclaimed) {
     EXPECT_EQ(e.output.type, VDS_ASYNCOUT_SHRINKVOLUME);
     EXPECT_EQ(e.output.sv.ullReclaimedBytes, kGiB + 65536);
     EXPECT_EQ(sizeOf(kVolumeD), before - kGiB - 65536);
+    // The volume's partition shrank with it, and is told before the volume.
     EXPECT_THAT(sink.take(), ElementsAre(Notice{VDS_NF_DISK_MODIFY, id(kMbrDisk)},
+                                         Notice{VDS_NF_PARTITION_MODIFY, id(kMbrDisk)},
                                          Notice{VDS_NF_VOLUME_MODIFY, id(kVolumeD)},
                                          Notice{VDS_NF_FILE_SYSTEM_MODIFY, id(kVolumeD)}));
 }
