@@ -18,6 +18,26 @@ std::uint64_t plexCapacity(std::int32_t type, std::uint64_t rawBytes, std::uint3
     return rawBytes;
 }
 
+std::vector<std::uint32_t> absentMembers(const VolumePlex& plex) {
+    std::vector<std::uint32_t> out;
+    for (std::uint32_t member = 0; member < plex.numberOfMembers; ++member)
+        if (std::none_of(plex.extents.begin(), plex.extents.end(),
+                         [&](const DiskSpan& s) { return s.member == member; }))
+            out.push_back(member);
+    return out;
+}
+
+std::uint64_t volumePlexCapacity(const VolumePlex& plex) {
+    std::uint64_t raw = 0;
+    for (const DiskSpan& s : plex.extents) raw += s.size;
+    // A parity plex short of one member still holds all its data: the column
+    // it lost counts as large as the ones it kept.
+    const auto present = plex.numberOfMembers - static_cast<std::uint32_t>(absentMembers(plex).size());
+    if (plex.type == kParityType && present > 1 && present + 1 == plex.numberOfMembers)
+        raw = raw / present * plex.numberOfMembers;
+    return plexCapacity(plex.type, raw, plex.numberOfMembers);
+}
+
 std::string RuleBreak::text() const {
     return guidToText(object) + (field.empty() ? "" : "/" + field) + ": " + what;
 }
@@ -236,7 +256,6 @@ private:
         for (const auto& pid : v.plexes) {
             const VolumePlex& p = m_.volumePlexes.at(pid);
             if (p.extents.empty()) fail(pid, "extents", "a volume plex needs at least one disk extent");
-            std::uint64_t raw = 0;
             for (std::size_t i = 0; i < p.extents.size(); ++i) {
                 const DiskSpan& e = p.extents[i];
                 const std::string field = "extents/" + std::to_string(i);
@@ -248,9 +267,8 @@ private:
                 if (e.offset + e.size < e.offset || e.offset + e.size > m_.disks.at(e.disk).size)
                     fail(pid, field, "the extent runs past the end of its disk");
                 onDisk[e.disk].push_back({e.offset, e.offset + e.size, pid, field});
-                raw += e.size;
             }
-            if (p.size > plexCapacity(p.type, raw, p.numberOfMembers))
+            if (p.size > volumePlexCapacity(p))
                 fail(pid, "size", "the plex is larger than its disk extents hold");
         }
     }

@@ -25,6 +25,12 @@ inline constexpr std::int32_t kParityType = 14;
 // `rawBytes`: a parity plex gives one column's worth to parity.
 std::uint64_t plexCapacity(std::int32_t type, std::uint64_t rawBytes, std::uint32_t members);
 
+// Members of a volume plex that hold no stretch: a parity plex that lost one
+// member with its disk carries on from the others until a repair lays it anew.
+std::vector<std::uint32_t> absentMembers(const VolumePlex& plex);
+// Bytes a volume plex holds over the stretches it has (plexCapacity).
+std::uint64_t volumePlexCapacity(const VolumePlex& plex);
+
 // The object holding drive letter `letter` (either case), nullopt when it is
 // free: a volume, or the disk of a partition that holds it. Letters are unique across the machine, whatever holds them, so every
 // change that hands one out asks here first.
