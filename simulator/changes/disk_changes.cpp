@@ -180,7 +180,7 @@ ChangeFunction deletePartition(const GUID& disk, std::uint64_t offset, bool forc
         if (p == nullptr) return VDS_E_OBJECT_NOT_FOUND;
         const Volume* v = m.volumeAt(disk, offset);
         if (systemPartition(m, *d, *p) || (v != nullptr && systemVolume(m, *v))) return VDS_E_OPERATION_DENIED;
-        if (isProtectedPartition(m, *d, *p) && !forceProtected) return VDS_E_PARTITION_PROTECTED;
+        if (isProtectedPartition(*d, *p) && !forceProtected) return VDS_E_PARTITION_PROTECTED;
         // A file system cannot be locked while it is in use; force dismounts it.
         const bool inUse = v != nullptr ? volumeInUse(m, v->id) : p->driveLetter != 0;
         if (inUse && !force) return VDS_E_DEVICE_IN_USE;
@@ -236,14 +236,16 @@ HRESULT checkClean(const Model& m, const GUID& disk, bool force, bool forceOem) 
     if (isRemovableDisk(d)) return VDS_E_INVALID_OPERATION;
     if (carriesSystem(m, d)) return VDS_E_OPERATION_DENIED;
     // Data volumes and an ESP need force, OEM partitions their own force;
-    // MSR and LDM areas do not count.
+    // MSR and LDM areas do not count. The basic provider denies the clean;
+    // the dynamic one calls the disk not empty.
+    const HRESULT notEmpty = isDynamicDisk(m, d) ? VDS_E_DISK_NOT_EMPTY : VDS_E_OPERATION_DENIED;
     bool holdsData = !volumesOnDisk(m, disk).empty();
     for (const Partition& p : d.partitions) {
-        const PartitionKind kind = partitionKind(m, d, p);
-        if (kind == PartitionKind::Oem && !forceOem) return VDS_E_DISK_NOT_EMPTY;
+        const PartitionKind kind = partitionKind(d, p);
+        if (kind == PartitionKind::Oem && !forceOem) return notEmpty;
         if (kind == PartitionKind::Esp) holdsData = true;
     }
-    if (holdsData && !force) return VDS_E_DISK_NOT_EMPTY;
+    if (holdsData && !force) return notEmpty;
     return S_OK;
 }
 

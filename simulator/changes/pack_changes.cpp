@@ -5,6 +5,8 @@
 #include <cstring>
 #include <set>
 
+#include "changes/volume_changes.h"
+#include "changes/access_paths.h"
 #include "core/notices.h"
 #include "model/model_edit.h"
 #include "model/model_rules.h"
@@ -131,6 +133,33 @@ HRESULT migrate(Model& m, const Migration& g, HRESULT* results, BOOL* reboot) {
     return answer;
 }
 
+// A plex with a stretch on a disk that is given up: a parity plex with no
+// other member out of service carries on without the member that was there,
+// its redundancy lost until a repair; any other plex has lost data and goes.
+// A volume left with no plex goes too; a mirror left with one is no mirror.
+void loseStretchesOn(Model& m, const GUID& plexId, const GUID& disk) {
+    VolumePlex& plex = m.volumePlexes.at(plexId);
+    const GUID volume = plex.volume;
+    if (plex.type == kParityType && unavailableMembers(m, plex).size() == 1) {
+        std::vector<std::uint32_t> lost;
+        for (const DiskSpan& s : plex.extents)
+            if (s.disk == disk) lost.push_back(s.member);
+        std::erase_if(plex.extents, [&](const DiskSpan& s) {
+            return std::find(lost.begin(), lost.end(), s.member) != lost.end();
+        });
+        plex.status = VDS_VPS_ONLINE;
+        plex.health = VDS_H_FAILED_REDUNDANCY;
+        m.volumes.at(volume).health = VDS_H_FAILED_REDUNDANCY;
+        return;
+    }
+    removeObject(m, plexId);
+    Volume& v = m.volumes.at(volume);
+    if (v.plexes.empty())
+        removeVolume(m, volume);
+    else
+        settleVolumeType(m, v);
+}
+
 }  // namespace
 
 ChangeFunction createPack(const GUID& provider) {
@@ -196,14 +225,7 @@ ChangeFunction removeMissingDisk(const GUID& pack, const GUID& disk) {
         if (it->second.pack != pack) return VDS_E_DISK_NOT_FOUND_IN_PACK;
         if (!dynamicPack(m, pack)) return VDS_E_NOT_SUPPORTED;
         if (it->second.status != VDS_DS_MISSING) return VDS_E_DISK_NOT_MISSING;
-        // A plex that had a stretch on the disk has lost data and goes with
-        // it; a volume left with no plex (a span, a simple volume) goes too.
-        const std::vector<GUID> emptied = m.volumePlexesOnDisk(disk);
-        for (const GUID& plex : emptied) {
-            const GUID volume = m.volumePlexes.at(plex).volume;
-            removeObject(m, plex);
-            if (m.volumes.at(volume).plexes.empty()) removeObject(m, volume);
-        }
+        for (const GUID& plex : m.volumePlexesOnDisk(disk)) loseStretchesOn(m, plex, disk);
         removeObject(m, disk);
         return S_OK;
     });

@@ -32,8 +32,9 @@ bool dynamicPack(const Model& m, const GUID& pack) {
     return (m.providers.at(m.packs.at(pack).provider).flags & VDS_PF_DYNAMIC) != 0;
 }
 
-bool listed(const std::vector<GUID>& ids, const GUID& id) {
-    return std::find(ids.begin(), ids.end(), id) != ids.end();
+template <typename T>
+bool listed(const std::vector<T>& items, const T& item) {
+    return std::find(items.begin(), items.end(), item) != items.end();
 }
 
 struct Gap {
@@ -167,6 +168,30 @@ Partition* partitionAt(Model& m, const GUID& disk, std::uint64_t offset) {
     return nullptr;
 }
 
+// The partitions of a basic volume that a change grew or shrank.
+using ResizedPartitions = std::vector<DiskSpan>;
+
+void resizePartition(Model& m, const GUID& disk, std::uint64_t offset, std::int64_t bytes,
+                     ResizedPartitions& resized) {
+    Partition* p = partitionAt(m, disk, offset);
+    if (p == nullptr || bytes == 0) return;
+    p->size = static_cast<std::uint64_t>(static_cast<std::int64_t>(p->size) + bytes);
+    if (std::none_of(resized.begin(), resized.end(),
+                     [&](const DiskSpan& s) { return s.disk == disk && s.offset == offset; }))
+        resized.push_back({disk, offset, p->size, 0});
+}
+
+// A partition that is a volume is told as modified, and then the volume.
+void tellResized(Batch& out, const GUID& volume, const ResizedPartitions& resized) {
+    Batch told;
+    for (const DiskSpan& s : resized) told.push_back(partitionNotice(s.disk, s.offset, Event::Modify));
+    const auto volumeModified = std::find_if(out.begin(), out.end(), [&](const VDS_NOTIFICATION& n) {
+        return n.objectType == VDS_NTT_VOLUME && n.Volume.ulEvent == VDS_NF_VOLUME_MODIFY &&
+               n.Volume.volumeId == volume;
+    });
+    out.insert(volumeModified, told.begin(), told.end());
+}
+
 // A change told as every difference it made, before what it tells itself.
 template <typename Edit>
 ChangeFunction toldChange(Edit edit) {
@@ -194,14 +219,6 @@ bool besideSystemOnMbr(const Model& m, const Volume& v) {
 Volume* findVolume(Model& m, const GUID& id) {
     auto it = m.volumes.find(id);
     return it == m.volumes.end() ? nullptr : &it->second;
-}
-
-// The type a volume has after its plexes changed.
-void settleType(Model& m, Volume& v) {
-    if (v.plexes.size() > 1)
-        v.type = kMirrorType;
-    else if (!v.plexes.empty())
-        v.type = m.volumePlexes.at(v.plexes.front()).type;
 }
 
 // The stretches of a new volume, one per listed disk, before anything is filed.
@@ -248,13 +265,11 @@ HRESULT layOut(const Model& m, const NewVolume& r, Layout& out) {
     return S_OK;
 }
 
-// Plexes whose members can be rebuilt from the others.
-bool faultTolerant(const Model& m, const VolumePlex& plex) {
-    return plex.type == kParityType || m.volumes.at(plex.volume).plexes.size() > 1;
-}
-
+// A plex that is still read, its redundancy failing or lost.
 bool needsRepair(const VolumePlex& plex) {
-    return plex.status == VDS_VPS_FAILED || plex.health >= VDS_H_FAILING;
+    return plex.status == kOnline &&
+           (plex.health == VDS_H_FAILING_REDUNDANCY || plex.health == VDS_H_FAILED_REDUNDANCY ||
+            plex.health == VDS_H_FAILED_REDUNDANCY_FAILING);
 }
 
 }  // namespace
@@ -277,6 +292,23 @@ HRESULT addPartitionVolume(Model& m, const GUID& disk, std::uint64_t offset, std
     if (const HRESULT hr = addObject(m, p); FAILED(hr)) return hr;
     made = v.id;
     return S_OK;
+}
+
+void settleVolumeType(Model& m, Volume& v) {
+    if (v.plexes.size() > 1)
+        v.type = kMirrorType;
+    else if (!v.plexes.empty())
+        v.type = m.volumePlexes.at(v.plexes.front()).type;
+}
+
+std::vector<std::uint32_t> unavailableMembers(const Model& m, const VolumePlex& plex) {
+    std::vector<std::uint32_t> out = absentMembers(plex);
+    for (const DiskSpan& s : plex.extents) {
+        const Disk* d = m.disks.get(s.disk);
+        if ((d == nullptr || d->status != kOnline) && !listed(out, s.member))
+            out.push_back(s.member);
+    }
+    return out;
 }
 
 HRESULT checkCreateVolume(const Model& m, const NewVolume& r) {
@@ -374,43 +406,48 @@ HRESULT checkExtendVolume(const Model& m, const GUID& volume, const std::vector<
 }
 
 ChangeFunction extendVolume(const GUID& volume, std::vector<VDS_INPUT_DISK> disks) {
-    return toldChange([volume, disks = std::move(disks)](Model& m, Batch&) -> HRESULT {
-        if (!m.volumes.count(volume)) return VDS_E_OBJECT_NOT_FOUND;
-        if (const HRESULT hr = checkExtendVolume(m, volume, disks); FAILED(hr)) return hr;
-        Volume& v = m.volumes.at(volume);
-        if (disks.empty()) {
-            // Nothing to add: the file system is grown to fill the volume.
-            if (v.fileSystem) {
-                const std::uint64_t fits = v.size / clusterSize(v);
-                if (fits > v.fileSystem->totalAllocationUnits) {
-                    v.fileSystem->availableAllocationUnits += fits - v.fileSystem->totalAllocationUnits;
-                    v.fileSystem->totalAllocationUnits = fits;
+    return [volume, disks = std::move(disks)](Model& machine, Batch& out) -> HRESULT {
+        ResizedPartitions resized;
+        const HRESULT result = toldChange([&](Model& m, Batch&) -> HRESULT {
+            if (!m.volumes.count(volume)) return VDS_E_OBJECT_NOT_FOUND;
+            if (const HRESULT hr = checkExtendVolume(m, volume, disks); FAILED(hr)) return hr;
+            Volume& v = m.volumes.at(volume);
+            if (disks.empty()) {
+                // Nothing to add: the file system is grown to fill the volume.
+                if (v.fileSystem) {
+                    const std::uint64_t fits = v.size / clusterSize(v);
+                    if (fits > v.fileSystem->totalAllocationUnits) {
+                        v.fileSystem->availableAllocationUnits += fits - v.fileSystem->totalAllocationUnits;
+                        v.fileSystem->totalAllocationUnits = fits;
+                    }
                 }
+                return S_FALSE;
             }
-            return S_FALSE;
-        }
-        const bool dynamic = dynamicPack(m, v.pack);
-        VolumePlex& plex = m.volumePlexes.at(v.plexes.front());
-        std::uint64_t added = 0;
-        for (const VDS_INPUT_DISK& d : disks) {
-            if (!dynamic) {
-                DiskSpan& last = plex.extents.back();
-                if (Partition* p = partitionAt(m, last.disk, last.offset)) p->size += d.ullSize;
-                last.size += d.ullSize;
-            } else {
-                plex.extents.push_back({d.diskId, *placeOn(m, d.diskId, d.ullSize), d.ullSize, 0});
+            const bool dynamic = dynamicPack(m, v.pack);
+            VolumePlex& plex = m.volumePlexes.at(v.plexes.front());
+            std::uint64_t added = 0;
+            for (const VDS_INPUT_DISK& d : disks) {
+                if (!dynamic) {
+                    DiskSpan& last = plex.extents.back();
+                    resizePartition(m, last.disk, last.offset, static_cast<std::int64_t>(d.ullSize), resized);
+                    last.size += d.ullSize;
+                } else {
+                    plex.extents.push_back({d.diskId, *placeOn(m, d.diskId, d.ullSize), d.ullSize, 0});
+                }
+                added += d.ullSize;
             }
-            added += d.ullSize;
-        }
-        plex.size += added;
-        v.size += added;
-        if (disksOf(m, v).size() > 1) {
-            v.type = kSpanType;
-            plex.type = kSpanType;
-        }
-        resizeFileSystem(v, static_cast<std::int64_t>(added));
-        return S_OK;
-    });
+            plex.size += added;
+            v.size += added;
+            if (disksOf(m, v).size() > 1) {
+                v.type = kSpanType;
+                plex.type = kSpanType;
+            }
+            resizeFileSystem(v, static_cast<std::int64_t>(added));
+            return S_OK;
+        })(machine, out);
+        if (SUCCEEDED(result)) tellResized(out, volume, resized);
+        return result;
+    };
 }
 
 namespace {
@@ -426,8 +463,9 @@ std::uint64_t reclaimable(const Model& m, const Volume& v, std::uint64_t bytes) 
     return (bytes + columns - 1) / columns * columns;
 }
 
-// Takes `bytes` off the end of the plex (of every column, for a striped plex).
-void trimPlex(Model& m, VolumePlex& plex, std::uint64_t bytes, bool basic) {
+// Takes `bytes` off the end of the plex (of every column, for a striped plex);
+// on a basic disk its partitions shrink with it (`resized` not null).
+void trimPlex(Model& m, VolumePlex& plex, std::uint64_t bytes, ResizedPartitions* resized) {
     const bool striped = plex.type == kStripeType || plex.type == kParityType;
     const std::uint64_t columns = striped ? plex.numberOfMembers - (plex.type == kParityType ? 1 : 0) : 1;
     if (striped) {
@@ -437,8 +475,7 @@ void trimPlex(Model& m, VolumePlex& plex, std::uint64_t bytes, bool basic) {
             DiskSpan& s = plex.extents[i];
             const std::uint64_t cut = std::min(bytes, s.size);
             bytes -= cut;
-            if (basic)
-                if (Partition* p = partitionAt(m, s.disk, s.offset)) p->size -= cut;
+            if (resized != nullptr) resizePartition(m, s.disk, s.offset, -static_cast<std::int64_t>(cut), *resized);
             if (cut == s.size)
                 plex.extents.erase(plex.extents.begin() + static_cast<std::ptrdiff_t>(i));
             else
@@ -467,7 +504,8 @@ HRESULT checkShrinkVolume(const Model& m, const GUID& volume, std::uint64_t byte
 
 ChangeFunction shrinkVolume(const GUID& volume, std::uint64_t bytes) {
     return ChangeFunction::Apply([volume, bytes](Model& machine, Batch& out, ChangeOutput& output) {
-        return toldChange([&](Model& m, Batch&) -> HRESULT {
+        ResizedPartitions resized;
+        const HRESULT result = toldChange([&](Model& m, Batch&) -> HRESULT {
             if (!m.volumes.count(volume)) return VDS_E_OBJECT_NOT_FOUND;
             if (const HRESULT hr = checkShrinkVolume(m, volume, bytes); FAILED(hr)) return hr;
             Volume& v = m.volumes.at(volume);
@@ -475,7 +513,7 @@ ChangeFunction shrinkVolume(const GUID& volume, std::uint64_t bytes) {
             const bool basic = !dynamicPack(m, v.pack);
             for (const GUID& id : v.plexes) {
                 VolumePlex& plex = m.volumePlexes.at(id);
-                trimPlex(m, plex, cut, basic);
+                trimPlex(m, plex, cut, basic ? &resized : nullptr);
                 plex.size -= cut;
             }
             v.size -= cut;
@@ -483,6 +521,8 @@ ChangeFunction shrinkVolume(const GUID& volume, std::uint64_t bytes) {
             output.reclaimed = cut;
             return S_OK;
         })(machine, out);
+        if (SUCCEEDED(result)) tellResized(out, volume, resized);
+        return result;
     });
 }
 
@@ -551,6 +591,28 @@ HRESULT checkPlexOperation(const Model& m, const GUID& volume) {
     return dynamicPack(m, it->second.pack) ? S_OK : VDS_E_NOT_SUPPORTED;
 }
 
+namespace {
+
+// A volume whose plexes may become plexes of another: whole and healthy,
+// each plex in one stretch of one disk, the copy kept where it lies.
+HRESULT mayBecomePlexes(const Model& m, const Volume& v) {
+    if (v.health != VDS_H_HEALTHY) return VDS_E_VOLUME_NOT_HEALTHY;
+    for (const GUID& id : v.plexes) {
+        const VolumePlex& p = m.volumePlexes.at(id);
+        if (p.status != kOnline || p.health != VDS_H_HEALTHY) return VDS_E_VOLUME_NOT_HEALTHY;
+    }
+    for (const GUID& id : v.plexes) {
+        const auto& extents = m.volumePlexes.at(id).extents;
+        const auto elsewhere = [&](const DiskSpan& s) { return s.disk != extents.front().disk; };
+        if (std::any_of(extents.begin(), extents.end(), elsewhere)) return VDS_E_VOLUME_SPANS_DISKS;
+    }
+    for (const GUID& id : v.plexes)
+        if (m.volumePlexes.at(id).extents.size() > 1) return VDS_E_REQUIRES_CONTIGUOUS_DISK_SPACE;
+    return S_OK;
+}
+
+}  // namespace
+
 ChangeFunction addVolumePlex(const GUID& volume, const GUID& source) {
     return toldChange([=](Model& m, Batch& out) -> HRESULT {
         Volume* target = findVolume(m, volume);
@@ -562,24 +624,26 @@ ChangeFunction addVolumePlex(const GUID& volume, const GUID& source) {
         if (from->pack != target->pack) return VDS_E_VOLUME_NOT_FOUND_IN_PACK;
         if (target->status != kOnline || from->status != kOnline) return VDS_E_VOLUME_NOT_ONLINE;
         if (systemVolume(m, *from)) return VDS_E_OPERATION_DENIED;
-        if (from->plexes.size() != 1) return VDS_E_INVALID_PLEX_COUNT;
+        if (const HRESULT hr = mayBecomePlexes(m, *from); FAILED(hr)) return hr;
         if (from->size < target->size) return VDS_E_VOLUME_TOO_SMALL;
         const auto ours = disksOf(m, *target);
         for (const GUID& d : disksOf(m, *from))
             if (listed(ours, d)) return VDS_E_DISK_IN_USE_BY_VOLUME;
 
-        // The source's plex joins the target, which keeps its size; the
-        // source volume itself is gone, and whatever was mounted in it.
-        const GUID plex = from->plexes.front();
+        // Every plex of the source joins the target, which keeps its size;
+        // the source volume itself is gone, and whatever was mounted in it.
+        const std::vector<GUID> plexes = from->plexes.toVector();
         from->plexes.clear();
         removeVolume(m, source);
         target = findVolume(m, volume);
-        VolumePlex& p = m.volumePlexes.at(plex);
-        p.volume = volume;
-        p.size = target->size;
-        target->plexes.push_back(plex);
-        settleType(m, *target);
-        out.push_back(rebuildProgressNotice(volume, plex, 100));
+        for (const GUID& plex : plexes) {
+            VolumePlex& p = m.volumePlexes.at(plex);
+            p.volume = volume;
+            p.size = target->size;
+            target->plexes.push_back(plex);
+        }
+        settleVolumeType(m, *target);
+        for (const GUID& plex : plexes) out.push_back(rebuildProgressNotice(volume, plex, 100));
         return S_OK;
     });
 }
@@ -630,8 +694,8 @@ ChangeFunction splitOff(const GUID& volume, const GUID& plex, GUID newVolume) {
         m.volumePlexes.at(plex).volume = newVolume;
         Volume& made = m.volumes.at(newVolume);
         made.plexes.push_back(plex);
-        settleType(m, made);
-        settleType(m, *v);
+        settleVolumeType(m, made);
+        settleVolumeType(m, *v);
         return S_OK;
     });
 }
@@ -649,7 +713,7 @@ ChangeFunction removeVolumePlex(const GUID& volume, const GUID& plex) {
     return toldChange([=](Model& m, Batch&) -> HRESULT {
         if (const HRESULT hr = plexMayLeave(m, volume, plex); FAILED(hr)) return hr;
         removeObject(m, plex);
-        settleType(m, m.volumes.at(volume));
+        settleVolumeType(m, m.volumes.at(volume));
         return S_OK;
     });
 }
@@ -660,8 +724,11 @@ HRESULT checkRepairPlex(const Model& m, const GUID& plexId, const std::vector<VD
     const VolumePlex& plex = it->second;
     const Volume& v = m.volumes.at(plex.volume);
     if (!dynamicPack(m, v.pack)) return VDS_E_NOT_SUPPORTED;
+    // Only a parity plex is rebuilt member by member; a mirror is mended by
+    // adding a plex of another volume.
+    if (plex.type != kParityType) return VDS_E_NOT_SUPPORTED;
     if (disks.size() != 1) return VDS_E_INVALID_DISK_COUNT;
-    if (!faultTolerant(m, plex) || !needsRepair(plex)) return VDS_E_REPAIR_VOLUMESTATE;
+    if (v.status != kOnline || !needsRepair(plex)) return VDS_E_REPAIR_VOLUMESTATE;
     const GUID& disk = disks.front().diskId;
     if (const HRESULT hr = usableDisk(m, v.pack, disk); FAILED(hr)) return hr;
     if (listed(disksOf(m, v), disk)) return VDS_E_DISK_IN_USE_BY_VOLUME;
@@ -675,26 +742,26 @@ ChangeFunction repairVolumePlex(const GUID& plexId, std::vector<VDS_INPUT_DISK> 
         if (const HRESULT hr = checkRepairPlex(m, plexId, disks); FAILED(hr)) return hr;
         const GUID disk = disks.front().diskId;
         VolumePlex plex = it->second;
-        // A mirror's plex is laid anew whole on the new disk; a parity plex
-        // moves only the members whose disks are lost.
-        std::vector<DiskSpan> moving;
+        // The members that no longer serve (gone with their disk, or on a
+        // disk out of service) are laid anew on the new disk, each as large
+        // as the largest member left, and rebuilt from the others.
+        const std::vector<std::uint32_t> lost = unavailableMembers(m, plex);
+        const auto isLost = [&](std::uint32_t member) { return listed(lost, member); };
+        if (lost.empty() || lost.size() >= plex.numberOfMembers) return VDS_E_REPAIR_VOLUMESTATE;
+        std::vector<std::uint64_t> columns(plex.numberOfMembers, 0);
         for (const DiskSpan& s : plex.extents)
-            if (plex.type != kParityType || m.disks.at(s.disk).status != kOnline) moving.push_back(s);
-        if (moving.empty()) return VDS_E_REPAIR_VOLUMESTATE;
-        std::uint64_t bytes = 0;
-        for (const DiskSpan& s : moving) bytes += s.size;
-        const auto offset = placeOn(m, disk, bytes);
+            if (s.member < columns.size()) columns[s.member] += s.size;
+        const std::uint64_t column = *std::max_element(columns.begin(), columns.end());
+        const auto offset = placeOn(m, disk, column * lost.size());
         if (!offset) return VDS_E_NOT_ENOUGH_SPACE;
-        std::erase_if(plex.extents, [&](const DiskSpan& s) {
-            return std::any_of(moving.begin(), moving.end(), [&](const DiskSpan& x) {
-                return x.disk == s.disk && x.offset == s.offset;
-            });
-        });
+        std::erase_if(plex.extents, [&](const DiskSpan& s) { return isLost(s.member); });
         std::uint64_t at = *offset;
-        for (const DiskSpan& s : moving) {
-            plex.extents.push_back({disk, at, s.size, s.member});
-            at += s.size;
+        for (std::uint32_t member : lost) {
+            plex.extents.push_back({disk, at, column, member});
+            at += column;
         }
+        std::stable_sort(plex.extents.begin(), plex.extents.end(),
+                  [](const DiskSpan& a, const DiskSpan& b) { return a.member < b.member; });
         plex.status = kOnline;
         plex.health = VDS_H_HEALTHY;
         m.volumePlexes.at(plexId) = plex;

@@ -53,6 +53,12 @@ ChangeFunction addVolumePlex(const GUID& volume, const GUID& source);
 ChangeFunction breakVolumePlex(const GUID& volume, const GUID& plex);
 ChangeFunction removeVolumePlex(const GUID& volume, const GUID& plex);
 
+// The type a volume has from its plexes: a mirror while it has more than
+// one, else its plex's type.
+void settleVolumeType(Model& m, Volume& v);
+// Members of a plex that no longer serve: gone with their disk, or on a disk
+// that is not online. A parity plex survives one, and Repair rebuilds it.
+std::vector<std::uint32_t> unavailableMembers(const Model& m, const VolumePlex& plex);
 HRESULT checkRepairPlex(const Model& m, const GUID& plex, const std::vector<VDS_INPUT_DISK>& disks);
 ChangeFunction repairVolumePlex(const GUID& plex, std::vector<VDS_INPUT_DISK> disks);
 

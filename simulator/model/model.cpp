@@ -10,19 +10,6 @@
 
 namespace tolvane::sim {
 
-std::int32_t partitionExtentType(const Disk& disk, const Partition& p) {
-    if (disk.partitionStyle == 2) {
-        if (p.gptType == kGptEsp) return VDS_DET_ESP;
-        if (p.gptType == kGptMsr) return VDS_DET_MSR;
-        if (p.gptType == kGptLdmMetadata || p.gptType == kGptLdmData) return VDS_DET_LDM;
-        if (p.gptType == kGptRecovery) return VDS_DET_OEM;
-        return VDS_DET_DATA;
-    }
-    if (p.mbrType == kMbrLdm) return VDS_DET_LDM;
-    if (p.mbrType == 0x12 || p.mbrType == 0x27) return VDS_DET_OEM;
-    return VDS_DET_DATA;
-}
-
 namespace {
 
 // The drive letter a mount folder lies under, upper case.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <cstdint>
+#include <iterator>
 #include <map>
 #include <set>
 #include <unordered_map>
@@ -17,6 +18,26 @@ namespace tolvane::sim {
 std::uint64_t plexCapacity(std::int32_t type, std::uint64_t rawBytes, std::uint32_t members) {
     if (type == kParityType && members > 1) return rawBytes / members * (members - 1);
     return rawBytes;
+}
+
+std::vector<std::uint32_t> absentMembers(const VolumePlex& plex) {
+    std::vector<std::uint32_t> out;
+    for (std::uint32_t member = 0; member < plex.numberOfMembers; ++member)
+        if (std::none_of(plex.extents.begin(), plex.extents.end(),
+                         [&](const DiskSpan& s) { return s.member == member; }))
+            out.push_back(member);
+    return out;
+}
+
+std::uint64_t volumePlexCapacity(const VolumePlex& plex) {
+    std::uint64_t raw = 0;
+    for (const DiskSpan& s : plex.extents) raw += s.size;
+    // A parity plex short of one member still holds all its data: the column
+    // it lost counts as large as the ones it kept.
+    const auto present = plex.numberOfMembers - static_cast<std::uint32_t>(absentMembers(plex).size());
+    if (plex.type == kParityType && present > 1 && present + 1 == plex.numberOfMembers)
+        raw = raw / present * plex.numberOfMembers;
+    return plexCapacity(plex.type, raw, plex.numberOfMembers);
 }
 
 std::string RuleBreak::text() const {
@@ -258,7 +279,6 @@ private:
         for (const auto& pid : v.plexes) {
             const VolumePlex& p = m_.volumePlexes.at(pid);
             if (p.extents.empty()) fail(pid, "extents", "a volume plex needs at least one disk extent");
-            std::uint64_t raw = 0;
             for (std::size_t i = 0; i < p.extents.size(); ++i) {
                 const DiskSpan& e = p.extents[i];
                 const std::string field = "extents/" + std::to_string(i);
@@ -270,9 +290,8 @@ private:
                 if (e.offset + e.size < e.offset || e.offset + e.size > m_.disks.at(e.disk).size)
                     fail(pid, field, "the extent runs past the end of its disk");
                 onDisk[e.disk].push_back({e.offset, e.offset + e.size, pid, field});
-                raw += e.size;
             }
-            if (p.size > plexCapacity(p.type, raw, p.numberOfMembers))
+            if (p.size > volumePlexCapacity(p))
                 fail(pid, "size", "the plex is larger than its disk extents hold");
         }
     }
@@ -386,7 +405,7 @@ std::optional<RuleBreak> findDiskPlacementBreak(const Model& m, const Disk& d) {
 }
 
 bool isDataPartition(const Disk& disk, const Partition& partition) {
-    return partitionExtentType(disk, partition) == VDS_DET_DATA && !isExtendedPartition(disk, partition);
+    return partitionKind(disk, partition) == PartitionKind::Data && !isExtendedPartition(disk, partition);
 }
 
 bool isExtendedPartition(const Disk& disk, const Partition& partition) {
@@ -404,10 +423,6 @@ std::optional<GUID> driveLetterHolder(const Model& model, char16_t letter) {
 
 namespace {
 
-// Disk extent types, valued as VDS_DISK_EXTENT_TYPE.
-constexpr PartitionKind kExtentKinds[] = {PartitionKind::Unknown, PartitionKind::Unknown, PartitionKind::Data,
-                                          PartitionKind::Oem,     PartitionKind::Esp,     PartitionKind::Msr,
-                                          PartitionKind::Ldm};
 
 constexpr std::uint32_t kRemovableMedia = 11;
 
@@ -430,23 +445,14 @@ bool isDynamicDisk(const Model& model, const Disk& disk) {
 
 bool isRemovableDisk(const Disk& disk) { return disk.mediaType == kRemovableMedia; }
 
-PartitionKind partitionKind(const Model& model, const Disk& disk, const Partition& partition) {
-    for (const DiskExtentView& e : model.diskExtents(disk.id))
-        if (e.offset == partition.offset && e.size == partition.size && e.type >= 0 &&
-            e.type < static_cast<std::int32_t>(std::size(kExtentKinds)))
-            return kExtentKinds[e.type];
-    // The LDM partition of a dynamic disk shows as the volumes' spans inside it.
-    return disk.partitionStyle == 1 && partition.mbrType == kMbrLdm ? PartitionKind::Ldm : PartitionKind::Unknown;
-}
-
 bool servicedAsPartition(const Model& model, const Disk& disk, const Partition& partition) {
     if (model.volumeAt(disk.id, partition.offset) != nullptr) return false;
-    const PartitionKind kind = partitionKind(model, disk, partition);
+    const PartitionKind kind = partitionKind(disk, partition);
     return kind != PartitionKind::Msr && kind != PartitionKind::Ldm;
 }
 
-bool isProtectedPartition(const Model& model, const Disk& disk, const Partition& partition) {
-    const PartitionKind kind = partitionKind(model, disk, partition);
+bool isProtectedPartition(const Disk& disk, const Partition& partition) {
+    const PartitionKind kind = partitionKind(disk, partition);
     return kind == PartitionKind::Oem || kind == PartitionKind::Esp || kind == PartitionKind::Msr;
 }
 
@@ -481,7 +487,7 @@ namespace tolvane::sim {
 
 bool systemPartition(const Model& model, const Disk& disk, const Partition& partition) {
     const bool startsMachine =
-        disk.partitionStyle == VDS_PST_MBR ? partition.bootIndicator : partitionExtentType(disk, partition) == VDS_DET_ESP;
+        disk.partitionStyle == VDS_PST_MBR ? partition.bootIndicator : partitionKind(disk, partition) == PartitionKind::Esp;
     return startsMachine && carriesSystem(model, disk);
 }
 

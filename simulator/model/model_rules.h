@@ -11,6 +11,7 @@
 
 #include "model/model.h"
 #include "model/partition_table.h"
+#include "model/partition_types.h"
 
 namespace tolvane::sim {
 
@@ -25,6 +26,12 @@ inline constexpr std::int32_t kParityType = 14;
 // `rawBytes`: a parity plex gives one column's worth to parity.
 std::uint64_t plexCapacity(std::int32_t type, std::uint64_t rawBytes, std::uint32_t members);
 
+// Members of a volume plex that hold no stretch: a parity plex that lost one
+// member with its disk carries on from the others until a repair lays it anew.
+std::vector<std::uint32_t> absentMembers(const VolumePlex& plex);
+// Bytes a volume plex holds over the stretches it has (plexCapacity).
+std::uint64_t volumePlexCapacity(const VolumePlex& plex);
+
 // The object holding drive letter `letter` (either case), nullopt when it is
 // free: a volume, or the disk of a partition that holds it. Letters are unique across the machine, whatever holds them, so every
 // change that hands one out asks here first.
@@ -37,17 +44,13 @@ bool isDynamicDisk(const Model& model, const Disk& disk);
 bool isDynamicPack(const Model& model, const Pack& pack);
 bool isRemovableDisk(const Disk& disk);
 
-// What a partition holds, as QueryExtents shows it.
-enum class PartitionKind { Unknown, Data, Oem, Esp, Msr, Ldm };
-PartitionKind partitionKind(const Model& model, const Disk& disk, const Partition& partition);
-
 // Whether the service formats and letters the partition itself: OEM, ESP
 // and unknown partitions, the ones that are no volume. Data partitions go
 // through their volume; MSR and LDM partitions are no one's to format.
 bool servicedAsPartition(const Model& model, const Disk& disk, const Partition& partition);
 
 // Protected partitions (OEM, ESP, MSR) are deleted only when asked to be.
-bool isProtectedPartition(const Model& model, const Disk& disk, const Partition& partition);
+bool isProtectedPartition(const Disk& disk, const Partition& partition);
 
 // Volumes with a stretch on the disk, and whether one of them (or the disk
 // itself) carries what the running system needs: system, boot, page file,

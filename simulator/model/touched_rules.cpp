@@ -170,7 +170,6 @@ private:
         const Volume* owner = m_.volumes.get(p.volume);
         if (owner == nullptr) return;  // told by filing()
         if (p.extents.empty()) fail(p.id, "extents", "a volume plex needs at least one disk extent");
-        std::uint64_t raw = 0;
         for (std::size_t i = 0; i < p.extents.size(); ++i) {
             const DiskSpan& e = p.extents[i];
             const std::string field = "extents/" + std::to_string(i);
@@ -183,9 +182,8 @@ private:
             if (e.offset + e.size < e.offset || e.offset + e.size > d->size)
                 fail(p.id, field, "the extent runs past the end of its disk");
             disks_.insert(e.disk);
-            raw += e.size;
         }
-        if (p.size > plexCapacity(p.type, raw, p.numberOfMembers))
+        if (p.size > volumePlexCapacity(p))
             fail(p.id, "size", "the plex is larger than its disk extents hold");
     }
 

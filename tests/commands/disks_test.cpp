@@ -422,9 +422,9 @@ TEST_F(DiskCommands, StyleFlagsAndCleanAreReadBackFromThePackList) {
     EXPECT_EQ(disks.int32(at + 64), 0);
     EXPECT_EQ(u(runCommand(queryPartitions(kRawDisk)).addStatus()), u(VDS_E_DISK_NOT_INITIALIZED));
 
-    // A disk with volumes is cleaned only when forced.
+    // A basic disk with volumes is cleaned only when forced.
     const Reply refused = runCommand(cleanDisk(kGptDisk));
-    EXPECT_EQ(u(refused.addStatus()), u(VDS_E_DISK_NOT_EMPTY));
+    EXPECT_EQ(u(refused.addStatus()), u(VDS_E_OPERATION_DENIED));
     ASSERT_EQ(runCommand(cleanDisk(kGptDisk, 1)).status(), 0);
     EXPECT_EQ(u(runCommand(queryPartitions(kGptDisk)).addStatus()), u(VDS_E_DISK_NOT_INITIALIZED));
     EXPECT_EQ(VdsSimLiveReferences(), 0);

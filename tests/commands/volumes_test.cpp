@@ -424,19 +424,12 @@ TEST_F(Volumes, PlexOperationsAreRefusedOnBasicVolumes) {
     refused(volumeAndSecond(0x0505, kVolumeD, kVolumeF), VDS_E_NOT_SUPPORTED);
 }
 
-TEST_F(Volumes, RepairLaysAFailedPlexOnANewDisk) {
-    refused(repairPlex(kMirrorVolumePlex2, {{kRawDisk, 20 * kGiB}}), VDS_E_REPAIR_VOLUMESTATE);
+TEST_F(Volumes, RepairMendsParityPlexesOnly) {
+    refused(repairPlex(kMirrorVolumePlex2, {{kRawDisk, 20 * kGiB}}), VDS_E_NOT_SUPPORTED);
     succeeds(RequestBytes(0x0412).guid(4, kDynamicPack).guid(20, kRawDisk).int32(36, 1).int32(40, 0).data());
-    ASSERT_EQ(VdsSimSetStatus(&kMirrorVolumePlex2, VDS_VPS_FAILED), S_OK);
-    refused(repairPlex(kMirrorVolumePlex2, {{kDynDisk, 20 * kGiB}}), VDS_E_DISK_IN_USE_BY_VOLUME);
-    succeeds(repairPlex(kMirrorVolumePlex2, {{kRawDisk, 20 * kGiB}}));
-    const auto plexes = plexesOf(kMirrorVolume);
-    ASSERT_EQ(plexes.size(), 2u);
-    EXPECT_EQ(plexes[1].status, VDS_VPS_ONLINE);
-    const auto extents = extentsOf(kMirrorVolume, kMirrorVolumePlex2);
-    ASSERT_EQ(extents.size(), 1u);
-    EXPECT_TRUE(same(extents[0].disk, kRawDisk));
-    EXPECT_EQ(extents[0].size, 20 * kGiB);
+    succeeds(createVolume(kDynamicPack, 14, {{kDynDisk, kGiB}, {kSecondDynDisk, kGiB, 1}, {kRawDisk, kGiB, 2}}));
+    // A parity plex with every member in place has nothing to rebuild.
+    refused(repairPlex(kFirstMadePlex, {{kRawDisk, kGiB}}), VDS_E_REPAIR_VOLUMESTATE);
 }
 
 // Deleting and flags --------------------------------------------------------------

@@ -240,7 +240,8 @@ TEST_F(DiskChanges, DriveLettersOfPartitionsAreUniqueAcrossTheMachine) {
 TEST_F(DiskChanges, CleanLeavesAnUnallocatedDiskAndTellsWhatWent) {
     auto disk = advanced(kGptDisk);
     ComPtr<IVdsAsync> op;
-    EXPECT_EQ(disk->Clean(FALSE, FALSE, FALSE, op.put()), VDS_E_DISK_NOT_EMPTY);
+    // A basic disk with volumes and an ESP is cleaned only by force.
+    EXPECT_EQ(disk->Clean(FALSE, FALSE, FALSE, op.put()), VDS_E_OPERATION_DENIED);
     EXPECT_FALSE(op);
     ASSERT_EQ(disk->Clean(TRUE, FALSE, FALSE, op.put()), S_OK);
     const Finished done = finish(op);

@@ -107,7 +107,9 @@ TEST_F(VolumeChanges, ShrinkReportsTheBytesItReclaimed) {
     EXPECT_EQ(e.output.type, VDS_ASYNCOUT_SHRINKVOLUME);
     EXPECT_EQ(e.output.sv.ullReclaimedBytes, kGiB + 65536);
     EXPECT_EQ(sizeOf(kVolumeD), before - kGiB - 65536);
+    // The volume's partition shrank with it, and is told before the volume.
     EXPECT_THAT(sink.take(), ElementsAre(Notice{VDS_NF_DISK_MODIFY, id(kMbrDisk)},
+                                         Notice{VDS_NF_PARTITION_MODIFY, id(kMbrDisk)},
                                          Notice{VDS_NF_VOLUME_MODIFY, id(kVolumeD)},
                                          Notice{VDS_NF_FILE_SYSTEM_MODIFY, id(kVolumeD)}));
 }
@@ -150,23 +152,58 @@ TEST_F(VolumeChanges, BreakPlexHandsOutTheVolumeMadeOfThePlex) {
                                          Notice{VDS_NF_VOLUME_MODIFY, id(kMirrorVolume)}));
 }
 
-TEST_F(VolumeChanges, RepairRebuildsTheFailedPlexAndSaysSo) {
-    auto pack = get<IVdsPack>(kDynamicPack, VDS_OT_PACK);
-    ASSERT_EQ(pack->AddDisk(id(kRawDisk), VDS_PST_MBR, FALSE), S_OK);
-    const GUID plexId = id(kMirrorPlex2);
-    ASSERT_EQ(VdsSimSetStatus(&plexId, VDS_VPS_FAILED), S_OK);
+// A RAID-5 volume over three of four dynamic disks; the third is missing.
+constexpr const char* kRaid5Machine = R"({"softwareProviders": [{
+    "id": "60000000-0000-4000-8000-000000000002", "name": "Dynamic", "version": "1", "kind": "dynamic",
+    "packs": [{"id": "70000000-0000-4000-8000-000000000002", "name": "Dg0",
+      "disks": [
+        {"id": "80000000-0000-4000-8000-000000000004", "size": "8 GiB", "style": "mbr",
+         "partitions": [{"offset": "1 MiB", "size": "8190 MiB", "mbrType": 66}]},
+        {"id": "80000000-0000-4000-8000-000000000005", "size": "8 GiB", "style": "mbr",
+         "partitions": [{"offset": "1 MiB", "size": "8190 MiB", "mbrType": 66}]},
+        {"id": "80000000-0000-4000-8000-0000000000A3", "size": "8 GiB", "style": "mbr", "status": 6,
+         "partitions": [{"offset": "1 MiB", "size": "8190 MiB", "mbrType": 66}]},
+        {"id": "80000000-0000-4000-8000-0000000000A4", "size": "8 GiB", "style": "mbr",
+         "partitions": [{"offset": "1 MiB", "size": "8190 MiB", "mbrType": 66}]}],
+      "volumes": [{"id": "90000000-0000-4000-8000-0000000000A5", "name": "R", "type": "parity",
+        "plexes": [{"id": "91000000-0000-4000-8000-0000000000A5", "extents": [
+          {"disk": "80000000-0000-4000-8000-000000000004", "offset": "2 MiB", "size": "1 GiB", "member": 0},
+          {"disk": "80000000-0000-4000-8000-000000000005", "offset": "2 MiB", "size": "1 GiB", "member": 1},
+          {"disk": "80000000-0000-4000-8000-0000000000A3", "offset": "2 MiB", "size": "1 GiB", "member": 2}
+        ]}]}]}]}]})";
+
+TEST_F(VolumeChanges, ARaid5OutlivesItsMissingDiskAndIsRepairedOnAnother) {
+    ASSERT_EQ(VdsSimLoadTopologyJson(kRaid5Machine), 0);
     sink.take();
-    auto plex = get<IVdsVolumePlex>(kMirrorPlex2, VDS_OT_VOLUME_PLEX);
-    const VDS_INPUT_DISK disks[] = {use(kRawDisk, 20 * kGiB)};
+    const char* raid5 = "90000000-0000-4000-8000-0000000000A5";
+    const char* missing = "80000000-0000-4000-8000-0000000000A3";
+    const char* spare = "80000000-0000-4000-8000-0000000000A4";
+    auto pack = get<IVdsPack>(kDynamicPack, VDS_OT_PACK);
+    ASSERT_EQ(pack->RemoveMissingDisk(id(missing)), S_OK);
+    EXPECT_THAT(sink.take(), ElementsAre(Notice{VDS_NF_PARTITION_DEPART, id(missing)},
+                                         Notice{VDS_NF_DISK_DEPART, id(missing)},
+                                         Notice{VDS_NF_PACK_MODIFY, id(kDynamicPack)},
+                                         Notice{VDS_NF_VOLUME_MODIFY, id(raid5)}));
+    auto volume = get<IVdsVolume>(raid5, VDS_OT_VOLUME);
+    EXPECT_EQ(propertiesOf(volume.get()).health, VDS_H_FAILED_REDUNDANCY);
+
+    auto plex = get<IVdsVolumePlex>("91000000-0000-4000-8000-0000000000A5", VDS_OT_VOLUME_PLEX);
+    const VDS_INPUT_DISK disks[] = {use(spare, kGiB)};
     ComPtr<IVdsAsync> op;
     ASSERT_EQ(plex->Repair(disks, 1, op.put()), S_OK);
     ASSERT_EQ(wait(op).result, S_OK);
-    const auto told = sink.take();
-    // The disks' extents change, then the volume, and the rebuild is told last.
-    EXPECT_THAT(told, ElementsAre(Notice{VDS_NF_DISK_MODIFY, id(kRawDisk)},
-                                  Notice{VDS_NF_DISK_MODIFY, id(kSecondDynDisk)},
-                                  Notice{VDS_NF_VOLUME_MODIFY, id(kMirrorVolume)},
-                                  Notice{VDS_NF_VOLUME_REBUILDING_PROGRESS, id(kMirrorVolume)}));
+    // The new disk's extents change, then the volume, and the rebuild is told last.
+    EXPECT_THAT(sink.take(), ElementsAre(Notice{VDS_NF_DISK_MODIFY, id(spare)},
+                                         Notice{VDS_NF_VOLUME_MODIFY, id(raid5)},
+                                         Notice{VDS_NF_VOLUME_REBUILDING_PROGRESS, id(raid5)}));
+    EXPECT_EQ(propertiesOf(volume.get()).health, VDS_H_HEALTHY);
+}
+
+TEST_F(VolumeChanges, AMirrorPlexIsNotRepaired) {
+    auto plex = get<IVdsVolumePlex>(kMirrorPlex2, VDS_OT_VOLUME_PLEX);
+    const VDS_INPUT_DISK disks[] = {use(kRawDisk, 20 * kGiB)};
+    ComPtr<IVdsAsync> op;
+    EXPECT_EQ(plex->Repair(disks, 1, op.put()), VDS_E_NOT_SUPPORTED);
 }
 
 TEST_F(VolumeChanges, FailedChangesLeaveTheMachineAsItWas) {

@@ -47,6 +47,28 @@ RequestBytes packCommand(int code, const GUID& pack) { return std::move(RequestB
 constexpr GUID kSecondDynamicDisk = machine::id("80000000-0000-4000-8000-000000000005");
 constexpr int kDiskMissing = 6;
 
+// A RAID-5 volume that lost its third member with a disk given up, and a
+// fourth disk to rebuild it on: only a parity plex is repaired.
+constexpr GUID kDegradedRaid5Plex = machine::id("91000000-0000-4000-8000-0000000000A5");
+constexpr GUID kRebuildDisk = machine::id("80000000-0000-4000-8000-0000000000A4");
+constexpr const char* kDegradedRaid5Machine = R"({"softwareProviders": [{
+    "id": "60000000-0000-4000-8000-000000000002", "name": "Dynamic", "version": "1", "kind": "dynamic",
+    "packs": [{"id": "70000000-0000-4000-8000-000000000002", "name": "Dg0",
+      "disks": [
+        {"id": "80000000-0000-4000-8000-000000000004", "size": "8 GiB", "style": "mbr",
+         "partitions": [{"offset": "1 MiB", "size": "8190 MiB", "mbrType": 66}]},
+        {"id": "80000000-0000-4000-8000-000000000005", "size": "8 GiB", "style": "mbr",
+         "partitions": [{"offset": "1 MiB", "size": "8190 MiB", "mbrType": 66}]},
+        {"id": "80000000-0000-4000-8000-0000000000A4", "size": "8 GiB", "style": "mbr",
+         "partitions": [{"offset": "1 MiB", "size": "8190 MiB", "mbrType": 66}]}],
+      "volumes": [{"id": "90000000-0000-4000-8000-0000000000A5", "name": "R", "type": "parity",
+        "health": 6, "size": "2 GiB",
+        "plexes": [{"id": "91000000-0000-4000-8000-0000000000A5", "health": 6, "numberOfMembers": 3,
+          "size": "2 GiB", "extents": [
+          {"disk": "80000000-0000-4000-8000-000000000004", "offset": "2 MiB", "size": "1 GiB", "member": 0},
+          {"disk": "80000000-0000-4000-8000-000000000005", "offset": "2 MiB", "size": "1 GiB", "member": 1}
+        ]}]}]}]}]})";
+
 // The LUN that 0x0120's sample builds: the first the service makes, a 1 GiB
 // mirror on drives 5 and 6; the later LUN samples work on it and on the
 // default machine's LUNs, in the order the table runs them.
@@ -192,7 +214,7 @@ const std::map<int, std::vector<unsigned char>>& samples() {
         {0x0608, fileSystem(0x0608, machine::kVolumeF).int32(20, 1).data()},
         {0x0501, volume_requests::address(0x0501, machine::kMirrorVolume)},
         {0x0502, volume_requests::address(0x0502, machine::kMirrorVolume, machine::kMirrorVolumePlex2)},
-        {0x0503, volume_requests::repairPlex(machine::kMirrorVolumePlex2, {{machine::kRawDisk, 20 * volume_requests::kGiB}})},
+        {0x0503, volume_requests::repairPlex(kDegradedRaid5Plex, {{kRebuildDisk, volume_requests::kGiB}})},
         {0x0504, volume_requests::extendVolume(volume_requests::kVolumeD, {{machine::kMbrDisk, volume_requests::kGiB}})},
         {0x0505, volume_requests::volumeAndSecond(0x0505, volume_requests::kFirstMadeVolume, volume_requests::kSecondMadeVolume)},
         {0x0506, volume_requests::volumeAndSecond(0x0506, machine::kMirrorVolume, machine::kMirrorVolumePlex2)},
@@ -222,9 +244,7 @@ std::function<void()> prepareVolumeSample(int code) {
     VdsSimLoadDefault();
     switch (code) {
     case 0x0503:
-        // A third disk for the pack, and a mirror plex that has failed.
-        runCommand(packCommand(0x0412, machine::kDynamicPack).guid(20, machine::kRawDisk).int32(36, 1).int32(40, 0).data());
-        VdsSimSetStatus(&machine::kMirrorVolumePlex2, VDS_VPS_FAILED);
+        VdsSimLoadTopologyJson(kDegradedRaid5Machine);
         break;
     case 0x0505:
         // Two simple volumes on different disks: the second becomes the first's mirror.
