@@ -36,13 +36,15 @@ std::optional<GUID> driveLetterHolder(const Model& model, char16_t letter);
 bool isDynamicDisk(const Model& model, const Disk& disk);
 bool isRemovableDisk(const Disk& disk);
 
-// What a partition holds, as QueryExtents shows it.
-enum class PartitionKind { Unknown, Data, Oem, Esp, Msr, Ldm };
+// What a partition holds, as QueryExtents shows it; the extended partition
+// is no extent of its own, only the container of the logical drives.
+enum class PartitionKind { Unknown, Data, Oem, Esp, Msr, Ldm, Extended };
 PartitionKind partitionKind(const Model& model, const Disk& disk, const Partition& partition);
 
 // Whether the service formats and letters the partition itself: OEM, ESP
 // and unknown partitions, the ones that are no volume. Data partitions go
-// through their volume; MSR and LDM partitions are no one's to format.
+// through their volume; MSR and LDM partitions and the extended partition
+// are no one's to format.
 bool servicedAsPartition(const Model& model, const Disk& disk, const Partition& partition);
 
 // Protected partitions (OEM, ESP, MSR) are deleted only when asked to be.
