@@ -109,7 +109,9 @@ ChangeFunction convertStyle(const GUID& disk, std::int32_t style) {
         if (isRemovableDisk(*d) || d->partitionStyle == 0) return VDS_E_INVALID_OPERATION;
         // Only what the style itself keeps may be on a disk that changes style.
         for (const Partition& p : d->partitions)
-            if (servicedAsPartition(m, *d, p) || m.volumeAt(disk, p.offset) != nullptr) return VDS_E_DISK_NOT_EMPTY;
+            if (servicedAsPartition(m, *d, p) || m.volumeAt(disk, p.offset) != nullptr ||
+                partitionKind(*d, p) == PartitionKind::Extended)
+                return VDS_E_DISK_NOT_EMPTY;
         if (!volumesOnDisk(m, disk).empty() || carriesSystem(m, *d)) return VDS_E_DISK_NOT_EMPTY;
         if (d->partitionStyle == style) return S_OK;
         writePartitionStyle(*d, style);
@@ -144,7 +146,7 @@ HRESULT checkCreatePartition(const Model& m, const GUID& disk, const NewPartitio
     const Disk* d = nullptr;
     if (const HRESULT hr = partitionableDisk(m, disk, d); hr != S_OK) return hr;
     if (p.style != d->partitionStyle || p.size == 0) return E_INVALIDARG;
-    return placePartition(*d, p.offset, p.size, start);
+    return placePartition(*d, p.offset, p.size, start, p.style == VDS_PST_MBR && isExtendedType(p.mbrType));
 }
 
 ChangeFunction createPartition(const GUID& disk, NewPartition p) {
@@ -178,6 +180,7 @@ ChangeFunction deletePartition(const GUID& disk, std::uint64_t offset, bool forc
         if (const HRESULT hr = partitionableDisk(m, disk, d); hr != S_OK) return hr;
         const Partition* p = partitionAt(*d, offset);
         if (p == nullptr) return VDS_E_OBJECT_NOT_FOUND;
+        if (p == extendedPartitionOf(*d) && logicalDriveCount(*d) != 0) return VDS_E_PARTITION_NOT_EMPTY;
         const Volume* v = m.volumeAt(disk, offset);
         if (systemPartition(m, *d, *p) || (v != nullptr && systemVolume(m, *v))) return VDS_E_OPERATION_DENIED;
         if (isProtectedPartition(*d, *p) && !forceProtected) return VDS_E_PARTITION_PROTECTED;

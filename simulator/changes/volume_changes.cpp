@@ -1,7 +1,9 @@
 #include "changes/volume_changes.h"
 
 #include <algorithm>
+#include <optional>
 #include <string>
+#include <utility>
 
 #include "changes/access_paths.h"
 #include "core/notices.h"
@@ -82,6 +84,51 @@ std::optional<std::uint64_t> placeOn(const Model& m, const GUID& disk, std::uint
     for (const Gap& g : freeGaps(m, disk))
         if (g.size >= bytes) return g.offset;
     return std::nullopt;
+}
+
+// Where a basic volume's partition of `bytes` goes on the disk, and the
+// extended partition to make first, if any. As Windows lays out a basic
+// volume on MBR: a primary partition while fewer than three are there and a
+// free stretch outside the extended partition holds it; otherwise a logical
+// drive, in the extended partition if there is one, else in one made over
+// the largest free stretch, which keeps the last table entry for it.
+struct BasicPlace {
+    std::uint64_t offset = 0;
+    std::optional<Partition> extended;
+};
+
+HRESULT placeBasic(const Model& m, const GUID& diskId, std::uint64_t bytes, BasicPlace& out) {
+    const Disk& d = m.disks.at(diskId);
+    const auto primary = placeOn(m, diskId, bytes);
+    if (d.partitionStyle != VDS_PST_MBR || (primary && primaryCount(d) < 3)) {
+        if (!primary) return VDS_E_NOT_ENOUGH_SPACE;
+        out.offset = *primary;
+        return S_OK;
+    }
+    if (extendedPartitionOf(d) != nullptr) {
+        if (const auto at = firstLogicalStart(d, bytes)) {
+            out.offset = *at;
+            return S_OK;
+        }
+    } else if (partitionSlotLeft(d)) {
+        std::optional<Gap> largest;
+        for (const Gap& g : freeGaps(m, diskId))
+            if (!largest || g.size > largest->size) largest = g;
+        if (largest) {
+            Disk planned = d;
+            const Partition ext = extendedOver(d, largest->offset, largest->offset + largest->size);
+            planned.partitions.insert(std::find_if(planned.partitions.begin(), planned.partitions.end(),
+                                                   [&](const Partition& q) { return q.offset > ext.offset; }),
+                                      ext);
+            if (const auto at = firstLogicalStart(planned, bytes)) {
+                out.offset = *at;
+                out.extended = ext;
+                return S_OK;
+            }
+        }
+    }
+    // Room for it, but no table entry left to file it in.
+    return primary && !partitionSlotLeft(d) ? VDS_E_PARTITION_LIMIT_REACHED : VDS_E_NOT_ENOUGH_SPACE;
 }
 
 // The disks that hold a stretch of the volume.
@@ -227,6 +274,8 @@ struct Layout {
     std::int32_t plexType = kSimpleType;
     std::uint32_t members = 1;
     std::uint64_t size = 0;
+    // Extended partitions to make on basic disks before the stretches' own.
+    std::vector<std::pair<GUID, Partition>> containers;
 };
 
 std::size_t minimumDisks(std::int32_t type) {
@@ -246,12 +295,21 @@ HRESULT layOut(const Model& m, const NewVolume& r, Layout& out) {
 
     out.plexType = r.type == kMirrorType ? kSimpleType : r.type;
     out.members = striped ? static_cast<std::uint32_t>(r.disks.size()) : 1;
+    const bool dynamic = dynamicPack(m, r.pack);
     std::vector<DiskSpan> spans;
     for (std::size_t i = 0; i < r.disks.size(); ++i) {
+        const GUID& disk = r.disks[i].diskId;
         const std::uint64_t bytes = r.type == kSimpleType || r.type == kSpanType ? r.disks[i].ullSize : column;
-        const auto offset = placeOn(m, r.disks[i].diskId, bytes);
-        if (!offset) return VDS_E_NOT_ENOUGH_SPACE;
-        spans.push_back({r.disks[i].diskId, *offset, bytes, striped ? static_cast<std::uint32_t>(i) : 0});
+        BasicPlace place;
+        if (dynamic) {
+            const auto offset = placeOn(m, disk, bytes);
+            if (!offset) return VDS_E_NOT_ENOUGH_SPACE;
+            place.offset = *offset;
+        } else if (const HRESULT hr = placeBasic(m, disk, bytes, place); FAILED(hr)) {
+            return hr;
+        }
+        if (place.extended) out.containers.emplace_back(disk, *place.extended);
+        spans.push_back({disk, place.offset, bytes, striped ? static_cast<std::uint32_t>(i) : 0});
     }
     if (r.type == kMirrorType) {
         for (const DiskSpan& s : spans) out.plexes.push_back({s});
@@ -348,6 +406,8 @@ ChangeFunction makeVolume(const NewVolume& r, GUID volumeId) {
         v.type = r.type;
         v.size = layout.size;
         if (const HRESULT hr = addObject(m, v); FAILED(hr)) return hr;
+        for (const auto& [disk, ext] : layout.containers)
+            if (const HRESULT hr = addPartition(m, disk, ext); FAILED(hr)) return hr;
         const auto plexIds = issueIds(m, 0x93000000u, layout.plexes.size());
         for (std::size_t i = 0; i < layout.plexes.size(); ++i) {
             VolumePlex p;
@@ -526,6 +586,27 @@ ChangeFunction shrinkVolume(const GUID& volume, std::uint64_t bytes) {
     });
 }
 
+namespace {
+
+// A basic volume's partition goes with it; a logical drive that was the
+// last in its extended partition takes the extended partition along.
+void removeBasicPartition(Model& m, const GUID& disk, std::uint64_t offset, std::vector<DiskSpan>& departed) {
+    Disk& d = m.disks.at(disk);
+    const Partition* p = partitionAt(std::as_const(d), offset);
+    if (p == nullptr) return;
+    const bool logical = isLogicalDrive(d, *p);
+    std::erase_if(d.partitions, [&](const Partition& q) { return q.offset == offset; });
+    departed.push_back({disk, offset, 0, 0});
+    if (!logical) return;
+    const Partition* ext = extendedPartitionOf(d);
+    if (ext == nullptr || logicalDriveCount(d) != 0) return;
+    const std::uint64_t at = ext->offset;
+    std::erase_if(d.partitions, [&](const Partition& q) { return q.offset == at; });
+    departed.push_back({disk, at, 0, 0});
+}
+
+}  // namespace
+
 ChangeFunction deleteVolume(const GUID& volume, bool force) {
     return [volume, force](Model& m, Batch& out) -> HRESULT {
         Volume* found = findVolume(m, volume);
@@ -540,14 +621,12 @@ ChangeFunction deleteVolume(const GUID& volume, bool force) {
         for (const GUID& plex : v.plexes)
             for (const DiskSpan& s : m.volumePlexes.at(plex).extents) spans.push_back(s);
         const std::vector<GUID> unmounted = removeVolume(m, volume);
+        std::vector<DiskSpan> departed;  // partitions gone, in the order told
         if (basic)
-            for (const DiskSpan& s : spans) std::erase_if(m.disks.at(s.disk).partitions, [&](const Partition& p) {
-                return p.offset == s.offset;
-            });
+            for (const DiskSpan& s : spans) removeBasicPartition(m, s.disk, s.offset, departed);
 
         note(out, Kind::Volume, volume, Event::Depart);
-        if (basic)
-            for (const DiskSpan& s : spans) out.push_back(partitionNotice(s.disk, s.offset, Event::Depart));
+        for (const DiskSpan& s : departed) out.push_back(partitionNotice(s.disk, s.offset, Event::Depart));
         if (v.driveLetter != 0) out.push_back(driveLetterNotice(v.driveLetter, nullptr));
         for (const GUID& id : unmounted) out.push_back(mountPointsNotice(id));
         std::vector<GUID> told;

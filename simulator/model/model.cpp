@@ -192,7 +192,11 @@ std::vector<DiskExtentView> Model::diskExtents(const GUID& diskId) const {
     }
 
     std::map<std::uint64_t, DiskExtentView> extents;
+    const Partition* ext = extendedPartitionOf(disk);
     for (const auto& p : disk.partitions) {
+        // The extended partition is only the logical drives' container: its
+        // drives show, and the room left in it shows as free.
+        if (&p == ext) continue;
         DiskExtentView e{diskId, partitionExtentType(disk, p), p.offset, p.size, GUID{}, GUID{}, 0};
         auto sit = plexSpans.find(p.offset);
         if (sit != plexSpans.end()) {
@@ -207,6 +211,16 @@ std::vector<DiskExtentView> Model::diskExtents(const GUID& diskId) const {
     for (const auto& [offset, s] : plexSpans)
         extents[offset] = {diskId, VDS_DET_DATA, offset, s.span.size, s.volume, s.plex, s.span.member};
 
+    // Free space inside the extended partition is told apart from free
+    // space outside it: a partition made there is a logical drive.
+    const auto free = [&](std::uint64_t from, std::uint64_t to) {
+        for (const std::uint64_t cut : {ext ? ext->offset : 0, ext ? ext->offset + ext->size : 0})
+            if (cut > from && cut < to) {
+                out.push_back({diskId, VDS_DET_FREE, from, cut - from, GUID{}, GUID{}, 0});
+                from = cut;
+            }
+        out.push_back({diskId, VDS_DET_FREE, from, to - from, GUID{}, GUID{}, 0});
+    };
     std::uint64_t cursor = disk.partitionStyle == 0 ? 0 : std::min(kFirstPartitionByte, disk.size);
     for (const auto& [offset, e] : extents) {
         if (e.type == VDS_DET_LDM) {
@@ -216,11 +230,11 @@ std::vector<DiskExtentView> Model::diskExtents(const GUID& diskId) const {
                 if (o2 >= e.offset && o2 < e.offset + e.size && e2.type == VDS_DET_DATA) holdsSpans = true;
             if (holdsSpans) continue;
         }
-        if (offset > cursor) out.push_back({diskId, VDS_DET_FREE, cursor, offset - cursor, GUID{}, GUID{}, 0});
+        if (offset > cursor) free(cursor, offset);
         out.push_back(e);
         cursor = std::max(cursor, offset + e.size);
     }
-    if (disk.size > cursor) out.push_back({diskId, VDS_DET_FREE, cursor, disk.size - cursor, GUID{}, GUID{}, 0});
+    if (disk.size > cursor) free(cursor, disk.size);
     return out;
 }
 

@@ -360,6 +360,15 @@ std::optional<RuleBreak> findPartitionTableBreak(const Disk& d) {
     if (d.size == 0) return RuleBreak{d.id, "size", "a disk needs a size above 0"};
     if (d.partitionStyle == 0 && !d.partitions.empty())
         return RuleBreak{d.id, "partitions", "an unpartitioned disk has no partitions"};
+    // Table entries (primaries and the extended partition) must not overlap
+    // one another; logical drives lie inside the extended partition, each
+    // after room for its boot record, and must not overlap one another.
+    const Partition* ext = extendedPartitionOf(d);
+    const std::uint64_t bootRecord = std::max<std::uint64_t>(d.bytesPerSector, 1);
+    const Partition* lastEntry = nullptr;
+    const Partition* lastLogical = nullptr;
+    std::size_t extendeds = 0;
+    std::size_t logicals = 0;
     for (std::size_t i = 0; i < d.partitions.size(); ++i) {
         const Partition& p = d.partitions[i];
         const std::string field = "partitions/" + std::to_string(i);
@@ -368,10 +377,35 @@ std::optional<RuleBreak> findPartitionTableBreak(const Disk& d) {
             return RuleBreak{d.id, field, "the partition runs past the end of its disk"};
         if (i > 0 && d.partitions[i - 1].offset > p.offset)
             return RuleBreak{d.id, "partitions", "partitions are not kept in the order of their offsets"};
-        if (i > 0 && p.offset < d.partitions[i - 1].offset + d.partitions[i - 1].size)
-            return RuleBreak{d.id, "partitions", "partitions " + std::to_string(d.partitions[i - 1].number) +
-                                                     " and " + std::to_string(p.number) + " overlap"};
+        if (isExtendedPartition(p)) {
+            if (d.partitionStyle != VDS_PST_MBR)
+                return RuleBreak{d.id, field + "/mbrType", "only an MBR disk holds an extended partition"};
+            if (++extendeds > 1) return RuleBreak{d.id, field, "a disk holds one extended partition only"};
+        }
+        if (isLogicalDrive(d, p)) {
+            if (p.offset + p.size > ext->offset + ext->size)
+                return RuleBreak{d.id, field, "the logical drive runs past the end of the extended partition"};
+            const std::uint64_t after = lastLogical ? lastLogical->offset + lastLogical->size : ext->offset;
+            if (lastLogical != nullptr && p.offset < after)
+                return RuleBreak{d.id, "partitions", "logical drives " + std::to_string(lastLogical->number) +
+                                                         " and " + std::to_string(p.number) + " overlap"};
+            if (p.offset < after + bootRecord)
+                return RuleBreak{d.id, field, "the logical drive leaves no room for its boot record before it"};
+            lastLogical = &p;
+            ++logicals;
+            continue;
+        }
+        if (lastEntry != nullptr && p.offset < lastEntry->offset + lastEntry->size)
+            return RuleBreak{d.id, "partitions", "partitions " + std::to_string(lastEntry->number) + " and " +
+                                                     std::to_string(p.number) + " overlap"};
+        lastEntry = &p;
     }
+    if (d.partitionStyle == VDS_PST_MBR && mbrEntriesUsed(d) > kMbrPartitionSlots)
+        return RuleBreak{d.id, "partitions",
+                         "an MBR holds four entries: primary partitions and the extended partition"};
+    if (logicals > kMaxLogicalDrives)
+        return RuleBreak{d.id, "partitions",
+                         "more than " + std::to_string(kMaxLogicalDrives) + " logical drives"};
     return std::nullopt;
 }
 
@@ -405,12 +439,7 @@ std::optional<RuleBreak> findDiskPlacementBreak(const Model& m, const Disk& d) {
 }
 
 bool isDataPartition(const Disk& disk, const Partition& partition) {
-    return partitionKind(disk, partition) == PartitionKind::Data && !isExtendedPartition(disk, partition);
-}
-
-bool isExtendedPartition(const Disk& disk, const Partition& partition) {
-    return disk.partitionStyle == VDS_PST_MBR &&
-           (partition.mbrType == 0x05 || partition.mbrType == 0x0F || partition.mbrType == 0x85);
+    return partitionKind(disk, partition) == PartitionKind::Data;
 }
 
 std::optional<GUID> driveLetterHolder(const Model& model, char16_t letter) {
@@ -448,7 +477,7 @@ bool isRemovableDisk(const Disk& disk) { return disk.mediaType == kRemovableMedi
 bool servicedAsPartition(const Model& model, const Disk& disk, const Partition& partition) {
     if (model.volumeAt(disk.id, partition.offset) != nullptr) return false;
     const PartitionKind kind = partitionKind(disk, partition);
-    return kind != PartitionKind::Msr && kind != PartitionKind::Ldm;
+    return kind != PartitionKind::Msr && kind != PartitionKind::Ldm && kind != PartitionKind::Extended;
 }
 
 bool isProtectedPartition(const Disk& disk, const Partition& partition) {

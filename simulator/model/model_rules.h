@@ -46,7 +46,8 @@ bool isRemovableDisk(const Disk& disk);
 
 // Whether the service formats and letters the partition itself: OEM, ESP
 // and unknown partitions, the ones that are no volume. Data partitions go
-// through their volume; MSR and LDM partitions are no one's to format.
+// through their volume; MSR and LDM partitions and the extended partition
+// are no one's to format.
 bool servicedAsPartition(const Model& model, const Disk& disk, const Partition& partition);
 
 // Protected partitions (OEM, ESP, MSR) are deleted only when asked to be.
@@ -75,9 +76,8 @@ std::optional<RuleBreak> findRuleBreak(const Model& model);
 std::optional<RuleBreak> findDiskPlacementBreak(const Model& model, const Disk& disk);
 
 // A partition that holds a file system of its own: what a basic disk shows
-// as a volume. An MBR extended partition only holds other partitions.
+// as a volume.
 bool isDataPartition(const Disk& disk, const Partition& partition);
-bool isExtendedPartition(const Disk& disk, const Partition& partition);
 
 // The first break in one disk's own layout: its size and its partition
 // table (sizes, bounds, order, overlaps). Both checks use it.

@@ -42,16 +42,83 @@ std::uint64_t partitionAlignment(const Disk& disk) {
     return disk.size < 4 * kGiB ? 64 * 1024 : kFirstPartitionByte;
 }
 
-bool partitionSlotLeft(const Disk& disk) {
-    const std::size_t slots = disk.partitionStyle == VDS_PST_GPT ? kGptPartitionSlots : kMbrPartitionSlots;
-    return disk.partitions.size() < slots;
+bool isExtendedType(std::uint8_t mbrType) { return mbrType == kMbrExtended || mbrType == kMbrExtendedLba; }
+
+bool isExtendedPartition(const Partition& partition) { return isExtendedType(partition.mbrType); }
+
+const Partition* extendedPartitionOf(const Disk& disk) {
+    if (disk.partitionStyle != VDS_PST_MBR) return nullptr;
+    for (const Partition& p : disk.partitions)
+        if (isExtendedPartition(p)) return &p;
+    return nullptr;
 }
 
-HRESULT placePartition(const Disk& disk, std::uint64_t offset, std::uint64_t size, std::uint64_t& start) {
+bool isLogicalDrive(const Disk& disk, const Partition& partition) {
+    const Partition* ext = extendedPartitionOf(disk);
+    return ext != nullptr && !isExtendedPartition(partition) && partition.offset >= ext->offset &&
+           partition.offset < ext->offset + ext->size;
+}
+
+std::size_t primaryCount(const Disk& disk) {
+    return static_cast<std::size_t>(
+        std::count_if(disk.partitions.begin(), disk.partitions.end(),
+                      [&](const Partition& p) { return !isExtendedPartition(p) && !isLogicalDrive(disk, p); }));
+}
+
+std::size_t logicalDriveCount(const Disk& disk) {
+    return static_cast<std::size_t>(std::count_if(disk.partitions.begin(), disk.partitions.end(),
+                                                  [&](const Partition& p) { return isLogicalDrive(disk, p); }));
+}
+
+std::size_t mbrEntriesUsed(const Disk& disk) { return primaryCount(disk) + (extendedPartitionOf(disk) ? 1 : 0); }
+
+bool partitionSlotLeft(const Disk& disk, bool logical) {
+    if (disk.partitionStyle == VDS_PST_GPT) return disk.partitions.size() < kGptPartitionSlots;
+    if (!logical) return mbrEntriesUsed(disk) < kMbrPartitionSlots;
+    return logicalDriveCount(disk) < kMaxLogicalDrives;
+}
+
+namespace {
+
+std::uint64_t alignUp(std::uint64_t at, std::uint64_t alignment) {
+    return (at + alignment - 1) / alignment * alignment;
+}
+
+// A logical drive asked for at `offset` inside the extended partition: it
+// starts one alignment unit after what precedes it (the extended
+// partition's start or a logical drive's end), where its boot record lies,
+// and ends before the next logical drive's boot record.
+HRESULT placeLogical(const Disk& disk, const Partition& ext, std::uint64_t offset, std::uint64_t size,
+                     std::uint64_t& start) {
+    const std::uint64_t alignment = partitionAlignment(disk);
+    std::uint64_t boundary = ext.offset;
+    std::uint64_t limit = ext.offset + ext.size;
+    for (const Partition& q : disk.partitions) {
+        if (!isLogicalDrive(disk, q)) continue;
+        if (offset >= q.offset && offset < q.offset + q.size) return VDS_E_INVALID_SPACE;
+        if (q.offset + q.size <= offset)
+            boundary = std::max(boundary, q.offset + q.size);
+        else
+            limit = std::min(limit, q.offset - std::min(q.offset, alignment));
+    }
+    start = alignUp(std::max(offset, boundary + alignment), alignment);
+    if (start >= limit || size > limit - start) return VDS_E_NOT_ENOUGH_SPACE;
+    if (!partitionSlotLeft(disk, true)) return VDS_E_PARTITION_LIMIT_REACHED;
+    return S_OK;
+}
+
+}  // namespace
+
+HRESULT placePartition(const Disk& disk, std::uint64_t offset, std::uint64_t size, std::uint64_t& start,
+                       bool extended) {
+    const Partition* ext = extendedPartitionOf(disk);
+    if (extended && ext != nullptr) return VDS_E_PARTITION_LIMIT_REACHED;
+    if (!extended && ext != nullptr && offset >= ext->offset && offset < ext->offset + ext->size)
+        return placeLogical(disk, *ext, offset, size, start);
     const std::uint64_t alignment = partitionAlignment(disk);
     start = std::max(offset, kFirstPartitionByte);
     if (start > UINT64_MAX - alignment) return VDS_E_INVALID_SPACE;
-    start = (start + alignment - 1) / alignment * alignment;
+    start = alignUp(start, alignment);
     if (start >= disk.size) return VDS_E_INVALID_SPACE;
     std::uint64_t freeEnd = disk.size;
     for (const Partition& p : disk.partitions) {
@@ -63,12 +130,32 @@ HRESULT placePartition(const Disk& disk, std::uint64_t offset, std::uint64_t siz
     return S_OK;
 }
 
+std::optional<std::uint64_t> firstLogicalStart(const Disk& disk, std::uint64_t size) {
+    const Partition* ext = extendedPartitionOf(disk);
+    if (ext == nullptr) return std::nullopt;
+    std::uint64_t start = 0;
+    if (placeLogical(disk, *ext, ext->offset, size, start) == S_OK) return start;
+    for (const Partition& q : disk.partitions)
+        if (isLogicalDrive(disk, q) && placeLogical(disk, *ext, q.offset + q.size, size, start) == S_OK) return start;
+    return std::nullopt;
+}
+
+Partition extendedOver(const Disk& disk, std::uint64_t begin, std::uint64_t end) {
+    Partition p;
+    p.offset = std::min(alignUp(begin, partitionAlignment(disk)), end);
+    p.size = end - p.offset;
+    p.mbrType = kMbrExtendedLba;
+    return p;
+}
+
 HRESULT addPartition(Model& m, const GUID& diskId, Partition partition) {
     Disk& d = m.disks.at(diskId);
-    if (!partitionSlotLeft(d)) return VDS_E_PARTITION_LIMIT_REACHED;
+    const bool extended = d.partitionStyle == VDS_PST_MBR && isExtendedPartition(partition);
+    if (extended && extendedPartitionOf(d) != nullptr) return VDS_E_PARTITION_LIMIT_REACHED;
+    if (!partitionSlotLeft(d, isLogicalDrive(d, partition))) return VDS_E_PARTITION_LIMIT_REACHED;
     std::uint32_t highest = 0;
     for (const Partition& q : d.partitions) highest = std::max(highest, q.number);
-    partition.number = highest + 1;
+    partition.number = extended ? 0 : highest + 1;
     if (d.partitionStyle == VDS_PST_GPT && partition.gptId == GUID{}) partition.gptId = m.issueId(kMadePartitionIds);
     auto place = std::find_if(d.partitions.begin(), d.partitions.end(),
                               [&](const Partition& q) { return q.offset > partition.offset; });

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <iterator>
 
+#include "model/partition_table.h"
 #include "platform/vds_types.h"
 
 namespace tolvane::sim {
@@ -17,6 +18,7 @@ PartitionKind partitionKind(const Disk& disk, const Partition& partition) {
     }
     if (disk.partitionStyle == VDS_PST_MBR) {
         if (partition.mbrType == kMbrLdm) return PartitionKind::Ldm;
+        if (isExtendedType(partition.mbrType)) return PartitionKind::Extended;
         if (std::find(std::begin(kMbrOemTypes), std::end(kMbrOemTypes), partition.mbrType) != std::end(kMbrOemTypes))
             return PartitionKind::Oem;
         return PartitionKind::Data;
@@ -31,6 +33,7 @@ std::int32_t partitionExtentType(const Disk& disk, const Partition& partition) {
         case PartitionKind::Esp: return VDS_DET_ESP;
         case PartitionKind::Msr: return VDS_DET_MSR;
         case PartitionKind::Ldm: return VDS_DET_LDM;
+        case PartitionKind::Extended:
         case PartitionKind::Unknown: break;
     }
     return VDS_DET_UNKNOWN;

@@ -26,8 +26,8 @@ inline constexpr std::uint8_t kMbrOemTypes[] = {0x12, 0x84, 0xA0, 0xDE, 0xFE};
 // What a partition holds, from its type alone: QueryExtents shows it, and
 // Clean, DeletePartition and the partition methods judge by it. OEM
 // partitions are the MBR types above, and on GPT any partition the platform
-// requires.
-enum class PartitionKind { Unknown, Data, Oem, Esp, Msr, Ldm };
+// requires. The MBR extended partition holds only the logical drives.
+enum class PartitionKind { Unknown, Data, Oem, Esp, Msr, Ldm, Extended };
 PartitionKind partitionKind(const Disk& disk, const Partition& partition);
 
 // The same, valued as VDS_DISK_EXTENT_TYPE.

@@ -523,10 +523,12 @@ private:
         d.adaptorName = o.text("adaptorName");
         d.devicePath = o.text("devicePath");
         const json& ps = o.array("partitions");
+        // Partitions are numbered in the order listed; the extended
+        // partition, a container and no device, is numbered 0.
+        std::uint32_t numbered = 0;
         for (std::size_t i = 0; i < ps.size(); ++i) {
             Obj po(ps[i], item(o.path(), "partitions", i));
             Partition p;
-            p.number = po.integer<std::uint32_t>("number", static_cast<std::uint32_t>(i + 1));
             p.offset = po.bytes("offset", 0);
             p.size = po.bytes("size", 0);
             p.flags = po.integer<std::uint32_t>("flags", 0);
@@ -541,6 +543,7 @@ private:
                 p.gptAttributes = po.integer<std::uint64_t>("gptAttributes", 0);
                 p.gptName = po.text("gptName");
             }
+            p.number = po.integer<std::uint32_t>("number", isExtendedPartition(p) ? 0 : ++numbered);
             po.finish();
             d.partitions.push_back(p);
         }
