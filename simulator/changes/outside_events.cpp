@@ -1,5 +1,7 @@
 #include "changes/outside_events.h"
 
+#include "changes/access_paths.h"
+#include "changes/volume_changes.h"
 #include "core/notices.h"
 #include "model/model_edit.h"
 #include "model/model_rules.h"
@@ -37,6 +39,34 @@ std::pair<Kind, GUID> toldAs(const Model& m, Kind kind, const GUID& id) {
     return {kind, id};
 }
 
+// A volume that vanishes takes what lay on it: its partitions on a basic
+// disk, the mount folders inside it.
+void takeAwayVolume(Model& m, const GUID& volume) {
+    std::vector<DiskSpan> spans;
+    const Volume& v = std::as_const(m.volumes).at(volume);
+    const bool basic = !isDynamicPack(m, std::as_const(m.packs).at(v.pack));
+    for (const GUID& plex : v.plexes)
+        for (const DiskSpan& s : std::as_const(m.volumePlexes).at(plex).extents) spans.push_back(s);
+    removeVolume(m, volume);
+    std::vector<DiskSpan> departed;
+    if (basic)
+        for (const DiskSpan& s : spans) removeBasicPartition(m, s.disk, s.offset, departed);
+}
+
+// A basic disk that vanishes takes its volumes and its one-disk pack along.
+void takeAwayDisk(Model& m, const GUID& disk) {
+    const GUID pack = std::as_const(m.disks).at(disk).pack;
+    const Pack* holder = std::as_const(m.packs).get(pack);
+    if (holder == nullptr || isDynamicPack(m, *holder)) {
+        removeObject(m, disk);
+        return;
+    }
+    for (const GUID& v : volumesOnDisk(m, disk)) removeVolume(m, v);
+    removeObject(m, disk);
+    const Pack& left = std::as_const(m.packs).at(pack);
+    if (left.disks.empty() && left.volumes.empty()) removeObject(m, pack);
+}
+
 }  // namespace
 
 ChangeFunction setStatus(const GUID& id, std::int32_t status) {
@@ -65,7 +95,12 @@ ChangeFunction removeFromMachine(const GUID& id) {
     return [id](Model& m, Batch& out) -> HRESULT {
         auto kind = m.kindOf(id);
         if (!kind) return VDS_E_OBJECT_NOT_FOUND;
-        removeObject(m, id);
+        if (*kind == Kind::Volume)
+            takeAwayVolume(m, id);
+        else if (*kind == Kind::Disk)
+            takeAwayDisk(m, id);
+        else
+            removeObject(m, id);
         // Storage that others still live on (a drive under a LUN, a disk
         // under a volume) cannot simply vanish from the model.
         if (findRuleBreak(m)) return VDS_E_DEVICE_IN_USE;

@@ -586,8 +586,6 @@ ChangeFunction shrinkVolume(const GUID& volume, std::uint64_t bytes) {
     });
 }
 
-namespace {
-
 // A basic volume's partition goes with it; a logical drive that was the
 // last in its extended partition takes the extended partition along.
 void removeBasicPartition(Model& m, const GUID& disk, std::uint64_t offset, std::vector<DiskSpan>& departed) {
@@ -605,7 +603,6 @@ void removeBasicPartition(Model& m, const GUID& disk, std::uint64_t offset, std:
     departed.push_back({disk, at, 0, 0});
 }
 
-}  // namespace
 
 ChangeFunction deleteVolume(const GUID& volume, bool force) {
     return [volume, force](Model& m, Batch& out) -> HRESULT {

@@ -30,6 +30,11 @@ GUID nextVolumeId(Model& m);
 // identifier in `made`.
 HRESULT addPartitionVolume(Model& m, const GUID& disk, std::uint64_t offset, std::uint64_t size, GUID& made);
 
+// A basic volume's partition goes with it; a logical drive that was the
+// last in its extended partition takes the extended partition along.
+// `departed` receives each partition gone (disk and start), in that order.
+void removeBasicPartition(Model& m, const GUID& disk, std::uint64_t offset, std::vector<DiskSpan>& departed);
+
 HRESULT checkCreateVolume(const Model& m, const NewVolume& request);
 // Gives back the new volume (ChangeOutput::made).
 ChangeFunction createVolume(NewVolume request);

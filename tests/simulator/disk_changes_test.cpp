@@ -86,8 +86,11 @@ TEST_F(DiskChanges, ANewPartitionStartsAtTheNextAlignedByteAndSaysWhere) {
     ASSERT_EQ(create(kGptDisk, kGptFree + 1, kGiB, gptData(), &done), S_OK);
     EXPECT_EQ(done.output.type, VDS_ASYNCOUT_CREATEPARTITION);
     EXPECT_EQ(done.output.cp.ullOffset, kGptFree + kMiB);
-    EXPECT_EQ(done.output.cp.volumeId, GUID{});
+    // A basic data partition is a volume of its own, announced after the partition.
+    const GUID volume = id("92000000-0000-4000-8000-000000000001");
+    EXPECT_EQ(done.output.cp.volumeId, volume);
     EXPECT_THAT(sink.take(), ElementsAre(Notice{VDS_NF_PARTITION_ARRIVE, id(kGptDisk)},
+                                         Notice{VDS_NF_VOLUME_ARRIVE, volume}, Notice{VDS_NF_PACK_MODIFY, id(kGptPack)},
                                          Notice{VDS_NF_DISK_MODIFY, id(kGptDisk)}));
     VDS_PARTITION_PROP p{};
     ASSERT_EQ(advanced(kGptDisk)->GetPartitionProperties(kGptFree + kMiB, &p), S_OK);

@@ -93,7 +93,9 @@ std::vector<ReuseCase> reuseCases() {
         volumeCase("partition's volume", machine::text::kGptPack, kGptDisk),
         // A pack has no Delete of its own; it goes from outside, as when its
         // disks are pulled, while a client still holds it.
-        {"pack", machine::text::kDynamicProvider, VDS_OT_PROVIDER,
+        // (The basic provider makes one empty, to take a disk; only one
+        // dynamic pack may be online.)
+        {"pack", machine::text::kBasicProvider, VDS_OT_PROVIDER,
          [](IUnknown* parent) {
              auto provider = as<IVdsSwProvider>(parent);
              ComPtr<IVdsPack> pack;

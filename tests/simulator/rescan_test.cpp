@@ -39,7 +39,8 @@ std::string drive(const char* id, int slot) {
 }
 
 const std::string kFirstPartition = R"({ "offset": "1 MiB", "size": "1 GiB" })";
-const std::string kSecondPartition = R"({ "offset": "2 GiB", "size": "1 GiB" })";
+// OEM partitions: no volume lies on them.
+const std::string kSecondPartition = R"({ "offset": "2 GiB", "size": "1 GiB", "mbrType": 18 })";
 
 class Rescan : public ChangeSession {
 protected:
@@ -94,7 +95,7 @@ TEST_F(Rescan, TellsEachDepartureArrivalAndModification) {
 
 TEST_F(Rescan, PartitionArrivesBeforeTheDiskIsModified) {
     describe(machine(drive(kKeptDrive, 0) + "," + drive(kPulledDrive, 1),
-                     kFirstPartition + "," + kSecondPartition + R"(, { "offset": "4 GiB", "size": "1 GiB" })", "E"));
+                     kFirstPartition + "," + kSecondPartition + R"(, { "offset": "4 GiB", "size": "1 GiB", "mbrType": 18 })", "E"));
     ASSERT_EQ(service->Reenumerate(), S_OK);
     EXPECT_THAT(sink.take(), ElementsAre(Notice{VDS_NF_PARTITION_ARRIVE, id(kDiskR)},
                                          Notice{VDS_NF_DISK_MODIFY, id(kDiskR)}, kOutOfSync));

@@ -88,7 +88,8 @@ INSTANTIATE_TEST_SUITE_P(
                 "/softwareProviders/0/packs/0/disks/0/size", "unknown size unit"},
         BadCase{"letter_twice", R"({"softwareProviders":[{"id":"B0000000-0000-4000-8000-000000000001","packs":[{
                     "id":"B1000000-0000-4000-8000-000000000001",
-                    "disks":[{"id":"B2000000-0000-4000-8000-000000000001","size":"1 GiB"}],
+                    "disks":[{"id":"B2000000-0000-4000-8000-000000000001","size":"1 GiB","partitions":[
+                      {"offset":"1 MiB","size":"1 MiB"},{"offset":"2 MiB","size":"1 MiB"}]}],
                     "volumes":[
                       {"id":"B3000000-0000-4000-8000-000000000001","driveLetter":"E","plexes":[{
                         "id":"B4000000-0000-4000-8000-000000000001","extents":[{

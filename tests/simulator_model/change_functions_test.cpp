@@ -72,6 +72,7 @@ TEST_P(ChangeFunctions, AnswerChangeAndTellAsStated) {
 constexpr GUID kMadeLun{0x52000000, 0, 0x4000, {0x80, 0, 0, 0, 0, 0, 0, 1}};
 constexpr const char* kFreeDrive = "40000000-0000-4000-8000-000000000006";
 constexpr GUID kMadePack{0x7E000000, 0, 0x4000, {0x80, 0, 0, 0, 0, 0, 0, 1}};
+constexpr GUID kMadeVolume{0x92000000, 0, 0x4000, {0x80, 0, 0, 0, 0, 0, 0, 1}};
 constexpr std::uint64_t kGiB = 1ull << 30;
 // Where the GPT disk's unpartitioned stretch begins.
 constexpr std::uint64_t kGptFreeSpace = 225397ull << 20;
@@ -114,16 +115,16 @@ INSTANTIATE_TEST_SUITE_P(
                       EXPECT_TRUE(m.subsystems.at(id(kSubSystem)).luns.contains(kMadeLun));
                   }},
         ChangeRow{"deleteLunGone", []() { return deleteLun(id(kUnknown)); }, VDS_E_OBJECT_DELETED, {}},
-        ChangeRow{"createPackOnTheDynamicProvider",
-                  []() { return createPack(id(kDynamicProvider)); },
+        ChangeRow{"createPackOnTheDynamicProviderWhileOneIsOnline",
+                  []() { return createPack(id(kDynamicProvider)); }, VDS_E_ONLINE_PACK_EXISTS, {}},
+        ChangeRow{"createPackOnTheBasicProvider",
+                  []() { return createPack(id(kBasicProvider)); },
                   S_OK,
                   {{VDS_NF_PACK_ARRIVE, kMadePack}},
                   [](const Model& m, const ChangeOutput& o) {
                       EXPECT_EQ(o.made, kMadePack);
                       EXPECT_TRUE(m.packs.at(kMadePack).placeholder);
                   }},
-        ChangeRow{"createPackOnTheBasicProviderIsRefused",
-                  []() { return createPack(id(kBasicProvider)); }, VDS_E_NOT_SUPPORTED, {}},
         ChangeRow{"createPartitionInTheGptDisksFreeSpace",
                   []() {
                       NewPartition p;
@@ -133,7 +134,10 @@ INSTANTIATE_TEST_SUITE_P(
                       return createPartition(id(kGptDisk), p);
                   },
                   S_OK,
-                  {{VDS_NF_PARTITION_ARRIVE, id(kGptDisk)}, {VDS_NF_DISK_MODIFY, id(kGptDisk)}},
+                  {{VDS_NF_PARTITION_ARRIVE, id(kGptDisk)},
+                   {VDS_NF_VOLUME_ARRIVE, kMadeVolume},
+                   {VDS_NF_PACK_MODIFY, id(kGptPack)},
+                   {VDS_NF_DISK_MODIFY, id(kGptDisk)}},
                   [](const Model& m, const ChangeOutput& o) {
                       EXPECT_EQ(o.offset, kGptFreeSpace);
                       EXPECT_NE(partitionAt(m.disks.at(id(kGptDisk)), o.offset), nullptr);

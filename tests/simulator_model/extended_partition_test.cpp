@@ -183,9 +183,13 @@ TEST(ExtendedPartitions, VolumesArePrimariesUntilThreeThenLogicalDrivesOfOneExte
         {"a second extended partition", newPartition(0, kGiB, kMbrExtended), VDS_E_PARTITION_LIMIT_REACHED},
         {"a fifth entry in the last free mebibyte", newPartition(kLayoutEnd, 64 * 1024), VDS_E_PARTITION_LIMIT_REACHED},
         {"the extended partition while it holds logical drives", removePartition(ext), VDS_E_PARTITION_NOT_EMPTY},
-        {"a partition asked for inside the extended partition's free space is a logical drive",
+        {"a partition asked for inside the extended partition's free space is a logical drive and a volume",
          newPartition(second + 3 * kGiB, kGiB), S_OK,
-         std::vector<Told>{{VDS_NF_PARTITION_ARRIVE, disk}, {VDS_NF_DISK_MODIFY, disk}}, {bare},
+         std::vector<Told>{{VDS_NF_PARTITION_ARRIVE, disk},
+                           {VDS_NF_VOLUME_ARRIVE, madeVolume(4)},
+                           {VDS_NF_PACK_MODIFY, id(kBasicPack)},
+                           {VDS_NF_DISK_MODIFY, disk}},
+         {bare},
          [&](const Model& now, const ChangeOutput& o) {
              EXPECT_EQ(o.offset, bare) << "after its boot record's room";
              expectLogical(now, bare);
@@ -197,8 +201,13 @@ TEST(ExtendedPartitions, VolumesArePrimariesUntilThreeThenLogicalDrivesOfOneExte
                            {VDS_NF_PARTITION_DEPART, disk},
                            {VDS_NF_DISK_MODIFY, disk}},
          {second}},
-        {"a bare logical drive deleted as a partition leaves the extended partition", removePartition(bare), S_OK,
-         std::vector<Told>{{VDS_NF_PARTITION_DEPART, disk}, {VDS_NF_DISK_MODIFY, disk}}, {bare},
+        {"a logical drive deleted as a partition takes its volume and leaves the extended partition",
+         removePartition(bare), S_OK,
+         std::vector<Told>{{VDS_NF_PARTITION_DEPART, disk},
+                           {VDS_NF_VOLUME_DEPART, madeVolume(4)},
+                           {VDS_NF_PACK_MODIFY, id(kBasicPack)},
+                           {VDS_NF_DISK_MODIFY, disk}},
+         {bare},
          [&](const Model& now, const ChangeOutput&) { EXPECT_NE(extendedPartitionOf(mbrDisk(now)), nullptr); }},
         {"the last logical drive's volume takes the extended partition along", removeVolume(madeVolume(2)), S_OK,
          std::vector<Told>{{VDS_NF_VOLUME_DEPART, madeVolume(2)},
@@ -327,7 +336,7 @@ std::string machineWith(const std::string& partitions) {
 }
 
 TEST(ExtendedPartitions, ADescriptionStatesThemAndIsRefusedWithTheDisksPlace) {
-    const std::string primary = R"({"offset": "1 MiB", "size": "10 GiB"})";
+    const std::string primary = R"({"offset": "1 MiB", "size": "10 GiB", "mbrType": 18})";
     const std::string extended = R"({"offset": "10241 MiB", "size": "20 GiB", "mbrType": 15})";
     const std::string logical = R"({"offset": "10242 MiB", "size": "5 GiB"})";
     const std::string disk = "/softwareProviders/0/packs/0/disks/0/";
@@ -335,7 +344,7 @@ TEST(ExtendedPartitions, ADescriptionStatesThemAndIsRefusedWithTheDisksPlace) {
     std::string error;
     const auto loaded =
         loadTopologyText(machineWith(primary + "," + extended + "," + logical + R"(,{"offset": "15363 MiB",
-        "size": "5 GiB", "number": 7})"), "(test)", error);
+        "size": "5 GiB", "number": 7, "mbrType": 18})"), "(test)", error);
     ASSERT_TRUE(loaded) << error;
     const Disk& d = loaded->disks.at(id("80000000-0000-4000-8000-000000000001"));
     ASSERT_EQ(d.partitions.size(), 4u);

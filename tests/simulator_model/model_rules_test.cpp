@@ -77,7 +77,7 @@ INSTANTIATE_TEST_SUITE_P(
                },
                "larger than its disk extents hold"},
         Breach{"volumeExtentPastDisk",
-               [](Model& m) { firstPlexOfVolume(m, kVolumeC).extents.front().size = m.disks.at(id(kMbrDisk)).size; },
+               [](Model& m) { firstPlexOfVolume(m, kMirrorVolume).extents.front().size = m.disks.at(id(kDynDisk)).size; },
                "past the end of its disk"},
         Breach{"partitionsOverlap",
                [](Model& m) {

@@ -29,8 +29,6 @@ using Told = simtest::Notice;
 constexpr std::uint64_t kMiB = 1ull << 20;
 constexpr std::uint64_t kGiB = 1ull << 30;
 using machine::text::kDynamicPack;
-using machine::text::kDynDisk;
-using machine::text::kMirrorVolume;
 using machine::text::kRawDisk;
 constexpr const char* kMirrorPlex2 = machine::text::kMirrorVolumePlex2;
 constexpr const char* kSecondDynDisk = "80000000-0000-4000-8000-000000000005";
@@ -161,9 +159,19 @@ Partition oemPartition(std::uint8_t mbrType) {
 // The raw disk as a basic MBR disk holding one partition of `mbrType`.
 std::function<void(Model&)> rawDiskHolding(std::uint8_t mbrType) {
     return [mbrType](Model& m) {
+        Pack pack;
+        pack.id = id("7F000000-0000-4000-8000-000000000001");
+        pack.provider = id(kBasicProvider);
+        ASSERT_EQ(addObject(m, pack), S_OK);
+        moveDisk(m, id(kRawDisk), pack.id);
         Disk& d = m.disks.at(id(kRawDisk));
         d.partitionStyle = VDS_PST_MBR;
-        d.partitions.push_back(oemPartition(mbrType));
+        const Partition p = oemPartition(mbrType);
+        d.partitions.push_back(p);
+        GUID volume{};
+        if (isDataPartition(d, p)) {
+            ASSERT_EQ(addPartitionVolume(m, d.id, p.offset, p.size, volume), S_OK);
+        }
     };
 }
 
