@@ -100,6 +100,8 @@ protected:
         ServiceTest::SetUp();
         connect();
     }
+    // F: becomes a host: the archive volume is mounted in a folder on it too.
+    void mountArchiveOnF() { ASSERT_EQ(runCommand(addPath(kArchiveVolume, "F:\\Nested\\")).status(), 0); }
     void expectRefused(const std::vector<unsigned char>& request, HRESULT expected) {
         const unsigned long long before = VdsSimModelDigest();
         const Reply r = runCommand(request);
@@ -162,17 +164,19 @@ TEST_F(FileSystems, AFormatIsReadBackAsTheNewFileSystem) {
 }
 
 TEST_F(FileSystems, FormatRefusalsArriveThroughTheOperationAndChangeNothing) {
+    mountArchiveOnF();
     const struct {
         const char* what;
         std::vector<unsigned char> request;
         HRESULT expected;
     } cases[] = {
-        {"a volume others are mounted in, without force", format(kVolumeC, VDS_FST_NTFS, "W"), VDS_E_DEVICE_IN_USE},
-        {"a type that cannot be formatted", format(kVolumeF, VDS_FST_CDFS, "X"), VDS_E_INVALID_FS_TYPE},
+        {"a volume others are mounted in, without force", format(kVolumeF, VDS_FST_NTFS, "W"), VDS_E_DEVICE_IN_USE},
+        {"the running system's volume, even forced", format(kVolumeC, VDS_FST_NTFS, "W", 1), VDS_E_OPERATION_DENIED},
+        {"a type that cannot be formatted", format(kVolumeD, VDS_FST_CDFS, "X"), VDS_E_INVALID_FS_TYPE},
         {"a label too long for FAT32", format(kVolumeD, VDS_FST_FAT32, "TWELVE CHARS"), VDS_E_BAD_LABEL},
         {"FAT on a volume above 4 GiB", format(kVolumeD, VDS_FST_FAT, "X"), VDS_E_VOLUME_TOO_BIG},
-        {"an allocation unit below 512", format(kVolumeF, VDS_FST_NTFS, "X", 0, 256), VDS_E_CLUSTER_SIZE_TOO_SMALL},
-        {"an allocation unit above 64 KiB", format(kVolumeF, VDS_FST_NTFS, "X", 0, 1 << 17),
+        {"an allocation unit below 512", format(kVolumeD, VDS_FST_NTFS, "X", 0, 256), VDS_E_CLUSTER_SIZE_TOO_SMALL},
+        {"an allocation unit above 64 KiB", format(kVolumeD, VDS_FST_NTFS, "X", 0, 1 << 17),
          VDS_E_CLUSTER_SIZE_TOO_BIG},
     };
     for (const auto& c : cases) {
@@ -183,9 +187,10 @@ TEST_F(FileSystems, FormatRefusalsArriveThroughTheOperationAndChangeNothing) {
 }
 
 TEST_F(FileSystems, ForcedFormatOfAHostVolumeTakesTheFoldersMountedInIt) {
-    ASSERT_EQ(runCommand(format(kVolumeC, VDS_FST_NTFS, "Neu", 1)).status(), 0);
-    EXPECT_TRUE(accessPaths(kArchiveVolume).empty());
-    EXPECT_EQ(runCommand(onVolume(0x0604, kVolumeC).data()).int32(12), 0);
+    mountArchiveOnF();
+    ASSERT_EQ(runCommand(format(kVolumeF, VDS_FST_NTFS, "Neu", 1)).status(), 0);
+    EXPECT_EQ(accessPaths(kArchiveVolume).size(), 1u);  // C:\Archive\ lies on C:, not on F:
+    EXPECT_EQ(runCommand(onVolume(0x0604, kVolumeF).data()).int32(12), 0);
 }
 
 TEST_F(FileSystems, AVolumeWithoutAccessPathsAnswersSixteenBytes) {
@@ -234,6 +239,7 @@ TEST_F(FileSystems, DeletedPathsDisappearFromTheList) {
 }
 
 TEST_F(FileSystems, AccessPathRefusalsChangeNothing) {
+    mountArchiveOnF();
     const struct {
         const char* what;
         std::vector<unsigned char> request;
@@ -246,7 +252,8 @@ TEST_F(FileSystems, AccessPathRefusalsChangeNothing) {
         {"a folder on a FAT32 volume", addPath(kReservedVolume, "H:\\Mnt\\"), VDS_E_INCOMPATIBLE_FILE_SYSTEM},
         {"a drive without its backslash", addPath(kReservedVolume, "K:"), E_INVALIDARG},
         {"a path of another volume", deletePath(kVolumeD, "C:\\"), VDS_E_PATH_NOT_FOUND},
-        {"the letter of a host volume, without force", deletePath(kVolumeC, "C:\\"), VDS_E_DEVICE_IN_USE},
+        {"the letter of a host volume, without force", deletePath(kVolumeF, "F:\\"), VDS_E_DEVICE_IN_USE},
+        {"the running system's letter, even forced", deletePath(kVolumeC, "C:\\", 1), VDS_E_OPERATION_DENIED},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);

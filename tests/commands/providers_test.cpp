@@ -80,12 +80,15 @@ TEST_F(ProviderCommands, SubSystemsAndPacksOfAProvider) {
     EXPECT_EQ(textAt(reply, 14, 40), "Tolvane RAID 5400");
     EXPECT_EQ(textAt(reply, 14, 44), "TLV-5400-SN-000117");
 
+    // The basic provider keeps a pack for each of its two disks, each with no
+    // name: 32-byte records with TextRef (0, 32).
     reply = runCommand(providerRequest(0x0401, kBasicProvider));
-    ASSERT_EQ(reply.int16(12), 1);
-    // The basic provider's pack has no name: a 32-byte record with TextRef (0, 32).
-    EXPECT_EQ(reply.int32(14), kPackRecordFixed);
-    EXPECT_EQ(reply.int16(14 + 28), 0);
-    EXPECT_EQ(reply.int16(14 + 30), 32);
+    ASSERT_EQ(reply.int16(12), 2);
+    for (int at : {14, 14 + kPackRecordFixed}) {
+        EXPECT_EQ(reply.int32(at), kPackRecordFixed);
+        EXPECT_EQ(reply.int16(at + 28), 0);
+        EXPECT_EQ(reply.int16(at + 30), 32);
+    }
 
     reply = runCommand(providerRequest(0x0401, kDynamicProvider));
     ASSERT_EQ(reply.int16(12), 1);

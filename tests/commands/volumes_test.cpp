@@ -340,8 +340,8 @@ TEST_F(Volumes, ExtendAnswersEveryRefusalAsAVdsError) {
         {"no disks", extendVolume(kVolumeD, {}), S_FALSE},
         {"a FAT32 volume", extendVolume(kSpanVolume, {{kDynDisk, kGiB}}), VDS_E_CANNOT_EXTEND},
         {"more than is free", extendVolume(kVolumeD, {{kMbrDisk, 100 * kGiB}}), VDS_E_EXTENT_EXCEEDS_DISK_FREE_SPACE},
-        {"a basic volume onto another disk", extendVolume(kVolumeD, {{kGptDisk, kGiB}}),
-         VDS_E_EXTEND_MULTIPLE_DISKS_NOT_SUPPORTED},
+        {"a basic volume onto a disk of another pack", extendVolume(kVolumeD, {{kGptDisk, kGiB}}),
+         VDS_E_DISK_NOT_FOUND_IN_PACK},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -450,11 +450,14 @@ TEST_F(Volumes, TheSystemVolumeIsNotDeletedEvenByForce) {
 }
 
 TEST_F(Volumes, FlagsAreSetAndClearedAsTheVolumeListShows) {
-    succeeds(setFlags(kVolumeD, VDS_VF_HIDDEN));
-    EXPECT_EQ(volume(kBasicPack, kVolumeD)->flags & VDS_VF_HIDDEN, static_cast<std::uint32_t>(VDS_VF_HIDDEN));
-    succeeds(clearFlags(kVolumeD, VDS_VF_HIDDEN));
-    EXPECT_EQ(volume(kBasicPack, kVolumeD)->flags & VDS_VF_HIDDEN, 0u);
-    refused(setFlags(kVolumeC, VDS_VF_HIDDEN), VDS_E_OPERATION_DENIED);
+    succeeds(setFlags(kVolumeF, VDS_VF_HIDDEN));
+    EXPECT_EQ(volume(kGptPack, kVolumeF)->flags & VDS_VF_HIDDEN, static_cast<std::uint32_t>(VDS_VF_HIDDEN));
+    succeeds(clearFlags(kVolumeF, VDS_VF_HIDDEN));
+    EXPECT_EQ(volume(kGptPack, kVolumeF)->flags & VDS_VF_HIDDEN, 0u);
+    refused(setFlags(kVolumeC, VDS_VF_SHADOW_COPY), VDS_E_OPERATION_DENIED);
+    // Hiding is disk-wide on a basic MBR disk: refused beside the running system.
+    refused(setFlags(kVolumeD, VDS_VF_HIDDEN), VDS_E_OPERATION_DENIED);
+    succeeds(setFlags(kVolumeD, VDS_VF_SHADOW_COPY));
     refused(setFlags(kVolumeD, VDS_VF_NO_DEFAULT_DRIVE_LETTER, 1), VDS_E_REVERT_ON_CLOSE);
     refused(setFlags(kVolumeD, VDS_VF_BOOT_VOLUME), VDS_E_INVALID_VOLUME_FLAG);
 }

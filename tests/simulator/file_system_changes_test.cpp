@@ -46,11 +46,11 @@ std::pair<HRESULT, VDS_ASYNC_OUTPUT_TYPE> formatAndWait(IVdsVolumeMF& volume, VD
 }
 
 TEST_F(FileSystemChanges, ALetterIsAssignedAndFreedAndAFolderChangesMountPoints) {
-    auto volume = get<IVdsVolumeMF>(kReserved, VDS_OT_VOLUME);
+    auto volume = get<IVdsVolumeMF>(kArchive, VDS_OT_VOLUME);
     ASSERT_EQ(volume->AddAccessPath(wideText(u"k:\\")), S_OK);
-    EXPECT_THAT(sink.take(), ElementsAre(Notice{VDS_NF_DRIVE_LETTER_ASSIGN, id(kReserved)}));
+    EXPECT_THAT(sink.take(), ElementsAre(Notice{VDS_NF_DRIVE_LETTER_ASSIGN, id(kArchive)}));
     ASSERT_EQ(volume->AddAccessPath(wideText(u"C:\\Backup")), S_OK);
-    EXPECT_THAT(sink.take(), ElementsAre(Notice{VDS_NF_MOUNT_POINTS_CHANGE, id(kReserved)}));
+    EXPECT_THAT(sink.take(), ElementsAre(Notice{VDS_NF_MOUNT_POINTS_CHANGE, id(kArchive)}));
     ASSERT_EQ(volume->DeleteAccessPath(wideText(u"K:\\"), FALSE), S_OK);
     EXPECT_THAT(sink.take(), ElementsAre(Notice{VDS_NF_DRIVE_LETTER_FREE, GUID{}}));
     // A refused path says nothing.
@@ -59,14 +59,14 @@ TEST_F(FileSystemChanges, ALetterIsAssignedAndFreedAndAFolderChangesMountPoints)
 }
 
 TEST_F(FileSystemChanges, AFormatReportsProgressThenItsNewFileSystem) {
-    auto volume = get<IVdsVolumeMF>(kReserved, VDS_OT_VOLUME);
+    auto volume = get<IVdsVolumeMF>(kArchive, VDS_OT_VOLUME);
     const auto [result, outputType] = formatAndWait(*volume.get(), VDS_FST_FAT32, u"BOOT", FALSE);
     EXPECT_EQ(result, S_OK);
     EXPECT_EQ(outputType, VDS_ASYNCOUT_FORMAT);
-    const Notice progress{VDS_NF_FILE_SYSTEM_FORMAT_PROGRESS, id(kReserved)};
+    const Notice progress{VDS_NF_FILE_SYSTEM_FORMAT_PROGRESS, id(kArchive)};
     EXPECT_THAT(sink.take(), ElementsAre(progress, progress, progress, progress,
-                                         Notice{VDS_NF_VOLUME_MODIFY, id(kReserved)},
-                                         Notice{VDS_NF_FILE_SYSTEM_MODIFY, id(kReserved)}));
+                                         Notice{VDS_NF_VOLUME_MODIFY, id(kArchive)},
+                                         Notice{VDS_NF_FILE_SYSTEM_MODIFY, id(kArchive)}));
     VDS_FILE_SYSTEM_PROP fs{};
     ASSERT_EQ(volume->GetFileSystemProperties(&fs), S_OK);
     EXPECT_EQ(fs.type, VDS_FST_FAT32);
@@ -75,7 +75,9 @@ TEST_F(FileSystemChanges, AFormatReportsProgressThenItsNewFileSystem) {
 }
 
 TEST_F(FileSystemChanges, AForcedFormatOfAHostTellsTheVolumesThatLostTheirFolders) {
-    auto volume = get<IVdsVolumeMF>(kVolumeC, VDS_OT_VOLUME);
+    ASSERT_EQ(get<IVdsVolumeMF>(kArchive, VDS_OT_VOLUME)->AddAccessPath(wideText(u"F:\\Nested\\")), S_OK);
+    sink.take();
+    auto volume = get<IVdsVolumeMF>(kVolumeF, VDS_OT_VOLUME);
     ASSERT_EQ(formatAndWait(*volume.get(), VDS_FST_NTFS, u"", TRUE).first, S_OK);
     const auto notices = sink.take();
     EXPECT_NE(std::find(notices.begin(), notices.end(), Notice{VDS_NF_MOUNT_POINTS_CHANGE, id(kArchive)}),
