@@ -65,9 +65,10 @@ protected:
         VdsSimSupportReplaceDisk(0);
         ServiceTest::TearDown();
     }
-    // A new pack of the dynamic provider, made through the library.
-    GUID newPack() {
-        const Reply r = runCommand(createPack(kDynamicProvider));
+    // A new pack of the basic provider, made through the library: empty, to
+    // take one disk (only one dynamic pack may be online).
+    GUID newPack(const GUID& provider = kBasicProvider) {
+        const Reply r = runCommand(createPack(provider));
         EXPECT_EQ(r.status(), 0);
         EXPECT_EQ(r.bytes.size(), 28u);
         return r.guid(12);
@@ -81,19 +82,21 @@ protected:
 };
 
 TEST_F(PackCommands, DiskListsHoldOneRecordPerDiskBackToBack) {
-    const Reply r = runCommand(packAddress(0x0402, kBasicPack));
-    EXPECT_EQ(r.printed, "VDS: Pack ID: 70000000-0000-4000-8000-000000000001\n");
-    ASSERT_EQ(r.bytes.size(), 218u);
+    const Reply r = runCommand(packAddress(0x0402, kDynamicPack));
+    EXPECT_EQ(r.printed, "VDS: Pack ID: 70000000-0000-4000-8000-000000000002\n");
+    ASSERT_EQ(r.bytes.size(), 150u);
     EXPECT_EQ(r.status(), 0);
-    EXPECT_EQ(r.int16(12), 3);
-    const GUID expected[] = {kMbrDisk, kGptDisk, kRawDisk};
-    for (int i = 0; i < 3; ++i) EXPECT_TRUE(same(r.guid(14 + 68 * i), expected[i])) << i;
+    EXPECT_EQ(r.int16(12), 2);
+    const GUID expected[] = {kDynDisk, kSecondDynDisk};
+    for (int i = 0; i < 2; ++i) EXPECT_TRUE(same(r.guid(14 + 68 * i), expected[i])) << i;
+    // A basic pack holds its one disk.
+    EXPECT_EQ(runCommand(packAddress(0x0402, kBasicPack)).bytes.size(), 82u);
 
     // A disk whose properties cannot be read is left out, not sent as zeros.
-    VdsSimFailProperties(&kGptDisk, E_FAIL);
-    const Reply fewer = runCommand(packAddress(0x0402, kBasicPack));
-    EXPECT_EQ(fewer.int16(12), 2);
-    EXPECT_EQ(fewer.bytes.size(), 14u + 2 * 68);
+    VdsSimFailProperties(&kSecondDynDisk, E_FAIL);
+    const Reply fewer = runCommand(packAddress(0x0402, kDynamicPack));
+    EXPECT_EQ(fewer.int16(12), 1);
+    EXPECT_EQ(fewer.bytes.size(), 14u + 68);
 }
 
 TEST_F(PackCommands, VolumeRecordsFollowEachOtherByTheirOwnLength) {
@@ -145,14 +148,15 @@ TEST_F(PackCommands, ListsOfAnUnknownOrForeignObjectAnswerWithTheirRow) {
 }
 
 TEST_F(PackCommands, ANewPackIsListedUnderItsProviderAndStartsEmpty) {
-    const Reply made = runCommand(createPack(kDynamicProvider));
-    EXPECT_NE(made.printed.find("VDS: Software Provider ID 60000000-0000-4000-8000-000000000002\n"), std::string::npos);
+    const Reply made = runCommand(createPack(kBasicProvider));
+    EXPECT_NE(made.printed.find("VDS: Software Provider ID 60000000-0000-4000-8000-000000000001\n"), std::string::npos);
     ASSERT_EQ(made.bytes.size(), 28u);
     ASSERT_EQ(made.status(), 0);
-    const Reply packs = runCommand(RequestBytes(0x0401).guid(4, kDynamicProvider).data());
-    ASSERT_EQ(packs.int16(12), 2);
-    const std::size_t second = 14 + static_cast<std::size_t>(packs.int32(14));
-    EXPECT_TRUE(same(packs.guid(second + 4), made.guid(12)));
+    const Reply packs = runCommand(RequestBytes(0x0401).guid(4, kBasicProvider).data());
+    ASSERT_EQ(packs.int16(12), 3);
+    std::size_t third = 14;
+    for (int i = 0; i < 2; ++i) third += static_cast<std::size_t>(packs.int32(third));
+    EXPECT_TRUE(same(packs.guid(third + 4), made.guid(12)));
 
     const Reply empty = runCommand(packAddress(0x0402, made.guid(12)));
     EXPECT_EQ(empty.status(), 0);
@@ -172,7 +176,7 @@ TEST_F(PackCommands, CreatePackFailuresAnswer28ZeroBytes) {
     const Case cases[] = {
         {kUnknown, -1, 0},
         {kHwProvider, -1, 0},
-        {kBasicProvider, -100, VDS_E_NOT_SUPPORTED},
+        {kDynamicProvider, -100, VDS_E_ONLINE_PACK_EXISTS},  // one dynamic pack runs at a time
     };
     for (const Case& c : cases) {
         const Reply r = runCommand(createPack(c.provider));
@@ -186,7 +190,7 @@ TEST_F(PackCommands, CreatePackFailuresAnswer28ZeroBytes) {
 TEST_F(PackCommands, AnUnreadableNewPackIsGivenBackAndLeftToTheService) {
     const unsigned long long before = VdsSimModelDigest();
     VdsSimInjectFault("IVdsPack::GetProperties", 1, E_FAIL);
-    const Reply r = runCommand(createPack(kDynamicProvider));
+    const Reply r = runCommand(createPack(kBasicProvider));
     EXPECT_EQ(r.status(), -100);
     EXPECT_EQ(u(r.addStatus()), u(E_FAIL));
     EXPECT_EQ(VdsSimLiveReferences(), 0);
@@ -226,18 +230,18 @@ TEST_F(PackCommands, OnlyAnUnallocatedDiskCanBeAdded) {
     const auto disks = disksOf(pack);
     ASSERT_EQ(disks.size(), 1u);
     EXPECT_TRUE(same(disks[0], kRawDisk));
-    EXPECT_EQ(disksOf(kBasicPack).size(), 2u);
+    EXPECT_EQ(disksOf(kBasicPack).size(), 1u);
 }
 
 TEST_F(PackCommands, MigratingIntoANewPackGivesItsReferenceBackOnce) {
     const GUID pack = newPack();
     EXPECT_EQ(VdsSimObjectReferences(&pack), 1);
-    Reply r = runCommand(migrate(kBasicPack, pack, kGptDisk));
+    Reply r = runCommand(migrate(kGptPack, pack, kGptDisk));
     EXPECT_EQ(r.status(), 0);
     ASSERT_EQ(r.bytes.size(), 20u);
     EXPECT_EQ(r.int32(12), 0);
     EXPECT_EQ(r.int32(16), 0);
-    EXPECT_NE(r.printed.find("VDS: Pack ID 70000000-0000-4000-8000-000000000001, target Pack ID "), std::string::npos);
+    EXPECT_NE(r.printed.find("VDS: Pack ID 70000000-0000-4000-8000-000000000003, target Pack ID "), std::string::npos);
     EXPECT_NE(r.printed.find(", force 0, query only 0, number of disks 1\n"), std::string::npos);
     EXPECT_NE(r.printed.find(kReleaseLine), std::string::npos);
     EXPECT_EQ(VdsSimObjectReferences(&pack), 0);
@@ -245,15 +249,16 @@ TEST_F(PackCommands, MigratingIntoANewPackGivesItsReferenceBackOnce) {
     // The volumes lying wholly on the moved disk went with it.
     EXPECT_EQ(runCommand(packAddress(0x0500, pack)).int32(12), 2);
 
-    r = runCommand(migrate(kBasicPack, pack, kRawDisk));
-    EXPECT_EQ(r.status(), 0);
+    // Now holding its one disk, the basic pack takes no other.
+    r = runCommand(migrate(kBasicPack, pack, kMbrDisk));
+    EXPECT_EQ(u(r.addStatus()), u(VDS_E_NOT_SUPPORTED));
     EXPECT_EQ(r.printed.find(kReleaseLine), std::string::npos);
-    EXPECT_EQ(disksOf(pack).size(), 2u);
+    EXPECT_EQ(disksOf(pack).size(), 1u);
 }
 
 TEST_F(PackCommands, AnEmptyPackMadeElsewhereKeepsItsReferences) {
     // Another client of the service makes and holds a pack.
-    ComPtr<IVdsSwProvider> provider(vdsFindSwProvider(kDynamicProvider));
+    ComPtr<IVdsSwProvider> provider(vdsFindSwProvider(kBasicProvider));
     ASSERT_TRUE(provider);
     ComPtr<IVdsPack> theirs;
     ASSERT_EQ(provider->CreatePack(theirs.put()), S_OK);
@@ -261,7 +266,7 @@ TEST_F(PackCommands, AnEmptyPackMadeElsewhereKeepsItsReferences) {
     ASSERT_EQ(theirs->GetProperties(&properties), S_OK);
     CoTaskMemFree(properties.pwszName);
 
-    const Reply r = runCommand(migrate(kBasicPack, properties.id, kRawDisk));
+    const Reply r = runCommand(migrate(kGptPack, properties.id, kGptDisk));
     EXPECT_EQ(r.status(), 0);
     EXPECT_EQ(r.printed.find(kReleaseLine), std::string::npos);
     EXPECT_EQ(VdsSimObjectReferences(&properties.id), 1);
@@ -303,8 +308,6 @@ TEST_F(PackCommands, ForeignDisksAreImportedWhereTheyStandAndTheNewPackIsDropped
     ASSERT_EQ(VdsSimLoadTopologyJson(R"({"softwareProviders": [{
         "id": "60000000-0000-4000-8000-000000000002", "name": "Dyn", "version": "1", "kind": "dynamic",
         "packs": [
-          {"id": "70000000-0000-4000-8000-000000000002", "name": "Home",
-           "disks": [{"id": "80000000-0000-4000-8000-000000000004", "size": "8 GiB", "style": "mbr"}]},
           {"id": "70000000-0000-4000-8000-000000000003", "name": "Away", "status": 4, "flags": 1,
            "disks": [{"id": "80000000-0000-4000-8000-000000000006", "size": "8 GiB", "style": "mbr"},
                      {"id": "80000000-0000-4000-8000-000000000007", "size": "8 GiB", "style": "mbr"}]}]}]})"),
@@ -312,7 +315,8 @@ TEST_F(PackCommands, ForeignDisksAreImportedWhereTheyStandAndTheNewPackIsDropped
     const GUID foreign = id("70000000-0000-4000-8000-000000000003");
     const GUID first = id("80000000-0000-4000-8000-000000000006");
     const GUID second = id("80000000-0000-4000-8000-000000000007");
-    const GUID pack = newPack();
+    // With no dynamic pack online, the provider makes one to import into.
+    const GUID pack = newPack(kDynamicProvider);
 
     // Part of a foreign pack cannot be imported.
     Reply r = runCommand(migrate(foreign, pack, first));
@@ -320,7 +324,7 @@ TEST_F(PackCommands, ForeignDisksAreImportedWhereTheyStandAndTheNewPackIsDropped
     EXPECT_EQ(u(r.addStatus()), u(VDS_E_IMPORT_SET_INCOMPLETE));
     EXPECT_NE(r.printed.find(kReleaseLine), std::string::npos);
 
-    const GUID again = newPack();
+    const GUID again = newPack(kDynamicProvider);
     r = runCommand(RequestBytes(0x0413)
                        .guid(4, foreign)
                        .guid(20, again)
@@ -333,8 +337,8 @@ TEST_F(PackCommands, ForeignDisksAreImportedWhereTheyStandAndTheNewPackIsDropped
     EXPECT_EQ(runCommand(packAddress(0x0402, again)).status(), -1);
     EXPECT_EQ(disksOf(foreign).size(), 2u);
     const Reply packs = runCommand(RequestBytes(0x0401).guid(4, kDynamicProvider).data());
-    ASSERT_EQ(packs.int16(12), 2);
-    const std::size_t away = 14 + static_cast<std::size_t>(packs.int32(14));
+    ASSERT_EQ(packs.int16(12), 1);
+    const std::size_t away = 14;
     EXPECT_EQ(packs.int32(away + 20), 1);  // online
     EXPECT_EQ(packs.int32(away + 24), 0);  // no longer foreign
 }
@@ -432,7 +436,7 @@ TEST_F(PackCommands, EachPackCommandSurvivesEveryFailingCall) {
     const std::vector<std::vector<unsigned char>> requests = {
         packAddress(0x0402, kBasicPack),
         packAddress(0x0500, kDynamicPack),
-        createPack(kDynamicProvider),
+        createPack(kBasicProvider),
         migrate(kBasicPack, kDynamicPack, kMbrDisk, 1),
         removeMissing(kDynamicPack, kSecondDynDisk),
         addDisk(kDynamicPack, kRawDisk),
