@@ -184,7 +184,7 @@ const std::map<int, std::vector<unsigned char>>& samples() {
         {0x0419, partitionCommand(0x0419, machine::kGptDisk, kEspOffset).bytes(28, "S").data()},
         {0x0412, packCommand(0x0412, machine::kDynamicPack).guid(20, machine::kRawDisk).int32(36, 1).int32(40, 0).data()},
         {0x0413, RequestBytes(0x0413)
-                     .guid(4, machine::kBasicPack)
+                     .guid(4, machine::kGptPack)
                      .guid(20, machine::kDynamicPack)
                      .int32(40, 1)
                      .int32(44, 1)
@@ -192,7 +192,8 @@ const std::map<int, std::vector<unsigned char>>& samples() {
                      .data()},
         {0x0414, packCommand(0x0414, machine::kDynamicPack).guid(20, machine::kDynDisk).guid(36, machine::kRawDisk).data()},
         {0x0415, packCommand(0x0415, machine::kDynamicPack).guid(20, kSecondDynamicDisk).data()},
-        {0x0416, provider(0x0416, machine::kDynamicProvider)},
+        // The dynamic provider's one pack is online: the basic provider makes the new one.
+        {0x0416, provider(0x0416, machine::kBasicProvider)},
         {0x0500, packAddress(0x0500, machine::kDynamicPack)},
         // The file-system samples share volume F:, each leaving it usable by the next.
         {0x000C, fileSystem(0x000C, machine::kVolumeF).data()},
@@ -224,8 +225,9 @@ const std::map<int, std::vector<unsigned char>>& samples() {
                                                 {volume_requests::kSecondDynDisk, volume_requests::kGiB}})},
         {0x0509, volume_requests::deleteVolume(volume_requests::kVolumeD)},
         {0x0510, volume_requests::shrinkVolume(volume_requests::kVolumeD, volume_requests::kGiB)},
-        {0x0511, volume_requests::setFlags(volume_requests::kVolumeD, VDS_VF_HIDDEN)},
-        {0x0512, volume_requests::clearFlags(volume_requests::kVolumeD, VDS_VF_HIDDEN)},
+        // Hiding is refused on every volume of the running system's MBR disk: F: it is.
+        {0x0511, volume_requests::setFlags(machine::kVolumeF, VDS_VF_HIDDEN)},
+        {0x0512, volume_requests::clearFlags(machine::kVolumeF, VDS_VF_HIDDEN)},
         {0x1000, provider(0x1000, machine::kHwProvider)},
         {0x1001, RequestBytes(0x1001).int32(4, 3).bytes(8, "C:\\").data()},
         {0x1002, RequestBytes(0x1002).data()},
@@ -252,7 +254,7 @@ std::function<void()> prepareVolumeSample(int code) {
         runCommand(createVolume(machine::kDynamicPack, 10, {{kSecondDynDisk, kGiB}}));
         break;
     case 0x0512:
-        runCommand(setFlags(kVolumeD, VDS_VF_HIDDEN));
+        runCommand(setFlags(machine::kVolumeF, VDS_VF_HIDDEN));
         break;
     default:
         break;
