@@ -9,14 +9,9 @@
 #include <vector>
 
 #include "model/model.h"
+#include "model/model_rules.h"
 
 namespace tolvane::sim {
-
-// Whether `folder` lies under `path` ("C:\" or "C:\Data\"), letters in either case.
-bool liesUnder(const std::u16string& folder, const std::u16string& path);
-
-// The volumes with a mount folder under `path`, in identifier order.
-std::vector<GUID> volumesMountedUnder(const Model& m, const std::u16string& path);
 
 // Takes away every mount folder under `path`; returns the volumes that lost
 // one, in identifier order (each owes a MOUNT_POINTS_CHANGE).

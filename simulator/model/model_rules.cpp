@@ -442,6 +442,26 @@ bool isDataPartition(const Disk& disk, const Partition& partition) {
     return partitionKind(disk, partition) == PartitionKind::Data;
 }
 
+bool liesUnder(const std::u16string& folder, const std::u16string& path) {
+    const auto upper = [](char16_t c) { return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 0x20) : c; };
+    if (path.empty() || folder.size() <= path.size()) return false;
+    for (std::size_t i = 0; i < path.size(); ++i)
+        if (upper(folder[i]) != upper(path[i])) return false;
+    return true;
+}
+
+std::vector<GUID> volumesMountedUnder(const Model& model, const std::u16string& path) {
+    std::vector<GUID> out;
+    if (path.empty()) return out;
+    for (const GUID& id : model.volumesWithFoldersUnder(path[0])) {
+        const auto& folders = model.volumes.at(id).mountFolders;
+        if (std::any_of(folders.begin(), folders.end(), [&](const std::u16string& f) { return liesUnder(f, path); }))
+            out.push_back(id);
+    }
+    std::sort(out.begin(), out.end(), [](const GUID& a, const GUID& b) { return guidToText(a) < guidToText(b); });
+    return out;
+}
+
 std::optional<GUID> driveLetterHolder(const Model& model, char16_t letter) {
     if (letter >= u'a' && letter <= u'z') letter = static_cast<char16_t>(letter - 0x20);
     if (letter == 0) return std::nullopt;

@@ -59,6 +59,12 @@ bool isProtectedPartition(const Disk& disk, const Partition& partition);
 std::vector<GUID> volumesOnDisk(const Model& model, const GUID& disk);
 bool carriesSystem(const Model& model, const Disk& disk);
 
+// Whether `folder` lies under `path` ("C:\\" or "C:\\Data\\"), letters in either case.
+bool liesUnder(const std::u16string& folder, const std::u16string& path);
+
+// The volumes with a mount folder under `path`, in identifier order.
+std::vector<GUID> volumesMountedUnder(const Model& model, const std::u16string& path);
+
 // The first rule the model breaks: the object, the field under it (such as
 // "extents/2", empty for the object as a whole) and what is wrong.
 struct RuleBreak {

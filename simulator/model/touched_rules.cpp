@@ -36,8 +36,10 @@ public:
             }
         for (const GUID& drive : drives_) overlaps(m_.lunPlexesOnDrive(drive), m_.lunPlexes, &DriveSpan::drive, drive,
                                                    "two LUN extents");
-        for (const auto& [id, old] : m_.volumes.before())
+        for (const auto& [id, old] : m_.volumes.before()) {
             if (const Volume* v = m_.volumes.get(id)) volume(*v);
+            if (old) pathsGone(*old);
+        }
         for (const auto& [id, old] : m_.volumePlexes.before())
             if (const VolumePlex* p = m_.volumePlexes.get(id)) volumePlex(*p);
         for (const auto& [id, old] : m_.disks.before())
@@ -164,6 +166,22 @@ private:
             else if (*host == v.id)
                 fail(v.id, field, "a volume cannot be mounted inside itself");
         }
+    }
+
+    // No mount folder is left under an access path that has gone.
+    void pathsGone(const Volume& old) {
+        const Volume* now = m_.volumes.get(old.id);
+        std::vector<std::u16string> gone;
+        if (old.driveLetter != 0 && (now == nullptr || now->driveLetter != old.driveLetter) &&
+            !driveLetterHolder(m_, old.driveLetter))
+            gone.push_back(std::u16string{old.driveLetter, u':', u'\\'});
+        for (const auto& folder : old.mountFolders)
+            if (now == nullptr || std::find(now->mountFolders.begin(), now->mountFolders.end(), folder) ==
+                                      now->mountFolders.end())
+                gone.push_back(folder);
+        for (const auto& path : gone)
+            for (const GUID& id : volumesMountedUnder(m_, path))
+                if (id != old.id) fail(id, "mountFolders", "a mount folder lies under a path no volume holds");
     }
 
     void volumePlex(const VolumePlex& p) {
