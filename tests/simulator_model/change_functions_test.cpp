@@ -18,6 +18,7 @@
 #include "changes/volume_changes.h"
 #include "model/model_digest.h"
 #include "model/model_rules.h"
+#include "change_steps.h"
 #include "notice.h"
 
 using namespace simmodel;
@@ -35,17 +36,6 @@ struct ChangeRow {
     std::function<void(const Model&, const ChangeOutput&)> check = nullptr;
 };
 
-// As the service's core runs a change.
-HRESULT apply(Model& m, const ChangeFunction& change, Batch& out, ChangeOutput& output) {
-    m.openChange();
-    HRESULT hr = change(m, out, output);
-    if (SUCCEEDED(hr) && findTouchedRuleBreak(m)) hr = E_UNEXPECTED;
-    if (FAILED(hr))
-        m.undoChange();
-    else
-        m.commitChange();
-    return hr;
-}
 
 class ChangeFunctions : public ::testing::TestWithParam<ChangeRow> {};
 

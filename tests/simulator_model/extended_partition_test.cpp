@@ -17,6 +17,7 @@
 #include "changes/volume_changes.h"
 #include "model/model_digest.h"
 #include "model/model_rules.h"
+#include "change_steps.h"
 #include "notice.h"
 
 using namespace simmodel;
@@ -25,6 +26,7 @@ using namespace tolvane::sim;
 namespace {
 
 using Told = simtest::Notice;
+using simmodel::Step;
 
 constexpr std::uint64_t kMiB = 1ull << 20;
 constexpr std::uint64_t kGiB = 1ull << 30;
@@ -35,57 +37,6 @@ constexpr std::uint64_t kAfterD = 102501 * kMiB;
 constexpr std::uint64_t kLayoutEnd = 131071 * kMiB;
 
 GUID madeVolume(unsigned char n) { return GUID{0x92000000, 0, 0x4000, {0x80, 0, 0, 0, 0, 0, 0, n}}; }
-
-struct Step {
-    const char* what;
-    std::function<ChangeFunction()> call;
-    HRESULT expected;
-    // What it tells, and the offsets its partition notifications carry, in
-    // order; not compared when absent.
-    std::optional<std::vector<Told>> told = std::nullopt;
-    std::vector<std::uint64_t> partitionOffsets = {};
-    std::function<void(const Model&, const ChangeOutput&)> check = nullptr;
-};
-
-// As the service's core runs a change.
-HRESULT apply(Model& m, const ChangeFunction& change, Batch& out, ChangeOutput& output) {
-    m.openChange();
-    HRESULT hr = change(m, out, output);
-    if (SUCCEEDED(hr) && findTouchedRuleBreak(m)) hr = E_UNEXPECTED;
-    if (FAILED(hr))
-        m.undoChange();
-    else
-        m.commitChange();
-    return hr;
-}
-
-void run(Model& m, const std::vector<Step>& steps) {
-    for (const Step& step : steps) {
-        SCOPED_TRACE(step.what);
-        const std::uint64_t before = modelDigest(m);
-        Batch batch;
-        ChangeOutput output;
-        const HRESULT hr = apply(m, step.call(), batch, output);
-        ASSERT_EQ(hr, step.expected);
-        std::vector<Told> told;
-        std::vector<std::uint64_t> offsets;
-        for (const auto& n : batch) {
-            told.push_back(simtest::noticeOf(n));
-            if (n.objectType == VDS_NTT_PARTITION) offsets.push_back(n.Partition.ullOffset);
-        }
-        if (FAILED(hr)) {
-            EXPECT_EQ(modelDigest(m), before) << "a refused change left a trace";
-            EXPECT_THAT(told, ::testing::IsEmpty()) << "a refused change is never told";
-            continue;
-        }
-        if (step.told) {
-            EXPECT_EQ(told, *step.told);
-            EXPECT_EQ(offsets, step.partitionOffsets);
-        }
-        EXPECT_EQ(checkModelRules(m), std::nullopt);
-        if (step.check) step.check(m, output);
-    }
-}
 
 const Disk& mbrDisk(const Model& m) { return m.disks.at(id(kMbrDisk)); }
 

@@ -17,6 +17,7 @@
 #include "model/model_digest.h"
 #include "model/model_edit.h"
 #include "model/model_rules.h"
+#include "change_steps.h"
 #include "notice.h"
 
 using namespace simmodel;
@@ -43,17 +44,6 @@ constexpr const char* kTarget = "90000000-0000-4000-8000-0000000000B1";
 constexpr const char* kSource = "90000000-0000-4000-8000-0000000000B2";
 constexpr std::uint64_t kColumnsAt = 40 * kGiB;  // free on both built-in dynamic disks
 
-// As the service's core runs a change.
-HRESULT apply(Model& m, const ChangeFunction& change, Batch& out, ChangeOutput& output) {
-    m.openChange();
-    HRESULT hr = change(m, out, output);
-    if (SUCCEEDED(hr) && findTouchedRuleBreak(m)) hr = E_UNEXPECTED;
-    if (FAILED(hr))
-        m.undoChange();
-    else
-        m.commitChange();
-    return hr;
-}
 
 // Machines ----------------------------------------------------------------------
 
