@@ -255,10 +255,24 @@ TEST_F(DiskChanges, CleanLeavesAnUnallocatedDiskAndTellsWhatWent) {
     EXPECT_EQ(std::count(notices.begin(), notices.end(), Notice{VDS_NF_VOLUME_DEPART, id(kVolumeF)}), 1);
     EXPECT_EQ(std::count(notices.begin(), notices.end(), Notice{VDS_NF_VOLUME_DEPART, id(kArchiveVolume)}), 1);
     EXPECT_EQ(std::count(notices.begin(), notices.end(), Notice{VDS_NF_DISK_MODIFY, id(kGptDisk)}), 1);
+    // Its basic pack lived only around it.
+    EXPECT_EQ(std::count(notices.begin(), notices.end(), Notice{VDS_NF_PACK_DEPART, id(kGptPack)}), 1);
 
     VDS_PARTITION_PROP* parts = nullptr;
     LONG n = 0;
     EXPECT_EQ(disk->QueryPartitions(&parts, &n), VDS_E_DISK_NOT_INITIALIZED);
+    // The service lists it among the disks no provider holds, beside the raw disk.
+    ComPtr<IEnumVdsObject> unallocated;
+    ASSERT_EQ(service->QueryUnallocatedDisks(unallocated.put()), S_OK);
+    std::vector<GUID> listed;
+    for (ComPtr<IUnknown> next; unallocated->Next(1, next.put(), nullptr) == S_OK;) {
+        VDS_DISK_PROP p{};
+        ASSERT_EQ(as<IVdsDisk>(next.get())->GetProperties(&p), S_OK);
+        listed.push_back(p.id);
+        for (LPWSTR text : {p.pwszDiskAddress, p.pwszName, p.pwszFriendlyName, p.pwszAdaptorName, p.pwszDevicePath})
+            CoTaskMemFree(text);
+    }
+    EXPECT_THAT(listed, ElementsAre(id(kRawDisk), id(kGptDisk)));
     // An unallocated disk can be taken into a pack again.
     auto pack = get<IVdsPack>(kDynamicPack, VDS_OT_PACK);
     EXPECT_EQ(pack->AddDisk(id(kGptDisk), VDS_PST_MBR, FALSE), S_OK);
