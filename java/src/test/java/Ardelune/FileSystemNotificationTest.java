@@ -9,8 +9,11 @@ import org.junit.jupiter.api.Test;
 
 /** File-system changes made through the library reach Java as the service tells them. */
 class FileSystemNotificationTest extends ChangeNotifications {
-    /** The volume of the default machine that has no access path at all. */
-    private static final byte[] RESERVED_VOLUME = {0, 0, 0, (byte) 0x90, 0, 0, 0, 0x40, (byte) 0x80, 0, 0, 0, 0, 0, 0, 1};
+    /**
+     * Archive, on the GPT disk: reached only through C:\Archive\, so it has no
+     * letter yet, and no role of the system that would refuse a format.
+     */
+    private static final byte[] ARCHIVE_VOLUME = {0, 0, 0, (byte) 0x90, 0, 0, 0, 0x40, (byte) 0x80, 0, 0, 0, 0, 0, 0, 5};
     private static final int NTT_DRIVE_LETTER = 61;
     private static final int NTT_FILE_SYSTEM = 62;
     private static final int NTT_MOUNT_POINT = 63;
@@ -24,7 +27,7 @@ class FileSystemNotificationTest extends ChangeNotifications {
     private ByteBuffer onVolume(int code, int size) {
         ByteBuffer b = Requests.request(code, size);
         b.position(4);
-        b.put(RESERVED_VOLUME);
+        b.put(ARCHIVE_VOLUME);
         return b;
     }
 
@@ -43,7 +46,7 @@ class FileSystemNotificationTest extends ChangeNotifications {
         assertTrue(arrives(NTT_DRIVE_LETTER, LETTER_ASSIGN, 12, letterK), "letter assigned");
 
         assertEquals(0, run(addPath("C:\\Mounted")));
-        assertTrue(arrives(NTT_MOUNT_POINT, MOUNT_POINTS_CHANGE, 12, RESERVED_VOLUME), "folder added");
+        assertTrue(arrives(NTT_MOUNT_POINT, MOUNT_POINTS_CHANGE, 12, ARCHIVE_VOLUME), "folder added");
 
         ByteBuffer delete = onVolume(0x0605, 27);
         delete.putShort(20, (short) 0).putShort(22, (short) 3).position(24);
@@ -60,7 +63,7 @@ class FileSystemNotificationTest extends ChangeNotifications {
               .putShort(32, (short) 0).putShort(34, (short) label.length).position(36);
         format.put(label);
         assertEquals(0, run(format));
-        assertTrue(arrives(NTT_FILE_SYSTEM, FORMAT_PROGRESS, 12, RESERVED_VOLUME), "progress");
-        assertTrue(arrives(NTT_FILE_SYSTEM, FILE_SYSTEM_MODIFY, 12, RESERVED_VOLUME), "new file system");
+        assertTrue(arrives(NTT_FILE_SYSTEM, FORMAT_PROGRESS, 12, ARCHIVE_VOLUME), "progress");
+        assertTrue(arrives(NTT_FILE_SYSTEM, FILE_SYSTEM_MODIFY, 12, ARCHIVE_VOLUME), "new file system");
     }
 }

@@ -11,9 +11,10 @@ import java.util.List;
 import java.util.Optional;
 
 /**
- * A volume that nothing reaches yet is formatted, mounted in a folder of the
- * first NTFS volume with a drive letter, and shown with its access paths and
- * the reparse points of the volume it is mounted in. Off Windows the library
+ * A volume that nothing reaches yet, and that plays no part in starting the
+ * system, is formatted, mounted in a folder of the first NTFS volume with a
+ * drive letter, and shown with its access paths and the reparse points of
+ * the volume it is mounted in. Off Windows the library
  * talks to the simulated service; on a real machine only an unformatted
  * volume is formatted, so that the demo never destroys data.
  */
@@ -28,10 +29,12 @@ final class FileSystemDemo {
         Volume unreached = null;
         Volume host = null;
         String hostRoot = null;
-        for (Volume v : volumes(storage)) {
+        for (Volume v : Machine.volumes(storage)) {
             List<AccessPath> paths = storage.accessPaths(v.id());
             Optional<FileSystemType> type = type(storage, v);
-            if (paths.isEmpty() && unreached == null && (simulated || type.equals(Optional.of(FileSystemType.RAW)))) {
+            boolean formattable = !Machine.startsTheSystem(v)
+                                  && (simulated || type.equals(Optional.of(FileSystemType.RAW)));
+            if (paths.isEmpty() && unreached == null && formattable) {
                 unreached = v;
             }
             if (host == null && !paths.isEmpty() && paths.get(0).path().length() == 3
@@ -66,10 +69,5 @@ final class FileSystemDemo {
         } catch (StorageException none) {
             return Optional.empty();
         }
-    }
-
-    private static List<Volume> volumes(StorageSession storage) {
-        return storage.softwareProviders().stream().flatMap(p -> storage.packs(p.id()).stream())
-            .flatMap(pack -> storage.volumes(pack.id()).stream()).toList();
     }
 }

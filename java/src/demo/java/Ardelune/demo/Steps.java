@@ -4,12 +4,14 @@ import Ardelune.storage.StorageException;
 
 /** A change the demo makes, told as "done" or as the reason it failed. */
 final class Steps {
+    static final String DONE = "done";
+
     private Steps() {}
 
     static String attempt(Runnable step) {
         try {
             step.run();
-            return "done";
+            return DONE;
         } catch (StorageException failed) {
             return failed.getMessage();
         }

@@ -30,6 +30,8 @@ import java.util.stream.Collectors;
  * Walks everything the storage commands can show, from the providers down
  * to the extents of each LUN plex, runs the demos that change the machine,
  * then asks the service to rescan; the change notifications follow each part.
+ * The one argument, optional, names a disk that was never initialised for
+ * the new basic disk; by default the simulated machine's unallocated disk.
  */
 public final class StorageTreeDemo {
     /** How long to wait for notifications, and for a quiet spell that ends the wait early. */
@@ -50,16 +52,16 @@ public final class StorageTreeDemo {
             tree.line(0, "Connected");
             showHardware(storage, tree);
             showSoftware(storage, tree);
-            PackDemo.show(storage, tree);
-            DiskDemo.show(storage, tree);
+            NewDiskDemo.show(storage, tree, args.length > 0 ? UUID.fromString(args[0])
+                                                            : NewDiskDemo.SIMULATED_UNALLOCATED_DISK);
             VolumeDemo.show(storage, tree);
-            showChanges(tree, "the pack, disk and volume changes", changes);
+            FileSystemDemo.show(storage, tree);
+            showChanges(tree, "the pack, disk, volume and file-system changes", changes);
             LunDemo.show(storage, tree);
             showChanges(tree, "the LUN changes", changes);
             storage.reenumerate();
             showChanges(tree, "the rescan", changes);
             DriveRepairDemo.show(storage, tree);
-            FileSystemDemo.show(storage, tree);
         } catch (NotConnectedException refused) {
             String machine = System.getenv("TOLVANE_SIM_TOPOLOGY");
             tree.line(0, "Cannot connect to the Virtual Disk Service: " + refused.resultName());

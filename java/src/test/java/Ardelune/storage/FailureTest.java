@@ -14,6 +14,7 @@ import org.junit.jupiter.api.Test;
 class FailureTest {
     private static final UUID NOBODY = UUID.fromString("0BAD0000-0000-4000-8000-000000000000");
     private static final int OBJECT_NOT_FOUND = 0x80042405;
+    private static final UUID UNALLOCATED_DISK = UUID.fromString("80000000-0000-4000-8000-000000000003");
 
     private static byte[] reply(int code, int status, int resultCode, int length) {
         ByteBuffer b = ByteBuffer.allocate(length).order(ByteOrder.LITTLE_ENDIAN);
@@ -97,12 +98,9 @@ class FailureTest {
                 () -> session.replaceDrive(subsystem, NOBODY, NOBODY));
             assertEquals(2, second.argument());
 
-            Disk raw = session.softwareProviders().stream()
-                .flatMap(p -> session.packs(p.id()).stream())
-                .flatMap(pack -> session.packDisks(pack.id()).stream())
-                .filter(d -> d.partitionStyleValue() == PartitionStyle.UNKNOWN)
-                .findFirst().orElseThrow();
-            VdsException vds = assertThrows(VdsException.class, () -> session.partitions(raw.id()));
+            // The unallocated disk is in no pack, but the disk commands still reach it by its identifier.
+            VdsException vds = assertThrows(VdsException.class, () -> session.partitions(UNALLOCATED_DISK));
+            assertEquals(Command.QUERY_PARTITIONS, vds.command());
             assertEquals("VDS_E_DISK_NOT_INITIALIZED", vds.resultName());
             assertTrue(vds.getMessage().contains("0x80042417"), vds.getMessage());
         }
