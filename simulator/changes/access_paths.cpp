@@ -29,6 +29,8 @@ std::vector<GUID> removeVolume(Model& m, const GUID& volume) {
 }
 
 bool volumeInUse(const Model& m, const GUID& volume) {
+    // The running system keeps files open on its own volumes.
+    if (const Volume* v = m.volumes.get(volume); v != nullptr && systemVolume(m, *v)) return true;
     for (const std::u16string& path : m.accessPaths(volume))
         for (const GUID& id : volumesMountedUnder(m, path))
             if (id != volume) return true;

@@ -25,7 +25,8 @@ std::vector<GUID> forgetFoldersOn(Model& m, const GUID& volume);
 std::vector<GUID> removeVolume(Model& m, const GUID& volume);
 
 // Whether no client could lock the volume: other volumes are mounted in
-// folders on it. The simulated service holds no open files of its own.
+// folders on it, or it is one of the running system's, which always holds
+// files open on it. Nothing else holds files open on a simulated volume.
 bool volumeInUse(const Model& m, const GUID& volume);
 
 }  // namespace tolvane::sim

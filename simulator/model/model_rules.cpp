@@ -420,7 +420,8 @@ std::optional<RuleBreak> findDiskPlacementBreak(const Model& m, const Disk& d) {
     if (pack == nullptr || isDynamicDisk(m, d)) return std::nullopt;
     if (pack->disks.size() > 1)
         return RuleBreak{d.pack, "disks",
-                         "a basic pack holds one disk; this one holds " + std::to_string(pack->disks.size())};
+                         "a basic pack holds one disk; pack " + guidToText(d.pack) + " holds " +
+                             std::to_string(pack->disks.size())};
     // On a basic disk each data partition is a volume, and each stretch of a
     // volume is a partition of its own.
     for (std::size_t i = 0; i < d.partitions.size(); ++i) {

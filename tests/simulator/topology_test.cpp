@@ -86,6 +86,12 @@ INSTANTIATE_TEST_SUITE_P(
                     "id":"B1000000-0000-4000-8000-000000000001","disks":[{
                     "id":"B2000000-0000-4000-8000-000000000001","size":"12 parsecs"}]}]}]})",
                 "/softwareProviders/0/packs/0/disks/0/size", "unknown size unit"},
+        BadCase{"two_disks_in_a_basic_pack", R"({"softwareProviders":[{"id":"B0000000-0000-4000-8000-000000000001","packs":[{
+                    "id":"B1000000-0000-4000-8000-000000000001","disks":[
+                      {"id":"B2000000-0000-4000-8000-000000000001","size":"1 GiB"},
+                      {"id":"B2000000-0000-4000-8000-000000000002","size":"1 GiB"}]}]}]})",
+                "/softwareProviders/0/packs/0/disks",
+                "a basic pack holds one disk; pack B1000000-0000-4000-8000-000000000001 holds 2"},
         BadCase{"letter_twice", R"({"softwareProviders":[{"id":"B0000000-0000-4000-8000-000000000001","packs":[{
                     "id":"B1000000-0000-4000-8000-000000000001",
                     "disks":[{"id":"B2000000-0000-4000-8000-000000000001","size":"1 GiB","partitions":[

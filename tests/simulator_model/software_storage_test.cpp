@@ -133,6 +133,8 @@ TEST(SoftwareStorage, TheRunningSystemsVolumesAreRefusedToEveryCallThatWouldTake
         {"hide D:, beside the system on its MBR disk", [] { return setVolumeFlags(id(kVolumeD), VDS_VF_HIDDEN, false); },
          VDS_E_OPERATION_DENIED},
         {"C:'s letter, forced", [] { return deleteAccessPath(id(kVolumeC), u"C:\\", true); }, VDS_E_OPERATION_DENIED},
+        {"dismount C:, whose files are open", [] { return dismountVolume(id(kVolumeC), false, false); },
+         VDS_E_DEVICE_IN_USE},
         {"format the ESP of a disk the system does not start from", [] { return formatPartition(id(kGptDisk), {kEspStart, VDS_FST_FAT32, false, u"", 0, true}); },
          S_OK},
         {"hide F: on a disk of its own", [] { return setVolumeFlags(id(kVolumeF), VDS_VF_HIDDEN, false); }, S_OK},
