@@ -5,8 +5,8 @@
 #include <cstring>
 #include <set>
 
-#include "changes/volume_changes.h"
 #include "changes/access_paths.h"
+#include "changes/volume_changes.h"
 #include "core/notices.h"
 #include "model/model_edit.h"
 #include "model/model_rules.h"
@@ -22,7 +22,6 @@ bool dynamicProvider(const Model& m, const GUID& provider) {
 bool dynamicPack(const Model& m, const GUID& pack) { return dynamicProvider(m, m.packs.at(pack).provider); }
 
 bool unallocated(const Disk& d) { return isNullGuid(d.pack); }
-
 
 void unlist(IdList& list, const GUID& id) { list.erase(id); }
 
