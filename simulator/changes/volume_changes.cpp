@@ -59,7 +59,7 @@ std::vector<Gap> freeGaps(const Model& m, const GUID& diskId) {
                 (d.partitionStyle == VDS_PST_GPT && p.gptType == kGptLdmData)) {
                 begin = p.offset;
                 end = p.offset + p.size;
-            } else if (partitionExtentType(d, p) != VDS_DET_LDM) {
+            } else if (partitionKind(d, p) != PartitionKind::Ldm) {
                 used.push_back({p.offset, p.size});
             }
         for (const GUID& id : m.volumePlexesOnDisk(diskId))

@@ -165,11 +165,14 @@ HRESULT addPartition(Model& m, const GUID& diskId, Partition partition) {
 
 namespace {
 
+// Data, or the extended partition that holds the logical drives: the LDM
+// area takes the place of both.
 bool dataPartition(const Disk& d, const Partition& p) {
-    return partitionExtentType(d, p) == VDS_DET_DATA;  // an MBR extended partition counts: its drives do
+    const PartitionKind kind = partitionKind(d, p);
+    return kind == PartitionKind::Data || kind == PartitionKind::Extended;
 }
 
-bool ldmPartition(const Disk& d, const Partition& p) { return partitionExtentType(d, p) == VDS_DET_LDM; }
+bool ldmPartition(const Disk& d, const Partition& p) { return partitionKind(d, p) == PartitionKind::Ldm; }
 
 }  // namespace
 
@@ -227,7 +230,7 @@ HRESULT writeBasicLayout(Model& m, const GUID& diskId) {
     Disk& disk = m.disks.at(diskId);
     std::erase_if(disk.partitions, [&](const Partition& p) { return ldmPartition(disk, p); });
     const bool hasReserved = std::any_of(disk.partitions.begin(), disk.partitions.end(), [&](const Partition& p) {
-        return partitionExtentType(disk, p) == VDS_DET_MSR;
+        return partitionKind(disk, p) == PartitionKind::Msr;
     });
     if (disk.partitionStyle != VDS_PST_GPT || hasReserved) return S_OK;
     Partition reserved = reservedPartition(disk);

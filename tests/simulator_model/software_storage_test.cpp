@@ -189,6 +189,46 @@ TEST(SoftwareStorage, MigrationRewritesTheDisksTableAndNewVolumesLieInItsLdmArea
     });
 }
 
+// The system disk with an extended partition: its logical drive becomes a
+// dynamic volume like the primaries, where it lay, and one LDM area replaces
+// the whole table.
+TEST(SoftwareStorage, MigrationTakesLogicalDrivesAlongAndNeedsARestartForTheSystemDisk) {
+    const GUID mbr = id(kMbrDisk);
+    Model m = defaultMachine();
+    const auto basicVolume = [mbr](std::uint64_t bytes) {
+        return [mbr, bytes] {
+            NewVolume v;
+            v.pack = id(kBasicPack);
+            v.type = VDS_VT_SIMPLE;
+            VDS_INPUT_DISK d{};
+            d.diskId = mbr;
+            d.ullSize = bytes;
+            v.disks.push_back(d);
+            return createVolume(v);
+        };
+    };
+    std::uint64_t logical = 0;
+    run(m, {
+        {"D: goes", [] { return deleteVolume(id(kVolumeD), true); }, S_OK},
+        {"a third primary", basicVolume(kGiB), S_OK},
+        {"a logical drive in a new extended partition", basicVolume(2 * kGiB), S_OK, std::nullopt, {},
+         [&](const Model& now, const ChangeOutput& o) {
+             logical = now.volumePlexes.at(now.volumes.at(o.made).plexes.front()).extents.front().offset;
+         }},
+        {"to dynamic", [mbr] { return migrateDisks({id(kBasicPack), id(kDynamicPack), {mbr}, false, false}); }, S_OK,
+         std::nullopt, {},
+         [&](const Model& now, const ChangeOutput& o) {
+             EXPECT_TRUE(o.rebootNeeded);
+             const Disk& d = now.disks.at(mbr);
+             ASSERT_EQ(d.partitions.size(), 1u);
+             EXPECT_EQ(partitionKind(d, d.partitions[0]), PartitionKind::Ldm);
+             EXPECT_EQ(now.packs.at(id(kDynamicPack)).volumes.size(), 6u);  // two before, four that came
+             EXPECT_NE(now.volumeAt(mbr, logical), nullptr);
+             EXPECT_TRUE(systemVolume(now, now.volumes.at(id(kVolumeC))));
+         }},
+    });
+}
+
 TEST(SoftwareStorage, MountFoldersGoWithThePathTheyLieUnder) {
     const GUID mirror = id("90000000-0000-4000-8000-000000000006");
     Model m = defaultMachine();
