@@ -288,6 +288,19 @@ TEST_F(DiskCommands, NewPartitionsCarryTheDataTypeOfTheirStyle) {
     EXPECT_EQ(VdsSimLiveReferences(), 0);
 }
 
+// Migrated to dynamic, the GPT disk keeps its ESP and MSR, its data partitions
+// give way to the LDM area and database, and its volumes join the dynamic pack.
+TEST_F(DiskCommands, MigrationToDynamicRewritesThePartitionTableAsTheListsShow) {
+    const Reply moved =
+        runCommand(RequestBytes(0x0413).guid(4, kGptPack).guid(20, kDynamicPack).int32(44, 1).guid(48, kGptDisk).data());
+    ASSERT_EQ(moved.status(), 0);
+    EXPECT_EQ(moved.int32(12), 0);
+    const std::vector<std::uint64_t> expected = {kEsp, 101 * kMiB, kVolumeFStart, 256 * kGiB - kMiB};
+    EXPECT_EQ(partitionOffsets(runCommand(queryPartitions(kGptDisk))), expected);
+    EXPECT_EQ(runCommand(RequestBytes(0x0500).guid(20, kDynamicPack).data()).int32(12), 4);
+    EXPECT_EQ(runCommand(RequestBytes(0x0500).guid(20, kGptPack).data()).status(), -1) << "its basic pack is gone";
+}
+
 TEST_F(DiskCommands, PartitionsMadeAndRemovedAreReadBack) {
     ASSERT_EQ(runCommand(createPartition(kGptDisk, kGptFree + 1, kGiB, 2)).status(), 0);
     const Reply listed = runCommand(queryPartitions(kGptDisk));
