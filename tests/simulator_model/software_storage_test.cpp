@@ -49,6 +49,20 @@ NewPartition gptData(std::uint64_t offset, std::uint64_t size) {
 
 std::vector<GUID> listed(const IdList& list) { return list.toVector(); }
 
+// A simple volume of `bytes` on one disk of the pack.
+std::function<ChangeFunction()> simpleVolume(GUID pack, GUID disk, std::uint64_t bytes) {
+    return [=] {
+        NewVolume v;
+        v.pack = pack;
+        v.type = VDS_VT_SIMPLE;
+        VDS_INPUT_DISK d{};
+        d.diskId = disk;
+        d.ullSize = bytes;
+        v.disks.push_back(d);
+        return createVolume(v);
+    };
+}
+
 TEST(SoftwareStorage, ARawDiskBecomesABasicDiskOfItsOwnPackAndIsCleanedBackToRaw) {
     const GUID raw = id(kRawDisk);
     Model m = defaultMachine();
@@ -161,17 +175,7 @@ TEST(SoftwareStorage, MigrationRewritesTheDisksTableAndNewVolumesLieInItsLdmArea
              EXPECT_EQ(now.volumes.at(id(kVolumeF)).pack, id(kDynamicPack));
              EXPECT_FALSE(now.kindOf(id(kGptPack))) << "a basic pack lives only around its disk";
          }},
-        {"a dynamic volume on it", [gpt] {
-             NewVolume v;
-             v.pack = id(kDynamicPack);
-             v.type = VDS_VT_SIMPLE;
-             VDS_INPUT_DISK d{};
-             d.diskId = gpt;
-             d.ullSize = kGiB;
-             v.disks.push_back(d);
-             return createVolume(v);
-         },
-         S_OK, std::nullopt, {},
+        {"a dynamic volume on it", simpleVolume(id(kDynamicPack), gpt, kGiB), S_OK, std::nullopt, {},
          [gpt](const Model& now, const ChangeOutput& o) {
              const Volume& v = now.volumes.at(o.made);
              const DiskSpan& s = now.volumePlexes.at(v.plexes.front()).extents.front();
@@ -195,18 +199,7 @@ TEST(SoftwareStorage, MigrationRewritesTheDisksTableAndNewVolumesLieInItsLdmArea
 TEST(SoftwareStorage, MigrationTakesLogicalDrivesAlongAndNeedsARestartForTheSystemDisk) {
     const GUID mbr = id(kMbrDisk);
     Model m = defaultMachine();
-    const auto basicVolume = [mbr](std::uint64_t bytes) {
-        return [mbr, bytes] {
-            NewVolume v;
-            v.pack = id(kBasicPack);
-            v.type = VDS_VT_SIMPLE;
-            VDS_INPUT_DISK d{};
-            d.diskId = mbr;
-            d.ullSize = bytes;
-            v.disks.push_back(d);
-            return createVolume(v);
-        };
-    };
+    const auto basicVolume = [mbr](std::uint64_t bytes) { return simpleVolume(id(kBasicPack), mbr, bytes); };
     std::uint64_t logical = 0;
     run(m, {
         {"D: goes", [] { return deleteVolume(id(kVolumeD), true); }, S_OK},
