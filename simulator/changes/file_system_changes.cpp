@@ -229,7 +229,7 @@ ChangeFunction deleteAccessPath(const GUID& volume, std::u16string text, bool fo
             if (systemVolume(m, v)) return VDS_E_OPERATION_DENIED;
             if (volumeInUse(m, v.id) && !force) return VDS_E_DEVICE_IN_USE;
             // The folders on it lose the paths they were reached by.
-            dropFoldersUnder(m, text.substr(0, 3), out);
+            dropFoldersUnder(m, std::u16string{path->letter, u':', u'\\'}, out);
             v.driveLetter = 0;
             out.push_back(driveLetterNotice(path->letter, nullptr));
             return S_OK;

@@ -19,7 +19,7 @@ namespace {
 bool dynamicProvider(const Model& m, const GUID& provider) {
     return (m.providers.at(provider).flags & VDS_PF_DYNAMIC) != 0;
 }
-bool dynamicPack(const Model& m, const GUID& pack) { return dynamicProvider(m, m.packs.at(pack).provider); }
+bool dynamicPack(const Model& m, const GUID& pack) { return isDynamicPack(m, m.packs.at(pack)); }
 
 bool unallocated(const Disk& d) { return isNullGuid(d.pack); }
 

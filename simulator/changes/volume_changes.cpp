@@ -30,9 +30,7 @@ constexpr std::uint32_t kSettableFlags = VDS_VF_LBN_REMAP_ENABLED | VDS_VF_HIDDE
 constexpr std::uint32_t kRevertibleFlags =
     VDS_VF_READONLY | VDS_VF_HIDDEN | VDS_VF_NO_DEFAULT_DRIVE_LETTER | VDS_VF_SHADOW_COPY;
 
-bool dynamicPack(const Model& m, const GUID& pack) {
-    return (m.providers.at(m.packs.at(pack).provider).flags & VDS_PF_DYNAMIC) != 0;
-}
+bool dynamicPack(const Model& m, const GUID& pack) { return isDynamicPack(m, m.packs.at(pack)); }
 
 template <typename T>
 bool listed(const std::vector<T>& items, const T& item) {
