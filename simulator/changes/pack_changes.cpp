@@ -121,7 +121,7 @@ HRESULT migrate(Model& m, const Migration& g, HRESULT* results, BOOL* reboot) {
 
     for (const GUID& disk : moving) {
         moveDisk(m, disk, g.target);
-        if (rewrite && toDynamic) writeDynamicLayout(m.disks.at(disk));
+        if (rewrite && toDynamic) writeDynamicLayout(m, disk);
         if (rewrite && !toDynamic)
             if (const HRESULT hr = writeBasicLayout(m, disk); FAILED(hr)) return hr;
     }

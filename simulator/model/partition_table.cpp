@@ -188,7 +188,8 @@ HRESULT dynamicLayoutRefusal(const Disk& disk) {
     return S_OK;
 }
 
-void writeDynamicLayout(Disk& disk) {
+void writeDynamicLayout(Model& m, const GUID& diskId) {
+    Disk& disk = m.disks.at(diskId);
     std::uint64_t begin = kFirstPartitionByte;
     std::vector<Partition> kept;
     for (const Partition& p : disk.partitions) {
@@ -209,7 +210,7 @@ void writeDynamicLayout(Disk& disk) {
     } else {
         area.gptType = kGptLdmData;
         area.gptName = u"LDM data partition";
-        area.gptId = derivedId(disk.id, 0x8D);
+        area.gptId = m.issueId(kMadePartitionIds);
     }
     area.number = ++number;
     if (area.size > 0) kept.push_back(area);
@@ -219,7 +220,7 @@ void writeDynamicLayout(Disk& disk) {
         metadata.size = disk.size - end;
         metadata.gptType = kGptLdmMetadata;
         metadata.gptName = u"LDM metadata partition";
-        metadata.gptId = derivedId(disk.id, 0x8C);
+        metadata.gptId = m.issueId(kMadePartitionIds);
         metadata.number = ++number;
         kept.push_back(metadata);
     }

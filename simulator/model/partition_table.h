@@ -99,7 +99,8 @@ inline constexpr std::uint64_t kLdmDatabaseBytes = 1024 * 1024;
 HRESULT dynamicLayoutRefusal(const Disk& disk);
 // The rewrite: the data partitions give way to one LDM area that holds
 // their volumes' stretches where they lie, the database at the disk's end.
-void writeDynamicLayout(Disk& disk);
+// New GPT partitions get identities no partition of this machine ever had.
+void writeDynamicLayout(Model& m, const GUID& disk);
 // And back, for a dynamic disk that holds no volume: the LDM partitions go,
 // and a GPT disk gets its reserved partition if it has none.
 HRESULT writeBasicLayout(Model& m, const GUID& disk);
