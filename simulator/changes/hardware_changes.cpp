@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "changes/hardware_failures.h"
 #include "core/notices.h"
 #include "model/model_rules.h"
 
@@ -12,21 +13,13 @@ namespace tolvane::sim {
 
 namespace {
 
-// Status values shared by the subsystem, controller, drive, LUN and LUN plex
-// enumerations, which the judging below mixes.
-constexpr std::int32_t kOnline = VDS_DRS_ONLINE;
-constexpr std::int32_t kNotReady = VDS_DRS_NOT_READY;
+// Status values shared by the hardware status enumerations.
 constexpr std::int32_t kFailed = VDS_DRS_FAILED;
+constexpr std::int32_t kNotReady = VDS_DRS_NOT_READY;
+constexpr std::int32_t kOnline = VDS_DRS_ONLINE;
 constexpr std::int32_t kRemoved = VDS_DRS_REMOVED;
-static_assert(kOnline == VDS_SSS_ONLINE && kOnline == VDS_CS_ONLINE && kOnline == VDS_LS_ONLINE &&
-              kOnline == VDS_LPS_ONLINE);
-static_assert(kNotReady == VDS_SSS_NOT_READY && kNotReady == VDS_CS_NOT_READY && kNotReady == VDS_LS_NOT_READY);
-static_assert(kFailed == VDS_SSS_FAILED && kFailed == VDS_CS_FAILED && kFailed == VDS_LS_FAILED &&
-              kFailed == VDS_LPS_FAILED);
-static_assert(kRemoved == VDS_CS_REMOVED);
-
-// Health values (VDS_HEALTH).
-
+static_assert(kFailed == VDS_SSS_FAILED && kFailed == VDS_CS_FAILED && kNotReady == VDS_CS_NOT_READY &&
+              kOnline == VDS_CS_ONLINE && kRemoved == VDS_CS_REMOVED);
 
 // What a caller may ask each kind to become. REMOVED is known to the
 // controller and drive enumerations, but only a hand pulling the hardware
@@ -42,55 +35,15 @@ HRESULT checkStatus(std::span<const std::int32_t> settable, Removable removable,
     return E_INVALIDARG;
 }
 
-void addOnce(std::vector<GUID>& ids, const GUID& id) {
-    if (std::find(ids.begin(), ids.end(), id) == ids.end()) ids.push_back(id);
-}
-
-bool inService(const Model& m, const GUID& drive) { return m.drives.at(drive).status == kOnline; }
-
-// A plex survives as many lost drives as it has redundancy for.
-void judgePlex(const Model& m, LunPlex& plex) {
-    std::vector<GUID> lost;
-    for (const DriveSpan& s : plex.extents)
-        if (!inService(m, s.drive)) addOnce(lost, s.drive);
-    const std::size_t tolerated = plex.type == kParityType ? 1 : 0;
-    if (lost.empty()) {
-        plex.status = kOnline;
-        plex.health = VDS_H_HEALTHY;
-    } else if (lost.size() <= tolerated) {
-        plex.status = kOnline;
-        plex.health = VDS_H_FAILED_REDUNDANCY;
-    } else {
-        plex.status = kFailed;
-        plex.health = VDS_H_FAILED;
-    }
-}
-
-// A LUN stays usable while one of its plexes is; it is whole again only
-// when all of them are.
-void judgeLun(Model& m, Lun& lun) {
-    bool anyUsable = false;
-    bool allHealthy = true;
-    for (const GUID& p : lun.plexes) {
-        LunPlex& plex = m.lunPlexes.at(p);
-        judgePlex(m, plex);
-        anyUsable = anyUsable || plex.status == kOnline;
-        allHealthy = allHealthy && plex.health == VDS_H_HEALTHY;
-    }
-    if (!anyUsable) {
-        lun.status = kFailed;
-        lun.health = VDS_H_FAILED;
-        return;
-    }
-    if (lun.status == kFailed) lun.status = kOnline;
-    lun.health = allHealthy ? VDS_H_HEALTHY : VDS_H_FAILED_REDUNDANCY;
-}
-
-// Judges again every LUN with a stretch on `drive`.
-void judgeLunsOn(Model& m, const GUID& drive) {
-    std::vector<GUID> luns;
-    for (const GUID& plex : m.lunPlexesOnDrive(drive)) addOnce(luns, std::as_const(m.lunPlexes).at(plex).lun);
-    for (const GUID& l : luns) judgeLun(m, m.luns.at(l));
+// A client's SetStatus takes the one path every status change takes; asking
+// for the status the object already has is no failure.
+ChangeFunction setStatusAsked(std::span<const std::int32_t> settable, Removable removable, const GUID& id,
+                              std::int32_t status) {
+    return ChangeFunction::Apply([settable, removable, id, status](Model& m, Batch& out, ChangeOutput& output) {
+        if (HRESULT hr = checkStatus(settable, removable, status); hr != S_OK) return hr;
+        const HRESULT hr = changeHardwareStatus(id, status)(m, out, output);
+        return hr == S_FALSE ? S_OK : hr;
+    });
 }
 
 // Applies `edit` to the model and tells what it changed.
@@ -128,84 +81,15 @@ std::optional<MaintenanceSlot> maintenanceOf(Model& m, const GUID& id) {
 }  // namespace
 
 ChangeFunction setSubSystemStatus(const GUID& id, std::int32_t status) {
-    return [id, status](Model& m, Batch& out) -> HRESULT {
-        if (HRESULT hr = checkStatus(kSubSystemStatuses, Removable::No, status); hr != S_OK) return hr;
-        return editAndTell(m, out, [&](Model& d) {
-            d.subsystems.at(id).status = status;
-            return S_OK;
-        });
-    };
+    return setStatusAsked(kSubSystemStatuses, Removable::No, id, status);
 }
 
 ChangeFunction setControllerStatus(const GUID& id, std::int32_t status) {
-    return [id, status](Model& m, Batch& out) -> HRESULT {
-        if (HRESULT hr = checkStatus(kDeviceStatuses, Removable::ByHand, status); hr != S_OK) return hr;
-        return editAndTell(m, out, [&](Model& d) {
-            Controller& c = d.controllers.at(id);
-            c.status = status;
-            if (status == kFailed) c.health = VDS_H_FAILED;
-            else if (status == kOnline) c.health = VDS_H_HEALTHY;
-            return S_OK;
-        });
-    };
+    return setStatusAsked(kDeviceStatuses, Removable::ByHand, id, status);
 }
 
 ChangeFunction setDriveStatus(const GUID& id, std::int32_t status) {
-    return [id, status](Model& m, Batch& out) -> HRESULT {
-        if (HRESULT hr = checkStatus(kDeviceStatuses, Removable::ByHand, status); hr != S_OK) return hr;
-        return editAndTell(m, out, [&](Model& d) {
-            Drive& drive = d.drives.at(id);
-            drive.status = status;
-            if (status == kFailed) drive.health = VDS_H_FAILED;
-            else if (status == kOnline) drive.health = VDS_H_HEALTHY;
-            judgeLunsOn(d, id);
-            return S_OK;
-        });
-    };
-}
-
-ChangeFunction replaceDrive(const GUID& subsystem, const GUID& replaced, const GUID& replacement) {
-    return [=](Model& m, Batch& out) -> HRESULT {
-        const SubSystem& s = m.subsystems.at(subsystem);
-        const auto ours = [&](const GUID& d) {
-            return std::find(s.drives.begin(), s.drives.end(), d) != s.drives.end();
-        };
-        if (!ours(replaced) || !ours(replacement)) return VDS_E_OBJECT_NOT_FOUND;
-        if (replaced == replacement) return E_INVALIDARG;
-        const Drive& incoming = m.drives.at(replacement);
-        if (incoming.status != kOnline) return VDS_E_OBJECT_STATUS_FAILED;
-        if (driveHoldsData(m, replacement)) return VDS_E_DEVICE_IN_USE;
-        const Model& seen = m;
-        const std::vector<GUID> plexes = seen.lunPlexesOnDrive(replaced);
-        std::uint64_t needed = 0;
-        for (const GUID& id : plexes)
-            for (const DriveSpan& span : seen.lunPlexes.at(id).extents)
-                if (span.drive == replaced) needed = std::max(needed, span.offset + span.size);
-        if (needed > incoming.size) return VDS_E_NOT_ENOUGH_SPACE;
-        // The stretches of a drive out of service are rebuilt from what the
-        // LUN still holds; a LUN that lost its data cannot be rebuilt.
-        if (!inService(m, replaced))
-            for (const GUID& id : plexes)
-                if (seen.luns.at(seen.lunPlexes.at(id).lun).status == kFailed) return VDS_E_OBJECT_STATUS_FAILED;
-        const HRESULT hr = editAndTell(m, out, [&](Model& d) {
-            for (const GUID& id : plexes)
-                for (DriveSpan& span : d.lunPlexes.at(id).extents)
-                    if (span.drive == replaced) span.drive = replacement;
-            if (needed == 0) return S_OK;  // an unused drive leaves nothing to take over
-            // A spare that stands in is a spare no longer.
-            d.drives.at(replacement).flags &= ~VDS_DRF_HOTSPARE;
-            d.drives.at(replaced).health = VDS_H_REPLACED;
-            judgeLunsOn(d, replacement);
-            return S_OK;
-        });
-        if (hr != S_OK || needed == 0) return hr;
-        // The replaced drive has left the RAID groups it served.
-        VDS_NOTIFICATION left{};
-        left.objectType = VDS_NTT_DRIVE;
-        left.Drive = {VDS_NF_DRIVE_REMOVED, replaced};
-        out.push_back(left);
-        return S_OK;
-    };
+    return setStatusAsked(kDeviceStatuses, Removable::ByHand, id, status);
 }
 
 ChangeFunction resetController(const GUID& id) {
@@ -224,6 +108,8 @@ ChangeFunction resetController(const GUID& id) {
 ChangeFunction setDriveFlags(const GUID& id, std::uint32_t flags) {
     return [id, flags](Model& m, Batch& out) -> HRESULT {
         if (HRESULT hr = checkCallerFlags(flags); hr != S_OK) return hr;
+        // A failed drive can stand in for nothing.
+        if ((flags & VDS_DRF_HOTSPARE) != 0 && std::as_const(m).drives.at(id).status == kFailed) return VDS_E_OBJECT_STATUS_FAILED;
         // A drive that holds LUN data cannot wait as a spare for another.
         if ((flags & VDS_DRF_HOTSPARE) != 0 && driveHoldsData(m, id)) return VDS_E_DEVICE_IN_USE;
         return editAndTell(m, out, [&](Model& d) {

@@ -12,14 +12,11 @@ namespace tolvane::sim {
 // IVdsSubSystem::SetStatus, IVdsController::SetStatus, IVdsDrive::SetStatus.
 // A value the object's status enumeration lacks, or UNKNOWN, is E_INVALIDARG;
 // REMOVED names a physical event no call can cause (VDS_E_NOT_SUPPORTED).
-// A drive that stops or resumes service changes the LUNs on it.
+// Otherwise the change is the one every status change takes
+// (changeHardwareStatus), which judges the LUNs resting on the object again.
 ChangeFunction setSubSystemStatus(const GUID& id, std::int32_t status);
 ChangeFunction setControllerStatus(const GUID& id, std::int32_t status);
 ChangeFunction setDriveStatus(const GUID& id, std::int32_t status);
-
-// IVdsSubSystem::ReplaceDrive: the replacement takes over every stretch of
-// the replaced drive, and the LUNs on it are rebuilt onto it.
-ChangeFunction replaceDrive(const GUID& subsystem, const GUID& replaced, const GUID& replacement);
 
 // IVdsController::Reset.
 ChangeFunction resetController(const GUID& id);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "changes/hardware_failures.h"
 #include "core/notices.h"
 #include "model/model_edit.h"
 #include "model/model_rules.h"
@@ -63,8 +64,6 @@ bool takeColumn(const Model& m, const GUID& drive, std::uint64_t bytes, std::vec
 
 std::uint64_t ceilDiv(std::uint64_t a, std::uint64_t b) { return a / b + (a % b != 0 ? 1 : 0); }
 
-bool isFaultTolerant(std::int32_t type) { return type == kMirrorType || type == kParityType; }
-
 // A concrete RAID type for the automatic ones, as a RAID controller picks them.
 HRESULT concreteType(std::int32_t type, std::int32_t& out) {
     switch (type) {
@@ -79,12 +78,12 @@ HRESULT concreteType(std::int32_t type, std::int32_t& out) {
     }
 }
 
-// Drives a LUN may be built on: of the subsystem, not failed, not kept as hot spares.
+// Drives a LUN may be built on: of the subsystem, in service, not kept as hot spares.
 HRESULT checkDrives(const Model& m, const SubSystem& s, const std::vector<GUID>& drives) {
     for (const auto& d : drives) {
         if (std::find(s.drives.begin(), s.drives.end(), d) == s.drives.end()) return VDS_E_OBJECT_NOT_FOUND;
         const Drive& drive = m.drives.at(d);
-        if (drive.status == VDS_DRS_FAILED) return VDS_E_OBJECT_STATUS_FAILED;
+        if (!driveInService(drive)) return VDS_E_OBJECT_STATUS_FAILED;
         if ((drive.flags & VDS_DRF_HOTSPARE) != 0) return VDS_E_INVALID_OPERATION;
     }
     for (std::size_t i = 0; i < drives.size(); ++i)
@@ -389,23 +388,6 @@ ChangeFunction removeLunPlex(const GUID& lunId, const GUID& plexId) {
         Lun& after = m.luns.at(lunId);
         if (after.type == kMirrorType && after.plexes.size() == 1)
             after.type = m.lunPlexes.at(after.plexes.front()).type;
-        return S_OK;
-    });
-}
-
-ChangeFunction recoverLun(const GUID& lunId) {
-    return tellingDifferences([lunId](Model& m) -> HRESULT {
-        auto it = m.luns.find(lunId);
-        if (it == m.luns.end()) return VDS_E_OBJECT_DELETED;
-        Lun& lun = it->second;
-        if (!isFaultTolerant(lun.type)) return VDS_E_INVALID_OPERATION;
-        // A resync or rebuild brings every plex back in step.
-        lun.health = 1;
-        for (const auto& p : lun.plexes) {
-            LunPlex& plex = m.lunPlexes.at(p);
-            plex.health = 1;
-            plex.transitionState = 1;
-        }
         return S_OK;
     });
 }

@@ -34,7 +34,6 @@ ChangeFunction extendLun(const GUID& lun, std::uint64_t bytes, std::vector<GUID>
 ChangeFunction shrinkLun(const GUID& lun, std::uint64_t bytes);
 ChangeFunction addLunPlex(const GUID& lun, const GUID& source);
 ChangeFunction removeLunPlex(const GUID& lun, const GUID& plex);
-ChangeFunction recoverLun(const GUID& lun);
 ChangeFunction setLunStatus(const GUID& lun, std::int32_t status);
 ChangeFunction applyLunHints(const GUID& lun, Hints hints);
 ChangeFunction associateControllers(const GUID& lun, std::vector<GUID> active, std::vector<GUID> inactive);

@@ -1,6 +1,7 @@
 #include "changes/outside_events.h"
 
 #include "changes/access_paths.h"
+#include "changes/hardware_failures.h"
 #include "changes/volume_changes.h"
 #include "core/notices.h"
 #include "model/model_edit.h"
@@ -10,26 +11,16 @@ namespace tolvane::sim {
 
 namespace {
 
-// Statuses that mean "physically gone", valued as VDS_DRS_REMOVED / VDS_CS_REMOVED.
-// Controllers and drives share the value; only a hand pulling them sets it.
-constexpr std::int32_t kRemovedStatus = VDS_DRS_REMOVED;
-static_assert(kRemovedStatus == VDS_CS_REMOVED);
-
 std::int32_t* statusField(Model& m, Kind kind, const GUID& id) {
     switch (kind) {
-        case Kind::SubSystem: return &m.subsystems.at(id).status;
-        case Kind::Controller: return &m.controllers.at(id).status;
-        case Kind::Port: return &m.ports.at(id).status;
-        case Kind::Drive: return &m.drives.at(id).status;
         case Kind::Lun: return &m.luns.at(id).status;
         case Kind::LunPlex: return &m.lunPlexes.at(id).status;
         case Kind::Pack: return &m.packs.at(id).status;
         case Kind::Disk: return &m.disks.at(id).status;
         case Kind::Volume: return &m.volumes.at(id).status;
         case Kind::VolumePlex: return &m.volumePlexes.at(id).status;
-        case Kind::Provider: return nullptr;
+        default: return nullptr;  // providers; hardware takes changeHardwareStatus
     }
-    return nullptr;
 }
 
 // The object whose modification a plex's change is told as.
@@ -70,25 +61,21 @@ void takeAwayDisk(Model& m, const GUID& disk) {
 }  // namespace
 
 ChangeFunction setStatus(const GUID& id, std::int32_t status) {
-    return [id, status](Model& m, Batch& out) -> HRESULT {
+    return ChangeFunction::Apply([id, status](Model& m, Batch& out, ChangeOutput& output) -> HRESULT {
         auto kind = m.kindOf(id);
         if (!kind) return VDS_E_OBJECT_NOT_FOUND;
+        // Hardware failing, or coming back, from outside takes the path a
+        // client's SetStatus takes, down to the LUNs on it.
+        if (*kind == Kind::SubSystem || *kind == Kind::Controller || *kind == Kind::Port || *kind == Kind::Drive)
+            return changeHardwareStatus(id, status)(m, out, output);
         std::int32_t* field = statusField(m, *kind, id);
         if (field == nullptr) return VDS_E_NOT_SUPPORTED;
         if (*field == status) return S_FALSE;
-        const std::int32_t was = *field;
         *field = status;
-        const bool presence = *kind == Kind::Drive || *kind == Kind::Controller;
-        if (presence && status == kRemovedStatus)
-            note(out, *kind, id, Event::Depart);
-        else if (presence && was == kRemovedStatus)
-            note(out, *kind, id, Event::Arrive);
-        else {
-            auto [k, told] = toldAs(m, *kind, id);
-            note(out, k, told, Event::Modify);
-        }
+        auto [k, told] = toldAs(m, *kind, id);
+        note(out, k, told, Event::Modify);
         return S_OK;
-    };
+    });
 }
 
 ChangeFunction removeFromMachine(const GUID& id) {

@@ -8,10 +8,11 @@
 namespace tolvane::sim {
 
 // Sets the status of a subsystem, controller, port, drive, LUN, pack, disk
-// or volume (valued as that kind's VDS status enumeration). A drive or
-// controller that becomes REMOVED departs, and arrives again when it leaves
-// that status; any other change is a modification. S_FALSE, with nothing
-// sent, when the status is already that.
+// or volume (valued as that kind's VDS status enumeration). Hardware takes
+// the path of every hardware status change (changeHardwareStatus): the LUNs
+// on it are judged again, and a drive or controller that becomes REMOVED
+// departs. Anything else is a modification of the object. S_FALSE, with
+// nothing sent, when the status is already that.
 ChangeFunction setStatus(const GUID& id, std::int32_t status);
 
 // Takes the object and everything under it out of the machine; each object

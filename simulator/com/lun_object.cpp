@@ -1,6 +1,7 @@
 // The COM face of a LUN: IVdsLun and IVdsMaintenance.
 #include <algorithm>
 
+#include "changes/hardware_failures.h"
 #include "changes/lun_changes.h"
 #include "com/async_operation.h"
 #include "com/com_support.h"
@@ -8,6 +9,7 @@
 #include "com/object_factory.h"
 #include "com/vds_conversions.h"
 #include "core/notices.h"
+#include "core/recovery.h"
 
 namespace tolvane::sim {
 
@@ -102,8 +104,21 @@ public:
         return changeLater("IVdsLun::RemovePlex", joinArgs(plex), ppAsync, {VDS_ASYNCOUT_REMOVELUNPLEX},
                            removeLunPlex(id(), plex));
     }
+    // Stand-ins are found at once; the rebuild then runs its course, and
+    // Wait answers when it ends. The real subsystems offer no Cancel for it.
     HRESULT STDMETHODCALLTYPE Recover(IVdsAsync** ppAsync) override {
-        return changeLater("IVdsLun::Recover", "", ppAsync, {VDS_ASYNCOUT_RECOVERLUN}, recoverLun(id()));
+        if (ppAsync != nullptr) *ppAsync = nullptr;
+        auto call = enter("IVdsLun::Recover");
+        if (call.hr != S_OK) return call.hr;
+        if (ppAsync == nullptr) return E_POINTER;
+        *ppAsync = startOperation("IVdsLun::Recover", {VDS_ASYNCOUT_RECOVERLUN},
+                                  [lun = id()](VDS_ASYNC_OUTPUT&, OperationProgress& progress) {
+                                      Core& core = Core::instance();
+                                      const HRESULT hr = progress.commit([&] { return core.change(recoverLun(lun)); });
+                                      if (FAILED(hr)) return hr;
+                                      return rebuildLun(core, lun, [&](ULONG p) { progress.report(p); });
+                                  });
+        return *ppAsync != nullptr ? S_OK : E_OUTOFMEMORY;
     }
     HRESULT STDMETHODCALLTYPE SetMask(LPCWSTR list) override {
         if (list == nullptr) return E_POINTER;

@@ -3,6 +3,7 @@
 
 #include <memory>
 
+#include "changes/hardware_failures.h"
 #include "changes/lun_changes.h"
 #include "com/async_operation.h"
 #include "com/com_support.h"

@@ -102,6 +102,8 @@ VDS_SIM_API HRESULT VdsSimRemoveObject(const GUID* objectId) {
     return Core::instance().change(tolvane::sim::removeFromMachine(*objectId));
 }
 
+VDS_SIM_API void VdsSimWaitIdle(void) { Core::instance().waitIdle(); }
+
 VDS_SIM_API void VdsSimJournalEnable(int on) { Core::instance().journal.enable(on != 0); }
 
 VDS_SIM_API void VdsSimStopService(void) { Core::instance().shutdown(); }

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "com/model_object.h"
+#include "core/recovery.h"
 #include "core/notices.h"
 #include "model/model_rules.h"
 #include "model/topology_loader.h"
@@ -28,12 +29,23 @@ Core::Core() {
 }
 
 HRESULT Core::change(const ChangeFunction& apply, ChangeOutput* output) {
-    Batch batch;
     ChangeOutput unused;
+    ChangeOutput& made = output != nullptr ? *output : unused;
+    const HRESULT hr = commit(apply, made);
+    // What the subsystem then does by itself runs on the worker, after the
+    // change's own notifications.
+    if (SUCCEEDED(hr))
+        for (const GUID& lun : made.lunsToRecover)
+            runLater([this, lun] { lookAfterLun(*this, lun); }, [] {});
+    return hr;
+}
+
+HRESULT Core::commit(const ChangeFunction& apply, ChangeOutput& output) {
+    Batch batch;
     std::lock_guard lock(modelMutex_);
     Model& m = *model_;
     m.openChange();
-    const HRESULT hr = apply(m, batch, output != nullptr ? *output : unused);
+    const HRESULT hr = apply(m, batch, output);
     if (FAILED(hr)) {
         m.undoChange();
         return hr;
@@ -227,17 +239,28 @@ void Core::workerLoop() {
     std::unique_lock lock(workMutex_);
     for (;;) {
         workReady_.wait(lock, [this] { return stopping_ || !work_.empty(); });
-        if (work_.empty()) return;  // stopping with nothing left
+        if (work_.empty()) {  // stopping with nothing left
+            idle_.notify_all();
+            return;
+        }
         Job job = std::move(work_.front());
         work_.pop_front();
         const bool abandoned = stopping_;
+        working_ = true;
         lock.unlock();
         if (abandoned)
             job.abandon();
         else
             job.run();
         lock.lock();
+        working_ = false;
+        if (work_.empty()) idle_.notify_all();
     }
+}
+
+void Core::waitIdle() {
+    std::unique_lock lock(workMutex_);
+    idle_.wait(lock, [this] { return (work_.empty() && !working_) || !worker_.joinable(); });
 }
 
 void Core::shutdown() {

@@ -49,7 +49,9 @@ public:
     // otherwise puts back what it touched. The notifications are queued
     // before the lock is let go, so batches reach clients in the order their
     // changes committed.
-    // What the change gives back lands in `output` when one is given.
+    // What the change gives back lands in `output` when one is given. The
+    // LUNs it leaves for the subsystem to look after are handed to the
+    // worker once it is committed.
     HRESULT change(const ChangeFunction& apply, ChangeOutput* output = nullptr);
     void replaceModel(Model model);
     // Holds the model still for the length of one call, so that an object
@@ -98,6 +100,9 @@ public:
     // stopping, a job not yet started gets `abandon` instead (on the worker,
     // or at once on the caller's thread), so nothing waits for it forever.
     void runLater(std::function<void()> job, std::function<void()> abandon);
+    // Blocks until the worker has run every job handed to it so far, and any
+    // they handed on (a rebuild after the change that began it).
+    void waitIdle();
 
     // Stops the worker (the job running finishes, the rest are abandoned)
     // and the notifier. Not undone: it is the end of the service.
@@ -105,6 +110,7 @@ public:
 
 private:
     std::optional<Model> environmentModel(std::string& error) const;
+    HRESULT commit(const ChangeFunction& apply, ChangeOutput& output);
     Core();
     void workerLoop();
 
@@ -127,6 +133,8 @@ private:
         std::function<void()> abandon;
     };
     std::deque<Job> work_;
+    bool working_ = false;  // a job is running
+    std::condition_variable idle_;
     bool stopping_ = false;
     std::thread worker_;
 };

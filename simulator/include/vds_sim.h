@@ -102,6 +102,11 @@ VDS_SIM_API unsigned long long VdsSimModelDigest(void);
 VDS_SIM_API HRESULT VdsSimSetStatus(const GUID* objectId, int status);
 VDS_SIM_API HRESULT VdsSimRemoveObject(const GUID* objectId);
 
+/* Blocks until the service's worker has nothing left to do: every
+ * asynchronous operation started so far has ended, and so has what the
+ * hardware does by itself (hot spares standing in, rebuilds). */
+VDS_SIM_API void VdsSimWaitIdle(void);
+
 /* The journal (see above) is off until this turns it on (on != 0); while
  * off, calls are not recorded. */
 VDS_SIM_API void VdsSimJournalEnable(int on);

@@ -28,6 +28,9 @@ struct ChangeOutput {
     std::uint64_t reclaimed = 0;     // the bytes a shrink gave back
     std::vector<HRESULT> perDisk;    // each disk's result, in the order asked
     bool rebootNeeded = false;
+    // LUNs the subsystem looks after by itself once the change is committed
+    // (stand-ins for failed drives, rebuilds), on the service's worker.
+    std::vector<GUID> lunsToRecover;
 };
 
 class ChangeFunction {

@@ -80,6 +80,11 @@ struct SubSystem {
     std::int16_t maxControllers = 0;
     std::int16_t rebuildPriority = 0;
     std::uint32_t maintenanceRunning = 0;  // bit 1 << VDS_MAINTENANCE_OPERATION
+    // How the array looks after its data: a hot spare stands in for a failed
+    // drive, and a copy that fell behind is resynced, without being asked
+    // (otherwise only Recover does it); a rebuild takes this long per GiB.
+    bool recoversByItself = true;
+    std::uint32_t rebuildMsPerGiB = 2;
     IdList controllers;
     IdList drives;
     IdList luns;
@@ -119,11 +124,14 @@ struct Drive {
     std::uint32_t maintenanceRunning = 0;  // bit 1 << VDS_MAINTENANCE_OPERATION
 };
 
-// A stretch of a drive that a LUN plex occupies.
+// A stretch of a drive that a LUN plex occupies. A stale stretch holds no
+// current copy of its data yet: a drive that stood in for a failed one, or
+// came back after missing writes, until the rebuild reaches it.
 struct DriveSpan {
     GUID drive{};
     std::uint64_t offset = 0;
     std::uint64_t size = 0;
+    bool stale = false;
 };
 
 struct LunPlex {
@@ -153,6 +161,8 @@ struct Lun {
     std::int32_t health = 1;
     std::int32_t transitionState = 1;
     std::int16_t rebuildPriority = 0;
+    // The subsystem is bringing its stale stretches up to date.
+    bool rebuilding = false;
     IdList plexes;
     std::vector<GUID> activeControllers;
     std::vector<GUID> associatedControllers;

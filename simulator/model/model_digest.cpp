@@ -56,7 +56,7 @@ public:
     Hasher& operator<<(const DiskExtentView& e) {
         return *this << e.disk << e.type << e.offset << e.size << e.volume << e.plex << e.member;
     }
-    Hasher& operator<<(const DriveSpan& s) { return *this << s.drive << s.offset << s.size; }
+    Hasher& operator<<(const DriveSpan& s) { return *this << s.drive << s.offset << s.size << s.stale; }
     Hasher& operator<<(const DiskSpan& s) { return *this << s.disk << s.offset << s.size << s.member; }
     Hasher& operator<<(const Hints& x) {
         return *this << x.hintMask << x.expectedMaximumSize << x.optimalReadSize << x.optimalReadAlignment
@@ -82,7 +82,8 @@ public:
     Hasher& operator<<(const SubSystem& x) {
         return *this << x.id << x.provider << x.friendlyName << x.identification << x.flags << x.stripeSizeFlags
                      << x.status << x.health << x.internalBuses << x.slotsPerBus << x.maxControllers
-                     << x.rebuildPriority << x.controllers << x.drives << x.luns;
+                     << x.rebuildPriority << x.recoversByItself << x.rebuildMsPerGiB << x.controllers << x.drives
+                     << x.luns;
     }
     Hasher& operator<<(const Controller& x) {
         return *this << x.id << x.subsystem << x.friendlyName << x.identification << x.status << x.health
@@ -98,7 +99,7 @@ public:
     Hasher& operator<<(const Lun& x) {
         return *this << x.id << x.subsystem << x.friendlyName << x.identification << x.unmaskingList << x.size
                      << x.flags << x.type << x.status << x.health << x.transitionState << x.rebuildPriority
-                     << x.plexes << x.activeControllers << x.associatedControllers << x.hints;
+                     << x.rebuilding << x.plexes << x.activeControllers << x.associatedControllers << x.hints;
     }
     Hasher& operator<<(const LunPlex& x) {
         return *this << x.id << x.lun << x.size << x.type << x.status << x.health << x.transitionState << x.flags

@@ -291,6 +291,8 @@ private:
         s.slotsPerBus = o.integer<std::int16_t>("slotsPerBus", 16);
         s.maxControllers = o.integer<std::int16_t>("maxControllers", 2);
         s.rebuildPriority = o.integer<std::int16_t>("rebuildPriority", 0);
+        s.recoversByItself = o.flag("recoversByItself", true);
+        s.rebuildMsPerGiB = o.integer<std::uint32_t>("rebuildMillisecondsPerGiB", 2);
 
         const json& cs = o.array("controllers");
         for (std::size_t i = 0; i < cs.size(); ++i)

@@ -151,9 +151,11 @@ TEST_F(BehaviourPin, EveryReplyNotificationAndMachineIsAsRecorded) {
             const auto request = sampleRequest(row.code);
             if (!request) continue;
             const auto undo = prepareSample(row.code);
+            VdsSimWaitIdle();
             const std::string prepared = sink.take();
             const Reply reply = runCommand(*request);
             vdsGiveBackAllCreatedPacks();
+            VdsSimWaitIdle();  // what the hardware then does by itself is part of the step
             const std::string told = sink.take();
             char line[200];
             std::snprintf(line, sizeof line, "%s %04X %d %d %016llx prepared %s told %s machine %016llx\n",

@@ -30,6 +30,8 @@ int runFaultSweep(const std::vector<unsigned char>& request, bool mustSucceed) {
     VdsSimJournalEnable(1);
     VdsSimJournalClear();
     const Reply clean = runCommand(request);
+    // What the hardware does by itself after the call (a rebuild) ends first.
+    VdsSimWaitIdle();
     // A new pack's reference is kept by design until the connection closes;
     // given back at once, only leaks are left to count.
     vdsGiveBackAllCreatedPacks();
@@ -59,6 +61,7 @@ int runFaultSweep(const std::vector<unsigned char>& request, bool mustSucceed) {
             VdsSimInjectFault(method.c_str(), occurrence, kInjected);
         if (method.rfind("IVdsAsync::", 0) != 0) started = method;
         const Reply reply = runCommand(request);
+        VdsSimWaitIdle();
         VdsSimClearFaults();
         vdsGiveBackAllCreatedPacks();
         EXPECT_EQ(VdsSimModelDigest(), before) << "a failed command changed the machine";

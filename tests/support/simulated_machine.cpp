@@ -21,6 +21,8 @@ void SimulatedMachineTest::SetUp() {
 }
 
 void SimulatedMachineTest::TearDown() {
+    // What the hardware still does by itself (a rebuild) belongs to this test.
+    VdsSimWaitIdle();
     VdsSimClearFaults();
     EXPECT_EQ(VdsSimLiveReferences(), 0) << "references left in the service";
     EXPECT_EQ(VdsSimServiceReferences(), 0) << "service references left";

@@ -43,6 +43,15 @@ JNIEXPORT jlong JNICALL Java_Ardelune_SimControl_advisedSinks(JNIEnv*, jclass) {
     return VdsSimAdvisedSinks();
 }
 
+JNIEXPORT jint JNICALL Java_Ardelune_SimControl_setStatus(JNIEnv* env, jclass, jbyteArray id, jint status) {
+    GUID object{};
+    if (id == nullptr || env->GetArrayLength(id) != static_cast<jsize>(sizeof object)) return E_INVALIDARG;
+    env->GetByteArrayRegion(id, 0, sizeof object, reinterpret_cast<jbyte*>(&object));
+    return VdsSimSetStatus(&object, status);
+}
+
+JNIEXPORT void JNICALL Java_Ardelune_SimControl_waitIdle(JNIEnv*, jclass) { VdsSimWaitIdle(); }
+
 JNIEXPORT void JNICALL Java_Ardelune_SimControl_setDeliveryThreads(JNIEnv*, jclass, jint count) {
     VdsSimSetDeliveryThreads(count);
 }

@@ -78,6 +78,7 @@ class ClientNotificationTest {
         new Case(id(record(63, 205), 12, A), new Notification.MountPointChange(205, A)),
         new Case(id(record(30, 3), 12, A), new Notification.HardwareChange(30, 3, A)),
         new Case(id(record(33, 4), 12, B), new Notification.HardwareChange(33, 4, B)),
+        new Case(id(id(record(33, 7), 12, A), 28, B).putInt(44, 30), new Notification.LunRebuildProgress(7, A, B, 30)),
         new Case(id(record(38, 131), 12, B), new Notification.HardwareChange(38, 131, B)),
         new Case(record(200, 301).putInt(12, 2), new Notification.ServiceChange(301, 2)));
 

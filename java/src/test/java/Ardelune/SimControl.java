@@ -31,6 +31,16 @@ final class SimControl {
 
     static native long advisedSinks();
 
+    /**
+     * Sets an object's status from outside the service, as hardware fails or
+     * comes back by itself; {@code id} is the 16-byte identifier in memory order.
+     * Answers the service's result code.
+     */
+    static native int setStatus(byte[] id, int status);
+
+    /** Waits until the service's worker has nothing left to do (rebuilds included). */
+    static native void waitIdle();
+
     /** 1 or 2 service threads deliver batches; with 2, batches may overlap. */
     static native void setDeliveryThreads(int count);
 }

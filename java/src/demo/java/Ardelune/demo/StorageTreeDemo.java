@@ -61,7 +61,7 @@ public final class StorageTreeDemo {
             showChanges(tree, "the LUN changes", changes);
             storage.reenumerate();
             showChanges(tree, "the rescan", changes);
-            DriveRepairDemo.show(storage, tree);
+            DriveRepairDemo.show(storage, tree, changes);
         } catch (NotConnectedException refused) {
             String machine = System.getenv("TOLVANE_SIM_TOPOLOGY");
             tree.line(0, "Cannot connect to the Virtual Disk Service: " + refused.resultName());

@@ -74,6 +74,16 @@ public sealed interface Notification {
      */
     record HardwareChange(int targetType, int event, UUID object) implements Notification {}
 
+    /**
+     * How far the rebuild of a LUN's {@code plex} has come. VDS has no event of
+     * its own for it: the volume's rebuild event (7) is told with the LUN as target.
+     */
+    record LunRebuildProgress(int event, UUID lun, UUID plex, int percentCompleted) implements Notification {
+        public int targetType() {
+            return 33;
+        }
+    }
+
     /** The service itself: {@code action} says what a client should do (1 refresh, 2 restart). */
     record ServiceChange(int event, int action) implements Notification {
         public int targetType() {
@@ -101,7 +111,10 @@ public sealed interface Notification {
             case 61 -> new DriveLetterChange(event, b.getChar(12), Guids.read(record, 16));
             case 62 -> new FileSystemChange(event, Guids.read(record, 12), b.getInt(28));
             case 63 -> new MountPointChange(event, Guids.read(record, 12));
-            case 30, 31, 32, 33, 35, 36, 37, 38 -> new HardwareChange(type, event, Guids.read(record, 12));
+            case 33 -> event == 7
+                ? new LunRebuildProgress(event, Guids.read(record, 12), Guids.read(record, 28), b.getInt(44))
+                : new HardwareChange(type, event, Guids.read(record, 12));
+            case 30, 31, 32, 35, 36, 37, 38 -> new HardwareChange(type, event, Guids.read(record, 12));
             case 200 -> new ServiceChange(event, b.getInt(12));
             default -> new Unknown(type, event, record.clone());
         };
