@@ -265,7 +265,10 @@ ChangeFunction buildLun(const NewLun& r, GUID lunId) {
 }  // namespace
 
 ChangeFunction createLun(NewLun request) {
-    return ChangeFunction::Apply([r = std::move(request)](Model& m, Batch& out, ChangeOutput& output) {
+    return ChangeFunction::Apply([r = std::move(request)](Model& m, Batch& out, ChangeOutput& output) -> HRESULT {
+        // A failed array builds nothing.
+        const SubSystem* s = std::as_const(m).subsystems.get(r.subsystem);
+        if (s != nullptr && s->status == VDS_SSS_FAILED) return VDS_E_OBJECT_STATUS_FAILED;
         output.made = nextLunId(m);
         return buildLun(r, output.made)(m, out);
     });
@@ -433,6 +436,9 @@ ChangeFunction associateControllers(const GUID& lunId, std::vector<GUID> active,
         if (all.size() != s.controllers.size()) return E_INVALIDARG;
         for (const auto& c : s.controllers)
             if (std::count(all.begin(), all.end(), c) != 1) return E_INVALIDARG;
+        // A failed controller can carry no LUN's traffic.
+        for (const auto& c : active)
+            if (std::as_const(m).controllers.at(c).status == VDS_CS_FAILED) return VDS_E_OBJECT_STATUS_FAILED;
         Lun& lun = it->second;
         if (lun.activeControllers == active && lun.associatedControllers == all) return S_OK;
         lun.activeControllers = active;

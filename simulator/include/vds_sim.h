@@ -92,7 +92,9 @@ VDS_SIM_API unsigned long long VdsSimModelDigest(void);
 /* Events from outside the service, applied as the service applies its own
  * changes (all or nothing, notified in commit order). VdsSimSetStatus sets
  * the status of a subsystem, controller, port, drive, LUN, plex, pack, disk
- * or volume to a value of that kind's VDS status enumeration: a drive or
+ * or volume to a value of that kind's VDS status enumeration. Hardware takes
+ * the path a client's SetStatus takes: the LUNs on it are judged again, and
+ * a subsystem that recovers by itself looks after them afterwards. A drive or
  * controller set to REMOVED (8) departs and arrives again when it leaves that
  * status, other changes notify a modification; S_FALSE and nothing sent when
  * the status already is that. VdsSimRemoveObject takes an object and all

@@ -11,6 +11,7 @@
 #include "change_steps.h"
 #include "changes/hardware_changes.h"
 #include "changes/hardware_failures.h"
+#include "changes/lun_changes.h"
 #include "generate/machine_generator.h"
 #include "model/model_digest.h"
 #include "model/topology_loader.h"
@@ -281,6 +282,30 @@ TEST(HardwareRecovery, NoDriveWithRoomLeavesTheLunDegradedAndTheMachineAsItWas) 
         m.commitChange();
     }
     run(m, {{"Recover", [] { return recoverLun(id(kLun)); }, VDS_E_NOT_ENOUGH_DRIVE}});
+}
+
+TEST(HardwareRecovery, FailedHardwareRefusesWhatItCannotDo) {
+    Model m = machineWith(kMirror);
+    NewLun lun;
+    lun.subsystem = id(kSub);
+    lun.type = VDS_LT_SIMPLE;
+    lun.size = 1ull << 30;
+    run(m, {
+        status("a controller fails", kC1, VDS_CS_FAILED, {{VDS_NF_CONTROLLER_MODIFY, id(kC1)}, {VDS_NF_PORT_MODIFY, id(kP1)}}),
+        {"it cannot carry the LUN", [] { return associateControllers(id(kLun), {id(kC1)}, {id(kC2)}); },
+         VDS_E_OBJECT_STATUS_FAILED},
+        {"a second spare", [] { return setDriveFlags(id(drive(5)), VDS_DRF_HOTSPARE); }, S_OK},
+        status("the subsystem fails", kSub, VDS_SSS_FAILED,
+               {{VDS_NF_SUB_SYSTEM_MODIFY, id(kSub)}, {VDS_NF_LUN_MODIFY, id(kLun)}}),
+        {"it builds nothing", [lun] { return createLun(lun); }, VDS_E_OBJECT_STATUS_FAILED},
+        {"nor replaces a drive", [] { return replaceDrive(id(kSub), id(D1), id(drive(3))); },
+         VDS_E_OBJECT_STATUS_FAILED},
+        status("it comes back", kSub, VDS_SSS_ONLINE, {{VDS_NF_SUB_SYSTEM_MODIFY, id(kSub)}, {VDS_NF_LUN_MODIFY, id(kLun)}}),
+        {"and builds again", [lun] { return createLun(lun); }, S_OK},
+        status("a drive fails", drive(4), VDS_DRS_FAILED, {{VDS_NF_DRIVE_MODIFY, id(drive(4))}}),
+        {"a failed drive can stand in for nothing", [] { return setDriveFlags(id(drive(4)), VDS_DRF_HOTSPARE); },
+         VDS_E_OBJECT_STATUS_FAILED},
+    });
 }
 
 // Property over generated machines: a drive that fails and comes back, once
