@@ -1,6 +1,6 @@
 // The LUN operations of a hardware RAID subsystem, each one pure change of
-// the machine: building LUNs from drive extents, growing, shrinking and
-// deleting them, moving plexes between them, and their settings.
+// the machine: building LUNs from drive extents, shrinking and deleting them,
+// moving plexes between them, and their settings. Growth is lun_growth.h.
 #pragma once
 
 #include <string>
@@ -30,7 +30,6 @@ GUID nextLunId(Model& m);
 // Gives back the new LUN (ChangeOutput::made).
 ChangeFunction createLun(NewLun request);
 ChangeFunction deleteLun(const GUID& lun);
-ChangeFunction extendLun(const GUID& lun, std::uint64_t bytes, std::vector<GUID> drives);
 ChangeFunction shrinkLun(const GUID& lun, std::uint64_t bytes);
 ChangeFunction addLunPlex(const GUID& lun, const GUID& source);
 ChangeFunction removeLunPlex(const GUID& lun, const GUID& plex);
@@ -39,8 +38,13 @@ ChangeFunction setLunStatus(const GUID& lun, std::int32_t status);
 ChangeFunction applyLunHints(const GUID& lun, Hints hints);
 ChangeFunction associateControllers(const GUID& lun, std::vector<GUID> active, std::vector<GUID> inactive);
 
-// The largest number of bytes the LUN can grow by on `drives` (empty: the
-// drives it already uses). VDS_E_OBJECT_NOT_FOUND for a drive of another subsystem.
-HRESULT maxLunExtendSize(const Model& m, const GUID& lun, std::vector<GUID> drives, std::uint64_t& bytes);
+// The drives given for a LUN to be built on or grow onto, as CreateLun
+// checks them: VDS_E_OBJECT_NOT_FOUND for one of another subsystem, a refusal
+// for one out of service or kept as a hot spare, E_INVALIDARG for one named twice.
+HRESULT checkLunDrives(const Model& m, const SubSystem& s, const std::vector<GUID>& drives);
+// VDS_E_OBJECT_STATUS_FAILED for a failed LUN or one on a failed subsystem:
+// what it holds cannot be grown, shrunk or mirrored; only Delete, the remedy,
+// is left to it.
+HRESULT checkLunWorking(const Model& m, const Lun& lun);
 
 }  // namespace tolvane::sim

@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "changes/lun_changes.h"
+#include "changes/lun_growth.h"
 #include "com/async_operation.h"
 #include "com/com_support.h"
 #include "com/enum_objects.h"
