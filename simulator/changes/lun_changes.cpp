@@ -6,6 +6,7 @@
 #include "changes/drive_space.h"
 #include "core/notices.h"
 #include "model/model_edit.h"
+#include "model/unmasking_list.h"
 #include "model/model_rules.h"
 #include "platform/vds_types.h"
 
@@ -176,6 +177,8 @@ ChangeFunction buildLun(const NewLun& r, GUID lunId) {
         std::int32_t type = 0;
         if (const HRESULT hr = concreteType(r.type, type); FAILED(hr)) return hr;
         if (r.size == 0) return E_INVALIDARG;
+        const auto unmasked = effectiveUnmaskingList(r.unmaskingList);
+        if (!unmasked) return E_INVALIDARG;
         if (!stripeSizeSupported(s, r.hints.stripeSize)) return VDS_E_NOT_SUPPORTED;
         if (const HRESULT hr = checkDrives(m, s, r.drives); FAILED(hr)) return hr;
         std::vector<GUID> drives = r.drives;
@@ -192,7 +195,7 @@ ChangeFunction buildLun(const NewLun& r, GUID lunId) {
         lun.subsystem = r.subsystem;
         lun.size = r.size;
         lun.type = type;
-        lun.unmaskingList = r.unmaskingList;
+        lun.unmaskingList = *unmasked;
         lun.hints = r.hints;
         lun.rebuildPriority = r.hints.rebuildPriority;
         if (const HRESULT hr = addObject(m, lun); FAILED(hr)) return hr;
@@ -358,6 +361,17 @@ ChangeFunction associateControllers(const GUID& lunId, std::vector<GUID> active,
         if (lun.activeControllers == active && lun.associatedControllers == all) return S_OK;
         lun.activeControllers = active;
         lun.associatedControllers = all;
+        return S_OK;
+    });
+}
+
+ChangeFunction setLunMask(const GUID& lunId, std::u16string list) {
+    return tellingDifferences([lunId, list = std::move(list)](Model& m) -> HRESULT {
+        auto it = m.luns.find(lunId);
+        if (it == m.luns.end()) return VDS_E_OBJECT_DELETED;
+        auto effective = effectiveUnmaskingList(list);
+        if (!effective) return E_INVALIDARG;
+        it->second.unmaskingList = std::move(*effective);
         return S_OK;
     });
 }

@@ -37,6 +37,9 @@ ChangeFunction recoverLun(const GUID& lun);
 ChangeFunction setLunStatus(const GUID& lun, std::int32_t status);
 ChangeFunction applyLunHints(const GUID& lun, Hints hints);
 ChangeFunction associateControllers(const GUID& lun, std::vector<GUID> active, std::vector<GUID> inactive);
+// Replaces the hosts the LUN is unmasked to with the effective form of
+// `list`; a malformed list is E_INVALIDARG (model/unmasking_list.h).
+ChangeFunction setLunMask(const GUID& lun, std::u16string list);
 
 // The drives given for a LUN to be built on or grow onto, as CreateLun
 // checks them: VDS_E_OBJECT_NOT_FOUND for one of another subsystem, a refusal

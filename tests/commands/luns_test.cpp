@@ -135,12 +135,12 @@ TEST_F(Luns, AMirrorIsBuiltGrownAndDeletedAsTheQueriesShow) {
 }
 
 TEST_F(Luns, CreateLunTakesItsFieldsFromTheirOffsets) {
-    // A 5-byte list puts the hints at 61 and the drives at 113; a size of
+    // A 16-byte list puts the hints at 72 and the drives at 124; a size of
     // 2^32 or more arrives whole.
     const std::uint64_t size = 5 * kGiB;
-    const Reply reply = runCommand(createLun(10, size, {kDrive5}, "host1"));
+    const Reply reply = runCommand(createLun(10, size, {kDrive5}, "2100000e1e30ac5a"));
     ASSERT_EQ(reply.status(), 0) << std::hex << reply.addStatus();
-    EXPECT_TRUE(journalHas("IVdsSubSystem::CreateLun(10, 5368709120, 1, \"host1\", "
+    EXPECT_TRUE(journalHas("IVdsSubSystem::CreateLun(10, 5368709120, 1, \"2100000e1e30ac5a\", "
                            "[40000000-0000-4000-8000-000000000005])"))
         << ::testing::PrintToString(journal());
     EXPECT_EQ(lunInList(kFirstBuilt).size, size);
@@ -164,6 +164,7 @@ TEST_F(Luns, TheSubsystemRefusesWhatARaidSubsystemRefusesAndChangesNothing) {
         {"too big", createLun(10, 65 * kGiB, {kDrive5}), VDS_E_NOT_ENOUGH_SPACE},
         {"hot spare", createLun(10, kGiB, {kHotSpare}), VDS_E_INVALID_OPERATION},
         {"unknown drive", createLun(10, kGiB, {unknownDrive}), VDS_E_OBJECT_NOT_FOUND},
+        {"a host name for an unmasking list", createLun(10, kGiB, {kDrive5}, "host1"), E_INVALIDARG},
         {"mirror on one drive", createLun(13, kGiB, {kDrive5}), VDS_E_NOT_ENOUGH_DRIVE},
         {"unsupported type", createLun(19, kGiB, {}), VDS_E_NOT_SUPPORTED},
         {"no such type", createLun(99, kGiB, {}), E_INVALIDARG},
