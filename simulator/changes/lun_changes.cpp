@@ -1,10 +1,12 @@
 #include "changes/lun_changes.h"
 
 #include <algorithm>
+#include <utility>
 
-#include "changes/hardware_failures.h"
+#include "changes/drive_space.h"
 #include "core/notices.h"
 #include "model/model_edit.h"
+#include "model/unmasking_list.h"
 #include "model/model_rules.h"
 #include "platform/vds_types.h"
 
@@ -12,57 +14,6 @@ namespace tolvane::sim {
 
 namespace {
 
-struct Stretch {
-    std::uint64_t offset;
-    std::uint64_t size;
-};
-
-// A drive's free stretches, in offset order, as the drive reports its extents.
-std::vector<Stretch> freeStretches(const Model& m, const GUID& drive) {
-    std::vector<Stretch> out;
-    std::uint64_t cursor = 0;
-    for (const auto& e : m.driveExtents(drive)) {
-        if (!e.used) out.push_back({cursor, e.size});
-        cursor += e.size;
-    }
-    return out;
-}
-
-std::uint64_t largestFree(const Model& m, const GUID& drive) {
-    std::uint64_t largest = 0;
-    for (const auto& s : freeStretches(m, drive)) largest = std::max(largest, s.size);
-    return largest;
-}
-
-// Takes `bytes` from the drives in order, each drive's free stretches used up
-// before the next drive; nothing is taken when they do not hold it all.
-bool takeInOrder(const Model& m, const std::vector<GUID>& drives, std::uint64_t bytes,
-                 std::vector<DriveSpan>& out) {
-    std::vector<DriveSpan> taken;
-    for (const auto& d : drives) {
-        for (const auto& s : freeStretches(m, d)) {
-            if (bytes == 0) break;
-            const std::uint64_t n = std::min(bytes, s.size);
-            taken.push_back({d, s.offset, n});
-            bytes -= n;
-        }
-    }
-    if (bytes != 0) return false;
-    out.insert(out.end(), taken.begin(), taken.end());
-    return true;
-}
-
-// One column of `bytes` on the drive, in one stretch.
-bool takeColumn(const Model& m, const GUID& drive, std::uint64_t bytes, std::vector<DriveSpan>& out) {
-    for (const auto& s : freeStretches(m, drive))
-        if (s.size >= bytes) {
-            out.push_back({drive, s.offset, bytes});
-            return true;
-        }
-    return false;
-}
-
-std::uint64_t ceilDiv(std::uint64_t a, std::uint64_t b) { return a / b + (a % b != 0 ? 1 : 0); }
 
 // A concrete RAID type for the automatic ones, as a RAID controller picks them.
 HRESULT concreteType(std::int32_t type, std::int32_t& out) {
@@ -78,28 +29,12 @@ HRESULT concreteType(std::int32_t type, std::int32_t& out) {
     }
 }
 
-// Drives a LUN may be built on: of the subsystem, in service, not kept as hot spares.
-HRESULT checkDrives(const Model& m, const SubSystem& s, const std::vector<GUID>& drives) {
-    for (const auto& d : drives) {
-        if (std::find(s.drives.begin(), s.drives.end(), d) == s.drives.end()) return VDS_E_OBJECT_NOT_FOUND;
-        const Drive& drive = m.drives.at(d);
-        if (!driveInService(drive)) return VDS_E_OBJECT_STATUS_FAILED;
-        if ((drive.flags & VDS_DRF_HOTSPARE) != 0) return VDS_E_INVALID_OPERATION;
-    }
-    for (std::size_t i = 0; i < drives.size(); ++i)
-        if (std::find(drives.begin() + static_cast<std::ptrdiff_t>(i) + 1, drives.end(), drives[i]) != drives.end())
-            return E_INVALIDARG;
-    return S_OK;
-}
-
 // The usable drives of the subsystem, most free space first.
 std::vector<GUID> usableDrives(const Model& m, const SubSystem& s) {
     std::vector<GUID> out;
     for (const auto& d : s.drives)
-        if (checkDrives(m, s, {d}) == S_OK && largestFree(m, d) > 0) out.push_back(d);
-    std::stable_sort(out.begin(), out.end(),
-                     [&](const GUID& a, const GUID& b) { return largestFree(m, a) > largestFree(m, b); });
-    return out;
+        if (checkLunDrives(m, s, {d}) == S_OK && largestFree(m, d) > 0) out.push_back(d);
+    return mostFreeFirst(m, std::move(out));
 }
 
 std::size_t minimumDrives(std::int32_t plexType) {
@@ -227,8 +162,10 @@ ChangeFunction buildLun(const NewLun& r, GUID lunId) {
         std::int32_t type = 0;
         if (const HRESULT hr = concreteType(r.type, type); FAILED(hr)) return hr;
         if (r.size == 0) return E_INVALIDARG;
+        const auto unmasked = effectiveUnmaskingList(r.unmaskingList);
+        if (!unmasked) return E_INVALIDARG;
         if (!stripeSizeSupported(s, r.hints.stripeSize)) return VDS_E_NOT_SUPPORTED;
-        if (const HRESULT hr = checkDrives(m, s, r.drives); FAILED(hr)) return hr;
+        if (const HRESULT hr = checkLunDrives(m, s, r.drives); FAILED(hr)) return hr;
         std::vector<GUID> drives = r.drives;
         if (drives.empty()) {
             drives = chooseDrives(m, s, type, r.size, r.hints.maximumDriveCount);
@@ -243,7 +180,7 @@ ChangeFunction buildLun(const NewLun& r, GUID lunId) {
         lun.subsystem = r.subsystem;
         lun.size = r.size;
         lun.type = type;
-        lun.unmaskingList = r.unmaskingList;
+        lun.unmaskingList = *unmasked;
         lun.hints = r.hints;
         lun.rebuildPriority = r.hints.rebuildPriority;
         if (const HRESULT hr = addObject(m, lun); FAILED(hr)) return hr;
@@ -283,69 +220,21 @@ ChangeFunction deleteLun(const GUID& lunId) {
     });
 }
 
-ChangeFunction extendLun(const GUID& lunId, std::uint64_t bytes, std::vector<GUID> drives) {
-    return tellingDifferences([lunId, bytes, drives = std::move(drives)](Model& m) -> HRESULT {
-        auto it = m.luns.find(lunId);
-        if (it == m.luns.end()) return VDS_E_OBJECT_DELETED;
-        Lun& lun = it->second;
-        const SubSystem& s = m.subsystems.at(lun.subsystem);
-        if (const HRESULT hr = checkDrives(m, s, drives); FAILED(hr)) return hr;
-        if (bytes == 0) return S_OK;
-        // Every plex grows by the same bytes; a plex that cannot grow leaves
-        // the whole LUN as it was (the change is then undone).
-        for (const auto& pid : lun.plexes) {
-            LunPlex& plex = m.lunPlexes.at(pid);
-            // The drives named first, then the plex's own, then any other; never
-            // a drive that another plex of the LUN holds, so copies stay apart.
-            std::vector<GUID> others;
-            for (const auto& sibling : lun.plexes)
-                if (sibling != pid)
-                    for (const auto& e : m.lunPlexes.at(sibling).extents) others.push_back(e.drive);
-            std::vector<GUID> order;
-            auto consider = [&](const GUID& d) {
-                if (std::find(order.begin(), order.end(), d) == order.end() &&
-                    std::find(others.begin(), others.end(), d) == others.end())
-                    order.push_back(d);
-            };
-            for (const auto& d : drives) consider(d);
-            for (const auto& e : plex.extents) consider(e.drive);
-            for (const auto& d : usableDrives(m, s)) consider(d);
-            std::vector<DriveSpan> added;
-            if (plex.type == kStripeType || plex.type == kParityType) {
-                // A striped plex grows each of its columns alike, on the drives it uses.
-                std::vector<GUID> columns;
-                for (const auto& e : plex.extents)
-                    if (std::find(columns.begin(), columns.end(), e.drive) == columns.end()) columns.push_back(e.drive);
-                const std::uint64_t data = columns.size() - (plex.type == kParityType ? 1 : 0);
-                for (const auto& d : columns)
-                    if (!takeColumn(m, d, ceilDiv(bytes, data), added)) return VDS_E_NOT_ENOUGH_SPACE;
-            } else if (!takeInOrder(m, order, bytes, added)) {
-                return VDS_E_NOT_ENOUGH_SPACE;
-            }
-            plex.extents.insert(plex.extents.end(), added.begin(), added.end());
-            plex.size += bytes;
-        }
-        lun.size += bytes;
-        return S_OK;
-    });
-}
-
 ChangeFunction shrinkLun(const GUID& lunId, std::uint64_t bytes) {
     return tellingDifferences([lunId, bytes](Model& m) -> HRESULT {
         auto it = m.luns.find(lunId);
         if (it == m.luns.end()) return VDS_E_OBJECT_DELETED;
         Lun& lun = it->second;
+        if (const HRESULT hr = checkLunWorking(m, lun); FAILED(hr)) return hr;
         if (bytes == 0 || bytes >= lun.size) return VDS_E_INVALID_OPERATION;
         for (const auto& pid : lun.plexes) {
             LunPlex& plex = m.lunPlexes.at(pid);
             plex.size -= bytes;
             std::vector<DriveSpan> trimmed;
-            if (plex.type == kStripeType || plex.type == kParityType) {
+            if (isStriped(plex.type)) {
                 // Each column gives back its share from its own end.
-                std::vector<GUID> columns;
-                for (const auto& e : plex.extents)
-                    if (std::find(columns.begin(), columns.end(), e.drive) == columns.end()) columns.push_back(e.drive);
-                const std::uint64_t share = bytes / (columns.size() - (plex.type == kParityType ? 1 : 0));
+                const std::vector<GUID> columns = plexColumns(plex);
+                const std::uint64_t share = bytes / dataColumns(plex, columns.size());
                 for (const auto& d : columns) trimEnd(plex.extents, &d, share, trimmed);
             } else {
                 trimEnd(plex.extents, nullptr, bytes, trimmed);
@@ -362,6 +251,8 @@ ChangeFunction addLunPlex(const GUID& lunId, const GUID& sourceId) {
         if (it == m.luns.end()) return VDS_E_OBJECT_DELETED;
         auto sit = m.luns.find(sourceId);
         if (sit == m.luns.end() || sit->second.subsystem != it->second.subsystem) return VDS_E_OBJECT_NOT_FOUND;
+        for (const Lun* l : {&it->second, &sit->second})
+            if (const HRESULT hr = checkLunWorking(m, *l); FAILED(hr)) return hr;
         if (sourceId == lunId || sit->second.size < it->second.size) return VDS_E_INVALID_OPERATION;
         const std::vector<GUID> moved = sit->second.plexes.toVector();
         std::vector<LunPlex> plexes;
@@ -384,6 +275,7 @@ ChangeFunction removeLunPlex(const GUID& lunId, const GUID& plexId) {
         auto it = m.luns.find(lunId);
         if (it == m.luns.end()) return VDS_E_OBJECT_DELETED;
         Lun& lun = it->second;
+        if (const HRESULT hr = checkLunWorking(m, lun); FAILED(hr)) return hr;
         if (std::find(lun.plexes.begin(), lun.plexes.end(), plexId) == lun.plexes.end()) return VDS_E_OBJECT_NOT_FOUND;
         // The only plex holds the LUN's data; it is never removed.
         if (lun.plexes.size() == 1) return VDS_E_INVALID_OPERATION;
@@ -447,22 +339,20 @@ ChangeFunction associateControllers(const GUID& lunId, std::vector<GUID> active,
     });
 }
 
-HRESULT maxLunExtendSize(const Model& m, const GUID& lunId, std::vector<GUID> drives, std::uint64_t& bytes) {
-    bytes = 0;
-    const Lun& lun = m.luns.at(lunId);
-    const SubSystem& s = m.subsystems.at(lun.subsystem);
-    for (const auto& d : drives)
-        if (std::find(s.drives.begin(), s.drives.end(), d) == s.drives.end()) return VDS_E_OBJECT_NOT_FOUND;
-    if (drives.empty()) {
-        // Without a choice, the LUN grows on the drives it already uses.
-        for (const auto& plexId : lun.plexes)
-            for (const auto& e : m.lunPlexes.at(plexId).extents)
-                if (std::find(drives.begin(), drives.end(), e.drive) == drives.end()) drives.push_back(e.drive);
-    }
-    std::uint64_t total = 0;
-    for (const auto& d : drives) total += largestFree(m, d);
-    if (lun.plexes.size() > 1) total /= lun.plexes.size();  // every copy grows alike
-    bytes = total;
+ChangeFunction setLunMask(const GUID& lunId, std::u16string list) {
+    return tellingDifferences([lunId, list = std::move(list)](Model& m) -> HRESULT {
+        auto it = m.luns.find(lunId);
+        if (it == m.luns.end()) return VDS_E_OBJECT_DELETED;
+        auto effective = effectiveUnmaskingList(list);
+        if (!effective) return E_INVALIDARG;
+        it->second.unmaskingList = std::move(*effective);
+        return S_OK;
+    });
+}
+
+HRESULT checkLunWorking(const Model& m, const Lun& lun) {
+    if (lun.status == VDS_LS_FAILED || m.subsystems.at(lun.subsystem).status == VDS_SSS_FAILED)
+        return VDS_E_OBJECT_STATUS_FAILED;
     return S_OK;
 }
 

@@ -1,6 +1,6 @@
 // The LUN operations of a hardware RAID subsystem, each one pure change of
-// the machine: building LUNs from drive extents, growing, shrinking and
-// deleting them, moving plexes between them, and their settings.
+// the machine: building LUNs from drive extents, shrinking and deleting them,
+// moving plexes between them, and their settings. Growth is lun_growth.h.
 #pragma once
 
 #include <string>
@@ -30,16 +30,19 @@ GUID nextLunId(Model& m);
 // Gives back the new LUN (ChangeOutput::made).
 ChangeFunction createLun(NewLun request);
 ChangeFunction deleteLun(const GUID& lun);
-ChangeFunction extendLun(const GUID& lun, std::uint64_t bytes, std::vector<GUID> drives);
 ChangeFunction shrinkLun(const GUID& lun, std::uint64_t bytes);
 ChangeFunction addLunPlex(const GUID& lun, const GUID& source);
 ChangeFunction removeLunPlex(const GUID& lun, const GUID& plex);
 ChangeFunction setLunStatus(const GUID& lun, std::int32_t status);
 ChangeFunction applyLunHints(const GUID& lun, Hints hints);
 ChangeFunction associateControllers(const GUID& lun, std::vector<GUID> active, std::vector<GUID> inactive);
+// Replaces the hosts the LUN is unmasked to with the effective form of
+// `list`; a malformed list is E_INVALIDARG (model/unmasking_list.h).
+ChangeFunction setLunMask(const GUID& lun, std::u16string list);
 
-// The largest number of bytes the LUN can grow by on `drives` (empty: the
-// drives it already uses). VDS_E_OBJECT_NOT_FOUND for a drive of another subsystem.
-HRESULT maxLunExtendSize(const Model& m, const GUID& lun, std::vector<GUID> drives, std::uint64_t& bytes);
+// VDS_E_OBJECT_STATUS_FAILED for a failed LUN or one on a failed subsystem:
+// what it holds cannot be grown, shrunk or mirrored; only Delete, the remedy,
+// is left to it.
+HRESULT checkLunWorking(const Model& m, const Lun& lun);
 
 }  // namespace tolvane::sim

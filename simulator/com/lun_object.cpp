@@ -3,30 +3,17 @@
 
 #include "changes/hardware_failures.h"
 #include "changes/lun_changes.h"
+#include "changes/lun_growth.h"
 #include "com/async_operation.h"
 #include "com/com_support.h"
 #include "com/enum_objects.h"
 #include "com/object_factory.h"
 #include "com/vds_conversions.h"
-#include "core/notices.h"
 #include "core/recovery.h"
 
 namespace tolvane::sim {
 
 namespace {
-
-// The hosts a LUN is unmasked to: "*" all, "" none, else a list of initiator
-// names. Only a change of the list is told.
-ChangeFunction setUnmaskingList(const GUID& lunId, LPCWSTR list) {
-    return [lunId, text = modelText(list)](Model& m, Batch& out) -> HRESULT {
-        auto it = m.luns.find(lunId);
-        if (it == m.luns.end()) return VDS_E_OBJECT_DELETED;
-        if (it->second.unmaskingList == text) return S_OK;
-        it->second.unmaskingList = text;
-        note(out, Kind::Lun, lunId, Event::Modify);
-        return S_OK;
-    };
-}
 
 // Identifiers for a journal line, in brackets.
 std::string idsText(const std::vector<GUID>& ids) {
@@ -122,7 +109,7 @@ public:
     }
     HRESULT STDMETHODCALLTYPE SetMask(LPCWSTR list) override {
         if (list == nullptr) return E_POINTER;
-        return changeNow("IVdsLun::SetMask", joinArgs(list), setUnmaskingList(id(), list));
+        return changeNow("IVdsLun::SetMask", joinArgs(list), setLunMask(id(), modelText(list)));
     }
     HRESULT STDMETHODCALLTYPE Delete() override { return changeNow("IVdsLun::Delete", "", deleteLun(id())); }
     HRESULT STDMETHODCALLTYPE AssociateControllers(const VDS_OBJECT_ID* activeIds, LONG active,

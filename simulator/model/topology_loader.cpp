@@ -12,6 +12,7 @@
 #include "model/model_edit.h"
 #include "model/model_rules.h"
 #include "model/text16.h"
+#include "model/unmasking_list.h"
 
 namespace tolvane::sim {
 
@@ -369,7 +370,11 @@ private:
         l.subsystem = s.id;
         l.friendlyName = o.text("friendlyName");
         l.identification = o.text("identification");
-        l.unmaskingList = o.text("unmaskingList");
+        const auto unmasked = effectiveUnmaskingList(o.text("unmaskingList"));
+        if (!unmasked)
+            o.fail("unmaskingList", "not an unmasking list: \"*\", or WWNs (16 hex digits) and iSCSI names "
+                                    "separated by ';'");
+        l.unmaskingList = *unmasked;
         l.flags = o.integer<std::uint32_t>("flags", 0);
         l.type = o.choice("type", 10, {{"simple", 10}, {"span", 11}, {"stripe", 12}, {"mirror", 13}, {"parity", 14}});
         l.status = o.integer<std::int32_t>("status", 1);

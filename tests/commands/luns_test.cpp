@@ -83,16 +83,6 @@ std::uint64_t driveBytesOf(const GUID& drive, const GUID& lun) {
     return used;
 }
 
-std::uint64_t largestFree(const GUID& drive) {
-    const Reply reply = runCommand(onLun(0x0095, drive));
-    std::uint64_t largest = 0;
-    for (int i = 0; i < reply.int16(12); ++i) {
-        const std::size_t at = 14 + static_cast<std::size_t>(i) * kDriveExtentRecordSize;
-        if (reply.bytes[at + 40] == 0) largest = std::max(largest, reply.uint64(at + 32));
-    }
-    return largest;
-}
-
 bool journalHas(const std::string& line) {
     const auto lines = journal();
     return std::find(lines.begin(), lines.end(), line) != lines.end();
@@ -145,12 +135,12 @@ TEST_F(Luns, AMirrorIsBuiltGrownAndDeletedAsTheQueriesShow) {
 }
 
 TEST_F(Luns, CreateLunTakesItsFieldsFromTheirOffsets) {
-    // A 5-byte list puts the hints at 61 and the drives at 113; a size of
+    // A 16-byte list puts the hints at 72 and the drives at 124; a size of
     // 2^32 or more arrives whole.
     const std::uint64_t size = 5 * kGiB;
-    const Reply reply = runCommand(createLun(10, size, {kDrive5}, "host1"));
+    const Reply reply = runCommand(createLun(10, size, {kDrive5}, "2100000e1e30ac5a"));
     ASSERT_EQ(reply.status(), 0) << std::hex << reply.addStatus();
-    EXPECT_TRUE(journalHas("IVdsSubSystem::CreateLun(10, 5368709120, 1, \"host1\", "
+    EXPECT_TRUE(journalHas("IVdsSubSystem::CreateLun(10, 5368709120, 1, \"2100000e1e30ac5a\", "
                            "[40000000-0000-4000-8000-000000000005])"))
         << ::testing::PrintToString(journal());
     EXPECT_EQ(lunInList(kFirstBuilt).size, size);
@@ -174,6 +164,7 @@ TEST_F(Luns, TheSubsystemRefusesWhatARaidSubsystemRefusesAndChangesNothing) {
         {"too big", createLun(10, 65 * kGiB, {kDrive5}), VDS_E_NOT_ENOUGH_SPACE},
         {"hot spare", createLun(10, kGiB, {kHotSpare}), VDS_E_INVALID_OPERATION},
         {"unknown drive", createLun(10, kGiB, {unknownDrive}), VDS_E_OBJECT_NOT_FOUND},
+        {"a host name for an unmasking list", createLun(10, kGiB, {kDrive5}, "host1"), E_INVALIDARG},
         {"mirror on one drive", createLun(13, kGiB, {kDrive5}), VDS_E_NOT_ENOUGH_DRIVE},
         {"unsupported type", createLun(19, kGiB, {}), VDS_E_NOT_SUPPORTED},
         {"no such type", createLun(99, kGiB, {}), E_INVALIDARG},
@@ -274,8 +265,10 @@ TEST_F(Luns, ExtendAndQueryMaxReadTheirDrivesFromTheirOwnOffsets) {
     const Reply max = runCommand(RequestBytes(0x0203).guid(36, kMirroredLun).int16(52, 1).guid(56, kDrive5).data());
     ASSERT_EQ(max.bytes.size(), 20u);
     EXPECT_EQ(max.status(), 0);
-    // Both copies of the mirror grow on the one drive named.
-    EXPECT_EQ(max.uint64(12), largestFree(kDrive5) / 2);
+    // The first copy grows on drive 5 first, then on its own drive and the
+    // others, most free first; the second on what the first leaves it. Had
+    // no drive been named, the first would have taken drive 6 too: 144 GiB.
+    EXPECT_EQ(max.uint64(12), 160 * kGiB);
     EXPECT_TRUE(journalHas("IVdsLun::QueryMaxLunExtendSize(1)")) << ::testing::PrintToString(journal());
 
     VdsSimJournalClear();

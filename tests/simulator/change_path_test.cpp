@@ -167,7 +167,9 @@ TEST_F(ChangePath, SetMaskChangesTheListAndTellsItOnce) {
     auto lun = get<IVdsLun>(kBootLun, VDS_OT_LUN);
     const unsigned long long before = VdsSimModelDigest();
     ASSERT_EQ(lun->SetMask(wideText(u"iqn.2026-12.example:host1")), S_OK);
-    ASSERT_EQ(lun->SetMask(wideText(u"iqn.2026-12.example:host1")), S_OK);
+    // The same host spelt otherwise is the same list; a malformed one is refused.
+    ASSERT_EQ(lun->SetMask(wideText(u"IQN.2026-12.Example:HOST1;")), S_OK);
+    EXPECT_EQ(lun->SetMask(wideText(u"*;iqn.2026-12.example:host2")), E_INVALIDARG);
     EXPECT_NE(VdsSimModelDigest(), before);
     EXPECT_THAT(sink.take(), ElementsAre(Notice{VDS_NF_LUN_MODIFY, id(kBootLun)}));
     VDS_LUN_PROP p{};

@@ -264,7 +264,7 @@ TEST_F(Lookup, HardwareNavigationAndHints) {
     ULONGLONG max = 0;
     auto boot = get<IVdsLun>(kBootLun, VDS_OT_LUN);
     ASSERT_EQ(boot->QueryMaxLunExtendSize(nullptr, 0, &max), S_OK);
-    EXPECT_EQ(max, 32ull << 30);  // the free half of its drive
+    EXPECT_EQ(max, 352ull << 30);  // all the free space of the drives in service, the hot spare aside
 }
 
 TEST_F(Lookup, SampleProviderHasNoSubsystems) {

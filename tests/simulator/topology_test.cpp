@@ -82,6 +82,14 @@ INSTANTIATE_TEST_SUITE_P(
                       "id":"A4000000-0000-4000-8000-000000000001",
                       "extents":[{"drive":"A2000000-0000-4000-8000-000000000001","size":"2 GiB"}]}]}]}]}]})",
                 "/luns/0/plexes/0/extents/0", "past the end of its drive"},
+        BadCase{"unmasking_list",
+                R"({"hardwareProviders":[{"id":"A0000000-0000-4000-8000-000000000001","subsystems":[{
+                    "id":"A1000000-0000-4000-8000-000000000001",
+                    "drives":[{"id":"A2000000-0000-4000-8000-000000000001","size":"1 GiB"}],
+                    "luns":[{"id":"A3000000-0000-4000-8000-000000000001","unmaskingList":"*;host1","plexes":[{
+                      "id":"A4000000-0000-4000-8000-000000000001",
+                      "extents":[{"drive":"A2000000-0000-4000-8000-000000000001","size":"1 GiB"}]}]}]}]}]})",
+                "/hardwareProviders/0/subsystems/0/luns/0/unmaskingList", "not an unmasking list"},
         BadCase{"bad_size", R"({"softwareProviders":[{"id":"B0000000-0000-4000-8000-000000000001","packs":[{
                     "id":"B1000000-0000-4000-8000-000000000001","disks":[{
                     "id":"B2000000-0000-4000-8000-000000000001","size":"12 parsecs"}]}]}]})",
