@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "changes/drive_space.h"
 #include "core/notices.h"
 #include "model/model_rules.h"
 
@@ -190,22 +191,13 @@ bool needsLookingAfter(const Model& m, const GUID& lunId) {
 // Where each of `sizes` would lie on the drive's free space, largest first
 // into the first stretch that takes it; nullopt when they do not all fit.
 std::optional<std::vector<std::uint64_t>> placeOn(const Model& m, const GUID& drive, const std::vector<std::uint64_t>& sizes) {
-    struct Free {
-        std::uint64_t offset;
-        std::uint64_t size;
-    };
-    std::vector<Free> free;
-    std::uint64_t cursor = 0;
-    for (const DriveExtentView& e : m.driveExtents(drive)) {
-        if (!e.used) free.push_back({cursor, e.size});
-        cursor += e.size;
-    }
+    std::vector<Stretch> free = freeStretches(m, drive);
     std::vector<std::size_t> order(sizes.size());
     for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
     std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return sizes[a] > sizes[b]; });
     std::vector<std::uint64_t> offsets(sizes.size());
     for (std::size_t i : order) {
-        auto room = std::find_if(free.begin(), free.end(), [&](const Free& f) { return f.size >= sizes[i]; });
+        auto room = std::find_if(free.begin(), free.end(), [&](const Stretch& f) { return f.size >= sizes[i]; });
         if (room == free.end()) return std::nullopt;
         offsets[i] = room->offset;
         room->offset += sizes[i];
