@@ -279,6 +279,38 @@ TEST_F(Luns, ExtendAndQueryMaxReadTheirDrivesFromTheirOwnOffsets) {
     EXPECT_EQ(lunInList(kMirroredLun).size, 49 * kGiB);
 }
 
+TEST_F(Luns, ExtendByTheMostQueryMaxAnswersSucceedsAndByOneByteMoreFails) {
+    // A span and a parity LUN beside the built-in simple, mirror and stripe.
+    ASSERT_EQ(runCommand(createLun(11, 2 * kGiB, {kDrive6})).status(), 0);
+    ASSERT_EQ(runCommand(createLun(14, 3 * kGiB, {kDrive5, kDrive6, kDrive7})).status(), 0);
+    const GUID kSpanLun = kFirstBuilt;
+    const GUID kParityLun = machine::id("52000000-0000-4000-8000-000000000002");
+    struct Case {
+        const char* type;
+        GUID lun;
+        std::vector<GUID> drives;
+    };
+    const Case cases[] = {{"parity", kParityLun, {}},       {"stripe", machine::kStripeLun, {}},
+                          {"mirror", kMirroredLun, {kDrive7}}, {"span", kSpanLun, {kDrive6}},
+                          {"simple", machine::kBootLun, {}}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.type);
+        RequestBytes query(0x0203);
+        query.guid(36, c.lun).int16(52, static_cast<int>(c.drives.size()));
+        for (std::size_t i = 0; i < c.drives.size(); ++i) query.guid(56 + 16 * i, c.drives[i]);
+        const Reply max = runCommand(query.data());
+        ASSERT_EQ(max.status(), 0);
+        const std::uint64_t most = max.uint64(12);
+        const std::uint64_t before = lunInList(c.lun).size;
+        const Reply over = runCommand(extendLun(c.lun, most + 1, c.drives));
+        EXPECT_EQ(over.status(), -100);
+        EXPECT_EQ(static_cast<HRESULT>(over.int32(8)), VDS_E_NOT_ENOUGH_SPACE);
+        EXPECT_EQ(lunInList(c.lun).size, before);
+        EXPECT_EQ(runCommand(extendLun(c.lun, most, c.drives)).status(), 0);
+        EXPECT_EQ(lunInList(c.lun).size, before + most);
+    }
+}
+
 TEST_F(Luns, HintsTravelAsTheRecordLaysThemOut) {
     const Reply stripe = runCommand(onLun(0x0205, machine::kStripeLun));
     ASSERT_EQ(stripe.bytes.size(), 64u);
