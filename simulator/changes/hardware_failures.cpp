@@ -76,12 +76,29 @@ bool controllerServes(const Model& m, const GUID& id) {
 
 // Hosts reach a LUN through any of its controllers that serves, while its
 // subsystem is up.
+std::vector<GUID> pathsOf(const Model& m, const Lun& lun) {
+    return lun.associatedControllers.empty() ? m.subsystems.at(lun.subsystem).controllers.toVector()
+                                             : lun.associatedControllers;
+}
+
 bool reachable(const Model& m, const Lun& lun) {
     const SubSystem& s = m.subsystems.at(lun.subsystem);
     if (s.status != kOnline && s.status != VDS_SSS_PARTIALLY_MANAGED) return false;
-    const std::vector<GUID> paths = lun.associatedControllers.empty() ? s.controllers.toVector() : lun.associatedControllers;
+    const std::vector<GUID> paths = pathsOf(m, lun);
     if (paths.empty()) return true;
     return std::any_of(paths.begin(), paths.end(), [&](const GUID& c) { return controllerServes(m, c); });
+}
+
+// A dual-controller array moves a LUN whose active controllers all stopped
+// serving to one of its associated controllers that still serves (it does
+// not move it back by itself). A LUN with no active controller keeps none.
+std::vector<GUID> activeAfterFailover(const Model& m, const Lun& lun) {
+    const auto serves = [&](const GUID& c) { return controllerServes(m, c); };
+    if (lun.activeControllers.empty() || std::any_of(lun.activeControllers.begin(), lun.activeControllers.end(), serves))
+        return lun.activeControllers;
+    const std::vector<GUID> paths = pathsOf(m, lun);
+    const auto survivor = std::find_if(paths.begin(), paths.end(), serves);
+    return survivor == paths.end() ? lun.activeControllers : std::vector<GUID>{*survivor};
 }
 
 std::vector<GUID> lunsOnDrive(const Model& m, const GUID& drive) {
@@ -355,11 +372,13 @@ void judgeLun(Model& m, const GUID& lunId) {
             status = kOnline;
         }
     }
-    if (lun.status != status || lun.health != health || lun.rebuilding != rebuilding) {
+    std::vector<GUID> active = activeAfterFailover(seen, lun);
+    if (lun.status != status || lun.health != health || lun.rebuilding != rebuilding || lun.activeControllers != active) {
         Lun& edit = m.luns.at(lunId);
         edit.status = status;
         edit.health = health;
         edit.rebuilding = rebuilding;
+        edit.activeControllers = std::move(active);
     }
 }
 

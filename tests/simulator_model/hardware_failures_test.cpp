@@ -291,7 +291,8 @@ TEST(HardwareRecovery, FailedHardwareRefusesWhatItCannotDo) {
     lun.type = VDS_LT_SIMPLE;
     lun.size = 1ull << 30;
     run(m, {
-        status("a controller fails", kC1, VDS_CS_FAILED, {{VDS_NF_CONTROLLER_MODIFY, id(kC1)}, {VDS_NF_PORT_MODIFY, id(kP1)}}),
+        status("a controller fails", kC1, VDS_CS_FAILED,
+               {{VDS_NF_CONTROLLER_MODIFY, id(kC1)}, {VDS_NF_PORT_MODIFY, id(kP1)}, {VDS_NF_LUN_MODIFY, id(kLun)}}),
         {"it cannot carry the LUN", [] { return associateControllers(id(kLun), {id(kC1)}, {id(kC2)}); },
          VDS_E_OBJECT_STATUS_FAILED},
         {"a second spare", [] { return setDriveFlags(id(drive(5)), VDS_DRF_HOTSPARE); }, S_OK},
@@ -305,6 +306,24 @@ TEST(HardwareRecovery, FailedHardwareRefusesWhatItCannotDo) {
         status("a drive fails", drive(4), VDS_DRS_FAILED, {{VDS_NF_DRIVE_MODIFY, id(drive(4))}}),
         {"a failed drive can stand in for nothing", [] { return setDriveFlags(id(drive(4)), VDS_DRF_HOTSPARE); },
          VDS_E_OBJECT_STATUS_FAILED},
+    });
+}
+
+TEST(HardwareRecovery, ALunMovesToTheControllerThatStillServesAndStaysThere) {
+    Model m = machineWith(kMirror);
+    const auto activeIs = [](const char* controller) {
+        return [controller](const Model& mm, const ChangeOutput&) {
+            EXPECT_EQ(mm.luns.at(id(kLun)).activeControllers, std::vector<GUID>{id(controller)});
+            EXPECT_EQ(lunState(mm), kHealthy);
+        };
+    };
+    run(m, {
+        {"the active controller fails", [] { return changeHardwareStatus(id(kC1), VDS_CS_FAILED); }, S_OK,
+         std::vector<Told>{{VDS_NF_CONTROLLER_MODIFY, id(kC1)}, {VDS_NF_PORT_MODIFY, id(kP1)},
+                           {VDS_NF_LUN_MODIFY, id(kLun)}},
+         {}, activeIs(kC2)},
+        {"it comes back", [] { return changeHardwareStatus(id(kC1), VDS_CS_ONLINE); }, S_OK,
+         std::vector<Told>{{VDS_NF_CONTROLLER_MODIFY, id(kC1)}, {VDS_NF_PORT_MODIFY, id(kP1)}}, {}, activeIs(kC2)},
     });
 }
 
