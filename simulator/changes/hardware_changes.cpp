@@ -109,7 +109,8 @@ ChangeFunction setDriveFlags(const GUID& id, std::uint32_t flags) {
     return [id, flags](Model& m, Batch& out) -> HRESULT {
         if (HRESULT hr = checkCallerFlags(flags); hr != S_OK) return hr;
         // A failed drive can stand in for nothing.
-        if ((flags & VDS_DRF_HOTSPARE) != 0 && std::as_const(m).drives.at(id).status == kFailed) return VDS_E_OBJECT_STATUS_FAILED;
+        if ((flags & VDS_DRF_HOTSPARE) != 0 && std::as_const(m).drives.at(id).status == kFailed)
+            return VDS_E_OBJECT_STATUS_FAILED;
         // A drive that holds LUN data cannot wait as a spare for another.
         if ((flags & VDS_DRF_HOTSPARE) != 0 && driveHoldsData(m, id)) return VDS_E_DEVICE_IN_USE;
         return editAndTell(m, out, [&](Model& d) {

@@ -74,13 +74,15 @@ bool controllerServes(const Model& m, const GUID& id) {
     return std::any_of(c.ports.begin(), c.ports.end(), [&](const GUID& p) { return m.ports.at(p).status == kOnline; });
 }
 
-// Hosts reach a LUN through any of its controllers that serves, while its
-// subsystem is up.
+// The controllers a LUN is reached through: those associated with it, or all
+// of the subsystem's when it names none.
 std::vector<GUID> pathsOf(const Model& m, const Lun& lun) {
     return lun.associatedControllers.empty() ? m.subsystems.at(lun.subsystem).controllers.toVector()
                                              : lun.associatedControllers;
 }
 
+// Hosts reach a LUN through any of its controllers that serves, while its
+// subsystem is up.
 bool reachable(const Model& m, const Lun& lun) {
     const SubSystem& s = m.subsystems.at(lun.subsystem);
     if (s.status != kOnline && s.status != VDS_SSS_PARTIALLY_MANAGED) return false;
@@ -94,8 +96,8 @@ bool reachable(const Model& m, const Lun& lun) {
 // not move it back by itself). A LUN with no active controller keeps none.
 std::vector<GUID> activeAfterFailover(const Model& m, const Lun& lun) {
     const auto serves = [&](const GUID& c) { return controllerServes(m, c); };
-    if (lun.activeControllers.empty() || std::any_of(lun.activeControllers.begin(), lun.activeControllers.end(), serves))
-        return lun.activeControllers;
+    const std::vector<GUID>& active = lun.activeControllers;
+    if (active.empty() || std::any_of(active.begin(), active.end(), serves)) return active;
     const std::vector<GUID> paths = pathsOf(m, lun);
     const auto survivor = std::find_if(paths.begin(), paths.end(), serves);
     return survivor == paths.end() ? lun.activeControllers : std::vector<GUID>{*survivor};
@@ -207,7 +209,8 @@ bool needsLookingAfter(const Model& m, const GUID& lunId) {
 
 // Where each of `sizes` would lie on the drive's free space, largest first
 // into the first stretch that takes it; nullopt when they do not all fit.
-std::optional<std::vector<std::uint64_t>> placeOn(const Model& m, const GUID& drive, const std::vector<std::uint64_t>& sizes) {
+std::optional<std::vector<std::uint64_t>> placeOn(const Model& m, const GUID& drive,
+                                                  const std::vector<std::uint64_t>& sizes) {
     std::vector<Stretch> free = freeStretches(m, drive);
     std::vector<std::size_t> order(sizes.size());
     for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
@@ -373,7 +376,8 @@ void judgeLun(Model& m, const GUID& lunId) {
         }
     }
     std::vector<GUID> active = activeAfterFailover(seen, lun);
-    if (lun.status != status || lun.health != health || lun.rebuilding != rebuilding || lun.activeControllers != active) {
+    if (lun.status != status || lun.health != health || lun.rebuilding != rebuilding ||
+        lun.activeControllers != active) {
         Lun& edit = m.luns.at(lunId);
         edit.status = status;
         edit.health = health;

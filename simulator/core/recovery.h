@@ -14,7 +14,7 @@ namespace tolvane::sim {
 class Core;
 
 // Brings the LUN's stale stretches up to date, reporting each step's percent
-// (0..99) to `report`. Answers S_OK when the LUN ends healthy,
+// (below 100) to `report`. Answers S_OK when the LUN ends healthy,
 // VDS_E_OBJECT_DELETED when it went, VDS_E_OBJECT_STATUS_FAILED otherwise.
 HRESULT rebuildLun(Core& core, const GUID& lun, const std::function<void(ULONG)>& report);
 

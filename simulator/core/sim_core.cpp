@@ -4,8 +4,8 @@
 #include <cstdlib>
 
 #include "com/model_object.h"
-#include "core/recovery.h"
 #include "core/notices.h"
+#include "core/recovery.h"
 #include "model/model_rules.h"
 #include "model/topology_loader.h"
 
