@@ -67,6 +67,32 @@ bool hasStaleInService(const Model& m, const LunPlex& plex) {
                        [&](const DriveSpan& s) { return s.stale && driveInService(m.drives.at(s.drive)); });
 }
 
+// A mirror of striped plexes (RAID 10) keeps its data while each column has
+// a current copy on some plex, even when no plex is whole any more.
+bool everyStripeHasACopy(const Model& m, const Lun& lun) {
+    std::vector<std::vector<GUID>> columns;
+    for (const GUID& p : lun.plexes) {
+        const LunPlex& plex = m.lunPlexes.at(p);
+        if (plex.type != kStripeType) return false;
+        columns.push_back(plexColumns(plex));
+        if (columns.back().size() != columns.front().size()) return false;
+    }
+    if (columns.size() < 2) return false;
+    const auto current = [&](const GUID& plexId, const GUID& drive) {
+        if (!driveInService(m.drives.at(drive))) return false;
+        const auto& extents = m.lunPlexes.at(plexId).extents;
+        return std::none_of(extents.begin(), extents.end(),
+                            [&](const DriveSpan& s) { return s.drive == drive && s.stale; });
+    };
+    for (std::size_t column = 0; column < columns.front().size(); ++column) {
+        bool copied = false;
+        std::size_t i = 0;
+        for (const GUID& p : lun.plexes) copied = copied || current(p, columns[i++][column]);
+        if (!copied) return false;
+    }
+    return true;
+}
+
 bool controllerServes(const Model& m, const GUID& id) {
     const Controller& c = m.controllers.at(id);
     if (c.status != kOnline) return false;
@@ -323,7 +349,8 @@ bool driveInService(const Drive& drive) { return drive.status == kOnline; }
 
 bool lunHoldsData(const Model& m, const Lun& lun) {
     return std::any_of(lun.plexes.begin(), lun.plexes.end(),
-                       [&](const GUID& p) { return conditionOf(m, m.lunPlexes.at(p)).holdsData(); });
+                       [&](const GUID& p) { return conditionOf(m, m.lunPlexes.at(p)).holdsData(); }) ||
+           everyStripeHasACopy(m, lun);
 }
 
 void judgeLun(Model& m, const GUID& lunId) {
@@ -337,6 +364,7 @@ void judgeLun(Model& m, const GUID& lunId) {
         holds = holds || conditions.back().holdsData();
         anyStale = anyStale || conditions.back().stale > 0;
     }
+    holds = holds || everyStripeHasACopy(seen, lun);
     const bool rebuilding = lun.rebuilding && holds && anyStale;
     const std::int32_t catchingUp = rebuilding ? VDS_H_REBUILDING : VDS_H_STALE;
 

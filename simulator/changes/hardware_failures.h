@@ -16,7 +16,8 @@ namespace tolvane::sim {
 // Whether a drive is there to hold its stretches' data.
 bool driveInService(const Drive& drive);
 
-// Whether the LUN's data survives: some plex holds a copy of every stripe.
+// Whether the LUN's data survives: some plex holds all of it, or, for a
+// mirror of striped plexes, every column has a current copy on some plex.
 bool lunHoldsData(const Model& m, const Lun& lun);
 
 // Sets the LUN's and its plexes' status and health from what is under them:

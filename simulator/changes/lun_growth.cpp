@@ -31,7 +31,7 @@ InService drivesInService(const Model& m, const SubSystem& s) {
     return out;
 }
 
-// Which plexes hold each drive: as the LUN stands, and as the plan so far has it.
+// Which plexes hold each drive, as the LUN stands.
 using Holders = std::unordered_map<GUID, std::vector<GUID>, GuidHash>;
 
 bool heldByAnother(const Holders& holders, const GUID& drive, const GUID& plex) {
@@ -49,18 +49,50 @@ bool growStriped(const Model& m, const LunPlex& plex, std::uint64_t bytes, const
     return true;
 }
 
-bool growInOrder(const Model& m, const LunPlex& plex, std::uint64_t bytes, const std::vector<GUID>& named,
-                 const InService& inService, const Holders& holders, std::vector<DriveSpan>& added) {
-    std::vector<GUID> order;
-    GuidSet ordered;
-    const auto consider = [&](const GUID& d) {
-        if (inService.set.count(d) && !heldByAnother(holders, d, plex.id) && ordered.insert(d).second)
-            order.push_back(d);
+// The drives each simple or spanned plex grows onto, in the order it uses
+// them: the named ones it was given, its own, then the rest it was given.
+// A plex keeps its own drives; every other drive in service (the named first,
+// then the rest, most free first) goes to the copy with the least room so
+// far, so that copies stay apart and grow alike. A lone plex gets them all.
+using Shares = std::unordered_map<GUID, std::vector<GUID>, GuidHash>;
+
+Shares shareDrives(const Model& m, const Lun& lun, const std::vector<GUID>& named, const InService& inService) {
+    Holders holders;
+    for (const auto& pid : lun.plexes)
+        for (const auto& e : m.lunPlexes.at(pid).extents) holders[e.drive].push_back(pid);
+    std::vector<GUID> copies;
+    Shares own;
+    std::unordered_map<GUID, std::uint64_t, GuidHash> room;
+    GuidSet given;
+    for (const auto& pid : lun.plexes) {
+        const LunPlex& plex = m.lunPlexes.at(pid);
+        if (isStriped(plex.type)) continue;
+        copies.push_back(pid);
+        room[pid] = 0;
+        for (const auto& e : plex.extents)
+            if (inService.set.count(e.drive) && !heldByAnother(holders, e.drive, pid) && given.insert(e.drive).second) {
+                own[pid].push_back(e.drive);
+                room[pid] += totalFree(m, e.drive);
+            }
+    }
+    Shares namedShare;
+    Shares restShare;
+    const auto give = [&](const GUID& d, Shares& share) {
+        if (copies.empty() || !inService.set.count(d) || holders.count(d) || !given.insert(d).second) return;
+        const auto least = std::min_element(copies.begin(), copies.end(),
+                                            [&](const GUID& a, const GUID& b) { return room[a] < room[b]; });
+        share[*least].push_back(d);
+        room[*least] += totalFree(m, d);
     };
-    for (const auto& d : named) consider(d);
-    for (const auto& e : plex.extents) consider(e.drive);
-    for (const auto& d : inService.order) consider(d);
-    return takeInOrder(m, order, bytes, added);
+    for (const auto& d : named) give(d, namedShare);
+    for (const auto& d : inService.order) give(d, restShare);
+    Shares out;
+    for (const auto& pid : copies) {
+        std::vector<GUID>& order = out[pid];
+        for (const Shares* part : {&namedShare, &own, &restShare})
+            if (auto it = part->find(pid); it != part->end()) order.insert(order.end(), it->second.begin(), it->second.end());
+    }
+    return out;
 }
 
 // A stretch that continues where the plex's last one on the drive ends makes
@@ -91,20 +123,16 @@ HRESULT checkGrowth(const Model& m, const GUID& lunId, const std::vector<GUID>& 
 }
 
 // The plan of a LUN that passed checkGrowth, over the drives in service.
-LunGrowthPlan planOver(const Model& m, const Lun& lun, std::uint64_t bytes, const std::vector<GUID>& drives,
-                      const InService& inService) {
+LunGrowthPlan planOver(const Model& m, const Lun& lun, std::uint64_t bytes, const InService& inService,
+                      const Shares& shares) {
     LunGrowthPlan out;
     if (bytes == 0) return out;
-    Holders holders;
-    for (const auto& pid : lun.plexes)
-        for (const auto& e : m.lunPlexes.at(pid).extents) holders[e.drive].push_back(pid);
     for (const auto& pid : lun.plexes) {
         const LunPlex& plex = m.lunPlexes.at(pid);
         PlexGrowth growth{pid, {}};
         const bool grown = isStriped(plex.type) ? growStriped(m, plex, bytes, inService, growth.added)
-                                                : growInOrder(m, plex, bytes, drives, inService, holders, growth.added);
+                                                : takeInOrder(m, shares.at(pid), bytes, growth.added);
         if (!grown) return {VDS_E_NOT_ENOUGH_SPACE, {}};
-        for (const auto& span : growth.added) holders[span.drive].push_back(pid);
         out.plexes.push_back(std::move(growth));
     }
     return out;
@@ -115,7 +143,8 @@ LunGrowthPlan planOver(const Model& m, const Lun& lun, std::uint64_t bytes, cons
 LunGrowthPlan planLunGrowth(const Model& m, const GUID& lunId, std::uint64_t bytes, const std::vector<GUID>& drives) {
     if (const HRESULT hr = checkGrowth(m, lunId, drives); FAILED(hr)) return {hr, {}};
     const Lun& lun = m.luns.at(lunId);
-    return planOver(m, lun, bytes, drives, drivesInService(m, m.subsystems.at(lun.subsystem)));
+    const InService inService = drivesInService(m, m.subsystems.at(lun.subsystem));
+    return planOver(m, lun, bytes, inService, shareDrives(m, lun, drives, inService));
 }
 
 ChangeFunction extendLun(const GUID& lunId, std::uint64_t bytes, std::vector<GUID> drives) {
@@ -137,6 +166,7 @@ HRESULT maxLunExtendSize(const Model& m, const GUID& lunId, const std::vector<GU
     if (const HRESULT hr = checkGrowth(m, lunId, drives); FAILED(hr)) return hr;
     const Lun& lun = m.luns.at(lunId);
     const InService inService = drivesInService(m, m.subsystems.at(lun.subsystem));
+    const Shares shares = shareDrives(m, lun, drives, inService);
     // No plex can take more than the free space of the drives in service, so
     // a growth of one byte beyond it fails; between a growth that succeeds and
     // one that fails, halve until they are one byte apart.
@@ -145,7 +175,7 @@ HRESULT maxLunExtendSize(const Model& m, const GUID& lunId, const std::vector<GU
     std::uint64_t succeeds = 0;
     while (fails - succeeds > 1) {
         const std::uint64_t mid = succeeds + (fails - succeeds) / 2;
-        (SUCCEEDED(planOver(m, lun, mid, drives, inService).result) ? succeeds : fails) = mid;
+        (SUCCEEDED(planOver(m, lun, mid, inService, shares).result) ? succeeds : fails) = mid;
     }
     bytes = succeeds;
     return S_OK;

@@ -21,12 +21,13 @@ struct LunGrowthPlan {
 };
 
 // What growing the LUN by `bytes` would take, changing nothing. Every plex
-// grows by the same bytes. A simple or spanned plex takes free stretches of
-// the drives named first, then of its own drives, then of any other drive in
-// service, most free first; never of a drive another plex of the LUN holds,
-// so that copies stay apart. A striped or parity plex grows each column alike
-// on the drive it already uses, in one stretch. No drive named: every drive
-// in service is considered.
+// grows by the same bytes. A simple or spanned plex keeps its own drives, and
+// every other drive in service (the named first, then the rest, most free
+// first) goes whole to the copy with the least room so far, so that copies
+// stay apart and grow alike; each plex then takes free stretches of its named
+// drives, its own, then the rest it was given. A striped or parity plex grows
+// each column alike on the drive it already uses, in one stretch. No drive
+// named: every drive in service is considered.
 LunGrowthPlan planLunGrowth(const Model& m, const GUID& lun, std::uint64_t bytes, const std::vector<GUID>& drives);
 
 // All or nothing: a LUN that cannot grow by all of `bytes` stays as it was.

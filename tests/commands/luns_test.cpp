@@ -265,10 +265,10 @@ TEST_F(Luns, ExtendAndQueryMaxReadTheirDrivesFromTheirOwnOffsets) {
     const Reply max = runCommand(RequestBytes(0x0203).guid(36, kMirroredLun).int16(52, 1).guid(56, kDrive5).data());
     ASSERT_EQ(max.bytes.size(), 20u);
     EXPECT_EQ(max.status(), 0);
-    // The first copy grows on drive 5 first, then on its own drive and the
-    // others, most free first; the second on what the first leaves it. Had
-    // no drive been named, the first would have taken drive 6 too: 144 GiB.
-    EXPECT_EQ(max.uint64(12), 160 * kGiB);
+    // Each copy keeps its own drive (16 GiB free) and the others go by turns
+    // to the copy with less room, drive 5 first: 5, 6 and 4 to the first,
+    // 7 and 1 to the second, 176 GiB each, as with no drive named.
+    EXPECT_EQ(max.uint64(12), 176 * kGiB);
     EXPECT_TRUE(journalHas("IVdsLun::QueryMaxLunExtendSize(1)")) << ::testing::PrintToString(journal());
 
     VdsSimJournalClear();

@@ -51,6 +51,7 @@ const Layout kSpan{"span", "span", {{1, 2}}};
 const Layout kStripe{"stripe", "stripe", {{1, 2}}};
 const Layout kMirror{"mirror", "simple", {{1}, {2}}};
 const Layout kParity{"parity", "parity", {{1, 2, 3}}};
+const Layout kStripedMirror{"mirror", "stripe", {{1, 2}, {3, 4}}};
 
 Model machineWith(const Layout& layout, bool recoversByItself = true) {
     std::string drives;
@@ -147,6 +148,10 @@ INSTANTIATE_TEST_SUITE_P(
         FailureRow{"parity survives one lost column", kParity, {{D2, VDS_DRS_FAILED}}, kDegraded, {kDegraded}, true},
         FailureRow{"parity dies with a second column", kParity, {{D1, VDS_DRS_FAILED}, {D3, VDS_DRS_FAILED}}, kLost,
                    {kLost}, false},
+        FailureRow{"a striped mirror lives while each stripe has a copy", kStripedMirror,
+                   {{D1, VDS_DRS_FAILED}, {kDrives[4], VDS_DRS_FAILED}}, kDegraded, {kLost, kLost}, true},
+        FailureRow{"a striped mirror that lost both copies of a stripe is lost", kStripedMirror,
+                   {{D1, VDS_DRS_FAILED}, {D3, VDS_DRS_FAILED}}, kLost, {kLost, kLost}, false},
         FailureRow{"a drive set offline may come back: no stand-in", kMirror, {{D1, VDS_DRS_OFFLINE}}, kDegraded,
                    {kLost, kHealthy}, false},
         FailureRow{"a pulled drive is as good as failed", kMirror, {{D2, VDS_DRS_REMOVED}}, kDegraded,
@@ -208,6 +213,32 @@ TEST(HardwareRecovery, AHotSpareStandsInAndTheRebuildEndsWithTheMirrorWhole) {
              EXPECT_TRUE(mm.drives.at(id(D1)).health == VDS_H_REPLACED);
          }},
         {"no rebuild left to tell", [] { return tellRebuildProgress(id(kLun), 50); }, S_FALSE, std::vector<Told>{}},
+    });
+}
+
+TEST(HardwareRecovery, AStripedMirrorRebuildsEachLostColumnFromItsOtherCopy) {
+    Model m = machineWith(kStripedMirror);
+    const auto lunIs = [](State lun, std::vector<State> plexes) {
+        return [lun, plexes](const Model& mm, const ChangeOutput&) {
+            EXPECT_EQ(lunState(mm), lun);
+            EXPECT_EQ(plexStates(mm), plexes);
+        };
+    };
+    const State rebuilding{VDS_LPS_ONLINE, VDS_H_REBUILDING};
+    run(m, {
+        status("a column of the first copy fails", D1, VDS_DRS_FAILED,
+               {{VDS_NF_DRIVE_MODIFY, id(D1)}, {VDS_NF_LUN_MODIFY, id(kLun)}}),
+        status("and the other column of the second", kDrives[4], VDS_DRS_FAILED,
+               {{VDS_NF_DRIVE_MODIFY, id(kDrives[4])}, {VDS_NF_LUN_MODIFY, id(kLun)}}),
+        // One hot spare: it stands in for the first lost drive only.
+        {"the spare stands in", [] { return beginRecoveryByItself(id(kLun)); }, S_OK, std::nullopt, {},
+         lunIs(kDegraded, {rebuilding, kLost})},
+        {"the first copy is whole", [] { return finishRebuild(id(kLun)); }, S_OK, std::nullopt, {},
+         lunIs(kDegraded, {kHealthy, kLost})},
+        {"Recover takes a drive with room for the other", [] { return recoverLun(id(kLun)); }, S_OK, std::nullopt,
+         {}, lunIs(State{VDS_LS_ONLINE, VDS_H_REBUILDING}, {kHealthy, rebuilding})},
+        {"and the mirror is whole", [] { return finishRebuild(id(kLun)); }, S_OK, std::nullopt, {},
+         lunIs(kHealthy, {kHealthy, kHealthy})},
     });
 }
 

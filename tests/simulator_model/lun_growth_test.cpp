@@ -78,10 +78,11 @@ INSTANTIATE_TEST_SUITE_P(
         // Two columns, the smaller with 40 GiB free.
         GrowthRow{"stripe", 3, {}, 80 * kGiB, columnsInPlace},
         GrowthRow{"stripeWithADriveNamed", 3, {11}, 80 * kGiB, columnsInPlace},
-        // The first copy takes drives 6, 11 and 1 (360 GiB); the second has
-        // 410 GiB on the rest, but one byte more would give drive 2 to the first.
-        GrowthRow{"mirror", 4, {}, 360 * kGiB, firstOn(11)},
-        GrowthRow{"mirrorOnANamedDrive", 4, {11}, 360 * kGiB, firstOn(11)},
+        // Each copy keeps its own drive and is given the others by turns, to
+        // the copy with less room: the first 6, 11, 5, 4 and 10 (390 GiB),
+        // the second 7, 1, 2, 3, 8 and 9 (380 GiB).
+        GrowthRow{"mirror", 4, {}, 380 * kGiB, firstOn(11)},
+        GrowthRow{"mirrorOnANamedDrive", 4, {11}, 380 * kGiB, firstOn(11)},
         // Three columns of 30 GiB free, two of them data.
         GrowthRow{"parity", 5, {}, 60 * kGiB, columnsInPlace},
         GrowthRow{"parityWithADriveNamed", 5, {11}, 60 * kGiB, columnsInPlace}),
