@@ -69,11 +69,13 @@ Shares shareDrives(const Model& m, const Lun& lun, const std::vector<GUID>& name
         if (isStriped(plex.type)) continue;
         copies.push_back(pid);
         room[pid] = 0;
-        for (const auto& e : plex.extents)
-            if (inService.set.count(e.drive) && !heldByAnother(holders, e.drive, pid) && given.insert(e.drive).second) {
+        for (const auto& e : plex.extents) {
+            const bool mine = inService.set.count(e.drive) && !heldByAnother(holders, e.drive, pid);
+            if (mine && given.insert(e.drive).second) {
                 own[pid].push_back(e.drive);
                 room[pid] += totalFree(m, e.drive);
             }
+        }
     }
     Shares namedShare;
     Shares restShare;
@@ -89,8 +91,10 @@ Shares shareDrives(const Model& m, const Lun& lun, const std::vector<GUID>& name
     Shares out;
     for (const auto& pid : copies) {
         std::vector<GUID>& order = out[pid];
-        for (const Shares* part : {&namedShare, &own, &restShare})
-            if (auto it = part->find(pid); it != part->end()) order.insert(order.end(), it->second.begin(), it->second.end());
+        for (const Shares* part : {&namedShare, &own, &restShare}) {
+            const auto it = part->find(pid);
+            if (it != part->end()) order.insert(order.end(), it->second.begin(), it->second.end());
+        }
     }
     return out;
 }
