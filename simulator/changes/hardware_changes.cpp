@@ -13,14 +13,6 @@ namespace tolvane::sim {
 
 namespace {
 
-// Status values shared by the hardware status enumerations.
-constexpr std::int32_t kFailed = VDS_DRS_FAILED;
-constexpr std::int32_t kNotReady = VDS_DRS_NOT_READY;
-constexpr std::int32_t kOnline = VDS_DRS_ONLINE;
-constexpr std::int32_t kRemoved = VDS_DRS_REMOVED;
-static_assert(kFailed == VDS_SSS_FAILED && kFailed == VDS_CS_FAILED && kNotReady == VDS_CS_NOT_READY &&
-              kOnline == VDS_CS_ONLINE && kRemoved == VDS_CS_REMOVED);
-
 // What a caller may ask each kind to become. REMOVED is known to the
 // controller and drive enumerations, but only a hand pulling the hardware
 // causes it.
@@ -31,7 +23,7 @@ enum class Removable { No, ByHand };
 
 HRESULT checkStatus(std::span<const std::int32_t> settable, Removable removable, std::int32_t status) {
     if (std::find(settable.begin(), settable.end(), status) != settable.end()) return S_OK;
-    if (removable == Removable::ByHand && status == kRemoved) return VDS_E_NOT_SUPPORTED;
+    if (removable == Removable::ByHand && status == kHwRemoved) return VDS_E_NOT_SUPPORTED;
     return E_INVALIDARG;
 }
 
@@ -99,7 +91,7 @@ ChangeFunction resetController(const GUID& id) {
             c.maintenanceRunning = 0;
             // Re-initialising brings a controller that was still starting
             // into service; it cannot mend a failed one.
-            if (c.status == kNotReady) c.status = kOnline;
+            if (c.status == kHwNotReady) c.status = kHwOnline;
             return S_OK;
         });
     };
@@ -109,7 +101,7 @@ ChangeFunction setDriveFlags(const GUID& id, std::uint32_t flags) {
     return [id, flags](Model& m, Batch& out) -> HRESULT {
         if (HRESULT hr = checkCallerFlags(flags); hr != S_OK) return hr;
         // A failed drive can stand in for nothing.
-        if ((flags & VDS_DRF_HOTSPARE) != 0 && std::as_const(m).drives.at(id).status == kFailed)
+        if ((flags & VDS_DRF_HOTSPARE) != 0 && std::as_const(m).drives.at(id).status == kHwFailed)
             return VDS_E_OBJECT_STATUS_FAILED;
         // A drive that holds LUN data cannot wait as a spare for another.
         if ((flags & VDS_DRF_HOTSPARE) != 0 && driveHoldsData(m, id)) return VDS_E_DEVICE_IN_USE;

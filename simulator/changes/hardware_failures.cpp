@@ -14,20 +14,6 @@ namespace tolvane::sim {
 
 namespace {
 
-// Status values shared by the subsystem, controller, port, drive, LUN and
-// LUN plex enumerations, which the judging below mixes.
-constexpr std::int32_t kOnline = VDS_DRS_ONLINE;
-constexpr std::int32_t kNotReady = VDS_DRS_NOT_READY;
-constexpr std::int32_t kOffline = VDS_DRS_OFFLINE;
-constexpr std::int32_t kFailed = VDS_DRS_FAILED;
-constexpr std::int32_t kRemoved = VDS_DRS_REMOVED;
-static_assert(kOnline == VDS_SSS_ONLINE && kOnline == VDS_CS_ONLINE && kOnline == VDS_PRS_ONLINE &&
-              kOnline == VDS_LS_ONLINE && kOnline == VDS_LPS_ONLINE);
-static_assert(kNotReady == VDS_LS_NOT_READY && kOffline == VDS_PRS_OFFLINE);
-static_assert(kFailed == VDS_SSS_FAILED && kFailed == VDS_CS_FAILED && kFailed == VDS_LS_FAILED &&
-              kFailed == VDS_LPS_FAILED);
-static_assert(kRemoved == VDS_CS_REMOVED);
-
 constexpr std::uint64_t kGiB = 1ull << 30;
 
 bool isFaultTolerant(const Lun& lun) { return lun.type == kMirrorType || lun.type == kParityType; }
@@ -38,7 +24,7 @@ void addOnce(std::vector<GUID>& ids, const GUID& id) {
 
 // A failed or pulled drive is gone for good; one set offline or not ready may
 // come back, so only Recover looks for a stand-in for it.
-bool driveLost(const Drive& d) { return d.status == kFailed || d.status == kRemoved; }
+bool driveLost(const Drive& d) { return d.status == kHwFailed || d.status == kHwRemoved; }
 
 // How many drives a plex misses, how many hold only stale copies, and how
 // many it can do without.
@@ -95,9 +81,10 @@ bool everyStripeHasACopy(const Model& m, const Lun& lun) {
 
 bool controllerServes(const Model& m, const GUID& id) {
     const Controller& c = m.controllers.at(id);
-    if (c.status != kOnline) return false;
+    if (c.status != kHwOnline) return false;
     if (c.ports.empty()) return true;  // a machine that does not describe its ports
-    return std::any_of(c.ports.begin(), c.ports.end(), [&](const GUID& p) { return m.ports.at(p).status == kOnline; });
+    return std::any_of(c.ports.begin(), c.ports.end(),
+                       [&](const GUID& p) { return m.ports.at(p).status == kHwOnline; });
 }
 
 // The controllers a LUN is reached through: those associated with it, or all
@@ -111,7 +98,7 @@ std::vector<GUID> pathsOf(const Model& m, const Lun& lun) {
 // subsystem is up.
 bool reachable(const Model& m, const Lun& lun) {
     const SubSystem& s = m.subsystems.at(lun.subsystem);
-    if (s.status != kOnline && s.status != VDS_SSS_PARTIALLY_MANAGED) return false;
+    if (s.status != kHwOnline && s.status != VDS_SSS_PARTIALLY_MANAGED) return false;
     const std::vector<GUID> paths = pathsOf(m, lun);
     if (paths.empty()) return true;
     return std::any_of(paths.begin(), paths.end(), [&](const GUID& c) { return controllerServes(m, c); });
@@ -137,8 +124,8 @@ std::vector<GUID> lunsOnDrive(const Model& m, const GUID& drive) {
 
 // Health follows the status where it says all: failed, or back in service.
 void followHealth(std::int32_t status, std::int32_t& health) {
-    if (status == kFailed) health = VDS_H_FAILED;
-    if (status == kOnline) health = VDS_H_HEALTHY;
+    if (status == kHwFailed) health = VDS_H_FAILED;
+    if (status == kHwOnline) health = VDS_H_HEALTHY;
 }
 
 // The copies on a drive that comes back missed every write its LUN took
@@ -146,7 +133,7 @@ void followHealth(std::int32_t status, std::int32_t& health) {
 void markMissedWrites(Model& m, const GUID& drive) {
     for (const GUID& plexId : std::as_const(m).lunPlexesOnDrive(drive)) {
         const Lun& lun = std::as_const(m).luns.at(std::as_const(m).lunPlexes.at(plexId).lun);
-        if (!isFaultTolerant(lun) || lun.status != kOnline) continue;
+        if (!isFaultTolerant(lun) || lun.status != kHwOnline) continue;
         for (DriveSpan& s : m.lunPlexes.at(plexId).extents)
             if (s.drive == drive) s.stale = true;
     }
@@ -168,11 +155,11 @@ std::vector<GUID> setStatusOf(Model& m, Kind kind, const GUID& id, std::int32_t 
             Controller& c = m.controllers.at(id);
             c.status = status;
             followHealth(status, c.health);
-            const bool serving = status == kOnline;
+            const bool serving = status == kHwOnline;
             for (const GUID& p : seen.controllers.at(id).ports) {
                 const std::int32_t portStatus = seen.ports.at(p).status;
-                if (!serving && portStatus == kOnline) m.ports.at(p).status = kOffline;
-                if (serving && portStatus == kOffline) m.ports.at(p).status = kOnline;
+                if (!serving && portStatus == kHwOnline) m.ports.at(p).status = kHwOffline;
+                if (serving && portStatus == kHwOffline) m.ports.at(p).status = kHwOnline;
             }
             return seen.subsystems.at(seen.controllers.at(id).subsystem).luns.toVector();
         }
@@ -345,7 +332,7 @@ void tellProgress(const Model& m, const Lun& lun, ULONG percent, Batch& out) {
 
 }  // namespace
 
-bool driveInService(const Drive& drive) { return drive.status == kOnline; }
+bool driveInService(const Drive& drive) { return drive.status == kHwOnline; }
 
 bool lunHoldsData(const Model& m, const Lun& lun) {
     return std::any_of(lun.plexes.begin(), lun.plexes.end(),
@@ -373,13 +360,13 @@ void judgeLun(Model& m, const GUID& lunId) {
     std::size_t i = 0;
     for (const GUID& p : lun.plexes) {
         const PlexCondition& c = conditions[i++];
-        std::pair<std::int32_t, std::int32_t> state{kFailed, VDS_H_FAILED};
+        std::pair<std::int32_t, std::int32_t> state{kHwFailed, VDS_H_FAILED};
         if (c.whole())
-            state = {kOnline, VDS_H_HEALTHY};
+            state = {kHwOnline, VDS_H_HEALTHY};
         else if (c.holdsData())
-            state = {kOnline, c.lost > 0 ? VDS_H_FAILED_REDUNDANCY : catchingUp};
+            state = {kHwOnline, c.lost > 0 ? VDS_H_FAILED_REDUNDANCY : catchingUp};
         else if (c.lost == 0 && holds)
-            state = {kOnline, catchingUp};  // a copy made again from another plex
+            state = {kHwOnline, catchingUp};  // a copy made again from another plex
         degraded = degraded || state.second == VDS_H_FAILED || state.second == VDS_H_FAILED_REDUNDANCY ||
                    state.second == VDS_H_STALE;
         catching = catching || state.second == VDS_H_REBUILDING;
@@ -394,13 +381,13 @@ void judgeLun(Model& m, const GUID& lunId) {
     std::int32_t status = lun.status;
     std::int32_t health = VDS_H_FAILED;
     if (!holds) {
-        status = kFailed;
+        status = kHwFailed;
     } else {
         health = degraded ? VDS_H_FAILED_REDUNDANCY : catching ? VDS_H_REBUILDING : VDS_H_HEALTHY;
         if (!reachable(seen, lun)) {
-            if (status == kOnline || status == kFailed) status = kNotReady;
-        } else if (status == kFailed || status == kNotReady) {
-            status = kOnline;
+            if (status == kHwOnline || status == kHwFailed) status = kHwNotReady;
+        } else if (status == kHwFailed || status == kHwNotReady) {
+            status = kHwOnline;
         }
     }
     std::vector<GUID> active = activeAfterFailover(seen, lun);
@@ -430,8 +417,8 @@ ChangeFunction changeHardwareStatus(const GUID& id, std::int32_t status) {
         })(m, out);
         if (FAILED(hr)) return hr;
         if (*kind == Kind::Drive || *kind == Kind::Controller) {
-            if (status == kRemoved) retellPresence(out, *kind, id, Event::Depart);
-            if (*was == kRemoved) retellPresence(out, *kind, id, Event::Arrive);
+            if (status == kHwRemoved) retellPresence(out, *kind, id, Event::Depart);
+            if (*was == kHwRemoved) retellPresence(out, *kind, id, Event::Arrive);
         }
         return S_OK;
     });
@@ -458,7 +445,7 @@ ChangeFunction recoverLun(const GUID& lunId) {
         const Lun* lun = std::as_const(m).luns.get(lunId);
         if (lun == nullptr) return VDS_E_OBJECT_DELETED;
         if (!isFaultTolerant(*lun)) return VDS_E_INVALID_OPERATION;
-        if (m.subsystems.at(lun->subsystem).status == kFailed || !lunHoldsData(m, *lun))
+        if (m.subsystems.at(lun->subsystem).status == kHwFailed || !lunHoldsData(m, *lun))
             return VDS_E_OBJECT_STATUS_FAILED;
         std::vector<GUID> left;
         const auto outOfService = [](const Drive& d) { return !driveInService(d); };
@@ -478,7 +465,7 @@ ChangeFunction replaceDrive(const GUID& subsystem, const GUID& replaced, const G
         const Model& seen = m;
         const SubSystem& s = seen.subsystems.at(subsystem);
         if (!s.drives.contains(replaced) || !s.drives.contains(replacement)) return VDS_E_OBJECT_NOT_FOUND;
-        if (s.status == kFailed) return VDS_E_OBJECT_STATUS_FAILED;
+        if (s.status == kHwFailed) return VDS_E_OBJECT_STATUS_FAILED;
         if (replaced == replacement) return E_INVALIDARG;
         const Drive& incoming = seen.drives.at(replacement);
         if (!driveInService(incoming)) return VDS_E_OBJECT_STATUS_FAILED;

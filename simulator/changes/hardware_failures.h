@@ -10,8 +10,23 @@
 #include <cstdint>
 
 #include "model/change.h"
+#include "platform/vds_types.h"
 
 namespace tolvane::sim {
+
+// Status values the subsystem, controller, port, drive, LUN and LUN plex
+// enumerations share, so that the rules over them can mix the kinds.
+inline constexpr std::int32_t kHwOnline = VDS_DRS_ONLINE;
+inline constexpr std::int32_t kHwNotReady = VDS_DRS_NOT_READY;
+inline constexpr std::int32_t kHwOffline = VDS_DRS_OFFLINE;
+inline constexpr std::int32_t kHwFailed = VDS_DRS_FAILED;
+inline constexpr std::int32_t kHwRemoved = VDS_DRS_REMOVED;
+static_assert(kHwOnline == VDS_SSS_ONLINE && kHwOnline == VDS_CS_ONLINE && kHwOnline == VDS_PRS_ONLINE &&
+              kHwOnline == VDS_LS_ONLINE && kHwOnline == VDS_LPS_ONLINE);
+static_assert(kHwNotReady == VDS_CS_NOT_READY && kHwNotReady == VDS_LS_NOT_READY && kHwOffline == VDS_PRS_OFFLINE);
+static_assert(kHwFailed == VDS_SSS_FAILED && kHwFailed == VDS_CS_FAILED && kHwFailed == VDS_LS_FAILED &&
+              kHwFailed == VDS_LPS_FAILED);
+static_assert(kHwRemoved == VDS_CS_REMOVED);
 
 // Whether a drive is there to hold its stretches' data.
 bool driveInService(const Drive& drive);
