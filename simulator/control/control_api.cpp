@@ -124,4 +124,15 @@ VDS_SIM_API void VdsSimSetDeliveryThreads(int count) { Core::instance().notifier
 
 VDS_SIM_API void VdsSimSupportReplaceDisk(int on) { tolvane::sim::supportReplaceDisk(on != 0); }
 
+// --- The machine as a topology file ----------------------------------------
+
+VDS_SIM_API int VdsSimSaveTopologyFile(const char* path) { return path == nullptr ? E_POINTER : E_NOTIMPL; }
+
+VDS_SIM_API size_t VdsSimTopologyJson(char* buf, size_t bufSize) {
+    if (buf != nullptr && bufSize > 0) buf[0] = '\0';
+    return 0;
+}
+
+VDS_SIM_API int VdsSimResetToTopology(void) { return E_NOTIMPL; }
+
 }  // extern "C"

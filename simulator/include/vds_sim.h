@@ -138,6 +138,19 @@ VDS_SIM_API void VdsSimSetDeliveryThreads(int count);
  * service does. */
 VDS_SIM_API void VdsSimSupportReplaceDisk(int on);
 
+/* --- The machine as a topology file --------------------------------------
+ * VdsSimSaveTopologyFile writes the machine as it stands now in the topology
+ * format (docs/topology.md); loading that file gives the same machine (the
+ * same VdsSimModelDigest). VdsSimTopologyJson copies the same text into buf
+ * (terminated, cut to bufSize) and returns the length it needs without the
+ * terminator. VdsSimResetToTopology puts back the machine of
+ * TOLVANE_SIM_TOPOLOGY (or the built-in one), in the state file too when the
+ * service keeps one, telling clients what differs. Failures are HRESULTs
+ * explained on stderr. */
+VDS_SIM_API int VdsSimSaveTopologyFile(const char* path);
+VDS_SIM_API size_t VdsSimTopologyJson(char* buf, size_t bufSize);
+VDS_SIM_API int VdsSimResetToTopology(void);
+
 #ifdef __cplusplus
 }
 #endif
