@@ -12,17 +12,34 @@
 using tolvane::sim::Batch;
 using tolvane::sim::Core;
 
+namespace {
+
+// The control surface steers the machine TOLVANE_SIM_STATE names, when it
+// names one, even before any client has made a service object.
+Core* sharedCore() {
+    Core& core = Core::instance();
+    return SUCCEEDED(core.attachStateFile()) ? &core : nullptr;
+}
+
+}  // namespace
+
 extern "C" {
 
 VDS_SIM_API int VdsSimLoadTopologyFile(const char* path) {
-    return path == nullptr ? E_POINTER : Core::instance().loadTopologyFile(path);
+    if (path == nullptr) return E_POINTER;
+    Core* core = sharedCore();
+    return core != nullptr ? core->loadTopologyFile(path) : tolvane::sim::kStateFileFailed;
 }
 
 VDS_SIM_API int VdsSimLoadTopologyJson(const char* json) {
-    return json == nullptr ? E_POINTER : Core::instance().loadTopologyJson(json);
+    if (json == nullptr) return E_POINTER;
+    Core* core = sharedCore();
+    return core != nullptr ? core->loadTopologyJson(json) : tolvane::sim::kStateFileFailed;
 }
 
-VDS_SIM_API void VdsSimLoadDefault(void) { Core::instance().loadDefault(); }
+VDS_SIM_API void VdsSimLoadDefault(void) {
+    if (Core* core = sharedCore()) core->loadDefault();
+}
 
 VDS_SIM_API void VdsSimUseEnvironmentTopology(void) { Core::instance().useEnvironmentTopology(); }
 
@@ -89,17 +106,21 @@ VDS_SIM_API long VdsSimAdvisedSinks(void) { return Core::instance().notifier.sin
 
 // ---- The machine as it changes ----
 VDS_SIM_API unsigned long long VdsSimModelDigest(void) {
-    return Core::instance().read([](const tolvane::sim::Model& m) { return tolvane::sim::modelDigest(m); });
+    Core* core = sharedCore();
+    if (core == nullptr) return 0;
+    return core->readLatest([](const tolvane::sim::Model& m) { return tolvane::sim::modelDigest(m); });
 }
 
 VDS_SIM_API HRESULT VdsSimSetStatus(const GUID* objectId, int status) {
     if (objectId == nullptr) return E_POINTER;
-    return Core::instance().change(tolvane::sim::setStatus(*objectId, status));
+    Core* core = sharedCore();
+    return core != nullptr ? core->change(tolvane::sim::setStatus(*objectId, status)) : tolvane::sim::kStateFileFailed;
 }
 
 VDS_SIM_API HRESULT VdsSimRemoveObject(const GUID* objectId) {
     if (objectId == nullptr) return E_POINTER;
-    return Core::instance().change(tolvane::sim::removeFromMachine(*objectId));
+    Core* core = sharedCore();
+    return core != nullptr ? core->change(tolvane::sim::removeFromMachine(*objectId)) : tolvane::sim::kStateFileFailed;
 }
 
 VDS_SIM_API void VdsSimWaitIdle(void) { Core::instance().waitIdle(); }
@@ -133,6 +154,9 @@ VDS_SIM_API size_t VdsSimTopologyJson(char* buf, size_t bufSize) {
     return 0;
 }
 
-VDS_SIM_API int VdsSimResetToTopology(void) { return E_NOTIMPL; }
+VDS_SIM_API int VdsSimResetToTopology(void) {
+    Core* core = sharedCore();
+    return core != nullptr ? core->resetToTopology() : tolvane::sim::kStateFileFailed;
+}
 
 }  // extern "C"

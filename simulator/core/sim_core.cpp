@@ -13,7 +13,14 @@ namespace tolvane::sim {
 
 namespace {
 constexpr HRESULT kTopologyRefused = E_FAIL;
+// How soon a process with no calls of its own hears of another's change.
+constexpr auto kWatchEvery = std::chrono::milliseconds(50);
+
+const char* stateFileNamed() {
+    const char* path = std::getenv("TOLVANE_SIM_STATE");
+    return path != nullptr && *path != '\0' ? path : nullptr;
 }
+}  // namespace
 
 Core& Core::instance() {
     static Core* core = new Core;
@@ -43,13 +50,25 @@ HRESULT Core::change(const ChangeFunction& apply, ChangeOutput* output) {
 HRESULT Core::commit(const ChangeFunction& apply, ChangeOutput& output) {
     Batch batch;
     std::lock_guard lock(modelMutex_);
+    std::string error;
+    // Shared, the change applies to the latest committed machine, inside the
+    // write, so two processes' changes never pass each other unseen.
+    if (state_) {
+        if (!state_->beginWrite(error)) {
+            std::fprintf(stderr, "TolvaneSim: the state file %s is busy: %s\n", state_->path().c_str(), error.c_str());
+            return kStateFileFailed;
+        }
+        catchUpLocked();
+    }
     Model& m = *model_;
+    const auto refuse = [&](HRESULT why) {
+        m.undoChange();
+        if (state_) state_->rollback();
+        return why;
+    };
     m.openChange();
     const HRESULT hr = apply(m, batch, output);
-    if (FAILED(hr)) {
-        m.undoChange();
-        return hr;
-    }
+    if (FAILED(hr)) return refuse(hr);
     // What the change touched is checked in every build; test builds also
     // check the whole machine, which catches a change that broke a rule
     // beyond what it touched.
@@ -60,13 +79,124 @@ HRESULT Core::commit(const ChangeFunction& apply, ChangeOutput& output) {
 #endif
     if (broken) {
         std::fprintf(stderr, "TolvaneSim: a change broke the model's rules: %s\n", broken->c_str());
+        return refuse(kChangeBrokeRules);
+    }
+    // Written before anyone is told: a change a client heard of, or whose
+    // Wait answered, is in the file.
+    if (state_ && !state_->commitChange(m, batch, error)) {
+        std::fprintf(stderr, "TolvaneSim: the state file %s took no change: %s\n", state_->path().c_str(),
+                     error.c_str());
         m.undoChange();
-        return kChangeBrokeRules;
+        return kStateFileFailed;
     }
     m.commitChange();
     // post() only queues; delivery happens on the notifier's thread.
     if (!batch.empty()) notifier.post(std::move(batch));
     return hr;
+}
+
+std::unique_lock<std::recursive_mutex> Core::holdModel() {
+    std::unique_lock lock(modelMutex_);
+    catchUpLocked();
+    return lock;
+}
+
+void Core::catchUpLocked() {
+    if (!state_) return;
+    std::string error;
+    auto news = state_->news(error);
+    if (!news) {
+        std::fprintf(stderr, "TolvaneSim: the state file %s cannot be read: %s\n", state_->path().c_str(),
+                     error.c_str());
+        return;
+    }
+    using What = StateFile::News::What;
+    if (news->what == What::Nothing) return;
+    if (news->what == What::Changes) {
+        Model& m = *model_;
+        m.openChange();
+        if (putRows(m, news->rows, news->gone, news->lists, error)) {
+#if TOLVANE_SIM_CHECK_RULES
+            if (auto broken = checkModelRules(m))
+                std::fprintf(stderr, "TolvaneSim: another process's change broke the model's rules: %s\n",
+                             broken->c_str());
+#endif
+            m.commitChange();
+            state_->caughtUp(news->sequence);
+            for (Batch& told : news->batches)
+                if (!told.empty()) notifier.post(std::move(told));
+            return;
+        }
+        m.undoChange();
+    }
+    // Too far behind the log, or a machine loaded whole: read it all again
+    // and tell this process's clients what differs.
+    auto model = state_->loadMachine(error);
+    if (!model) {
+        std::fprintf(stderr, "TolvaneSim: the state file %s is damaged: %s; the machine stays as it was\n",
+                     state_->path().c_str(), error.c_str());
+        return;
+    }
+    Batch told;
+    noteDifferences(*model_, *model, told);
+    model_ = std::make_unique<Model>(std::move(*model));
+    if (!told.empty()) notifier.post(std::move(told));
+}
+
+HRESULT Core::attachStateFile() {
+    const char* path = stateFileNamed();
+    std::lock_guard lock(modelMutex_);
+    if (path == nullptr) {
+        detachStateFileLocked();
+        return S_OK;
+    }
+    if (state_ && state_->path() == path) return S_OK;
+    detachStateFileLocked();
+    bool created = false;
+    std::string error;
+    auto state = StateFile::open(path, [this](std::string& why) { return environmentModel(why); }, created, error);
+    std::optional<Model> model = state ? state->loadMachine(error) : std::nullopt;
+    if (!model) {
+        std::fprintf(stderr, "TolvaneSim: the state file %s %s; the service does not start\n", path,
+                     state ? ("is damaged: " + error).c_str() : error.c_str());
+        return kStateFileFailed;
+    }
+    const char* topology = std::getenv("TOLVANE_SIM_TOPOLOGY");
+    if (!created && topology != nullptr && *topology != '\0')
+        std::fprintf(stderr, "TolvaneSim: the state file %s holds the machine; TOLVANE_SIM_TOPOLOGY=%s is ignored\n",
+                     path, topology);
+    model_ = std::make_unique<Model>(std::move(*model));
+    state_ = std::move(state);
+    if (!stateWatcher_.joinable()) stateWatcher_ = std::thread([this] { watchStateFile(); });
+    return S_OK;
+}
+
+void Core::detachStateFileLocked() { state_.reset(); }
+
+void Core::watchStateFile() {
+    std::unique_lock lock(modelMutex_);
+    while (!stopWatching_) {
+        stateWatchStop_.wait_for(lock, kWatchEvery, [this] { return stopWatching_; });
+        if (!stopWatching_) catchUpLocked();
+    }
+}
+
+HRESULT Core::putMachine(Model model, bool tell) {
+    std::lock_guard lock(modelMutex_);
+    model.commitChange();
+    Batch told;
+    if (tell) noteDifferences(*model_, model, told);
+    if (state_) {
+        std::string error;
+        if (!state_->beginWrite(error) || !state_->commitWholeMachine(model, told, error)) {
+            std::fprintf(stderr, "TolvaneSim: the state file %s took no machine: %s\n", state_->path().c_str(),
+                         error.c_str());
+            return kStateFileFailed;
+        }
+    }
+    model_ = std::make_unique<Model>(std::move(model));
+    if (!told.empty()) notifier.post(std::move(told));
+    return S_OK;
 }
 
 void Core::replaceModel(Model model) {
@@ -84,9 +214,11 @@ std::optional<Model> Core::environmentModel(std::string& error) const {
 }
 
 HRESULT Core::loadForNewService() {
+    if (const HRESULT hr = attachStateFile(); FAILED(hr)) return hr;
     {
         std::lock_guard lock(modelMutex_);
-        if (pinned_ || liveServiceObjects.load() > 0) return S_OK;
+        // The state file holds the machine, as it stands.
+        if (state_ || pinned_ || liveServiceObjects.load() > 0) return S_OK;
     }
     std::string error;
     auto model = environmentModel(error);
@@ -101,7 +233,8 @@ HRESULT Core::loadForNewService() {
 void Core::rescan() {
     {
         std::lock_guard lock(modelMutex_);
-        if (pinned_) return;
+        if (state_) catchUpLocked();
+        if (pinned_ || state_) return;
     }
     // A rescan finds the machine as its description now stands; a description
     // that no longer reads leaves the machine as it was.
@@ -125,11 +258,9 @@ HRESULT Core::loadTopologyFile(const std::string& path) {
         std::fprintf(stderr, "TolvaneSim: %s\n", error.c_str());
         return kTopologyRefused;
     }
-    std::lock_guard lock(modelMutex_);
-    model_ = std::make_unique<Model>(std::move(*model));
-    model_->commitChange();
-    pinned_ = true;
-    return S_OK;
+    const HRESULT hr = putMachine(std::move(*model), false);
+    if (SUCCEEDED(hr)) pin(true);
+    return hr;
 }
 
 HRESULT Core::loadTopologyJson(const std::string& text) {
@@ -139,25 +270,34 @@ HRESULT Core::loadTopologyJson(const std::string& text) {
         std::fprintf(stderr, "TolvaneSim: %s\n", error.c_str());
         return kTopologyRefused;
     }
-    std::lock_guard lock(modelMutex_);
-    model_ = std::make_unique<Model>(std::move(*model));
-    model_->commitChange();
-    pinned_ = true;
-    return S_OK;
+    const HRESULT hr = putMachine(std::move(*model), false);
+    if (SUCCEEDED(hr)) pin(true);
+    return hr;
 }
 
 void Core::loadDefault() {
     std::string error;
     auto model = loadTopologyText(defaultTopologyText(), "(built-in)", error);
-    std::lock_guard lock(modelMutex_);
-    model_ = std::make_unique<Model>(model ? std::move(*model) : Model{});
-    model_->commitChange();
-    pinned_ = true;
+    if (SUCCEEDED(putMachine(model ? std::move(*model) : Model{}, false))) pin(true);
 }
 
-void Core::useEnvironmentTopology() {
+void Core::useEnvironmentTopology() { pin(false); }
+
+HRESULT Core::resetToTopology() {
+    std::string error;
+    auto model = environmentModel(error);
+    if (!model) {
+        std::fprintf(stderr, "TolvaneSim: %s\n", error.c_str());
+        return kTopologyRefused;
+    }
+    const HRESULT hr = putMachine(std::move(*model), true);
+    if (SUCCEEDED(hr)) pin(false);
+    return hr;
+}
+
+void Core::pin(bool pinned) {
     std::lock_guard lock(modelMutex_);
-    pinned_ = false;
+    pinned_ = pinned;
 }
 
 std::optional<HRESULT> Core::enter(const char* method, const std::string& args) {
@@ -264,6 +404,12 @@ void Core::waitIdle() {
 }
 
 void Core::shutdown() {
+    {
+        std::lock_guard lock(modelMutex_);
+        stopWatching_ = true;
+        stateWatchStop_.notify_all();
+    }
+    if (stateWatcher_.joinable() && stateWatcher_.get_id() != std::this_thread::get_id()) stateWatcher_.join();
     {
         std::lock_guard lock(workMutex_);
         stopping_ = true;

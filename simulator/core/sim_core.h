@@ -21,6 +21,7 @@
 #include "core/notifier.h"
 #include "model/change.h"
 #include "model/model.h"
+#include "state/state_file.h"
 
 namespace tolvane::sim {
 
@@ -44,6 +45,14 @@ public:
         std::lock_guard lock(modelMutex_);
         return f(static_cast<const Model&>(*model_));
     }
+    // read() as of the latest machine other processes committed to the state
+    // file, for readers from outside a call (the control surface).
+    template <typename F>
+    auto readLatest(F&& f) {
+        std::lock_guard lock(modelMutex_);
+        catchUpLocked();
+        return f(static_cast<const Model&>(*model_));
+    }
     // Applies a change to the model in place and keeps it only when the
     // change succeeds and what it touched still keeps the model's rules;
     // otherwise puts back what it touched. The notifications are queued
@@ -56,8 +65,9 @@ public:
     void replaceModel(Model model);
     // Holds the model still for the length of one call, so that an object
     // found to exist at the start of a call is still there when it is read.
-    // The lock is recursive: read() and change() may be used under it.
-    std::unique_lock<std::recursive_mutex> holdModel() const { return std::unique_lock(modelMutex_); }
+    // The lock is recursive: read() and change() may be used under it. The
+    // call starts from what other processes committed to the state file.
+    std::unique_lock<std::recursive_mutex> holdModel();
 
     // Loads the machine named by TOLVANE_SIM_TOPOLOGY (or the built-in one)
     // unless a test has put its own in place. Prints the reason on stderr
@@ -70,7 +80,16 @@ public:
     HRESULT loadTopologyJson(const std::string& text);
     void loadDefault();
     void useEnvironmentTopology();
+    // Puts the environment's machine back, telling clients what differs.
+    HRESULT resetToTopology();
 
+    // --- The state file ------------------------------------------------------
+    // Keeps the machine in the file TOLVANE_SIM_STATE names, shared with
+    // every process that names it too; without it, the machine lives in the
+    // process. Called as a service object is made and by the control
+    // surface; cheap once the file is open. Refusals explain themselves on
+    // stderr and answer kStateFileFailed.
+    HRESULT attachStateFile();
     // --- Calls -------------------------------------------------------------
     // Records the call in the journal and answers the failure injected for
     // it, if any.
@@ -111,12 +130,25 @@ public:
 private:
     std::optional<Model> environmentModel(std::string& error) const;
     HRESULT commit(const ChangeFunction& apply, ChangeOutput& output);
+    // Replaces the whole machine: in the state file too when there is one.
+    HRESULT putMachine(Model model, bool tell);
+    // Brings the model up to what other processes committed, telling this
+    // process's clients what they told theirs. Under modelMutex_.
+    void catchUpLocked();
+    void detachStateFileLocked();
+    void pin(bool pinned);
+    void watchStateFile();
     Core();
     void workerLoop();
 
     mutable std::recursive_mutex modelMutex_;
     std::unique_ptr<Model> model_;
     bool pinned_ = false;  // a test's own model stays until it asks otherwise
+    std::unique_ptr<StateFile> state_;
+    // Looks for other processes' changes while no call does.
+    std::thread stateWatcher_;
+    std::condition_variable_any stateWatchStop_;
+    bool stopWatching_ = false;
 
     mutable std::mutex liveMutex_;
     std::unordered_map<GUID, ModelObject*, GuidHash> live_;

@@ -54,6 +54,15 @@ const GUID& IdList::back() const {
     return appended_.back();  // empty: as undefined as a vector's back()
 }
 
+std::vector<GUID> IdList::tail(std::size_t count) const {
+    std::vector<GUID> out;
+    for (auto it = appended_.rbegin(); it != appended_.rend() && out.size() < count; ++it) out.push_back(*it);
+    for (std::size_t i = baseSize(); i-- > 0 && out.size() < count;)
+        if (!isRemoved(base_->ids[i])) out.push_back(base_->ids[i]);
+    std::reverse(out.begin(), out.end());
+    return out;
+}
+
 const GUID& IdList::operator[](std::size_t i) const {
     auto it = begin();
     std::advance(it, static_cast<std::ptrdiff_t>(i));

@@ -73,6 +73,9 @@ public:
     const GUID& operator[](std::size_t i) const;
     bool contains(const GUID& id) const;
     std::vector<GUID> toVector() const { return std::vector<GUID>(begin(), end()); }
+    // The last `count` children in order (all of them when there are fewer):
+    // what was just appended, read without walking the whole list.
+    std::vector<GUID> tail(std::size_t count) const;
 
     void push_back(const GUID& id);
     // Puts `id` at `position` (the end when past it).

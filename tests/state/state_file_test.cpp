@@ -1,0 +1,272 @@
+// The state file on its own: two connections to one file stand for two
+// processes. What one commits, the other brings its copy up to, object by
+// object, and both machines stay alike (digest, every parent's order of
+// children, the notifications told); files that are not ours are refused.
+#include <gtest/gtest.h>
+
+#include <sqlite3.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "changes/hardware_failures.h"
+#include "changes/lun_changes.h"
+#include "changes/lun_growth.h"
+#include "changes/volume_changes.h"
+#include "generate/machine_generator.h"
+#include "model/model_digest.h"
+#include "model/model_rules.h"
+#include "model/topology_loader.h"
+#include "state/state_file.h"
+
+namespace tolvane::sim {
+namespace {
+
+constexpr std::uint64_t kMiB = 1024ull * 1024;
+
+// A file name of this test's own, gone when the test ends.
+class TempStateFile {
+public:
+    TempStateFile() {
+        path_ = (std::filesystem::temp_directory_path() /
+                 ("tolvane-state-" + std::to_string(::getpid()) + "-" + std::to_string(counter_++) + ".db"))
+                    .string();
+    }
+    ~TempStateFile() {
+        for (const char* suffix : {"", "-wal", "-shm"}) std::remove((path_ + suffix).c_str());
+    }
+    const std::string& path() const { return path_; }
+
+private:
+    static inline int counter_ = 0;
+    std::string path_;
+};
+
+Model machineOf(std::string_view json) {
+    std::string error;
+    auto model = loadTopologyText(json, "(test)", error);
+    EXPECT_TRUE(model) << error;
+    return model ? std::move(*model) : Model{};
+}
+
+// Every parent's children in order, so that two machines can be compared
+// for the order the digest does not see.
+std::vector<std::vector<GUID>> childOrders(const Model& m) {
+    std::vector<std::vector<GUID>> out{m.hardwareProviders, m.softwareProviders, m.unallocatedDisks};
+    std::vector<std::pair<GUID, std::vector<GUID>>> lists;
+    for (const auto& [id, x] : m.providers) lists.push_back({id, x.children.toVector()});
+    for (const auto& [id, x] : m.subsystems) {
+        lists.push_back({id, x.controllers.toVector()});
+        lists.push_back({id, x.drives.toVector()});
+        lists.push_back({id, x.luns.toVector()});
+    }
+    for (const auto& [id, x] : m.controllers) lists.push_back({id, x.ports.toVector()});
+    for (const auto& [id, x] : m.luns) lists.push_back({id, x.plexes.toVector()});
+    for (const auto& [id, x] : m.packs) {
+        lists.push_back({id, x.disks.toVector()});
+        lists.push_back({id, x.volumes.toVector()});
+    }
+    for (const auto& [id, x] : m.volumes) lists.push_back({id, x.plexes.toVector()});
+    std::stable_sort(lists.begin(), lists.end(), [](const auto& a, const auto& b) {
+        return std::memcmp(&a.first, &b.first, sizeof(GUID)) < 0;
+    });
+    for (auto& [id, list] : lists) out.push_back(std::move(list));
+    return out;
+}
+
+std::unique_ptr<StateFile> openOn(const std::string& path, const Model& initial, bool& created) {
+    std::string error;
+    auto state = StateFile::open(path, [&](std::string&) { return std::optional<Model>(initial); }, created, error);
+    EXPECT_TRUE(state) << error;
+    return state;
+}
+
+// A change at random among those that make, move, grow and take out
+// objects, on a machine with LUNs and dynamic volumes.
+ChangeFunction anyChange(const Model& m, std::mt19937& random) {
+    // An object of the table at random; none (a refused change) once it is empty.
+    const auto pick = [&](const auto& table) {
+        if (table.empty()) return GUID{};
+        auto it = table.begin();
+        std::advance(it, static_cast<long>(random() % table.size()));
+        return it->first;
+    };
+    const GUID subsystem = m.subsystems.begin()->first;
+    switch (random() % 7) {
+        case 0:
+        case 1: return createLun({subsystem, VDS_LT_SIMPLE, (1 + random() % 4) * 64 * kMiB, {}, u"*", {}});
+        case 2: return deleteLun(pick(m.luns));
+        case 3: return extendLun(pick(m.luns), 32 * kMiB, {});
+        case 4: return changeHardwareStatus(pick(m.drives), random() % 2 ? 1 : 5);  // ONLINE or FAILED
+        case 5: {
+            const GUID volume = pick(m.volumes);
+            return deleteVolume(volume, true);
+        }
+        default: {
+            if (m.disks.empty()) return deleteLun(GUID{});
+            const Disk& disk = m.disks.at(pick(m.disks));
+            NewVolume request;
+            request.pack = disk.pack;
+            request.type = VDS_VT_SIMPLE;
+            request.disks = {VDS_INPUT_DISK{disk.id, 16 * kMiB, {}, {}}};
+            return createVolume(request);
+        }
+    }
+}
+
+struct SharedCase {
+    const char* name;
+    std::string json;
+};
+
+std::vector<SharedCase> sharedCases() {
+    MachineShape small;
+    small.drives = 12;
+    small.luns = 40;
+    small.plexesPerLun = 2;
+    small.packs = 2;
+    small.disksPerPack = 3;
+    small.partitionsPerDisk = 2;
+    small.volumesPerPack = 4;
+    small.accentedNames = true;
+    return {{"default machine", std::string(defaultTopologyText())}, {"generated machine", generateMachine(small).json}};
+}
+
+TEST(StateFile, TwoConnectionsKeepOneMachineThroughRandomChanges) {
+    for (const auto& c : sharedCases()) {
+        SCOPED_TRACE(c.name);
+        TempStateFile file;
+        const Model initial = machineOf(c.json);
+        bool created = false;
+        auto writer = openOn(file.path(), initial, created);
+        ASSERT_TRUE(writer && created);
+        auto reader = openOn(file.path(), initial, created);
+        ASSERT_TRUE(reader);
+        EXPECT_FALSE(created);
+        std::string error;
+        Model mine = *writer->loadMachine(error);
+        Model theirs = *reader->loadMachine(error);
+        std::vector<Batch> told;
+        std::mt19937 random(7);
+        for (int step = 0; step < 300; ++step) {
+            ASSERT_TRUE(writer->beginWrite(error)) << error;
+            ASSERT_EQ(writer->news(error)->what, StateFile::News::What::Nothing);
+            Batch batch;
+            mine.openChange();
+            const HRESULT hr = anyChange(mine, random)(mine, batch);
+            if (FAILED(hr) || findTouchedRuleBreak(mine)) {
+                mine.undoChange();
+                writer->rollback();
+                continue;
+            }
+            ASSERT_TRUE(writer->commitChange(mine, batch, error)) << error;
+            mine.commitChange();
+            told.push_back(batch);
+            if (step % 5 != 4) continue;
+            // The reader catches up on several changes at once.
+            auto news = reader->news(error);
+            ASSERT_TRUE(news) << error;
+            ASSERT_EQ(news->what, StateFile::News::What::Changes);
+            theirs.openChange();
+            ASSERT_TRUE(putRows(theirs, news->rows, news->gone, news->lists, error)) << error;
+            theirs.commitChange();
+            reader->caughtUp(news->sequence);
+            ASSERT_EQ(modelDigest(theirs), modelDigest(mine)) << "step " << step;
+            ASSERT_EQ(childOrders(theirs), childOrders(mine)) << "step " << step;
+            ASSERT_EQ(theirs.lastSerial, mine.lastSerial);
+            EXPECT_FALSE(checkModelRules(theirs));
+            std::vector<Batch> heard = news->batches;
+            ASSERT_EQ(heard.size(), told.size());
+            for (std::size_t i = 0; i < heard.size(); ++i)
+                ASSERT_EQ(encodeBatch(heard[i]), encodeBatch(told[i])) << "step " << step;
+            told.clear();
+        }
+        // And a process that comes later reads the same machine whole.
+        auto later = openOn(file.path(), initial, created);
+        const auto whole = later->loadMachine(error);
+        ASSERT_TRUE(whole) << error;
+        EXPECT_EQ(modelDigest(*whole), modelDigest(mine));
+        EXPECT_EQ(childOrders(*whole), childOrders(mine));
+    }
+}
+
+TEST(StateFile, AWriteThatWasNotCommittedLeavesNoTrace) {
+    TempStateFile file;
+    const Model initial = machineOf(defaultTopologyText());
+    bool created = false;
+    auto writer = openOn(file.path(), initial, created);
+    std::string error;
+    Model mine = *writer->loadMachine(error);
+    const auto before = modelDigest(mine);
+    ASSERT_TRUE(writer->beginWrite(error));
+    Batch batch;
+    mine.openChange();
+    ASSERT_EQ(createLun({mine.subsystems.begin()->first, VDS_LT_SIMPLE, 64 * kMiB, {}, u"*", {}})(mine, batch), S_OK);
+    writer->rollback();
+    mine.undoChange();
+    auto later = openOn(file.path(), initial, created);
+    EXPECT_EQ(modelDigest(*later->loadMachine(error)), before);
+}
+
+// Writes `sql` into a state file made from the default machine.
+void tamper(const std::string& path, const char* sql) {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+    sqlite3_close(db);
+}
+
+TEST(StateFile, FilesThatAreNotOursOrNotWholeAreRefusedAndLeftAsTheyAre) {
+    struct Case {
+        const char* name;
+        std::function<void(const std::string&)> make;
+        const char* says;
+    };
+    const auto ours = [](const char* sql) {
+        return [sql](const std::string& path) {
+            bool created = false;
+            std::string error;
+            StateFile::open(path, [](std::string&) { return std::optional<Model>(machineOf(defaultTopologyText())); },
+                            created, error);
+            tamper(path, sql);
+        };
+    };
+    const std::vector<Case> cases = {
+        {"not a database",
+         [](const std::string& path) { std::ofstream(path) << std::string(4096, 'x'); },
+         "is not a state file"},
+        {"another program's database", [](const std::string& path) { tamper(path, "CREATE TABLE notes(text)"); },
+         "is not a state file"},
+        {"another schema version", ours("PRAGMA user_version = 99"), "schema version 99"},
+        {"a damaged object row", ours("UPDATE object SET body = x'0102' WHERE kind = 33"), "damaged"},
+        {"a row whose parent is gone", ours("DELETE FROM object WHERE kind = 30"), "damaged"},
+        {"lists missing", ours("DELETE FROM machine WHERE name = 'lists'"), "damaged"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempStateFile file;
+        c.make(file.path());
+        const auto size = std::filesystem::file_size(file.path());
+        bool created = false;
+        std::string error;
+        auto state = StateFile::open(file.path(), [](std::string&) { return std::optional<Model>(Model{}); }, created,
+                                     error);
+        std::optional<Model> model;
+        if (state) model = state->loadMachine(error);
+        EXPECT_FALSE(model);
+        EXPECT_FALSE(created);
+        const std::string said = state ? "is damaged: " + error : error;
+        EXPECT_NE(said.find(c.says), std::string::npos) << said;
+        EXPECT_EQ(std::filesystem::file_size(file.path()), size);
+    }
+}
+
+}  // namespace
+}  // namespace tolvane::sim
