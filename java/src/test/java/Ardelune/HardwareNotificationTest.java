@@ -24,6 +24,7 @@ class HardwareNotificationTest extends DefaultMachineConnection<HardwareNotifica
     static final byte[] SUBSYSTEM = {0, 0, 0, 0x20, 0, 0, 0, 0x40, (byte) 0x80, 0, 0, 0, 0, 0, 0, 1};
     /** Drive 0.2, 40000000-0000-4000-8000-000000000003, one side of the mirrored LUN. */
     static final byte[] DRIVE_3 = {0, 0, 0, 0x40, 0, 0, 0, 0x40, (byte) 0x80, 0, 0, 0, 0, 0, 0, 3};
+    static final UUID DRIVE_3_ID = UUID.fromString("40000000-0000-4000-8000-000000000003");
     /** Drive 1.3, 40000000-0000-4000-8000-000000000008, the subsystem's hot spare. */
     static final byte[] SPARE = {0, 0, 0, 0x40, 0, 0, 0, 0x40, (byte) 0x80, 0, 0, 0, 0, 0, 0, 8};
     /** The mirrored LUN, 50000000-0000-4000-8000-000000000002. */
@@ -117,7 +118,7 @@ class HardwareNotificationTest extends DefaultMachineConnection<HardwareNotifica
 
     @Test
     void aDriveFailingFromOutsideIsToldAsIfTheLibraryHadFailedIt() throws InterruptedException {
-        assertTrue(SimulatedService.setStatus(UUID.fromString("40000000-0000-4000-8000-000000000003"), DRS_FAILED));
+        assertTrue(SimulatedService.setStatus(DRIVE_3_ID, DRS_FAILED));
         List<Notice> want = failureAndRecovery();
         assertEquals(want, heard(want.size()));
         assertTrue(receiver.notices.isEmpty());
