@@ -1,5 +1,7 @@
 package Ardelune;
 
+import Ardelune.sim.SimulatedService;
+import java.time.Duration;
 import java.util.ArrayList;
 import java.util.concurrent.atomic.AtomicLong;
 
@@ -44,9 +46,9 @@ public final class TolvaneBench {
         long before = receiver.records.get();
         long start = System.nanoTime();
         for (long i = 0; i < batches; i++) {
-            SimControl.fireNotifications(bytes, batch);
+            SimulatedService.fireNotifications(bytes);
             // One batch at a time, so the figure is delivery, not queueing.
-            SimControl.waitNotificationsDelivered();
+            SimulatedService.waitNotificationsDelivered();
         }
         long elapsed = System.nanoTime() - start;
         long delivered = receiver.records.get() - before;
@@ -112,7 +114,7 @@ public final class TolvaneBench {
         String subSystem = args.length > 1 ? args[1] : "B1000000-0000-4000-8000-000000000001";
         int drives = args.length > 2 ? Integer.parseInt(args[2]) : 1000;
 
-        SimControl.setStartingPhase(0);
+        SimulatedService.setStartingPhase(Duration.ZERO);
         CountingReceiver receiver = new CountingReceiver();
         if (receiver.Initialize() != 0) throw new IllegalStateException("Initialize failed");
         try {

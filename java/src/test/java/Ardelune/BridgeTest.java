@@ -3,6 +3,8 @@ package Ardelune;
 import static org.junit.jupiter.api.Assertions.assertArrayEquals;
 import static org.junit.jupiter.api.Assertions.assertEquals;
 
+import Ardelune.sim.SimulatedService;
+import java.time.Duration;
 import org.junit.jupiter.api.MethodOrderer;
 import org.junit.jupiter.api.Order;
 import org.junit.jupiter.api.Test;
@@ -15,10 +17,10 @@ class BridgeTest {
     @Test
     @Order(1)
     void initializeWaitsForAStartingServiceAndAnswersOne() {
-        SimControl.setStartingPhase(300);
+        SimulatedService.setStartingPhase(Duration.ofMillis(300));
         assertEquals(1, tolvane.Initialize());
         tolvane.Uninitialize();
-        SimControl.setStartingPhase(0);
+        SimulatedService.setStartingPhase(Duration.ZERO);
     }
 
     @Test
@@ -26,7 +28,7 @@ class BridgeTest {
     void initializeOnAReadyServiceAnswersZeroAndASecondCallKeepsTheConnection() {
         assertEquals(0, tolvane.Initialize());
         assertEquals(0, tolvane.Initialize());
-        assertEquals(1, SimControl.advisedSinks());
+        assertEquals(1, SimulatedService.advisedSinks());
         tolvane.Uninitialize();
     }
 
@@ -54,8 +56,8 @@ class BridgeTest {
         assertEquals(0, tolvane.Initialize());
         tolvane.Uninitialize();
         tolvane.Uninitialize();
-        assertEquals(0, SimControl.liveReferences());
-        assertEquals(0, SimControl.serviceReferences());
-        assertEquals(0, SimControl.advisedSinks());
+        assertEquals(0, SimulatedService.liveReferences());
+        assertEquals(0, SimulatedService.serviceReferences());
+        assertEquals(0, SimulatedService.advisedSinks());
     }
 }

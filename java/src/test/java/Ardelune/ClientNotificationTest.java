@@ -8,6 +8,7 @@ import static org.junit.jupiter.api.Assertions.assertNull;
 import static org.junit.jupiter.api.Assertions.assertThrows;
 import static org.junit.jupiter.api.Assertions.assertTrue;
 
+import Ardelune.sim.SimulatedService;
 import Ardelune.storage.NotConnectedException;
 import Ardelune.storage.Notification;
 import Ardelune.storage.StorageSession;
@@ -41,7 +42,7 @@ class ClientNotificationTest {
 
     @BeforeEach
     void open() {
-        SimControl.loadDefault();
+        SimulatedService.loadDefault();
         session = StorageSession.open();
     }
 
@@ -85,7 +86,7 @@ class ClientNotificationTest {
     private static void fire(List<ByteBuffer> records) {
         ByteBuffer all = ByteBuffer.allocate(records.size() * Notification.LENGTH);
         for (ByteBuffer r : records) all.put(r.array());
-        SimControl.fireNotifications(all.array(), records.size());
+        SimulatedService.fireNotifications(all.array());
     }
 
     @Test
@@ -100,6 +101,16 @@ class ClientNotificationTest {
         assertInstanceOf(Notification.Unknown.class, unknown);
         assertEquals(99, unknown.targetType());
         assertEquals(5, unknown.event());
+    }
+
+    /** Ardelune.sim lays out each kind where the client reads it back. */
+    @Test
+    void everyKindFiredAsTheClientsOwnTypeComesBackEqual() throws InterruptedException {
+        BlockingQueue<Notification> seen = new LinkedBlockingQueue<>();
+        session.subscribe(fastThread, seen::add);
+        List<Notification> sent = KINDS.stream().map(Case::expected).toList();
+        SimulatedService.fireNotifications(sent);
+        for (Notification n : sent) assertEquals(n, seen.poll(5, TimeUnit.SECONDS));
     }
 
     @Test
@@ -155,7 +166,7 @@ class ClientNotificationTest {
             fastOne.close();
             assertFalse(fastOne.isActive());
             fire(List.of(KINDS.get(2).bytes()));
-            SimControl.waitNotificationsDelivered();
+            SimulatedService.waitNotificationsDelivered();
             for (int i = 0; i < 3; i++) assertNotNull(slow.poll(5, TimeUnit.SECONDS), "slow listener, notification " + i);
             assertNull(fast.poll(200, TimeUnit.MILLISECONDS), "nothing after unsubscribing");
             assertEquals(3, thrown.get(), "a listener that throws still gets every notification");
@@ -176,7 +187,7 @@ class ClientNotificationTest {
             assertThrows(NotConnectedException.class, session::hardwareProviders, "a closed session");
             assertFalse(second.hardwareProviders().isEmpty(), "the connection stays while a session is open");
         }
-        assertEquals(0, SimControl.advisedSinks(), "the last close disconnects");
+        assertEquals(0, SimulatedService.advisedSinks(), "the last close disconnects");
         session = StorageSession.open();
         assertFalse(session.hardwareProviders().isEmpty(), "and a new session connects again");
     }

@@ -3,6 +3,7 @@ package Ardelune;
 import static org.junit.jupiter.api.Assertions.assertArrayEquals;
 import static org.junit.jupiter.api.Assertions.assertEquals;
 
+import Ardelune.sim.SimulatedService;
 import java.nio.ByteBuffer;
 import java.nio.charset.StandardCharsets;
 import org.junit.jupiter.api.AfterEach;
@@ -23,7 +24,7 @@ class CommandsTest {
     @AfterEach
     void disconnect() {
         tolvane.Uninitialize();
-        assertEquals(0, SimControl.liveReferences());
+        assertEquals(0, SimulatedService.liveReferences());
     }
 
     static byte[] queryDrives(int arraySize) {

@@ -5,6 +5,7 @@ import static org.junit.jupiter.api.Assertions.assertNull;
 import static org.junit.jupiter.api.Assertions.assertTrue;
 import static org.junit.jupiter.api.Assertions.fail;
 
+import Ardelune.sim.SimulatedService;
 import java.io.File;
 import java.net.URISyntaxException;
 import java.nio.file.Path;
@@ -55,16 +56,16 @@ class ConnectionLifecycleTest {
     @AfterEach
     void closeAndRestore() {
         for (Tolvane t : opened) t.Uninitialize();
-        SimControl.setDeliveryThreads(1);
+        SimulatedService.setDeliveryThreads(1);
     }
 
     static void fire(int records) {
-        SimControl.fireNotifications(new byte[records * 48], records);
+        SimulatedService.fireNotifications(new byte[records * 48]);
     }
 
     @Test
     void aReceiverReplacedDuringLargeBatchesLeavesEachBatchWithOneReceiverWhole() throws InterruptedException {
-        SimControl.setDeliveryThreads(2);
+        SimulatedService.setDeliveryThreads(2);
         FirstReceiver first = open(new FirstReceiver());
         SecondReceiver second = new SecondReceiver();
         final int batches = 6;
@@ -72,7 +73,7 @@ class ConnectionLifecycleTest {
         // Swap the receiver back and forth for as long as the batches are built and delivered.
         CountDownLatch delivered = new CountDownLatch(1);
         Thread waiter = new Thread(() -> {
-            SimControl.waitNotificationsDelivered();
+            SimulatedService.waitNotificationsDelivered();
             delivered.countDown();
         });
         waiter.start();
@@ -107,11 +108,11 @@ class ConnectionLifecycleTest {
         assertTrue(returned.await(10, TimeUnit.SECONDS), "Uninitialize inside onNotify never returned");
         assertTrue(tookNanos.get() < TimeUnit.SECONDS.toNanos(1), "took " + tookNanos.get() + " ns");
         fire(1);
-        SimControl.waitNotificationsDelivered();
+        SimulatedService.waitNotificationsDelivered();
         assertEquals(1, calls.get());
         // Opening again waits for the earlier connection to be given back first.
         open(receiver);
-        assertEquals(1, SimControl.advisedSinks());
+        assertEquals(1, SimulatedService.advisedSinks());
     }
 
     @Test
@@ -140,7 +141,7 @@ class ConnectionLifecycleTest {
         assertTrue(took < TimeUnit.SECONDS.toNanos(1), "took " + took + " ns");
         assertEquals(1L, delivered.poll(10, TimeUnit.SECONDS), "the batch already in Java ends normally");
         fire(2);
-        SimControl.waitNotificationsDelivered();
+        SimulatedService.waitNotificationsDelivered();
         assertNull(delivered.poll(200, TimeUnit.MILLISECONDS), "an onNotify started after Uninitialize");
         open(receiver);
     }

@@ -2,6 +2,7 @@ package Ardelune;
 
 import static org.junit.jupiter.api.Assertions.assertEquals;
 
+import Ardelune.sim.SimulatedService;
 import org.junit.jupiter.api.AfterEach;
 import org.junit.jupiter.api.BeforeEach;
 
@@ -15,7 +16,7 @@ abstract class DefaultMachineConnection<R extends Tolvane> {
 
     @BeforeEach
     void connect() {
-        SimControl.loadDefault();
+        SimulatedService.loadDefault();
         assertEquals(0, receiver.Initialize());
     }
 

@@ -1,5 +1,6 @@
 package Ardelune;
 
+import Ardelune.sim.SimulatedService;
 import java.util.ArrayList;
 import java.util.concurrent.CountDownLatch;
 
@@ -29,7 +30,7 @@ final class ExitWhileNotifying {
             }
         };
         if (tolvane.Initialize() != 0) System.exit(2);
-        SimControl.fireNotifications(new byte[48], 1);
+        SimulatedService.fireNotifications(new byte[48]);
         entered.await();
         System.exit(0);
     }

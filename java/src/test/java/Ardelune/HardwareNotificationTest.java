@@ -3,11 +3,13 @@ package Ardelune;
 import static org.junit.jupiter.api.Assertions.assertEquals;
 import static org.junit.jupiter.api.Assertions.assertTrue;
 
+import Ardelune.sim.SimulatedService;
 import java.nio.ByteBuffer;
 import java.nio.ByteOrder;
 import java.util.ArrayList;
 import java.util.Arrays;
 import java.util.List;
+import java.util.UUID;
 import java.util.concurrent.BlockingQueue;
 import java.util.concurrent.LinkedBlockingQueue;
 import java.util.concurrent.TimeUnit;
@@ -22,6 +24,7 @@ class HardwareNotificationTest extends DefaultMachineConnection<HardwareNotifica
     static final byte[] SUBSYSTEM = {0, 0, 0, 0x20, 0, 0, 0, 0x40, (byte) 0x80, 0, 0, 0, 0, 0, 0, 1};
     /** Drive 0.2, 40000000-0000-4000-8000-000000000003, one side of the mirrored LUN. */
     static final byte[] DRIVE_3 = {0, 0, 0, 0x40, 0, 0, 0, 0x40, (byte) 0x80, 0, 0, 0, 0, 0, 0, 3};
+    static final UUID DRIVE_3_ID = UUID.fromString("40000000-0000-4000-8000-000000000003");
     /** Drive 1.3, 40000000-0000-4000-8000-000000000008, the subsystem's hot spare. */
     static final byte[] SPARE = {0, 0, 0, 0x40, 0, 0, 0, 0x40, (byte) 0x80, 0, 0, 0, 0, 0, 0, 8};
     /** The mirrored LUN, 50000000-0000-4000-8000-000000000002. */
@@ -70,8 +73,8 @@ class HardwareNotificationTest extends DefaultMachineConnection<HardwareNotifica
 
     @Override
     protected void afterDisconnect() {
-        assertEquals(0, SimControl.liveReferences());
-        SimControl.loadDefault();
+        assertEquals(0, SimulatedService.liveReferences());
+        SimulatedService.loadDefault();
     }
 
     /** What Java must hear, from the failure to the healed mirror. */
@@ -91,8 +94,8 @@ class HardwareNotificationTest extends DefaultMachineConnection<HardwareNotifica
     }
 
     List<Notice> heard(int count) throws InterruptedException {
-        SimControl.waitIdle();
-        SimControl.waitNotificationsDelivered();
+        SimulatedService.waitIdle();
+        SimulatedService.waitNotificationsDelivered();
         List<Notice> seen = new ArrayList<>();
         for (int i = 0; i < count; i++) {
             Notice n = receiver.notices.poll(10, TimeUnit.SECONDS);
@@ -115,7 +118,7 @@ class HardwareNotificationTest extends DefaultMachineConnection<HardwareNotifica
 
     @Test
     void aDriveFailingFromOutsideIsToldAsIfTheLibraryHadFailedIt() throws InterruptedException {
-        assertEquals(0, SimControl.setStatus(DRIVE_3, DRS_FAILED));
+        assertTrue(SimulatedService.setStatus(DRIVE_3_ID, DRS_FAILED));
         List<Notice> want = failureAndRecovery();
         assertEquals(want, heard(want.size()));
         assertTrue(receiver.notices.isEmpty());

@@ -4,6 +4,7 @@ import static org.junit.jupiter.api.Assertions.assertEquals;
 import static org.junit.jupiter.api.Assertions.assertNotNull;
 import static org.junit.jupiter.api.Assertions.assertTrue;
 
+import Ardelune.sim.SimulatedService;
 import java.nio.ByteBuffer;
 import java.util.ArrayList;
 import java.util.List;
@@ -55,7 +56,7 @@ class LoadWithNotificationsTest extends DefaultMachineConnection<LoadWithNotific
 
     @Override
     protected void afterDisconnect() {
-        assertEquals(0, SimControl.liveReferences());
+        assertEquals(0, SimulatedService.liveReferences());
     }
 
     static ByteBuffer hardware(int code, String object) {
@@ -151,7 +152,7 @@ class LoadWithNotificationsTest extends DefaultMachineConnection<LoadWithNotific
         Thread firing = new Thread(() -> {
             while (!stop.get()) {
                 int batch = ++fired[0];
-                SimControl.fireNotifications(numbered(batch, count(batch)), count(batch));
+                SimulatedService.fireNotifications(numbered(batch, count(batch)));
                 try {
                     Thread.sleep(1);
                 } catch (InterruptedException e) {
@@ -164,7 +165,7 @@ class LoadWithNotificationsTest extends DefaultMachineConnection<LoadWithNotific
         Thread.sleep(LOAD_MILLIS);
         stop.set(true);
         for (Thread t : threads) t.join();
-        SimControl.waitNotificationsDelivered();
+        SimulatedService.waitNotificationsDelivered();
 
         assertTrue(malformed.isEmpty(), "malformed replies to " + malformed.keySet());
         assertTrue(sent.get() > 0);

@@ -1,5 +1,6 @@
 package Ardelune;
 
+import Ardelune.sim.SimulatedService;
 import java.io.IOException;
 import java.nio.file.Files;
 import java.nio.file.Path;
@@ -37,7 +38,7 @@ final class LongRun {
             if (sent % interval == 0) System.err.println(sent + " " + residentKib());
         }
         tolvane.Uninitialize();
-        long left = SimControl.liveReferences();
+        long left = SimulatedService.liveReferences();
         System.err.println("references left: " + left);
         System.exit(left == 0 ? 0 : 1);
     }

@@ -3,6 +3,7 @@ package Ardelune;
 import static org.junit.jupiter.api.Assertions.assertEquals;
 import static org.junit.jupiter.api.Assertions.assertTrue;
 
+import Ardelune.sim.SimulatedService;
 import java.nio.ByteBuffer;
 import java.nio.ByteOrder;
 import java.util.ArrayList;
@@ -44,7 +45,7 @@ class LunNotificationTest extends DefaultMachineConnection<LunNotificationTest.R
     byte[] run(ByteBuffer request) {
         byte[] bytes = request.array();
         byte[] reply = receiver.CmdHandler(bytes, bytes.length);
-        SimControl.waitNotificationsDelivered();
+        SimulatedService.waitNotificationsDelivered();
         return reply;
     }
 
@@ -81,6 +82,6 @@ class LunNotificationTest extends DefaultMachineConnection<LunNotificationTest.R
         delete.put(Requests.OBJECT_AT, lun);
         assertEquals(0, Requests.status(run(delete)));
         assertEquals(1, seen(LUN_TARGET, LUN_DEPART, lun));
-        assertEquals(0L, SimControl.liveReferences());
+        assertEquals(0L, SimulatedService.liveReferences());
     }
 }

@@ -3,6 +3,7 @@ package Ardelune;
 import static org.junit.jupiter.api.Assertions.assertEquals;
 import static org.junit.jupiter.api.Assertions.assertTrue;
 
+import Ardelune.sim.SimulatedService;
 import Ardelune.storage.Disk;
 import Ardelune.storage.DiskExtent;
 import Ardelune.storage.Notification;
@@ -60,7 +61,7 @@ class NewBasicDiskTest {
 
     @BeforeEach
     void open() {
-        SimControl.loadDefault();
+        SimulatedService.loadDefault();
         storage = StorageSession.open();
         storage.subscribe(listenerThread, arriving::add);
     }

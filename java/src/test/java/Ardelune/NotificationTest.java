@@ -6,6 +6,7 @@ import static org.junit.jupiter.api.Assertions.assertNotEquals;
 import static org.junit.jupiter.api.Assertions.assertNotNull;
 import static org.junit.jupiter.api.Assertions.assertNull;
 
+import Ardelune.sim.SimulatedService;
 import java.util.ArrayList;
 import java.util.Arrays;
 import java.util.concurrent.BlockingQueue;
@@ -49,9 +50,9 @@ class NotificationTest {
         return bytes;
     }
 
-    Batch fire(byte[] records, int count) throws InterruptedException {
-        SimControl.fireNotifications(records, count);
-        SimControl.waitNotificationsDelivered();
+    Batch fire(byte[] records) throws InterruptedException {
+        SimulatedService.fireNotifications(records);
+        SimulatedService.waitNotificationsDelivered();
         return receiver.batches.poll(10, TimeUnit.SECONDS);
     }
 
@@ -68,7 +69,7 @@ class NotificationTest {
     @Test
     void aBatchArrivesWholeInOrderOnAServiceThread() throws InterruptedException {
         byte[] records = records(3);
-        Batch batch = fire(records, 3);
+        Batch batch = fire(records);
         assertNotNull(batch);
         assertEquals(3L, batch.count());
         assertEquals(3, batch.list().size());
@@ -80,7 +81,7 @@ class NotificationTest {
 
     @Test
     void anEmptyBatchStillCallsOnNotify() throws InterruptedException {
-        Batch batch = fire(new byte[0], 0);
+        Batch batch = fire(new byte[0]);
         assertNotNull(batch);
         assertEquals(0L, batch.count());
         assertEquals(0, batch.list().size());
@@ -89,7 +90,7 @@ class NotificationTest {
     @Test
     void tenThousandRecordsReachJavaWhole() throws InterruptedException {
         byte[] records = records(10_000);
-        Batch batch = fire(records, 10_000);
+        Batch batch = fire(records);
         assertNotNull(batch);
         assertEquals(10_000L, batch.count());
         assertEquals(10_000, batch.list().size());
@@ -99,8 +100,8 @@ class NotificationTest {
     @Test
     void aThrowingReceiverDoesNotStopLaterBatches() throws InterruptedException {
         receiver.throwNext = true;
-        assertNotNull(fire(records(1), 1));
-        Batch next = fire(records(2), 2);
+        assertNotNull(fire(records(1)));
+        Batch next = fire(records(2));
         assertNotNull(next);
         assertEquals(2L, next.count());
     }
@@ -108,11 +109,11 @@ class NotificationTest {
     @Test
     void nothingArrivesAfterUninitialize() throws InterruptedException {
         receiver.Uninitialize();
-        assertEquals(0, SimControl.advisedSinks());
-        SimControl.fireNotifications(records(1), 1);
-        SimControl.waitNotificationsDelivered();
+        assertEquals(0, SimulatedService.advisedSinks());
+        SimulatedService.fireNotifications(records(1));
+        SimulatedService.waitNotificationsDelivered();
         assertNull(receiver.batches.poll(200, TimeUnit.MILLISECONDS));
-        assertEquals(0, SimControl.liveReferences());
+        assertEquals(0, SimulatedService.liveReferences());
         assertEquals(0, receiver.Initialize());  // for the common teardown
     }
 }

@@ -28,8 +28,11 @@ import java.util.Locale;
  * library's folder. The libraries that the main one needs are loaded first,
  * in the order the jar lists them, so the system's loader finds them already
  * in the process.
+ *
+ * <p>Public only for the packages that ship beside the client
+ * ({@code Ardelune.sim}); applications have no use for it.
  */
-final class NativeLibraries {
+public final class NativeLibraries {
     /** Names the folder that holds the library and the libraries it needs. */
     static final String PATH_PROPERTY = "tolvane.library.path";
     private static final String LIBRARY = "Tolvane";
@@ -42,6 +45,9 @@ final class NativeLibraries {
     // A library is loaded once per process and class loader: every connection
     // after the first reuses the bridge that the first one found.
     private static NativeBridge found;
+    // The jar's libraries are extracted once: a second copy of the simulated
+    // service's library would be a second, separate service in the process.
+    private static Path extractedFolder;
 
     static synchronized NativeBridge bridge() {
         if (found == null) found = find();
@@ -49,10 +55,41 @@ final class NativeLibraries {
     }
 
     private static NativeBridge find() {
+        Path folder = folder();
+        return folder == null ? new TolvaneBridge() : bridgeIn(folder);
+    }
+
+    /** The folder that holds the libraries, or null when {@code java.library.path} does. */
+    private static Path folder() {
         String named = System.getProperty(PATH_PROPERTY);
-        if (named != null && !named.isEmpty()) return bridgeIn(Path.of(named));
-        if (onJavaLibraryPath()) return new TolvaneBridge();
-        return bridgeIn(extracted());
+        if (named != null && !named.isEmpty()) return Path.of(named);
+        if (onJavaLibraryPath()) return null;
+        if (extractedFolder == null) extractedFolder = extracted();
+        return extractedFolder;
+    }
+
+    /**
+     * Loads the native library {@code name} (e.g. "TolvaneSimJava") from
+     * where the client finds its own, tried in the same order, after the
+     * libraries that the folder's load-order lists before it; the client's
+     * library itself is left to the client. The library then serves the
+     * natives of classes loaded beside this one.
+     *
+     * @throws UnsatisfiedLinkError if the library is not there
+     */
+    public static synchronized void loadCompanion(String name) {
+        String file = System.mapLibraryName(name);
+        Path folder = folder();
+        if (folder == null) {
+            System.loadLibrary(name);
+            return;
+        }
+        if (!Files.isRegularFile(folder.resolve(file))) throw new UnsatisfiedLinkError("no " + folder.resolve(file));
+        for (String library : loadOrder(folder)) {
+            if (library.equals(file)) break;
+            if (!library.equals(System.mapLibraryName(LIBRARY))) System.load(folder.resolve(library).toString());
+        }
+        System.load(folder.resolve(file).toString());
     }
 
     /** The platform folder inside the jar, e.g. "linux-x86_64" or "windows-x86". */

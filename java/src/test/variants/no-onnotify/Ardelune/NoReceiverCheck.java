@@ -1,5 +1,7 @@
 package Ardelune;
 
+import Ardelune.sim.SimulatedService;
+
 /**
  * Runs in a JVM of its own: a class without onNotify must survive a batch of
  * notifications; the library reports the missing method and drops the batch.
@@ -11,8 +13,8 @@ public final class NoReceiverCheck {
         if (result != 0) {
             throw new AssertionError("Initialize answered " + result);
         }
-        SimControl.fireNotifications(new byte[48], 1);
-        SimControl.waitNotificationsDelivered();
+        SimulatedService.fireNotifications(new byte[48]);
+        SimulatedService.waitNotificationsDelivered();
         tolvane.Uninitialize();
         System.out.println("NoReceiverCheck finished");
     }
