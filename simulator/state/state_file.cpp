@@ -247,8 +247,14 @@ std::unique_ptr<StateFile> StateFile::open(const std::string& path,
     }
     sqlite3_busy_timeout(db->db, kBusyTimeoutMs);
     // Whether it is ours is read before anything is written to it.
-    const auto application = db->integer("PRAGMA application_id");
-    const auto tables = db->integer("SELECT count(*) FROM sqlite_master");
+    // Both in one snapshot: another process may be making the file.
+    std::optional<std::int64_t> application;
+    std::optional<std::int64_t> tables;
+    inTransaction(*db, "BEGIN", [&] {
+        application = db->integer("PRAGMA application_id");
+        tables = db->integer("SELECT count(*) FROM sqlite_master");
+        return true;
+    });
     if (!application || !tables) {
         error = "is not a state file of the simulated service (" + db->error() + ")";
         return nullptr;
@@ -290,6 +296,9 @@ std::unique_ptr<StateFile> StateFile::open(const std::string& path,
 }
 
 std::optional<Model> StateFile::loadMachine(std::string& error) {
+    // Read before the machine: a commit in between moves it, and is caught
+    // up on at the next look.
+    const long long version = db_->integer("PRAGMA data_version").value_or(-1);
     std::optional<Model> model;
     std::uint64_t sequence = 0;
     std::string listsBody;
@@ -322,7 +331,7 @@ std::optional<Model> StateFile::loadMachine(std::string& error) {
     }
     seen_ = sequence;
     listsBody_ = std::move(listsBody);
-    dataVersion_ = db_->integer("PRAGMA data_version").value_or(-1);
+    dataVersion_ = version;
     return model;
 }
 
@@ -333,7 +342,10 @@ std::optional<StateFile::News> StateFile::news(std::string& error) {
         error = db_->error();
         return std::nullopt;
     }
-    if (*version == dataVersion_) return out;
+    // Inside a write, the sequence itself is read: the write must start from
+    // the very last change, whatever the data version said before it began.
+    const bool writing = sqlite3_get_autocommit(db_->db) == 0;
+    if (*version == dataVersion_ && !writing) return out;
     const bool ok = inSnapshot(*db_, [&] {
         const auto committed = committedSequence(*db_);
         if (!committed) return false;
@@ -414,9 +426,6 @@ bool StateFile::writeLog(bool whole, const std::vector<GUID>& touched, const Bat
     }
     if (ok && db_->exec("COMMIT")) {
         seen_ = sequence;
-        // Our own commit moves no data version of ours; the next look must
-        // not take it for another writer's.
-        dataVersion_ = db_->integer("PRAGMA data_version").value_or(-1);
         return true;
     }
     error = db_->error();
