@@ -20,7 +20,9 @@
 #include "changes/file_system_changes.h"
 #include "changes/hardware_changes.h"
 #include "changes/hardware_failures.h"
+#include "changes/lun_changes.h"
 #include "changes/pack_changes.h"
+#include "changes/volume_changes.h"
 #include "model/model_digest.h"
 #include "model/model_rules.h"
 #include "model/partition_types.h"
@@ -126,6 +128,15 @@ NewPartition gptData(std::uint64_t offset, std::uint64_t size) {
     return p;
 }
 
+NewPartition mbrPartition(std::uint64_t offset, std::uint64_t size, std::uint8_t type) {
+    NewPartition p;
+    p.offset = offset;
+    p.size = size;
+    p.style = VDS_PST_MBR;
+    p.mbrType = type;
+    return p;
+}
+
 struct Row {
     const char* name;
     std::function<Model()> machine;
@@ -166,6 +177,18 @@ const Row kMachines[] = {
      },
      {"\"maintenanceRunning\": 4", "\"maintenanceRunning\": 2", "\"maintenanceRunning\": 8", "\"rebuilding\": true",
       "\"stale\": true"}},
+    {"layouts after changes: an extended partition with a logical drive, a disk migrated to dynamic, a LUN made",
+     [] {
+         const GUID mbr = id(kMbrDisk);
+         return changed({
+             {"D: goes", deleteVolume(id("90000000-0000-4000-8000-000000000003"), true)},
+             {"an extended partition", createPartition(mbr, mbrPartition(61541 * kMiB, 10 * kGiB, 0x0F))},
+             {"a logical drive in it", createPartition(mbr, mbrPartition(61542 * kMiB, 2 * kGiB, 0x07))},
+             {"the GPT disk to dynamic", migrateDisks({id(kGptPack), id(kDynamicPack), {id(kGptDisk)}, false, false})},
+             {"a mirrored LUN", createLun({id(kSubSystem), VDS_LT_MIRROR, 8 * kGiB, {}, u"*", {}})},
+         });
+     },
+     {"\"mbrType\": 15", "\"gptType\": \"AF9B60A0-1431-4F62-BC68-3311714A69AD\""}},
 #if !defined(_WIN32)
     {"a generated machine with names outside ASCII",
      [] {
