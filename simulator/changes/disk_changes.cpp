@@ -157,12 +157,17 @@ ChangeFunction createPartition(const GUID& disk, NewPartition p) {
             Partition made;
             made.offset = at;
             made.size = p.size;
-            made.mbrType = p.mbrType;
-            made.bootIndicator = p.bootIndicator;
-            made.gptType = p.gptType;
-            made.gptId = p.gptId;
-            made.gptAttributes = p.gptAttributes;
-            made.gptName = p.gptName;
+            // Only the fields of the disk's own style: the others keep the
+            // values every partition of that style has, however it was made.
+            if (p.style == VDS_PST_MBR) {
+                made.mbrType = p.mbrType;
+                made.bootIndicator = p.bootIndicator;
+            } else {
+                made.gptType = p.gptType;
+                made.gptId = p.gptId;
+                made.gptAttributes = p.gptAttributes;
+                made.gptName = p.gptName;
+            }
             const Disk& d = std::as_const(m.disks).at(disk);
             const bool volume = isDataPartition(d, made);
             if (const HRESULT hr = addPartition(m, disk, std::move(made)); FAILED(hr)) return hr;

@@ -1,13 +1,22 @@
 // The exported control surface of vds_sim.h.
 #include "vds_sim.h"
 
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <string>
+#include <system_error>
+#include <utility>
 
 #include "changes/outside_events.h"
 #include "changes/pack_changes.h"
 #include "com/async_operation.h"
 #include "core/sim_core.h"
 #include "model/model_digest.h"
+#include "model/topology_writer.h"
 
 using tolvane::sim::Batch;
 using tolvane::sim::Core;
@@ -19,6 +28,48 @@ namespace {
 Core* sharedCore() {
     Core& core = Core::instance();
     return SUCCEEDED(core.attachStateFile()) ? &core : nullptr;
+}
+
+// The machine as it stands, in the state file too when there is one.
+std::string machineAsTopology() {
+    Core* core = sharedCore();
+    if (core == nullptr) return {};
+    return core->readLatest([](const tolvane::sim::Model& m) { return tolvane::sim::writeTopologyText(m); });
+}
+
+// The Win32 code a failed file write would have given on Windows. Creating a
+// file fails with ENOENT only for a folder of its path that is missing.
+HRESULT writeFailure(int error) {
+    static const std::pair<int, std::uint32_t> kCodes[] = {
+        {ENOENT, 3 /* ERROR_PATH_NOT_FOUND */},  {ENOTDIR, 3},
+        {EACCES, 5 /* ERROR_ACCESS_DENIED */},   {EPERM, 5},
+        {EISDIR, 5},                             {EROFS, 19 /* ERROR_WRITE_PROTECT */},
+        {ENOSPC, 112 /* ERROR_DISK_FULL */},
+    };
+    for (const auto& [posix, win32] : kCodes)
+        if (posix == error) return MAKE_HRESULT_CONST(0x80070000u | win32);
+    return E_FAIL;
+}
+
+// Written beside the file and moved over it once whole, so that a save that
+// fails half way leaves the file that was there.
+HRESULT saveText(const std::string& path, const std::string& text) {
+    const std::string part = path + ".part";
+    std::FILE* f = std::fopen(part.c_str(), "wb");
+    if (f == nullptr) {
+        const int error = errno;
+        std::fprintf(stderr, "TolvaneSim: cannot write the topology %s: %s\n", path.c_str(), std::strerror(error));
+        return writeFailure(error);
+    }
+    int error = std::fwrite(text.data(), 1, text.size(), f) == text.size() ? 0 : errno;
+    if (std::fclose(f) != 0 && error == 0) error = errno;
+    std::error_code moved;
+    if (error == 0) std::filesystem::rename(part, path, moved);
+    if (error == 0 && !moved) return S_OK;
+    if (error == 0) error = moved.value();
+    std::remove(part.c_str());
+    std::fprintf(stderr, "TolvaneSim: cannot write the topology %s: %s\n", path.c_str(), std::strerror(error));
+    return writeFailure(error);
 }
 
 }  // namespace
@@ -147,11 +198,20 @@ VDS_SIM_API void VdsSimSupportReplaceDisk(int on) { tolvane::sim::supportReplace
 
 // --- The machine as a topology file ----------------------------------------
 
-VDS_SIM_API int VdsSimSaveTopologyFile(const char* path) { return path == nullptr ? E_POINTER : E_NOTIMPL; }
+VDS_SIM_API int VdsSimSaveTopologyFile(const char* path) {
+    if (path == nullptr) return E_POINTER;
+    if (sharedCore() == nullptr) return tolvane::sim::kStateFileFailed;
+    return saveText(path, machineAsTopology());
+}
 
 VDS_SIM_API size_t VdsSimTopologyJson(char* buf, size_t bufSize) {
-    if (buf != nullptr && bufSize > 0) buf[0] = '\0';
-    return 0;
+    const std::string text = machineAsTopology();
+    if (buf != nullptr && bufSize > 0) {
+        const std::size_t copied = std::min(text.size(), bufSize - 1);
+        std::memcpy(buf, text.data(), copied);
+        buf[copied] = '\0';
+    }
+    return text.size();
 }
 
 VDS_SIM_API int VdsSimResetToTopology(void) {

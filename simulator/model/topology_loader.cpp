@@ -5,6 +5,7 @@
 #include <fstream>
 #include <limits>
 #include <set>
+#include <span>
 #include <sstream>
 
 #include <nlohmann/json.hpp>
@@ -12,6 +13,7 @@
 #include "model/model_edit.h"
 #include "model/model_rules.h"
 #include "model/text16.h"
+#include "model/topology_format.h"
 #include "model/unmasking_list.h"
 
 namespace tolvane::sim {
@@ -72,8 +74,7 @@ public:
         return bytesValue(get(key), at(key));
     }
     // An enumeration value given as its number or as one of its names.
-    std::int32_t choice(const std::string& key, std::int32_t def,
-                        std::initializer_list<std::pair<const char*, std::int32_t>> names) {
+    std::int32_t choice(const std::string& key, std::int32_t def, std::span<const topology::Name> names) {
         if (!has(key)) return def;
         const json& v = get(key);
         if (v.is_string()) {
@@ -88,6 +89,16 @@ public:
         }
         return integerValue<std::int32_t>(v, at(key));
     }
+    // A drive letter, "E" or "E:" in either case; 0 when absent.
+    char16_t letter(const std::string& key) {
+        const std::u16string text = this->text(key);
+        if (text.empty()) return 0;
+        char16_t c = text[0];
+        if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - 0x20);
+        if (text.size() > 2 || c < u'A' || c > u'Z' || (text.size() == 2 && text[1] != u':'))
+            fail(key, "expected one letter A to Z, e.g. \"E\"");
+        return c;
+    }
     const json& array(const std::string& key) {
         static const json empty = json::array();
         if (!has(key)) return empty;
@@ -99,6 +110,15 @@ public:
         std::vector<GUID> out;
         const json& a = array(key);
         for (std::size_t i = 0; i < a.size(); ++i) out.push_back(guidValue(a[i], at(key) + "/" + std::to_string(i)));
+        return out;
+    }
+    // Every field of an object whose fields are data (keys chosen by the file).
+    std::vector<std::pair<std::string, const json*>> entries() {
+        std::vector<std::pair<std::string, const json*>> out;
+        for (auto it = j_.begin(); it != j_.end(); ++it) {
+            seen_.insert(it.key());
+            out.emplace_back(it.key(), &it.value());
+        }
         return out;
     }
     void finish() const {
@@ -174,6 +194,7 @@ public:
         // Disks no provider has taken yet: the service's own, in no pack.
         const json& raw = top.array("unallocatedDisks");
         for (std::size_t i = 0; i < raw.size(); ++i) disk(Obj(raw[i], item("", "unallocatedDisks", i)), GUID{});
+        if (top.has("issuedSerials")) issuedSerials(Obj(top.get("issuedSerials"), top.at("issuedSerials")));
         top.finish();
         fileAll();
         // The rules between objects are the model's own; name the place of a
@@ -254,11 +275,27 @@ private:
         fileEach(read_.volumePlexes);
     }
 
+    // The last serial handed out per identifier prefix, so that the objects a
+    // change makes after loading take the identifiers they would have taken
+    // in the machine that was saved.
+    void issuedSerials(Obj o) {
+        for (const auto& [key, value] : o.entries()) {
+            const bool hex = key.size() == 8 && std::all_of(key.begin(), key.end(), [](char c) {
+                return std::isxdigit(static_cast<unsigned char>(c)) != 0;
+            });
+            if (!hex) o.fail(key, "expected an identifier prefix of 8 hex digits, e.g. \"90000000\"");
+            const auto prefix = static_cast<std::uint32_t>(std::stoul(key, nullptr, 16));
+            const auto serial = Obj::integerValue<std::uint64_t>(*value, o.at(key));
+            if (serial > topology::kMaxSerial) o.fail(key, "a serial has at most 12 hex digits");
+            if (!model.lastSerial.emplace(prefix, serial).second) o.fail(key, "the prefix is given twice");
+        }
+    }
+
     void providerCommon(Obj& o, Provider& p) {
         p.id = o.id("id");
         p.versionId = o.optId("versionId").value_or(GUID{});
         p.name = o.text("name");
-        p.version = o.text("version", u"1.0");
+        p.version = o.text("version", topology::kProviderVersion);
         p.flags = o.integer<std::uint32_t>("flags", p.flags);
         p.stripeSizeFlags = o.integer<std::uint32_t>("stripeSizeFlags", p.stripeSizeFlags);
         p.rebuildPriority = o.integer<std::int16_t>("rebuildPriority", 0);
@@ -268,7 +305,7 @@ private:
     void hardwareProvider(Obj o) {
         Provider p;
         p.type = 2;
-        p.stripeSizeFlags = 0x0001F000;  // 4 KiB to 64 KiB
+        p.stripeSizeFlags = topology::kHardwareStripeSizeFlags;
         providerCommon(o, p);
         const json& subs = o.array("subsystems");
         for (std::size_t i = 0; i < subs.size(); ++i)
@@ -285,13 +322,14 @@ private:
         s.friendlyName = o.text("friendlyName");
         s.identification = o.text("identification");
         s.flags = o.integer<std::uint32_t>("flags", 0);
-        s.stripeSizeFlags = o.integer<std::uint32_t>("stripeSizeFlags", 0x0001F000);
+        s.stripeSizeFlags = o.integer<std::uint32_t>("stripeSizeFlags", topology::kHardwareStripeSizeFlags);
         s.status = o.integer<std::int32_t>("status", 1);
         s.health = o.integer<std::int32_t>("health", 1);
-        s.internalBuses = o.integer<std::int16_t>("internalBuses", 1);
-        s.slotsPerBus = o.integer<std::int16_t>("slotsPerBus", 16);
-        s.maxControllers = o.integer<std::int16_t>("maxControllers", 2);
+        s.internalBuses = o.integer<std::int16_t>("internalBuses", topology::kInternalBuses);
+        s.slotsPerBus = o.integer<std::int16_t>("slotsPerBus", topology::kSlotsPerBus);
+        s.maxControllers = o.integer<std::int16_t>("maxControllers", topology::kMaxControllers);
         s.rebuildPriority = o.integer<std::int16_t>("rebuildPriority", 0);
+        s.maintenanceRunning = o.integer<std::uint32_t>("maintenanceRunning", 0);
         s.recoversByItself = o.flag("recoversByItself", true);
         s.rebuildMsPerGiB = o.integer<std::uint32_t>("rebuildMillisecondsPerGiB", 2);
 
@@ -322,6 +360,7 @@ private:
         c.identification = o.text("identification");
         c.status = o.integer<std::int32_t>("status", 1);
         c.health = o.integer<std::int32_t>("health", 1);
+        c.maintenanceRunning = o.integer<std::uint32_t>("maintenanceRunning", 0);
         const json& ps = o.array("ports");
         for (std::size_t i = 0; i < ps.size(); ++i) {
             Obj po(ps[i], item(o.path(), "ports", i));
@@ -357,6 +396,7 @@ private:
         const int perBus = std::max<int>(s.slotsPerBus, 1);
         d.bus = o.integer<std::int16_t>("bus", static_cast<std::int16_t>(static_cast<int>(index) / perBus));
         d.slot = o.integer<std::int16_t>("slot", static_cast<std::int16_t>(static_cast<int>(index) % perBus));
+        d.maintenanceRunning = o.integer<std::uint32_t>("maintenanceRunning", 0);
         o.finish();
         const GUID id = d.id;
         read_.drives.push_back(std::move(d));
@@ -376,11 +416,12 @@ private:
                                     "separated by ';'");
         l.unmaskingList = *unmasked;
         l.flags = o.integer<std::uint32_t>("flags", 0);
-        l.type = o.choice("type", 10, {{"simple", 10}, {"span", 11}, {"stripe", 12}, {"mirror", 13}, {"parity", 14}});
+        l.type = o.choice("type", 10, topology::kLunTypes);
         l.status = o.integer<std::int32_t>("status", 1);
         l.health = o.integer<std::int32_t>("health", 1);
         l.transitionState = o.integer<std::int32_t>("transitionState", 1);
         l.rebuildPriority = o.integer<std::int16_t>("rebuildPriority", 0);
+        l.rebuilding = o.flag("rebuilding");
         const json& ps = o.array("plexes");
         if (ps.empty()) o.fail("plexes", "a LUN needs at least one plex");
         for (std::size_t i = 0; i < ps.size(); ++i)
@@ -441,12 +482,12 @@ private:
         p.id = o.id("id");
         claim(o, p.id);
         p.lun = lun;
-        p.type = o.choice("type", 10, {{"simple", 10}, {"span", 11}, {"stripe", 12}, {"parity", 14}});
+        p.type = o.choice("type", 10, topology::kPlexTypes);
         p.status = o.integer<std::int32_t>("status", 1);
         p.health = o.integer<std::int32_t>("health", 1);
         p.transitionState = o.integer<std::int32_t>("transitionState", 1);
         p.flags = o.integer<std::uint32_t>("flags", 0);
-        p.stripeSize = o.integer<std::uint32_t>("stripeSize", p.type == 12 || p.type == 14 ? 65536 : 0);
+        p.stripeSize = o.integer<std::uint32_t>("stripeSize", topology::defaultStripeSize(p.type));
         p.rebuildPriority = o.integer<std::int16_t>("rebuildPriority", 0);
         const json& es = o.array("extents");
         std::uint64_t total = 0;
@@ -458,6 +499,7 @@ private:
                 e.fail("drive", guidToText(span.drive) + " is not a drive of this subsystem");
             span.offset = e.bytes("offset", 0);
             span.size = e.bytes("size", 0);
+            span.stale = e.flag("stale");
             e.finish();
             total += span.size;
             p.extents.push_back(span);
@@ -474,8 +516,8 @@ private:
     void softwareProvider(Obj o) {
         Provider p;
         p.type = 1;
-        const bool dynamic = o.choice("kind", 0, {{"basic", 0}, {"dynamic", 1}}) == 1;
-        p.flags = dynamic ? 0x1u : 0u;  // VDS_PF_DYNAMIC
+        const bool dynamic = o.choice("kind", 0, topology::kProviderKinds) == 1;
+        p.flags = dynamic ? topology::kVdsDynamicProvider : 0u;
         providerCommon(o, p);
         const json& packs = o.array("packs");
         for (std::size_t i = 0; i < packs.size(); ++i)
@@ -492,6 +534,7 @@ private:
         k.name = o.text("name");
         k.status = o.integer<std::int32_t>("status", 1);
         k.flags = o.integer<std::uint32_t>("flags", 0);
+        k.placeholder = o.flag("placeholder");
         const json& ds = o.array("disks");
         for (std::size_t i = 0; i < ds.size(); ++i) k.disks.push_back(disk(Obj(ds[i], item(o.path(), "disks", i)), k.id));
         const json& vs = o.array("volumes");
@@ -509,7 +552,7 @@ private:
         claim(o, d.id);
         d.pack = pack;
         d.size = o.bytes("size", 0);
-        d.partitionStyle = o.choice("style", isNullGuid(pack) ? 0 : 1, {{"unknown", 0}, {"raw", 0}, {"mbr", 1}, {"gpt", 2}});
+        d.partitionStyle = o.choice("style", isNullGuid(pack) ? 0 : 1, topology::kDiskStyles);
         d.status = o.integer<std::int32_t>("status", 1);
         d.reserveMode = o.integer<std::int32_t>("reserveMode", 0);
         d.health = o.integer<std::int32_t>("health", 1);
@@ -544,13 +587,16 @@ private:
                 p.bootIndicator = po.flag("bootIndicator");
                 p.recognized = po.flag("recognized", true);
             } else {
-                p.gptType = po.optId("gptType").value_or(
-                    GUID{0xEBD0A0A2, 0xB9E5, 0x4433, {0x87, 0xC0, 0x68, 0xB6, 0xB7, 0x26, 0x99, 0xC7}});
+                p.gptType = po.optId("gptType").value_or(kGptBasicData);
                 p.gptId = po.optId("gptId").value_or(GUID{});
                 p.gptAttributes = po.integer<std::uint64_t>("gptAttributes", 0);
                 p.gptName = po.text("gptName");
             }
             p.number = po.integer<std::uint32_t>("number", isExtendedPartition(p) ? 0 : ++numbered);
+            // What the service keeps for a partition that is no volume.
+            p.driveLetter = po.letter("driveLetter");
+            p.fileSystem = po.choice("fileSystem", 0, topology::kFileSystems);
+            p.label = po.text("label");
             po.finish();
             d.partitions.push_back(p);
         }
@@ -568,20 +614,13 @@ private:
         claim(o, v.id);
         v.pack = k.id;
         v.name = o.text("name");
-        v.type = o.choice("type", 10, {{"simple", 10}, {"span", 11}, {"stripe", 12}, {"mirror", 13}, {"parity", 14}});
+        v.type = o.choice("type", 10, topology::kVolumeTypes);
         v.status = o.integer<std::int32_t>("status", 1);
         v.health = o.integer<std::int32_t>("health", 1);
         v.transitionState = o.integer<std::int32_t>("transitionState", 1);
         v.flags = o.integer<std::uint32_t>("flags", 0);
         v.recommendedFileSystem = o.integer<std::int32_t>("recommendedFileSystem", 4);
-        std::u16string letter = o.text("driveLetter");
-        if (!letter.empty()) {
-            char16_t c = letter[0];
-            if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - 0x20);
-            if (letter.size() > 2 || c < u'A' || c > u'Z' || (letter.size() == 2 && letter[1] != u':'))
-                o.fail("driveLetter", "expected one letter A to Z, e.g. \"E\"");
-            v.driveLetter = c;
-        }
+        v.driveLetter = o.letter("driveLetter");
         const json& mf = o.array("mountFolders");
         for (std::size_t i = 0; i < mf.size(); ++i) {
             std::string where = o.at("mountFolders") + "/" + std::to_string(i);
@@ -600,8 +639,7 @@ private:
         if (o.has("fileSystem")) {
             Obj f(o.get("fileSystem"), o.at("fileSystem"));
             FileSystem fs;
-            fs.type = f.choice("type", 4, {{"raw", 1}, {"fat", 2}, {"fat32", 3}, {"ntfs", 4}, {"cdfs", 5}, {"udf", 6},
-                                           {"exfat", 7}, {"csvfs", 8}, {"refs", 9}});
+            fs.type = f.choice("type", 4, topology::kFileSystems);
             fs.flags = f.integer<std::uint32_t>("flags", 0);
             fs.allocationUnitSize = f.integer<std::uint32_t>("allocationUnitSize", 4096);
             if (fs.allocationUnitSize == 0) f.fail("allocationUnitSize", "must be above 0");
@@ -614,6 +652,7 @@ private:
             f.finish();
             v.fileSystem = fs;
         }
+        v.dismounted = o.flag("dismounted");
         o.finish();
         const GUID id = v.id;
         read_.volumes.push_back(std::move(v));
@@ -625,12 +664,11 @@ private:
         p.id = o.id("id");
         claim(o, p.id);
         p.volume = v.id;
-        p.type = o.choice("type", v.type == 13 ? 10 : v.type,
-                          {{"simple", 10}, {"span", 11}, {"stripe", 12}, {"parity", 14}});
+        p.type = o.choice("type", topology::defaultVolumePlexType(v.type), topology::kPlexTypes);
         p.status = o.integer<std::int32_t>("status", 1);
         p.health = o.integer<std::int32_t>("health", 1);
         p.transitionState = o.integer<std::int32_t>("transitionState", 1);
-        p.stripeSize = o.integer<std::uint32_t>("stripeSize", p.type == 12 || p.type == 14 ? 65536 : 0);
+        p.stripeSize = o.integer<std::uint32_t>("stripeSize", topology::defaultStripeSize(p.type));
         const json& es = o.array("extents");
         if (es.empty()) o.fail("extents", "a volume plex needs at least one disk extent");
         std::uint64_t total = 0;
@@ -643,7 +681,9 @@ private:
                 e.fail("disk", guidToText(s.disk) + " is not a disk of this pack");
             s.offset = e.bytes("offset", 0);
             s.size = e.bytes("size", 0);
-            s.member = e.integer<std::uint32_t>("member", p.type == 11 ? 0 : static_cast<std::uint32_t>(i));
+            s.member = e.integer<std::uint32_t>("member", topology::defaultMember(p.type, i));
+            if (s.member >= topology::kMaxPlexMembers)
+                e.fail("member", "a plex has at most " + std::to_string(topology::kMaxPlexMembers) + " members");
             members = std::max(members, s.member + 1);
             e.finish();
             total += s.size;
@@ -651,6 +691,8 @@ private:
         }
         p.size = o.bytes("size", plexCapacity(p.type, total, members));
         p.numberOfMembers = o.integer<std::uint32_t>("numberOfMembers", members);
+        if (p.numberOfMembers > topology::kMaxPlexMembers)
+            o.fail("numberOfMembers", "a plex has at most " + std::to_string(topology::kMaxPlexMembers) + " members");
         o.finish();
         const GUID id = p.id;
         plexSizes_[id] = p.size;

@@ -111,7 +111,27 @@ INSTANTIATE_TEST_SUITE_P(
                       {"id":"B3000000-0000-4000-8000-000000000002","driveLetter":"e","plexes":[{
                         "id":"B4000000-0000-4000-8000-000000000002","extents":[{
                         "disk":"B2000000-0000-4000-8000-000000000001","offset":"2 MiB","size":"1 MiB"}]}]}]}]}]})",
-                "/driveLetter", "drive letter E is already held"}),
+                "/driveLetter", "drive letter E is already held"},
+        BadCase{"plex_members_without_bound",
+                R"({"softwareProviders":[{"id":"B0000000-0000-4000-8000-000000000001","kind":"dynamic","packs":[{
+                    "id":"B1000000-0000-4000-8000-000000000001",
+                    "disks":[{"id":"B2000000-0000-4000-8000-000000000001","size":"1 GiB","partitions":[
+                      {"offset":"1 MiB","size":"1000 MiB","mbrType":66}]}],
+                    "volumes":[{"id":"B3000000-0000-4000-8000-000000000001","type":"parity","plexes":[{
+                      "id":"B4000000-0000-4000-8000-000000000001","numberOfMembers":4294967295,"extents":[{
+                      "disk":"B2000000-0000-4000-8000-000000000001","offset":"2 MiB","size":"1 MiB"}]}]}]}]}]})",
+                "/softwareProviders/0/packs/0/volumes/0/plexes/0/numberOfMembers", "at most 65536 members"},
+        BadCase{"serial_prefix", R"({"issuedSerials":{"9000":3}})", "/issuedSerials/9000",
+                "an identifier prefix of 8 hex digits"},
+        BadCase{"letter_on_a_volumes_partition",
+                R"({"softwareProviders":[{"id":"B0000000-0000-4000-8000-000000000001","packs":[{
+                    "id":"B1000000-0000-4000-8000-000000000001",
+                    "disks":[{"id":"B2000000-0000-4000-8000-000000000001","size":"1 GiB","partitions":[
+                      {"offset":"1 MiB","size":"1 MiB","driveLetter":"Q"}]}],
+                    "volumes":[{"id":"B3000000-0000-4000-8000-000000000001","plexes":[{
+                      "id":"B4000000-0000-4000-8000-000000000001","extents":[{
+                      "disk":"B2000000-0000-4000-8000-000000000001","offset":"1 MiB","size":"1 MiB"}]}]}]}]}]})",
+                "/softwareProviders/0/packs/0/disks/0/partitions/0/driveLetter", "takes its letter through the volume"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Topology, MissingFileIsRefusedAndNamed) {

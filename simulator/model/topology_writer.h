@@ -1,0 +1,17 @@
+// Writes a Model as a machine description (JSON, docs/topology.md): the
+// inverse of the topology loader. Loading the text gives a machine with the
+// same digest, identifier serials and children's order, and saving that
+// machine again gives the same text. Objects are listed in the order the
+// service enumerates them, fields in the order the documentation lists them,
+// and a field at the default the loader would give it is left out.
+#pragma once
+
+#include <string>
+
+#include "model/model.h"
+
+namespace tolvane::sim {
+
+std::string writeTopologyText(const Model& model);
+
+}  // namespace tolvane::sim
