@@ -1,5 +1,9 @@
 #include "bench_machine.h"
 
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <optional>
@@ -18,11 +22,23 @@ GUID nextMadeId(std::uint32_t prefix) {
     return id;
 }
 
-const GeneratedMachine* useMachine(const MachineShape& shape) {
+std::string benchStateFile(const char* name) {
+    const std::string path = "/tmp/tolvane-bench-" + std::to_string(getpid()) + "-" + name + ".db";
+    for (const char* suffix : {"", "-wal", "-shm"}) std::remove((path + suffix).c_str());
+    return path;
+}
+
+const GeneratedMachine* useMachine(const MachineShape& shape, bool keptInStateFile) {
     static std::optional<MachineShape> loadedShape;
+    static bool loadedKept = false;
     static GeneratedMachine machine;
     static bool loaded = false;
-    if (!loadedShape || !(*loadedShape == shape)) {
+    if (!loadedShape || !(*loadedShape == shape) || loadedKept != keptInStateFile) {
+        if (keptInStateFile)
+            setenv("TOLVANE_SIM_STATE", benchStateFile("machine").c_str(), 1);
+        else
+            unsetenv("TOLVANE_SIM_STATE");
+        loadedKept = keptInStateFile;
         machine = tolvane::sim::generateMachine(shape);
         loaded = VdsSimLoadTopologyJson(machine.json.c_str()) == 0;
         loadedShape = shape;

@@ -12,8 +12,11 @@
 using tolvane::sim::GeneratedMachine;
 using tolvane::sim::MachineShape;
 
-// Null when the service refused the machine.
-const GeneratedMachine* useMachine(const MachineShape& shape);
+// Null when the service refused the machine. Kept in a state file, the
+// machine is written to a new file of its own, which later runs share.
+const GeneratedMachine* useMachine(const MachineShape& shape, bool keptInStateFile = false);
+// Where a benchmark's state files are made.
+std::string benchStateFile(const char* name);
 
 // The identifier the service gives the next object it makes under `prefix`
 // (<prefix>-0000-4000-8000-<serial>), counted since the machine was loaded.

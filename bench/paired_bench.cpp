@@ -57,7 +57,7 @@ __attribute__((noinline)) void libraryRun(std::vector<unsigned char>& request, s
 
 void runLibrary(benchmark::State& state, const PairedCase& c) {
     const bool alone = state.threads() == 1;
-    const GeneratedMachine* m = alone ? useMachine(c.shape) : gThreadedMachine;
+    const GeneratedMachine* m = alone ? useMachine(c.shape, c.keptInStateFile) : gThreadedMachine;
     if (m == nullptr) return state.SkipWithError("the service refused the machine");
     if (alone && !openLibrary()) return state.SkipWithError("vdsInitialize failed");
     auto request = c.request(*m);
@@ -90,7 +90,7 @@ __attribute__((noinline)) int directRun(const PairedCase& c, const DirectClient&
 }
 
 void runDirect(benchmark::State& state, const PairedCase& c) {
-    const GeneratedMachine* m = state.threads() == 1 ? useMachine(c.shape) : gThreadedMachine;
+    const GeneratedMachine* m = state.threads() == 1 ? useMachine(c.shape, c.keptInStateFile) : gThreadedMachine;
     if (m == nullptr) return state.SkipWithError("the service refused the machine");
     AllocationCount before;
     {
@@ -170,6 +170,7 @@ int main(int argc, char** argv) {
     const auto lists = listCases(listSizes());
     for (const PairedCase& c : lists) registerPair(c);
     registerScaling(listCases({1000}).front());
+    registerStateFileOpening(changeSizes().back());
 
     bool listing = false;
     for (int i = 1; i < argc; ++i) listing = listing || std::string_view(argv[i]).starts_with("--benchmark_list_tests");

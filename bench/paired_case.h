@@ -20,9 +20,15 @@ struct PairedCase {
     // For a change: the library's request that undoes it (e.g. delete after
     // create), sent within the same timed run so every run starts alike.
     std::function<std::vector<unsigned char>(const GeneratedMachine&)> undo;
+    // The machine kept in a state file (TOLVANE_SIM_STATE) rather than in
+    // the process: what sharing it costs a change.
+    bool keptInStateFile = false;
 };
 
 // Lists of every family at each size, a read, and changes.
 std::vector<PairedCase> listCases(const std::vector<int>& sizes);
 // The changes at each machine size (objects of the kind each concerns).
 std::vector<PairedCase> readAndChangeCases(const std::vector<int>& sizes);
+// Opening a state file of about `objects` objects (not paired: no client
+// opens a file).
+void registerStateFileOpening(int objects);

@@ -198,5 +198,13 @@ std::vector<PairedCase> readAndChangeCases(const std::vector<int>& sizes) {
         cases.push_back({"CreateDeleteVolume" + at, volumesMachine(n), 1, createVolumeRequest,
                          directCreateAndDeleteVolume, deleteMadeVolume});
     }
+    // The same changes with the machine kept in a state file.
+    for (std::size_t i = 0, n = cases.size(); i < n; ++i)
+        if (cases[i].name.starts_with("ChangeDriveStatus/") || cases[i].name.starts_with("CreateDeleteLun/")) {
+            PairedCase kept = cases[i];
+            kept.name = "Kept" + kept.name;
+            kept.keptInStateFile = true;
+            cases.push_back(std::move(kept));
+        }
     return cases;
 }

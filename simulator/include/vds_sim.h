@@ -4,7 +4,13 @@
  * outside: which machine it shows, how long it takes to start, which calls
  * fail, and what it has seen.
  *
- * Identifiers are passed as GUID pointers; texts are UTF-8. */
+ * Identifiers are passed as GUID pointers; texts are UTF-8.
+ *
+ * With TOLVANE_SIM_STATE naming a state file (docs/state-file.md), the
+ * machine these functions load, change, read and save is the file's, shared
+ * by every process that names it; a file that cannot be used makes them
+ * answer 0x800710D9 (ERROR_DATABASE_FAILURE). Faults, the journal and the
+ * start-up delay stay each process's own. */
 #ifndef TOLVANE_VDS_SIM_H
 #define TOLVANE_VDS_SIM_H
 
