@@ -95,12 +95,6 @@ HRESULT Core::commit(const ChangeFunction& apply, ChangeOutput& output) {
     return hr;
 }
 
-std::unique_lock<std::recursive_mutex> Core::holdModel() {
-    std::unique_lock lock(modelMutex_);
-    catchUpLocked();
-    return lock;
-}
-
 void Core::catchUpLocked() {
     if (!state_) return;
     std::string error;
@@ -167,11 +161,15 @@ HRESULT Core::attachStateFile() {
                      path, topology);
     model_ = std::make_unique<Model>(std::move(*model));
     state_ = std::move(state);
+    stateAttached_ = true;
     if (!stateWatcher_.joinable()) stateWatcher_ = std::thread([this] { watchStateFile(); });
     return S_OK;
 }
 
-void Core::detachStateFileLocked() { state_.reset(); }
+void Core::detachStateFileLocked() {
+    state_.reset();
+    stateAttached_ = false;
+}
 
 void Core::watchStateFile() {
     std::unique_lock lock(modelMutex_);
@@ -302,6 +300,10 @@ void Core::pin(bool pinned) {
 
 std::optional<HRESULT> Core::enter(const char* method, const std::string& args) {
     if (journal.enabled()) journal.append(std::string(method) + "(" + args + ")");
+    if (stateAttached_.load(std::memory_order_relaxed)) {
+        std::lock_guard lock(modelMutex_);
+        catchUpLocked();
+    }
     return faults.onCall(method);
 }
 

@@ -65,9 +65,8 @@ public:
     void replaceModel(Model model);
     // Holds the model still for the length of one call, so that an object
     // found to exist at the start of a call is still there when it is read.
-    // The lock is recursive: read() and change() may be used under it. The
-    // call starts from what other processes committed to the state file.
-    std::unique_lock<std::recursive_mutex> holdModel();
+    // The lock is recursive: read() and change() may be used under it.
+    std::unique_lock<std::recursive_mutex> holdModel() const { return std::unique_lock(modelMutex_); }
 
     // Loads the machine named by TOLVANE_SIM_TOPOLOGY (or the built-in one)
     // unless a test has put its own in place. Prints the reason on stderr
@@ -92,7 +91,8 @@ public:
     HRESULT attachStateFile();
     // --- Calls -------------------------------------------------------------
     // Records the call in the journal and answers the failure injected for
-    // it, if any.
+    // it, if any. Every call starts here, so it starts from what other
+    // processes committed to the state file.
     std::optional<HRESULT> enter(const char* method, const std::string& args);
     Journal journal;
     Faults faults;
@@ -145,6 +145,7 @@ private:
     std::unique_ptr<Model> model_;
     bool pinned_ = false;  // a test's own model stays until it asks otherwise
     std::unique_ptr<StateFile> state_;
+    std::atomic<bool> stateAttached_{false};  // state_ is set: calls catch up
     // Looks for other processes' changes while no call does.
     std::thread stateWatcher_;
     std::condition_variable_any stateWatchStop_;

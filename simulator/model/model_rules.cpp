@@ -21,11 +21,11 @@ std::uint64_t plexCapacity(std::int32_t type, std::uint64_t rawBytes, std::uint3
 }
 
 std::vector<std::uint32_t> absentMembers(const VolumePlex& plex) {
+    std::set<std::uint32_t> present;
+    for (const DiskSpan& s : plex.extents) present.insert(s.member);
     std::vector<std::uint32_t> out;
-    for (std::uint32_t member = 0; member < plex.numberOfMembers; ++member)
-        if (std::none_of(plex.extents.begin(), plex.extents.end(),
-                         [&](const DiskSpan& s) { return s.member == member; }))
-            out.push_back(member);
+    for (std::uint32_t member = 0; member < std::min(plex.numberOfMembers, kMostPlexMembers); ++member)
+        if (!present.count(member)) out.push_back(member);
     return out;
 }
 
@@ -291,7 +291,9 @@ private:
                     fail(pid, field, "the extent runs past the end of its disk");
                 onDisk[e.disk].push_back({e.offset, e.offset + e.size, pid, field});
             }
-            if (p.size > volumePlexCapacity(p))
+            if (p.numberOfMembers > kMostPlexMembers)
+                fail(pid, "numberOfMembers", "a plex has at most " + std::to_string(kMostPlexMembers) + " members");
+            else if (p.size > volumePlexCapacity(p))
                 fail(pid, "size", "the plex is larger than its disk extents hold");
         }
     }

@@ -28,6 +28,9 @@ std::uint64_t plexCapacity(std::int32_t type, std::uint64_t rawBytes, std::uint3
 
 // Members of a volume plex that hold no stretch: a parity plex that lost one
 // member with its disk carries on from the others until a repair lays it anew.
+// The most members a volume plex may have: counting them out must stay
+// cheap whatever a description or a state file says.
+inline constexpr std::uint32_t kMostPlexMembers = 1u << 16;
 std::vector<std::uint32_t> absentMembers(const VolumePlex& plex);
 // Bytes a volume plex holds over the stretches it has (plexCapacity).
 std::uint64_t volumePlexCapacity(const VolumePlex& plex);

@@ -403,7 +403,9 @@ std::unordered_map<GUID, std::vector<GUID>, GuidHash> newlyFiledChildren(const M
     // New children are appended, so they are the end of their parent's list,
     // in its order; when they are not (a parent with lists of two kinds, or a
     // list put in order some other way), the parent's whole list is placed again.
-    for (auto& [parent, children] : byParent) {
+    for (auto& entry : byParent) {
+        const GUID& parent = entry.first;
+        std::vector<GUID>& children = entry.second;
         const Kind kind = kindOfParent[parent];
         std::vector<GUID> ordered;
         eachFiledTable(m, [&](const auto& table) {
@@ -515,7 +517,9 @@ bool putRows(Model& m, const std::vector<ObjectRow>& rowsInOrder, const std::vec
         if (!kind) m.kinds[row.id] = row.kind;
         placed.push_back({&row, parentBefore});
     }
-    for (const auto& [row, parentBefore] : placed) {
+    for (const Placed& each : placed) {
+        const ObjectRow* row = each.row;
+        const std::optional<GUID>& parentBefore = each.parentBefore;
         if (parentBefore && *parentBefore == row->parent) continue;
         withTable(m, row->kind, [&](auto& table) {
             using T = ObjectOf<decltype(table)>;

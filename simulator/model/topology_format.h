@@ -10,6 +10,8 @@
 #include <span>
 #include <utility>
 
+#include "model/model_rules.h"
+
 namespace tolvane::sim::topology {
 
 using Name = std::pair<const char*, std::int32_t>;
@@ -53,7 +55,7 @@ inline constexpr std::uint32_t defaultMember(std::int32_t plexType, std::size_t 
 
 // Bounds that keep a description from making the service allocate without
 // limit: a volume plex's members are counted out one by one.
-inline constexpr std::uint32_t kMaxPlexMembers = 1u << 16;
+inline constexpr std::uint32_t kMaxPlexMembers = kMostPlexMembers;
 // Identifier serials fill the last 12 hex digits of an identifier.
 inline constexpr std::uint64_t kMaxSerial = (1ull << 48) - 1;
 

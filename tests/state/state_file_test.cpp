@@ -268,5 +268,37 @@ TEST(StateFile, FilesThatAreNotOursOrNotWholeAreRefusedAndLeftAsTheyAre) {
     }
 }
 
+// A file that other programs can write may hold anything: a machine read
+// from rows with bytes changed, cut or added is either refused or keeps
+// every rule, and nothing is read past a body's end (the sanitizers watch).
+TEST(StateFile, RowsWithDamagedBodiesAreRefusedOrReadIntoAMachineThatKeepsTheRules) {
+    const Model initial = machineOf(defaultTopologyText());
+    const std::vector<ObjectRow> rows = rowsInOrder(initial);
+    const std::string lists = encodeLists(listsOf(initial));
+    std::mt19937 random(3);
+    int refused = 0;
+    for (int round = 0; round < 3000; ++round) {
+        std::vector<ObjectRow> damaged = rows;
+        std::string damagedLists = lists;
+        std::string& body = random() % 8 == 0 ? damagedLists : damaged[random() % damaged.size()].body;
+        switch (random() % 4) {
+            case 0: body[random() % body.size()] ^= static_cast<char>(1 + random() % 255); break;
+            case 1: body.resize(random() % body.size()); break;
+            case 2: body.append(1 + random() % 8, static_cast<char>(random())); break;
+            default:  // a count or length made huge
+                if (body.size() >= 4) std::memset(body.data() + random() % (body.size() - 3), 0xFF, 4);
+        }
+        const auto readLists = decodeLists(damagedLists);
+        std::string error;
+        const auto model = readLists ? machineFromRows(*readLists, damaged, error) : std::nullopt;
+        if (!model) {
+            ++refused;
+            continue;
+        }
+        EXPECT_FALSE(checkModelRules(*model)) << "round " << round;
+    }
+    EXPECT_GT(refused, 1000);  // most damage is seen
+}
+
 }  // namespace
 }  // namespace tolvane::sim
