@@ -15,8 +15,6 @@ namespace {
 
 // "Tolv": marks a file as ours before its schema version is read.
 constexpr int kApplicationId = 0x546F6C76;
-// How long a call waits for another process's write to finish.
-constexpr int kBusyTimeoutMs = 5000;
 // The log keeps this many recent changes; a process further behind reads
 // the whole machine again and tells its clients what differs.
 constexpr std::int64_t kLogKept = 4096;
@@ -237,7 +235,7 @@ StateFile::~StateFile() = default;
 
 std::unique_ptr<StateFile> StateFile::open(const std::string& path,
                                            const std::function<std::optional<Model>(std::string&)>& initial,
-                                           bool& created, std::string& error) {
+                                           bool& created, std::string& error, int busyTimeoutMs) {
     created = false;
     auto db = std::make_unique<Db>();
     const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX;
@@ -245,7 +243,7 @@ std::unique_ptr<StateFile> StateFile::open(const std::string& path,
         error = "cannot be opened: " + db->error();
         return nullptr;
     }
-    sqlite3_busy_timeout(db->db, kBusyTimeoutMs);
+    sqlite3_busy_timeout(db->db, busyTimeoutMs);
     // Whether it is ours is read before anything is written to it.
     // Both in one snapshot: another process may be making the file.
     std::optional<std::int64_t> application;
@@ -270,7 +268,7 @@ std::unique_ptr<StateFile> StateFile::open(const std::string& path,
         // busy handler does not wait for, so that wait is our own.
         std::string why;
         bool ok = false;
-        for (int waited = 0; !ok && why.empty() && waited <= kBusyTimeoutMs; waited += kMakeRetryMs) {
+        for (int waited = 0; !ok && why.empty() && waited <= busyTimeoutMs; waited += kMakeRetryMs) {
             ok = makeFile(*db, initial, created, why);
             if (!ok) std::this_thread::sleep_for(std::chrono::milliseconds(kMakeRetryMs));
         }

@@ -37,12 +37,15 @@ inline constexpr int kStateSchemaVersion = 1;
 
 class StateFile {
 public:
+    // How long a call waits for another process's write to finish.
+    static constexpr int kBusyTimeoutMs = 5000;
+
     // Opens the file at `path`, creating it from `initial()` when it does not
     // exist or is empty; `created` says which. Nothing (and `error` set)
     // when the file is refused.
     static std::unique_ptr<StateFile> open(const std::string& path,
                                            const std::function<std::optional<Model>(std::string&)>& initial,
-                                           bool& created, std::string& error);
+                                           bool& created, std::string& error, int busyTimeoutMs = kBusyTimeoutMs);
     ~StateFile();
     StateFile(const StateFile&) = delete;
     StateFile& operator=(const StateFile&) = delete;

@@ -11,7 +11,7 @@ StateFile::StateFile(std::string path, std::unique_ptr<Db> db) : path_(std::move
 StateFile::~StateFile() = default;
 
 std::unique_ptr<StateFile> StateFile::open(const std::string&, const std::function<std::optional<Model>(std::string&)>&,
-                                           bool& created, std::string& error) {
+                                           bool& created, std::string& error, int) {
     created = false;
     error = "cannot be used: the Windows build of the simulated service keeps its machine in the process";
     return nullptr;

@@ -7,6 +7,7 @@
 #include <sqlite3.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <functional>
@@ -213,6 +214,25 @@ TEST(StateFile, AWriteThatWasNotCommittedLeavesNoTrace) {
     mine.undoChange();
     auto later = openOn(file.path(), initial, created);
     EXPECT_EQ(modelDigest(*later->loadMachine(error)), before);
+}
+
+TEST(StateFile, AWriterWaitsForAnotherThenGivesUp) {
+    TempStateFile file;
+    const Model initial = machineOf(defaultTopologyText());
+    bool created = false;
+    std::string error;
+    auto patient = StateFile::open(file.path(), [&](std::string&) { return std::optional<Model>(initial); }, created,
+                                   error, 200);
+    ASSERT_TRUE(patient) << error;
+    auto other = openOn(file.path(), initial, created);
+    ASSERT_TRUE(other->beginWrite(error));  // and holds it
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(patient->beginWrite(error));
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(150));
+    EXPECT_NE(error.find("locked"), std::string::npos) << error;
+    other->rollback();
+    EXPECT_TRUE(patient->beginWrite(error)) << error;
+    patient->rollback();
 }
 
 // Writes `sql` into a state file made from the default machine.

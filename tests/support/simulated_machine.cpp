@@ -1,5 +1,7 @@
 #include "simulated_machine.h"
 
+#include <cstdlib>
+
 std::vector<std::string> journal() {
     std::vector<std::string> lines;
     const std::size_t n = VdsSimJournalSize();
@@ -13,6 +15,12 @@ std::vector<std::string> journal() {
 }
 
 void SimulatedMachineTest::SetUp() {
+    // Each test has a machine of its own, whatever state file the shell names.
+#ifdef _WIN32
+    _putenv("TOLVANE_SIM_STATE=");
+#else
+    unsetenv("TOLVANE_SIM_STATE");
+#endif
     VdsSimLoadDefault();
     VdsSimClearFaults();
     VdsSimSetStartingPhase(0);
