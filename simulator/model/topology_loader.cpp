@@ -728,6 +728,17 @@ std::optional<Model> loadTopologyText(std::string_view text, const std::string& 
         error = "topology " + source + ": " + lineAndColumn(text, e.byte == 0 ? 0 : e.byte - 1) + ": " +
                 (pos == std::string::npos ? what : what.substr(pos));
         return std::nullopt;
+    } catch (const json::out_of_range& e) {
+        // A number too large for any field; the parser names it, not its
+        // place, so the place is where it first appears.
+        const std::string what = e.what();
+        const auto open = what.find('\'');
+        const auto close = what.rfind('\'');
+        const std::string number = open != std::string::npos && close > open ? what.substr(open + 1, close - open - 1) : "";
+        const auto at = number.empty() ? std::string_view::npos : text.find(number);
+        error = "topology " + source + ": " + lineAndColumn(text, at == std::string_view::npos ? 0 : at) +
+                ": a number too large to read: " + (number.empty() ? what : number);
+        return std::nullopt;
     }
     try {
         Builder b;
