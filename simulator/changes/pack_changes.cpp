@@ -78,7 +78,7 @@ HRESULT importForeign(Model& m, const Migration& g) {
 HRESULT migrate(Model& m, const Migration& g, HRESULT* results, BOOL* reboot) {
     const std::size_t n = g.disks.size();
     if (n == 0 || results == nullptr || reboot == nullptr) return E_INVALIDARG;
-    if (m.kindOf(g.target) != Kind::Pack) return VDS_E_OBJECT_NOT_FOUND;
+    if (m.kindOf(g.target) != Kind::Pack || m.kindOf(g.source) != Kind::Pack) return VDS_E_OBJECT_NOT_FOUND;
     if (g.target == g.source) return E_INVALIDARG;
     for (std::size_t i = 0; i < n; ++i) {
         auto it = m.disks.find(g.disks[i]);

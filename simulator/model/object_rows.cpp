@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <concepts>
 #include <cstring>
+#include <map>
 #include <type_traits>
 #include <unordered_set>
 
@@ -386,9 +387,27 @@ std::vector<std::pair<Kind, GUID>> touchedObjects(const Model& m) {
     return out;
 }
 
-std::unordered_map<GUID, std::vector<GUID>, GuidHash> newlyFiledChildren(const Model& m) {
-    std::unordered_map<GUID, std::vector<GUID>, GuidHash> byParent;
-    std::unordered_map<GUID, Kind, GuidHash> kindOfParent;
+namespace {
+
+// The last `count` children of one kind a parent lists, in order; all of
+// them when `count` is none. Reading the end costs what it holds, not the list.
+std::vector<GUID> childrenOf(const Model& m, const GUID& parent, Kind childKind,
+                             std::optional<std::size_t> count = std::nullopt) {
+    std::vector<GUID> out;
+    eachFiledTable(m, [&](const auto& table) {
+        using T = ObjectOf<decltype(table)>;
+        if (Filing<T>::kind != childKind) return;
+        if (const IdList* list = Filing<T>::listIn(m, parent)) out = count ? list->tail(*count) : list->toVector();
+    });
+    return out;
+}
+
+}  // namespace
+
+std::vector<std::vector<GUID>> newlyFiledChildren(const Model& m) {
+    // Keyed by parent, then by the kind of child: a pack lists disks and
+    // volumes, and one change may file both (a migration).
+    std::unordered_map<GUID, std::map<Kind, std::vector<GUID>>, GuidHash> byParent;
     eachFiledTable(m, [&](const auto& table) {
         using T = ObjectOf<decltype(table)>;
         for (const auto& [id, old] : table.before()) {
@@ -396,41 +415,22 @@ std::unordered_map<GUID, std::vector<GUID>, GuidHash> newlyFiledChildren(const M
             if (now == nullptr) continue;
             const GUID parent = Filing<T>::parentOf(*now);
             if (isNullGuid(parent) || (old && Filing<T>::parentOf(*old) == parent)) continue;
-            byParent[parent].push_back(id);
-            kindOfParent[parent] = Filing<T>::kind;
+            byParent[parent][Filing<T>::kind].push_back(id);
         }
     });
     // New children are appended, so they are the end of their parent's list,
-    // in its order; when they are not (a parent with lists of two kinds, or a
-    // list put in order some other way), the parent's whole list is placed again.
-    for (auto& entry : byParent) {
-        const GUID& parent = entry.first;
-        std::vector<GUID>& children = entry.second;
-        const Kind kind = kindOfParent[parent];
-        std::vector<GUID> ordered;
-        eachFiledTable(m, [&](const auto& table) {
-            using T = ObjectOf<decltype(table)>;
-            if (Filing<T>::kind != kind) return;
-            if (const IdList* list = Filing<T>::listIn(m, parent)) ordered = list->tail(children.size());
-        });
-        std::unordered_set<GUID, GuidHash> wanted(children.begin(), children.end());
-        const bool atTheEnd = ordered.size() == children.size() &&
-                              std::all_of(ordered.begin(), ordered.end(), [&](const GUID& id) { return wanted.count(id); });
-        children = atTheEnd ? std::move(ordered) : childrenOf(m, parent, kind);
-    }
-    return byParent;
-}
-
-std::vector<GUID> childrenOf(const Model& m, const GUID& parent, Kind childKind) {
-    std::vector<GUID> out;
-    eachFiledTable(m, [&](const auto& table) {
-        using T = ObjectOf<decltype(table)>;
-        if (Filing<T>::kind != childKind) return;
-        if (const IdList* list = Filing<T>::listIn(m, parent))
-            for (const GUID& id : *list)
-                if (m.kindOf(id) == childKind) out.push_back(id);
-    });
-    return out;
+    // in its order; when they are not (a list put in order some other way),
+    // the whole list is placed again.
+    std::vector<std::vector<GUID>> groups;
+    for (const auto& [parent, kinds] : byParent)
+        for (const auto& [kind, children] : kinds) {
+            std::vector<GUID> last = childrenOf(m, parent, kind, children.size());
+            const std::unordered_set<GUID, GuidHash> wanted(children.begin(), children.end());
+            const bool atTheEnd = last.size() == children.size() &&
+                                  std::all_of(last.begin(), last.end(), [&](const GUID& id) { return wanted.count(id) != 0; });
+            groups.push_back(atTheEnd ? std::move(last) : childrenOf(m, parent, kind));
+        }
+    return groups;
 }
 
 std::optional<Model> machineFromRows(const MachineLists& lists, const std::vector<ObjectRow>& rowsInOrder,
@@ -588,16 +588,6 @@ std::optional<std::vector<GUID>> decodeIds(std::string_view body) {
     r.get(ids);
     if (!r.finished()) return std::nullopt;
     return ids;
-}
-
-bool rowDecodes(const ObjectRow& row) {
-    bool decoded = false;
-    const Model scratch;
-    withTable(scratch, row.kind, [&](const auto& table) {
-        ObjectOf<decltype(table)> x{};
-        decoded = decodeRow(row, x);
-    });
-    return decoded;
 }
 
 }  // namespace tolvane::sim

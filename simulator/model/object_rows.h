@@ -52,11 +52,9 @@ std::vector<std::pair<Kind, GUID>> touchedObjects(const Model& m);
 
 // The children newly filed under a parent by the open change (made, or moved
 // there from another parent), in the order the parent lists them: they are
-// the ones that need an order of their own. Keyed by parent.
-std::unordered_map<GUID, std::vector<GUID>, GuidHash> newlyFiledChildren(const Model& m);
-// A parent's children in order, for the rare parent whose new children are
-// not all at the end of its list.
-std::vector<GUID> childrenOf(const Model& m, const GUID& parent, Kind childKind);
+// the ones that need an order of their own. One group per list of a parent;
+// a group is that whole list when its new children are not all at its end.
+std::vector<std::vector<GUID>> newlyFiledChildren(const Model& m);
 
 // Builds a machine from rows sorted by their order. Refuses (error set) rows
 // that do not decode, children whose parent is missing, lists that name
@@ -79,8 +77,5 @@ std::string encodeBatch(const Batch& batch);
 std::optional<Batch> decodeBatch(std::string_view body);
 std::string encodeIds(const std::vector<GUID>& ids);
 std::optional<std::vector<GUID>> decodeIds(std::string_view body);
-
-// The object a row holds, checked to decode exactly; for tests and fuzzing.
-bool rowDecodes(const ObjectRow& row);
 
 }  // namespace tolvane::sim

@@ -442,7 +442,7 @@ bool StateFile::commitChange(const Model& m, const Batch& told, std::string& err
     const std::int64_t base = static_cast<std::int64_t>(sequence) << kOrderShift;
     std::int64_t place = 0;
     bool ok = true;
-    for (const auto& [parent, children] : newlyFiledChildren(m))
+    for (const auto& children : newlyFiledChildren(m))
         for (const GUID& id : children) {
             const auto kind = m.kindOf(id);
             auto row = kind ? rowOf(m, *kind, id) : std::nullopt;

@@ -14,12 +14,14 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "changes/hardware_failures.h"
 #include "changes/lun_changes.h"
 #include "changes/lun_growth.h"
+#include "changes/pack_changes.h"
 #include "changes/volume_changes.h"
 #include "generate/machine_generator.h"
 #include "model/model_digest.h"
@@ -91,7 +93,7 @@ std::unique_ptr<StateFile> openOn(const std::string& path, const Model& initial,
 
 // A change at random among those that make, move, grow and take out
 // objects, on a machine with LUNs and dynamic volumes.
-ChangeFunction anyChange(const Model& m, std::mt19937& random) {
+ChangeFunction anyChange(const Model& m, std::mt19937& random, int& which) {
     // An object of the table at random; none (a refused change) once it is empty.
     const auto pick = [&](const auto& table) {
         if (table.empty()) return GUID{};
@@ -100,7 +102,8 @@ ChangeFunction anyChange(const Model& m, std::mt19937& random) {
         return it->first;
     };
     const GUID subsystem = m.subsystems.begin()->first;
-    switch (random() % 7) {
+    which = static_cast<int>(random() % 8);
+    switch (which) {
         case 0:
         case 1: return createLun({subsystem, VDS_LT_SIMPLE, (1 + random() % 4) * 64 * kMiB, {}, u"*", {}});
         case 2: return deleteLun(pick(m.luns));
@@ -109,6 +112,14 @@ ChangeFunction anyChange(const Model& m, std::mt19937& random) {
         case 5: {
             const GUID volume = pick(m.volumes);
             return deleteVolume(volume, true);
+        }
+        case 6: {
+            // A disk and its volumes moved to another pack: one change files
+            // children of two kinds under one parent.
+            const GUID disk = pick(m.disks);
+            const GUID target = pick(m.packs);
+            const Disk* d = m.disks.get(disk);
+            return migrateDisks({d != nullptr ? d->pack : GUID{}, target, {disk}, true, false});
         }
         default: {
             if (m.disks.empty()) return deleteLun(GUID{});
@@ -155,13 +166,15 @@ TEST(StateFile, TwoConnectionsKeepOneMachineThroughRandomChanges) {
         Model mine = *writer->loadMachine(error);
         Model theirs = *reader->loadMachine(error);
         std::vector<Batch> told;
+        std::set<int> kindsMade;  // which kinds of change went through
         std::mt19937 random(7);
         for (int step = 0; step < 300; ++step) {
             ASSERT_TRUE(writer->beginWrite(error)) << error;
             ASSERT_EQ(writer->news(error)->what, StateFile::News::What::Nothing);
             Batch batch;
             mine.openChange();
-            const HRESULT hr = anyChange(mine, random)(mine, batch);
+            int which = 0;
+            const HRESULT hr = anyChange(mine, random, which)(mine, batch);
             if (FAILED(hr) || findTouchedRuleBreak(mine)) {
                 mine.undoChange();
                 writer->rollback();
@@ -170,6 +183,7 @@ TEST(StateFile, TwoConnectionsKeepOneMachineThroughRandomChanges) {
             ASSERT_TRUE(writer->commitChange(mine, batch, error)) << error;
             mine.commitChange();
             told.push_back(batch);
+            kindsMade.insert(which);
             if (step % 5 != 4) continue;
             // The reader catches up on several changes at once.
             auto news = reader->news(error);
@@ -189,6 +203,7 @@ TEST(StateFile, TwoConnectionsKeepOneMachineThroughRandomChanges) {
                 ASSERT_EQ(encodeBatch(heard[i]), encodeBatch(told[i])) << "step " << step;
             told.clear();
         }
+        EXPECT_TRUE(kindsMade.count(6)) << "no migration went through";
         // And a process that comes later reads the same machine whole.
         auto later = openOn(file.path(), initial, created);
         const auto whole = later->loadMachine(error);
