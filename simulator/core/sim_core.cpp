@@ -252,50 +252,44 @@ void Core::rescan() {
 HRESULT Core::loadTopologyFile(const std::string& path) {
     std::string error;
     auto model = tolvane::sim::loadTopologyFile(path, error);
-    if (!model) {
-        std::fprintf(stderr, "TolvaneSim: %s\n", error.c_str());
-        return kTopologyRefused;
-    }
-    const HRESULT hr = putMachine(std::move(*model), false);
-    if (SUCCEEDED(hr)) pin(true);
-    return hr;
+    return useMachine(std::move(model), error, false, true);
 }
 
 HRESULT Core::loadTopologyJson(const std::string& text) {
     std::string error;
     auto model = loadTopologyText(text, "(text)", error);
-    if (!model) {
-        std::fprintf(stderr, "TolvaneSim: %s\n", error.c_str());
-        return kTopologyRefused;
-    }
-    const HRESULT hr = putMachine(std::move(*model), false);
-    if (SUCCEEDED(hr)) pin(true);
-    return hr;
+    return useMachine(std::move(model), error, false, true);
 }
 
 void Core::loadDefault() {
     std::string error;
     auto model = loadTopologyText(defaultTopologyText(), "(built-in)", error);
-    if (SUCCEEDED(putMachine(model ? std::move(*model) : Model{}, false))) pin(true);
+    if (!model) model.emplace();
+    useMachine(std::move(model), error, false, true);
 }
 
-void Core::useEnvironmentTopology() { pin(false); }
+void Core::useEnvironmentTopology() {
+    std::lock_guard lock(modelMutex_);
+    pinned_ = false;
+}
 
 HRESULT Core::resetToTopology() {
     std::string error;
     auto model = environmentModel(error);
+    return useMachine(std::move(model), error, true, false);
+}
+
+HRESULT Core::useMachine(std::optional<Model> model, const std::string& error, bool tell, bool pinned) {
     if (!model) {
         std::fprintf(stderr, "TolvaneSim: %s\n", error.c_str());
         return kTopologyRefused;
     }
-    const HRESULT hr = putMachine(std::move(*model), true);
-    if (SUCCEEDED(hr)) pin(false);
+    const HRESULT hr = putMachine(std::move(*model), tell);
+    if (SUCCEEDED(hr)) {
+        std::lock_guard lock(modelMutex_);
+        pinned_ = pinned;
+    }
     return hr;
-}
-
-void Core::pin(bool pinned) {
-    std::lock_guard lock(modelMutex_);
-    pinned_ = pinned;
 }
 
 std::optional<HRESULT> Core::enter(const char* method, const std::string& args) {

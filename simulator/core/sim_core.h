@@ -136,7 +136,10 @@ private:
     // process's clients what they told theirs. Under modelMutex_.
     void catchUpLocked();
     void detachStateFileLocked();
-    void pin(bool pinned);
+    // Puts a machine read from a description in place (refused, and said on
+    // stderr, when there is none), telling what differs when asked; whether
+    // later service objects keep it (pinned) or read the environment again.
+    HRESULT useMachine(std::optional<Model> model, const std::string& error, bool tell, bool pinned);
     void watchStateFile();
     Core();
     void workerLoop();

@@ -25,6 +25,7 @@
 
 #include "default_machine.h"
 #include "platform/com_ptr.h"
+#include "sim_session.h"
 #include "platform/vds_interfaces.h"
 #include "protocol/guid_text.h"
 #include "vds_sim.h"
@@ -36,7 +37,9 @@ using machine::text::kDynamicPack;
 using machine::text::kDynDisk;
 using machine::text::kSubSystem;
 
-GUID idOf(const char* text) { return vdsGuidFromText(text).value_or(GUID{}); }
+using simtest::as;
+using simtest::collect;
+using simtest::id;
 
 std::string textOf(const GUID& id) {
     char text[kGuidTextLength + 1];
@@ -53,26 +56,6 @@ void say(const std::string& line) {
     std::printf("FAILED %s 0x%08" PRIX32 "\n", what, static_cast<std::uint32_t>(hr));
     std::fflush(stdout);
     std::exit(2);
-}
-
-template <typename I>
-ComPtr<I> as(IUnknown* unk) {
-    ComPtr<I> out;
-    if (unk != nullptr) unk->QueryInterface(VdsInterfaceId<I>::value, out.putVoid());
-    return out;
-}
-
-template <typename I>
-std::vector<ComPtr<I>> collect(IEnumVdsObject* e) {
-    std::vector<ComPtr<I>> out;
-    for (;;) {
-        IUnknown* unk = nullptr;
-        ULONG fetched = 0;
-        if (e == nullptr || e->Next(1, &unk, &fetched) != S_OK || fetched == 0) break;
-        ComPtr<IUnknown> held(unk);
-        out.push_back(as<I>(unk));
-    }
-    return out;
 }
 
 // Waits for an operation; its result, and what it made.
@@ -136,7 +119,7 @@ public:
     template <typename I>
     ComPtr<I> object(const char* text, VDS_OBJECT_TYPE type) {
         ComPtr<IUnknown> unk;
-        if (const HRESULT hr = service_->GetObject(idOf(text), type, unk.put()); FAILED(hr)) fail("GetObject", hr);
+        if (const HRESULT hr = service_->GetObject(id(text), type, unk.put()); FAILED(hr)) fail("GetObject", hr);
         return as<I>(unk.get());
     }
 
@@ -162,7 +145,7 @@ public:
     HRESULT makeVolume(GUID* made) {
         auto pack = object<IVdsPack>(kDynamicPack, VDS_OT_PACK);
         VDS_INPUT_DISK input{};
-        input.diskId = idOf(kDynDisk);
+        input.diskId = id(kDynDisk);
         input.ullSize = 64 * kMiB;
         ComPtr<IVdsAsync> op;
         HRESULT hr = pack->CreateVolume(VDS_VT_SIMPLE, &input, 1, 0, op.put());
@@ -179,7 +162,8 @@ public:
 
     std::vector<GUID> lunIds() {
         ComPtr<IEnumVdsObject> e;
-        object<IVdsSubSystem>(kSubSystem, VDS_OT_SUB_SYSTEM)->QueryLuns(e.put());
+        if (const HRESULT hr = object<IVdsSubSystem>(kSubSystem, VDS_OT_SUB_SYSTEM)->QueryLuns(e.put()); FAILED(hr))
+            fail("QueryLuns", hr);
         std::vector<GUID> out;
         for (auto& lun : collect<IVdsLun>(e.get())) {
             VDS_LUN_PROP p{};
@@ -193,7 +177,8 @@ public:
 
     std::vector<GUID> volumeIds() {
         ComPtr<IEnumVdsObject> e;
-        object<IVdsPack>(kDynamicPack, VDS_OT_PACK)->QueryVolumes(e.put());
+        if (const HRESULT hr = object<IVdsPack>(kDynamicPack, VDS_OT_PACK)->QueryVolumes(e.put()); FAILED(hr))
+            fail("QueryVolumes", hr);
         std::vector<GUID> out;
         for (auto& volume : collect<IVdsVolume>(e.get())) {
             VDS_VOLUME_PROP p{};
@@ -292,7 +277,7 @@ int churn(Peer& peer, int changes, unsigned seed) {
 
 int grow(Peer& peer, const char* lunText) {
     ComPtr<IUnknown> unk;
-    if (const HRESULT hr = peer.service_->GetObject(idOf(lunText), VDS_OT_LUN, unk.put()); FAILED(hr))
+    if (const HRESULT hr = peer.service_->GetObject(id(lunText), VDS_OT_LUN, unk.put()); FAILED(hr))
         fail("GetObject", hr);
     auto lun = as<IVdsLun>(unk.get());
     for (long k = 1;; ++k) {
