@@ -7,11 +7,8 @@ import java.io.InputStream;
 import java.io.UncheckedIOException;
 import java.lang.reflect.InvocationTargetException;
 import java.nio.charset.StandardCharsets;
-import java.nio.file.FileSystems;
 import java.nio.file.Files;
 import java.nio.file.Path;
-import java.nio.file.StandardCopyOption;
-import java.nio.file.attribute.PosixFilePermissions;
 import java.util.List;
 import java.util.Locale;
 
@@ -19,7 +16,8 @@ import java.util.Locale;
  * Finds the native library and makes the bridge to it, trying in turn: the
  * folder that {@code -Dtolvane.library.path} names, {@code java.library.path},
  * and the libraries packed into the client's jar, extracted into a private
- * temporary folder.
+ * temporary folder ({@code JarLibraries}). A 64-bit JVM on Windows, for
+ * which the jar holds no library, is told so in words.
  *
  * <p>{@code Ardelune.Tolvane} loads its library by name, which the JVM looks
  * up only on {@code java.library.path} or through the class loader of the
@@ -39,6 +37,9 @@ public final class NativeLibraries {
     private static final String LOAD_ORDER = "load-order";
     private static final String BRIDGE = "Ardelune.storage.bridge.TolvaneBridge";
     private static final List<String> OWN_CLASSES = List.of("Ardelune.Tolvane", BRIDGE);
+    static final String SIXTY_FOUR_BIT_WINDOWS = "Tolvane needs a 32-bit JVM on Windows: this JVM is 64-bit, and"
+        + " tolvane.jar holds Tolvane.dll for 32-bit JVMs only. Run the application on a 32-bit Java 17, or name the"
+        + " folder of a 64-bit Tolvane.dll with -D" + PATH_PROPERTY;
 
     private NativeLibraries() {}
 
@@ -55,8 +56,15 @@ public final class NativeLibraries {
     }
 
     private static NativeBridge find() {
-        Path folder = folder();
-        return folder == null ? new TolvaneBridge() : bridgeIn(folder);
+        try {
+            Path folder = folder();
+            return folder == null ? new TolvaneBridge() : bridgeIn(folder);
+        } catch (UnsatisfiedLinkError e) {
+            // A 32-bit Tolvane.dll on the path of a 64-bit JVM fails with the
+            // loader's own words, which do not say what to do.
+            if (!platform().equals("windows-x86_64")) throw e;
+            throw new IllegalStateException(SIXTY_FOUR_BIT_WINDOWS + " (" + e.getMessage() + ")", e);
+        }
     }
 
     /** The folder that holds the libraries, or null when {@code java.library.path} does. */
@@ -129,7 +137,7 @@ public final class NativeLibraries {
     }
 
     /** The libraries of a folder in load order: its load-order file, or the main library alone. */
-    private static List<String> loadOrder(Path folder) {
+    static List<String> loadOrder(Path folder) {
         Path order = folder.resolve(LOAD_ORDER);
         try {
             if (Files.isRegularFile(order)) {
@@ -144,30 +152,15 @@ public final class NativeLibraries {
 
     /** Copies this platform's libraries out of the jar into a folder only this user can read. */
     private static Path extracted() {
-        String base = "/native/" + platform() + "/";
-        try (InputStream order = NativeLibraries.class.getResourceAsStream(base + LOAD_ORDER)) {
-            if (order == null) {
-                throw new UnsatisfiedLinkError("no " + System.mapLibraryName(LIBRARY) + " for " + platform()
-                    + ": set -D" + PATH_PROPERTY + " or java.library.path, or use a jar built for this platform");
-            }
-            Path folder = FileSystems.getDefault().supportedFileAttributeViews().contains("posix")
-                ? Files.createTempDirectory("tolvane-", PosixFilePermissions.asFileAttribute(
-                    PosixFilePermissions.fromString("rwx------")))
-                : Files.createTempDirectory("tolvane-");
-            folder.toFile().deleteOnExit();
-            Files.write(folder.resolve(LOAD_ORDER), order.readAllBytes());
-            folder.resolve(LOAD_ORDER).toFile().deleteOnExit();
-            for (String library : loadOrder(folder)) {
-                try (InputStream in = NativeLibraries.class.getResourceAsStream(base + library)) {
-                    if (in == null) throw new UnsatisfiedLinkError("the jar lists " + library + " but lacks it");
-                    Files.copy(in, folder.resolve(library), StandardCopyOption.REPLACE_EXISTING);
-                }
-                folder.resolve(library).toFile().deleteOnExit();
-            }
-            return folder;
+        try {
+            Path folder = JarLibraries.extract("/native/" + platform() + "/", LOAD_ORDER);
+            if (folder != null) return folder;
         } catch (IOException e) {
             throw new UncheckedIOException("cannot extract the native libraries", e);
         }
+        if (platform().equals("windows-x86_64")) throw new IllegalStateException(SIXTY_FOUR_BIT_WINDOWS);
+        throw new UnsatisfiedLinkError("no " + System.mapLibraryName(LIBRARY) + " for " + platform()
+            + ": set -D" + PATH_PROPERTY + " or java.library.path, or use a jar built for this platform");
     }
 
     /** Defines the bridge and Tolvane itself, and answers the library's name with its file in the folder. */
