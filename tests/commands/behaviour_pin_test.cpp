@@ -1,5 +1,5 @@
-// What every command answers, what it makes the service notify and how it
-// leaves the machine, on each of the fault sweep's machines, held against a
+// What every command answers and logs, what it makes the service notify and
+// how it leaves the machine, on each of the fault sweep's machines, held against a
 // record kept in the tree. The simulated service's insides may be rebuilt;
 // what a client sees of it may not move unnoticed. After a deliberate change
 // of behaviour, run with TOLVANE_REPIN=1 to write the record anew and read
@@ -129,6 +129,20 @@ private:
     DWORD cookie_ = 0;
 };
 
+// What the command itself printed: the advise sink's lines, printed on its
+// own thread whenever a notification lands, are taken out wherever they fell.
+std::string commandLog(std::string printed) {
+    static const char* const kSinkLines[] = {"Into OnNotify().................\n",
+                                             "After JNI_GetCreatedJavaVMs OnNotify().................\n",
+                                             "CVdsAdviseSink: Can not get the jvm"};
+    for (const char* line : kSinkLines) {
+        const std::string text = line;
+        for (auto at = printed.find(text); at != std::string::npos; at = printed.find(text, at))
+            printed.erase(at, text.size());
+    }
+    return printed;
+}
+
 std::string recordPath() { return std::string(TOLVANE_SOURCE_DIR) + "/tests/commands/pinned/behaviour.txt"; }
 
 class BehaviourPin : public ServiceTest {};
@@ -157,11 +171,13 @@ TEST_F(BehaviourPin, EveryReplyNotificationAndMachineIsAsRecorded) {
             vdsGiveBackAllCreatedPacks();
             VdsSimWaitIdle();  // what the hardware then does by itself is part of the step
             const std::string told = sink.take();
-            char line[200];
-            std::snprintf(line, sizeof line, "%s %04X %d %d %016llx prepared %s told %s machine %016llx\n",
+            const std::string log = commandLog(reply.printed);
+            const std::vector<unsigned char> printed(log.begin(), log.end());
+            char line[240];
+            std::snprintf(line, sizeof line, "%s %04X %d %d %016llx log %016llx prepared %s told %s machine %016llx\n",
                           machine.name, static_cast<unsigned>(row.code), reply.null ? -1 : reply.status(),
-                          reply.outSize, Fnv{}.add(reply.bytes).value(), prepared.c_str(), told.c_str(),
-                          VdsSimModelDigest());
+                          reply.outSize, Fnv{}.add(reply.bytes).value(), Fnv{}.add(printed).value(), prepared.c_str(),
+                          told.c_str(), VdsSimModelDigest());
             record << line;
             undo();
         }
