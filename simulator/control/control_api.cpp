@@ -99,7 +99,10 @@ VDS_SIM_API void VdsSimSetStartingPhase(int milliseconds) { Core::instance().set
 VDS_SIM_API void VdsSimFinishStarting(void) { Core::instance().finishStarting(); }
 
 VDS_SIM_API void VdsSimInjectFault(const char* method, int nth, HRESULT hr) {
-    if (method != nullptr) Core::instance().faults.failCall(method, nth, hr);
+    if (method == nullptr) return;
+    // A refused state file leaves the fault to this process.
+    sharedCore();
+    Core::instance().failCall(method, nth, hr);
 }
 
 VDS_SIM_API void VdsSimInjectWaitFault(const char* method, HRESULT hr) {
@@ -118,7 +121,10 @@ VDS_SIM_API void VdsSimSucceedWith(const char* method, HRESULT hr) {
     if (method != nullptr) Core::instance().faults.succeedWith(method, hr);
 }
 
-VDS_SIM_API void VdsSimClearFaults(void) { Core::instance().faults.clear(); }
+VDS_SIM_API void VdsSimClearFaults(void) {
+    sharedCore();
+    Core::instance().clearFaults();
+}
 
 VDS_SIM_API size_t VdsSimJournalSize(void) { return Core::instance().journal.size(); }
 

@@ -297,8 +297,36 @@ std::optional<HRESULT> Core::enter(const char* method, const std::string& args) 
     if (stateAttached_.load(std::memory_order_relaxed)) {
         std::lock_guard lock(modelMutex_);
         catchUpLocked();
+        if (state_ && state_->hasCallFault(method)) {
+            std::string error;
+            if (auto due = state_->countCall(method, error)) return due;
+            if (!error.empty()) return kStateFileFailed;
+        }
     }
     return faults.onCall(method);
+}
+
+void Core::failCall(const std::string& method, int nth, HRESULT hr) {
+    {
+        std::lock_guard lock(modelMutex_);
+        std::string error;
+        if (state_ && !state_->setCallFault(method, nth, hr, error))
+            std::fprintf(stderr, "TolvaneSim: the state file %s cannot keep the fault: %s\n", state_->path().c_str(),
+                         error.c_str());
+        if (state_) return;
+    }
+    faults.failCall(method, nth, hr);
+}
+
+void Core::clearFaults() {
+    {
+        std::lock_guard lock(modelMutex_);
+        std::string error;
+        if (state_ && !state_->clearCallFaults(error))
+            std::fprintf(stderr, "TolvaneSim: the state file %s cannot clear its faults: %s\n",
+                         state_->path().c_str(), error.c_str());
+    }
+    faults.clear();
 }
 
 IUnknown* Core::acquire(Kind kind, const GUID& id) {

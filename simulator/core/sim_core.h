@@ -89,6 +89,11 @@ public:
     // surface; cheap once the file is open. Refusals explain themselves on
     // stderr and answer kStateFileFailed.
     HRESULT attachStateFile();
+    // A fault on every `method` call, or on its nth from now: in the state
+    // file when one is attached, so that it holds for every process on it
+    // (faults of other kinds stay this process's own), else in `faults`.
+    void failCall(const std::string& method, int nth, HRESULT hr);
+    void clearFaults();
     // --- Calls -------------------------------------------------------------
     // Records the call in the journal and answers the failure injected for
     // it, if any. Every call starts here, so it starts from what other

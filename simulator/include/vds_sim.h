@@ -9,8 +9,9 @@
  * With TOLVANE_SIM_STATE naming a state file (docs/state-file.md), the
  * machine these functions load, change, read and save is the file's, shared
  * by every process that names it; a file that cannot be used makes them
- * answer 0x800710D9 (ERROR_DATABASE_FAILURE). Faults, the journal and the
- * start-up delay stay each process's own. */
+ * answer 0x800710D9 (ERROR_DATABASE_FAILURE). Call faults (VdsSimInjectFault)
+ * are kept in the file too, counted over every process; the other faults,
+ * the journal and the start-up delay stay each process's own. */
 #ifndef TOLVANE_VDS_SIM_H
 #define TOLVANE_VDS_SIM_H
 
@@ -57,7 +58,8 @@ VDS_SIM_API void VdsSimSetStartingPhase(int milliseconds);
 VDS_SIM_API void VdsSimFinishStarting(void);
 
 /* Faults. Methods are named "IVdsSubSystem::QueryDrives"; nth is 1-based and
- * counted from the injection, 0 fails every call. */
+ * counted from the injection (over every process on a state file), 0 fails
+ * every call. */
 VDS_SIM_API void VdsSimInjectFault(const char* method, int nth, HRESULT hr);
 VDS_SIM_API void VdsSimInjectWaitFault(const char* method, HRESULT hr);
 VDS_SIM_API void VdsSimRefuseInterface(const GUID* objectId, const GUID* iid);

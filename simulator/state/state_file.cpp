@@ -24,12 +24,19 @@ constexpr int kOrderShift = 24;
 // How often a process retries making a new file another process is making.
 constexpr int kMakeRetryMs = 20;
 
+// Also made in files made before there were shared faults: the table adds to
+// the layout and changes nothing else in it.
+constexpr const char* kFaultTable =
+    "CREATE TABLE IF NOT EXISTS fault(method TEXT PRIMARY KEY, nth INTEGER NOT NULL, calls INTEGER NOT NULL,"
+    " hr INTEGER NOT NULL)";
+
 const char* const kSchema[] = {
     "CREATE TABLE object(id BLOB PRIMARY KEY, kind INTEGER NOT NULL, parent BLOB, ord INTEGER NOT NULL,"
     " body BLOB NOT NULL) WITHOUT ROWID",
     "CREATE TABLE machine(name TEXT PRIMARY KEY, body BLOB NOT NULL)",
     "CREATE TABLE change(seq INTEGER PRIMARY KEY, whole INTEGER NOT NULL, touched BLOB NOT NULL,"
     " notices BLOB NOT NULL)",
+    kFaultTable,
 };
 
 std::string blobOf(const GUID& id) { return std::string(reinterpret_cast<const char*>(&id), sizeof id); }
@@ -294,6 +301,10 @@ std::unique_ptr<StateFile> StateFile::open(const std::string& path,
     // cost no system call.
     db->exec("PRAGMA mmap_size = 268435456");
     db->exec("PRAGMA cache_size = -32768");
+    if (!db->exec(kFaultTable)) {
+        error = "cannot be written: " + db->error();
+        return nullptr;
+    }
     return std::unique_ptr<StateFile>(new StateFile(path, std::move(db)));
 }
 
@@ -348,6 +359,10 @@ std::optional<StateFile::News> StateFile::news(std::string& error) {
     // the very last change, whatever the data version said before it began.
     const bool writing = sqlite3_get_autocommit(db_->db) == 0;
     if (*version == dataVersion_ && !writing) return out;
+    if (!readFaultedMethods()) {
+        error = db_->error();
+        return std::nullopt;
+    }
     const bool ok = inSnapshot(*db_, [&] {
         const auto committed = committedSequence(*db_);
         if (!committed) return false;
@@ -478,6 +493,55 @@ bool StateFile::commitWholeMachine(const Model& m, const Batch& told, std::strin
     if (!writeLog(true, {}, told, error)) return false;
     listsBody_ = std::move(listsBody);
     return true;
+}
+
+bool StateFile::readFaultedMethods() {
+    Db::Use q = db_->use("SELECT method FROM fault");
+    if (!q) return false;
+    std::set<std::string> methods;
+    int step = SQLITE_ROW;
+    while ((step = q.step()) == SQLITE_ROW) methods.insert(q.blob(0));
+    if (step != SQLITE_DONE) return false;
+    faultedMethods_ = std::move(methods);
+    return true;
+}
+
+bool StateFile::setCallFault(const std::string& method, int nth, HRESULT hr, std::string& error) {
+    const bool ok = inTransaction(*db_, "BEGIN IMMEDIATE", [&] {
+        Db::Use q = db_->use("INSERT OR REPLACE INTO fault(method, nth, calls, hr) VALUES(?1, ?2, 0, ?3)");
+        return q && q.bindText(1, method.c_str()).bind(2, nth < 0 ? 0 : nth).bind(3, static_cast<std::int64_t>(hr))
+                            .step() == SQLITE_DONE;
+    });
+    if (!ok) error = db_->error();
+    return ok && readFaultedMethods();
+}
+
+bool StateFile::clearCallFaults(std::string& error) {
+    const bool ok = inTransaction(*db_, "BEGIN IMMEDIATE", [&] { return db_->exec("DELETE FROM fault"); });
+    if (!ok) error = db_->error();
+    faultedMethods_.clear();
+    return ok;
+}
+
+std::optional<HRESULT> StateFile::countCall(const std::string& method, std::string& error) {
+    std::optional<HRESULT> due;
+    const bool ok = inTransaction(*db_, "BEGIN IMMEDIATE", [&] {
+        Db::Use q = db_->use("UPDATE fault SET calls = calls + 1 WHERE method = ?1 RETURNING nth, calls, hr");
+        if (!q) return false;
+        q.bindText(1, method.c_str());
+        const int step = q.step();
+        if (step == SQLITE_ROW) {
+            const std::int64_t nth = q.integer(0);
+            if (nth == 0 || q.integer(1) == nth) due = static_cast<HRESULT>(q.integer(2));
+            return q.step() == SQLITE_DONE;
+        }
+        return step == SQLITE_DONE;
+    });
+    if (!ok) {
+        error = db_->error();
+        return std::nullopt;
+    }
+    return due;
 }
 
 }  // namespace tolvane::sim

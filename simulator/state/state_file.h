@@ -18,6 +18,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -77,18 +78,31 @@ public:
     // Inside a write: the whole machine replaced (a topology loaded).
     bool commitWholeMachine(const Model& m, const Batch& told, std::string& error);
 
+    // Call faults kept in the file, so that a tool that sets one (and ends)
+    // fails the call in whichever process makes it: the nth call from when
+    // it was set, counted over every process, or every call for nth 0.
+    bool setCallFault(const std::string& method, int nth, HRESULT hr, std::string& error);
+    bool clearCallFaults(std::string& error);
+    // Whether `method` has a fault in the file, as of the last news(): a
+    // call without one costs no write.
+    bool hasCallFault(const std::string& method) const { return faultedMethods_.count(method) != 0; }
+    // Counts one call of `method` against its fault: the failure when it is due.
+    std::optional<HRESULT> countCall(const std::string& method, std::string& error);
+
     // The connection, known only where the file is read and written.
     struct Db;
 
 private:
     explicit StateFile(std::string path, std::unique_ptr<Db> db);
     bool writeLog(bool whole, const std::vector<GUID>& touched, const Batch& told, std::string& error);
+    bool readFaultedMethods();
 
     std::string path_;
     std::unique_ptr<Db> db_;
     std::uint64_t seen_ = 0;        // the last change this copy holds
     long long dataVersion_ = -1;    // the file's data version when last looked
     std::string listsBody_;         // the machine's lists as last written or read
+    std::set<std::string> faultedMethods_;
 };
 
 }  // namespace tolvane::sim

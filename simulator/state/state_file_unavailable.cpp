@@ -27,5 +27,8 @@ bool StateFile::commitChange(const Model&, const Batch&, std::string&) { return 
 void StateFile::rollback() {}
 bool StateFile::commitWholeMachine(const Model&, const Batch&, std::string&) { return false; }
 bool StateFile::writeLog(bool, const std::vector<GUID>&, const Batch&, std::string&) { return false; }
+bool StateFile::setCallFault(const std::string&, int, HRESULT, std::string&) { return false; }
+bool StateFile::clearCallFaults(std::string&) { return false; }
+std::optional<HRESULT> StateFile::countCall(const std::string&, std::string&) { return std::nullopt; }
 
 }  // namespace tolvane::sim

@@ -250,6 +250,46 @@ TEST(StateFile, AWriterWaitsForAnotherThenGivesUp) {
     patient->rollback();
 }
 
+// A fault set through one connection (a tool that then ends) is counted over
+// every connection's calls: the nth call fails wherever it is made.
+TEST(StateFile, CallFaultsAreCountedOverEveryConnection) {
+    TempStateFile file;
+    const Model initial = machineOf(defaultTopologyText());
+    bool created = false;
+    std::string error;
+    auto tool = openOn(file.path(), initial, created);
+    auto first = openOn(file.path(), initial, created);
+    auto second = openOn(file.path(), initial, created);
+    const std::string method = "IVdsLun::SetStatus";
+    const HRESULT refused = static_cast<HRESULT>(0x80042431u);
+    ASSERT_TRUE(first->news(error) && second->news(error)) << error;
+    EXPECT_FALSE(second->hasCallFault(method));
+
+    ASSERT_TRUE(tool->setCallFault(method, 3, refused, error)) << error;
+    tool.reset();
+    struct Call {
+        StateFile* by;
+        std::optional<HRESULT> answers;
+    };
+    const Call calls[] = {{first.get(), std::nullopt}, {second.get(), std::nullopt}, {second.get(), refused},
+                          {first.get(), std::nullopt}};
+    for (const Call& call : calls) {
+        ASSERT_TRUE(call.by->news(error)) << error;
+        ASSERT_TRUE(call.by->hasCallFault(method));
+        EXPECT_FALSE(call.by->hasCallFault("IVdsLun::Extend"));
+        EXPECT_EQ(call.by->countCall(method, error), call.answers) << error;
+    }
+
+    ASSERT_TRUE(first->setCallFault(method, 0, refused, error)) << error;
+    for (StateFile* by : {first.get(), second.get(), first.get()}) {
+        ASSERT_TRUE(by->news(error));
+        EXPECT_EQ(by->countCall(method, error), refused) << "every call, for nth 0";
+    }
+    ASSERT_TRUE(second->clearCallFaults(error)) << error;
+    ASSERT_TRUE(first->news(error));
+    EXPECT_FALSE(first->hasCallFault(method));
+}
+
 // Writes `sql` into a state file made from the default machine.
 void tamper(const std::string& path, const char* sql) {
     sqlite3* db = nullptr;
