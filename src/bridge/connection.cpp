@@ -1,6 +1,7 @@
 #include "bridge/connection.h"
 #include "commands/created_packs.h"
 
+#include <atomic>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
@@ -13,12 +14,6 @@
 #include "protocol/log_output.h"
 #include "protocol/text_convert.h"
 #include "tolvane.h"
-
-int g_bComInitialized = 0;
-IVdsService* g_pVdsService = nullptr;
-IVdsServiceInitialization* g_pServiceInit = nullptr;
-CVdsAdviseSink* g_pAdviseSink = nullptr;
-DWORD g_dwAdviseCookie = 0;
 
 namespace {
 
@@ -49,6 +44,7 @@ public:
     int open();
     void close();
     ComPtr<IVdsService> service();
+    ConnectionView view();
 
 private:
     int openSteps(Held& held);
@@ -60,7 +56,7 @@ private:
     // What commands read; taken briefly, never across a call into the service.
     std::mutex state_;
     Held held_;
-    bool comHeld_ = false;
+    std::atomic<bool> comHeld_{false};
     bool connected_ = false;
     // Gives back a connection closed while a batch was still in Java.
     std::thread closing_;
@@ -115,9 +111,6 @@ int Connection::openSteps(Held& held) {
 void Connection::publish(Held held) {
     std::lock_guard lock(state_);
     held_ = std::move(held);
-    g_pVdsService = held_.service.get();
-    g_pAdviseSink = held_.sink.get();
-    g_dwAdviseCookie = held_.cookie;
 }
 
 int Connection::open() {
@@ -142,7 +135,6 @@ int Connection::open() {
     Held held;
     held.keeper = std::make_unique<ApartmentKeeper>();
     comHeld_ = true;
-    g_bComInitialized = 1;
     const int result = openSteps(held);
     publish(std::move(held));
     connected_ = result == S_OK || result == S_FALSE;
@@ -166,14 +158,10 @@ void Connection::closeLocked() {
         std::lock_guard lock(state_);
         held = std::move(held_);
         held_ = Held{};
-        g_pVdsService = nullptr;
-        g_pAdviseSink = nullptr;
-        g_dwAdviseCookie = 0;
     }
     connected_ = false;
     comHeld_ = false;
     vdsLog("Tolvane.dll unitialized\n");
-    g_bComInitialized = 0;
     // Unadvise waits for the batches under way; one still in Java may be
     // this very thread's, or wait for a lock that this thread holds.
     if (vdsDeliveries().active() > 0)
@@ -189,9 +177,16 @@ ComPtr<IVdsService> Connection::service() {
     return ComPtr<IVdsService>(service);
 }
 
+ConnectionView Connection::view() {
+    std::lock_guard lock(state_);
+    return {held_.service.get(), held_.sink.get(), comHeld_.load()};
+}
+
 }  // namespace
 
 ComPtr<IVdsService> vdsServiceReference() { return connection().service(); }
+
+ConnectionView vdsConnectionView() { return connection().view(); }
 
 void vdsAbandonConnection() { vdsDeliveries().abandon(); }
 

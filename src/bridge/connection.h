@@ -12,6 +12,15 @@
 // a command that holds one.
 ComPtr<IVdsService> vdsServiceReference();
 
+// What the connection holds, uncounted, for diagnostics and tests (which
+// must not keep it): all null and false when it is closed.
+struct ConnectionView {
+    IVdsService* service = nullptr;
+    CVdsAdviseSink* sink = nullptr;
+    bool comHeld = false;
+};
+ConnectionView vdsConnectionView();
+
 // Gives the connection up at process exit: no batch reaches Java any more,
 // and nothing is waited for, released or unregistered.
 void vdsAbandonConnection();
@@ -19,11 +28,3 @@ void vdsAbandonConnection();
 // Keeps the library in the process once a connection has been opened, so
 // that the sink's code stays mapped while the service may call it.
 void vdsKeepLibraryLoaded();
-
-// Read-only views of the connection's state under their familiar names, for
-// diagnostics and tests; written only while opening and closing.
-extern int g_bComInitialized;
-extern IVdsService* g_pVdsService;
-extern IVdsServiceInitialization* g_pServiceInit;
-extern CVdsAdviseSink* g_pAdviseSink;
-extern DWORD g_dwAdviseCookie;

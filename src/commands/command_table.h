@@ -1,6 +1,6 @@
-// The command table: every command code the protocol knows, with its handler
-// and the shape of its failure replies. It is the one statement of each
-// command's statuses and failure size.
+// The command table: every command code the protocol knows, with its request,
+// its handler and the shape of its failure replies. It is the one statement
+// of each command's statuses and failure size.
 #pragma once
 
 #include <span>

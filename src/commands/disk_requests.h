@@ -127,3 +127,17 @@ struct DriveLetterRequest {
                 static_cast<char>(in.byte(disk_address::kPartitionArgument))};
     }
 };
+
+// The commands that read these requests, answered in disks.cpp.
+Answer cmdConvertStyle(const ConvertStyleRequest& request, IVdsService* service);
+Answer cmdQueryPartitions(const DiskTargetRequest& request, IVdsService* service);
+Answer cmdCreatePartitions(const CreatePartitionRequest& request, IVdsService* service);
+Answer cmdDeletePartition(const DeletePartitionRequest& request, IVdsService* service);
+Answer cmdFormatPartition(const FormatPartitionRequest& request, IVdsService* service);
+Answer cmdCleanDisk(const CleanDiskRequest& request, IVdsService* service);
+Answer cmdQueryDiskExtents(const DiskTargetRequest& request, IVdsService* service);
+Answer cmdSetDiskFlags(const DiskFlagsRequest& request, IVdsService* service);
+Answer cmdClearDiskFlags(const DiskFlagsRequest& request, IVdsService* service);
+Answer cmdGetDriveLetter(const PartitionRequest& request, IVdsService* service);
+Answer cmdAssignDriveLetter(const DriveLetterRequest& request, IVdsService* service);
+Answer cmdDeleteDriveLetter(const DriveLetterRequest& request, IVdsService* service);

@@ -5,13 +5,12 @@
 #include <cstring>
 #include <type_traits>
 
-#include "commands/change_shape.h"
 #include "commands/disk_requests.h"
-#include "commands/handlers.h"
 #include "commands/list_reply.h"
-#include "commands/payload_reply.h"
+#include "commands/target_call.h"
 #include "directory/lookup.h"
 #include "directory/records.h"
+#include "platform/co_task_mem.h"
 #include "protocol/framing.h"
 #include "protocol/identifiers.h"
 #include "protocol/log_batch.h"
@@ -31,19 +30,17 @@ constexpr GUID kGptBasicData = {0xEBD0A0A2, 0xB9E5, 0x4433,
 // MBR partitions are made as installable file systems.
 constexpr BYTE kMbrInstallableFileSystem = 0x07;
 
-constexpr int kDriveLetterReplySize = 13;
-
 // The disk as IVdsDisk. An object under a disk identifier that is no disk
 // is as good as no disk at all.
-Outcome resolveDisk(const GUID& id, ComPtr<IVdsDisk>& disk) {
-    return vdsResolve(VDS_OT_DISK, id, IID_IVdsDisk, disk) == Resolved::Found
+Outcome resolveDisk(IVdsService* service, const GUID& id, ComPtr<IVdsDisk>& disk) {
+    return vdsResolve(service, VDS_OT_DISK, id, IID_IVdsDisk, disk) == Resolved::Found
                ? Outcome::ok()
                : Outcome::failed(S::TargetNotFound);
 }
 
-Outcome resolveAdvancedDisk(const GUID& id, ComPtr<IVdsAdvancedDisk>& advanced) {
+Outcome resolveAdvancedDisk(IVdsService* service, const GUID& id, ComPtr<IVdsAdvancedDisk>& advanced) {
     ComPtr<IVdsDisk> disk;
-    if (const Outcome o = resolveDisk(id, disk); !o.succeeded()) return o;
+    if (const Outcome o = resolveDisk(service, id, disk); !o.succeeded()) return o;
     advanced = ComPtr<IVdsAdvancedDisk>(vdsGetAdvancedDisk(disk.get()));
     return advanced ? Outcome::ok() : Outcome::failed(S::NoAdvancedDisk);
 }
@@ -51,13 +48,13 @@ Outcome resolveAdvancedDisk(const GUID& id, ComPtr<IVdsAdvancedDisk>& advanced) 
 // The disk found as `Face`; `call` makes the one VDS call on it. Every
 // interface is let go before the outcome is returned.
 template <typename Face, typename Call>
-Outcome onDisk(const GUID& id, Call&& call) {
+Outcome onDisk(IVdsService* service, const GUID& id, Call&& call) {
     ComPtr<Face> face;
     Outcome o{};
     if constexpr (std::is_same_v<Face, IVdsDisk>)
-        o = resolveDisk(id, face);
+        o = resolveDisk(service, id, face);
     else
-        o = resolveAdvancedDisk(id, face);
+        o = resolveAdvancedDisk(service, id, face);
     if (!o.succeeded()) return o;
     return call(*face.get());
 }
@@ -66,23 +63,18 @@ Outcome onDisk(const GUID& id, Call&& call) {
 // its count; each element becomes one record. S_FALSE (nothing there) is
 // success; any other answer but S_OK is a VDS error.
 template <typename Face, typename Element, typename Query, typename WriteAt>
-HandlerResult listOnDisk(const CommandRow& row, const GUID& id, Query&& query, std::size_t recordSize,
-                         WriteAt&& writeAt) {
+Answer listOnDisk(IVdsService* service, const GUID& id, Query&& query, std::size_t recordSize, WriteAt&& writeAt) {
     vdsLogId(kDiskTrace, id);
-    Element* elements = nullptr;
+    CoTaskMemArray<Element> elements;
     LONG count = 0;
-    const Outcome o = onDisk<Face>(id, [&](Face& face) {
-        const HRESULT hr = query(face, &elements, &count);
+    const Outcome o = onDisk<Face>(service, id, [&](Face& face) {
+        const HRESULT hr = query(face, elements.put(), &count);
         return hr == S_OK || hr == S_FALSE ? Outcome::ok() : Outcome::vds(hr);
     });
-    struct Free {
-        Element* p;
-        ~Free() { CoTaskMemFree(p); }
-    } freeElements{elements};
-    if (!o.succeeded() || count <= 0 || elements == nullptr) return o;
+    if (!o.succeeded() || count <= 0 || !elements) return o;
     RecordList records(ListForm::Long);
     records.addFixed(count, recordSize, [&](int i, unsigned char* at) { writeAt(elements[i], at); });
-    return records.reply(row.replyCode());
+    return records.reply();
 }
 
 // The parameters of a new partition: the style alone, and for MBR and GPT
@@ -110,46 +102,36 @@ unsigned long long full(std::uint64_t value) { return static_cast<unsigned long 
 
 // 0x0418 and 0x0419: the same request, trace and lookup around one call.
 template <typename Call>
-HandlerResult driveLetterCommand(RequestReader& in, Call&& call) {
-    const auto r = vdsReadRequest<DriveLetterRequest>(in);
-    if (!r) return HandlerResult::nullReply();
-    const char letterText[2] = {r->letter, '\0'};
-    vdsLog("VDS: disk %s, offset %llu, drive letter %s\n", vdsGuidText(r->disk).get(),
-                full(r->offset), letterText);
-    const WCHAR letter = wideLetter(r->letter);
-    return onDisk<IVdsAdvancedDisk>(r->disk, [&](IVdsAdvancedDisk& disk) {
-        return vdsCallOutcome(call(disk, r->offset, letter));
+Answer driveLetterCommand(const DriveLetterRequest& r, IVdsService* service, Call&& call) {
+    const char letterText[2] = {r.letter, '\0'};
+    vdsLog("VDS: disk %s, offset %llu, drive letter %s\n", vdsGuidText(r.disk).get(), full(r.offset), letterText);
+    const WCHAR letter = wideLetter(r.letter);
+    return onDisk<IVdsAdvancedDisk>(service, r.disk, [&](IVdsAdvancedDisk& disk) {
+        return vdsCallOutcome(call(disk, r.offset, letter));
     });
 }
 
 template <typename Call>
-HandlerResult diskFlagsCommand(RequestReader& in, Call&& call) {
-    const auto r = vdsReadRequest<DiskFlagsRequest>(in);
-    if (!r) return HandlerResult::nullReply();
-    vdsLogId(kDiskTrace, r->disk);
-    return onDisk<IVdsDisk>(r->disk,
-                            [&](IVdsDisk& disk) { return vdsCallOutcome(call(disk, r->flags)); });
+Answer diskFlagsCommand(const DiskFlagsRequest& r, IVdsService* service, Call&& call) {
+    vdsLogId(kDiskTrace, r.disk);
+    return onDisk<IVdsDisk>(service, r.disk, [&](IVdsDisk& disk) { return vdsCallOutcome(call(disk, r.flags)); });
 }
 
 }  // namespace
 
-HandlerResult cmdConvertStyle(const CommandRow&, RequestReader& in) {
-    const auto r = vdsReadRequest<ConvertStyleRequest>(in);
-    if (!r) return HandlerResult::nullReply();
-    vdsLogId(kDiskTrace, r->disk);
-    return onDisk<IVdsDisk>(r->disk, [&](IVdsDisk& disk) {
-        return vdsCallOutcome(disk.ConvertStyle(static_cast<VDS_PARTITION_STYLE>(r->style)));
+Answer cmdConvertStyle(const ConvertStyleRequest& r, IVdsService* service) {
+    vdsLogId(kDiskTrace, r.disk);
+    return onDisk<IVdsDisk>(service, r.disk, [&](IVdsDisk& disk) {
+        return vdsCallOutcome(disk.ConvertStyle(static_cast<VDS_PARTITION_STYLE>(r.style)));
     });
 }
 
-HandlerResult cmdQueryPartitions(const CommandRow& row, RequestReader& in) {
-    const auto r = vdsReadRequest<DiskTargetRequest>(in);
-    if (!r) return HandlerResult::nullReply();
+Answer cmdQueryPartitions(const DiskTargetRequest& r, IVdsService* service) {
     // Each partition logs its offset; the lines go out together once the
     // records are written, before anything else is printed.
     LogBatch lines;
     return listOnDisk<IVdsAdvancedDisk, VDS_PARTITION_PROP>(
-        row, r->id,
+        service, r.id,
         [](IVdsAdvancedDisk& disk, VDS_PARTITION_PROP** parts, LONG* n) {
             return disk.QueryPartitions(parts, n);
         },
@@ -160,94 +142,84 @@ HandlerResult cmdQueryPartitions(const CommandRow& row, RequestReader& in) {
         });
 }
 
-HandlerResult cmdQueryDiskExtents(const CommandRow& row, RequestReader& in) {
-    const auto r = vdsReadRequest<DiskTargetRequest>(in);
-    if (!r) return HandlerResult::nullReply();
+Answer cmdQueryDiskExtents(const DiskTargetRequest& r, IVdsService* service) {
     return listOnDisk<IVdsDisk, VDS_DISK_EXTENT>(
-        row, r->id,
+        service, r.id,
         [](IVdsDisk& disk, VDS_DISK_EXTENT** extents, LONG* n) { return disk.QueryExtents(extents, n); },
         kDiskExtentRecordSize, vdsWriteDiskExtentRecordAt);
 }
 
-HandlerResult cmdCreatePartitions(const CommandRow&, RequestReader& in) {
-    const auto r = vdsReadRequest<CreatePartitionRequest>(in);
-    if (!r) return HandlerResult::nullReply();
+Answer cmdCreatePartitions(const CreatePartitionRequest& r, IVdsService* service) {
     vdsLog("VDS: cmdCreatePartitions, disk %s, offset %llu, create size %llu, style %d\n",
-                vdsGuidText(r->disk).get(), full(r->offset), full(r->size), r->style);
-    CREATE_PARTITION_PARAMETERS parameters = partitionParameters(r->style);
-    if (r->style == VDS_PST_GPT)
+                vdsGuidText(r.disk).get(), full(r.offset), full(r.size), r.style);
+    CREATE_PARTITION_PARAMETERS parameters = partitionParameters(r.style);
+    if (r.style == VDS_PST_GPT)
         vdsLog("========== GUID %s =========\n",
                     vdsGuidText(parameters.GptPartInfo.partitionType).get());
-    return onDisk<IVdsAdvancedDisk>(r->disk, [&](IVdsAdvancedDisk& disk) {
+    return onDisk<IVdsAdvancedDisk>(service, r.disk, [&](IVdsAdvancedDisk& disk) {
         ComPtr<IVdsAsync> op;
-        return vdsCallThenWait(disk.CreatePartition(r->offset, r->size, &parameters, op.put()), op);
+        return vdsCallThenWait(disk.CreatePartition(r.offset, r.size, &parameters, op.put()), op);
     });
 }
 
-HandlerResult cmdDeletePartition(const CommandRow&, RequestReader& in) {
-    const auto r = vdsReadRequest<DeletePartitionRequest>(in);
-    if (!r) return HandlerResult::nullReply();
-    vdsLogId(kDiskTrace, r->disk);
-    return onDisk<IVdsAdvancedDisk>(r->disk, [&](IVdsAdvancedDisk& disk) {
-        return vdsCallOutcome(disk.DeletePartition(r->offset, r->force, r->forceProtected));
+Answer cmdDeletePartition(const DeletePartitionRequest& r, IVdsService* service) {
+    vdsLogId(kDiskTrace, r.disk);
+    return onDisk<IVdsAdvancedDisk>(service, r.disk, [&](IVdsAdvancedDisk& disk) {
+        return vdsCallOutcome(disk.DeletePartition(r.offset, r.force, r.forceProtected));
     });
 }
 
-HandlerResult cmdFormatPartition(const CommandRow&, RequestReader& in) {
-    const auto r = vdsReadRequest<FormatPartitionRequest>(in);
-    if (!r) return HandlerResult::nullReply();
-    vdsLogId(kDiskTrace, r->disk);
-    return onDisk<IVdsAdvancedDisk>(r->disk, [&](IVdsAdvancedDisk& disk) {
-        const WideString label = vdsWideFromBytes(r->label.data(), r->label.size());
+Answer cmdFormatPartition(const FormatPartitionRequest& r, IVdsService* service) {
+    vdsLogId(kDiskTrace, r.disk);
+    return onDisk<IVdsAdvancedDisk>(service, r.disk, [&](IVdsAdvancedDisk& disk) {
+        const WideString label = vdsWideFromBytes(r.label.data(), r.label.size());
         ComPtr<IVdsAsync> op;
         return vdsCallThenWait(
-            disk.FormatPartition(r->offset, static_cast<VDS_FILE_SYSTEM_TYPE>(r->fileSystem),
-                                 r->hasLabel ? label.c_str() : nullptr, r->allocationUnit, r->force,
-                                 r->quick, r->compress, op.put()),
+            disk.FormatPartition(r.offset, static_cast<VDS_FILE_SYSTEM_TYPE>(r.fileSystem),
+                                 r.hasLabel ? label.c_str() : nullptr, r.allocationUnit, r.force,
+                                 r.quick, r.compress, op.put()),
             op);
     });
 }
 
-HandlerResult cmdCleanDisk(const CommandRow&, RequestReader& in) {
-    const auto r = vdsReadRequest<CleanDiskRequest>(in);
-    if (!r) return HandlerResult::nullReply();
-    vdsLogId(kDiskTrace, r->disk);
-    return onDisk<IVdsAdvancedDisk>(r->disk, [&](IVdsAdvancedDisk& disk) {
+Answer cmdCleanDisk(const CleanDiskRequest& r, IVdsService* service) {
+    vdsLogId(kDiskTrace, r.disk);
+    return onDisk<IVdsAdvancedDisk>(service, r.disk, [&](IVdsAdvancedDisk& disk) {
         ComPtr<IVdsAsync> op;
-        return vdsCallThenWait(disk.Clean(r->force, r->forceOem, r->fullClean, op.put()), op);
+        return vdsCallThenWait(disk.Clean(r.force, r.forceOem, r.fullClean, op.put()), op);
     });
 }
 
-HandlerResult cmdSetDiskFlags(const CommandRow&, RequestReader& in) {
-    return diskFlagsCommand(in, [](IVdsDisk& disk, ULONG flags) { return disk.SetFlags(flags); });
+Answer cmdSetDiskFlags(const DiskFlagsRequest& r, IVdsService* service) {
+    return diskFlagsCommand(r, service, [](IVdsDisk& disk, ULONG flags) { return disk.SetFlags(flags); });
 }
 
-HandlerResult cmdClearDiskFlags(const CommandRow&, RequestReader& in) {
-    return diskFlagsCommand(in, [](IVdsDisk& disk, ULONG flags) { return disk.ClearFlags(flags); });
+Answer cmdClearDiskFlags(const DiskFlagsRequest& r, IVdsService* service) {
+    return diskFlagsCommand(r, service, [](IVdsDisk& disk, ULONG flags) { return disk.ClearFlags(flags); });
 }
 
-HandlerResult cmdGetDriveLetter(const CommandRow& row, RequestReader& in) {
-    const auto r = vdsReadRequest<PartitionRequest>(in);
-    if (!r) return HandlerResult::nullReply();
-    vdsLog("VDS: disk %s, offset %llu\n", vdsGuidText(r->disk).get(), full(r->offset));
+Answer cmdGetDriveLetter(const PartitionRequest& r, IVdsService* service) {
+    vdsLog("VDS: disk %s, offset %llu\n", vdsGuidText(r.disk).get(), full(r.offset));
     WCHAR letter = 0;
-    const Outcome o = onDisk<IVdsAdvancedDisk>(r->disk, [&](IVdsAdvancedDisk& disk) {
-        return vdsCallOutcome(disk.GetDriveLetter(r->offset, &letter));
+    const Outcome o = onDisk<IVdsAdvancedDisk>(service, r.disk, [&](IVdsAdvancedDisk& disk) {
+        return vdsCallOutcome(disk.GetDriveLetter(r.offset, &letter));
     });
     if (!o.succeeded()) return o;
-    return vdsPayloadReply(row, kDriveLetterReplySize, [&](unsigned char* reply) {
-        reply[12] = static_cast<unsigned char>(letter & 0xFF);
-    });
+    // The letter as "%c" would print it: its low byte.
+    ReplyBody body = ReplyBody::withPayload(1);
+    if (body.empty()) return Answer::nullReply();
+    body.data()[kOutputHeaderSize] = static_cast<unsigned char>(letter & 0xFF);
+    return body;
 }
 
-HandlerResult cmdAssignDriveLetter(const CommandRow&, RequestReader& in) {
-    return driveLetterCommand(in, [](IVdsAdvancedDisk& disk, ULONGLONG offset, WCHAR letter) {
+Answer cmdAssignDriveLetter(const DriveLetterRequest& r, IVdsService* service) {
+    return driveLetterCommand(r, service, [](IVdsAdvancedDisk& disk, ULONGLONG offset, WCHAR letter) {
         return disk.AssignDriveLetter(offset, letter);
     });
 }
 
-HandlerResult cmdDeleteDriveLetter(const CommandRow&, RequestReader& in) {
-    return driveLetterCommand(in, [](IVdsAdvancedDisk& disk, ULONGLONG offset, WCHAR letter) {
+Answer cmdDeleteDriveLetter(const DriveLetterRequest& r, IVdsService* service) {
+    return driveLetterCommand(r, service, [](IVdsAdvancedDisk& disk, ULONGLONG offset, WCHAR letter) {
         return disk.DeleteDriveLetter(offset, letter);
     });
 }

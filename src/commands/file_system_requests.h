@@ -77,3 +77,14 @@ struct SetFileSystemFlagsRequest {
         return {in.guid(kFileSystemVolume), in.uint32(20)};
     }
 };
+
+// The commands that read these requests, answered in file_systems.cpp.
+Answer cmdGetFileSystemProperties(const FileSystemVolumeRequest& request, IVdsService* service);
+Answer cmdFormatVolume(const FormatVolumeRequest& request, IVdsService* service);
+Answer cmdAddAccessPath(const AddAccessPathRequest& request, IVdsService* service);
+Answer cmdQueryAccessPaths(const FileSystemVolumeRequest& request, IVdsService* service);
+Answer cmdQueryReparsePoints(const FileSystemVolumeRequest& request, IVdsService* service);
+Answer cmdDeleteAccessPath(const DeleteAccessPathRequest& request, IVdsService* service);
+Answer cmdMountVolume(const FileSystemVolumeRequest& request, IVdsService* service);
+Answer cmdDismountVolume(const DismountVolumeRequest& request, IVdsService* service);
+Answer cmdSetFileSystemFlags(const SetFileSystemFlagsRequest& request, IVdsService* service);

@@ -6,11 +6,10 @@
 #include <memory>
 #include <vector>
 
-#include "commands/change_shape.h"
 #include "commands/file_system_requests.h"
-#include "commands/handlers.h"
-#include "commands/payload_reply.h"
+#include "commands/target_call.h"
 #include "directory/record_builder.h"
+#include "platform/co_task_mem.h"
 #include "protocol/framing.h"
 #include "protocol/identifiers.h"
 #include "protocol/log_output.h"
@@ -32,18 +31,16 @@ ChangeLookup volumeTarget(const GUID& id) { return {VDS_OT_VOLUME, id}; }
 
 // The one IVdsVolumeMF call of a command on the volume the request names.
 template <typename Call>
-Outcome fileSystemCall(const GUID& volume, Call&& call) {
-    return vdsChange<IVdsVolumeMF>(volumeTarget(volume), {}, call);
+Outcome fileSystemCall(IVdsService* service, const GUID& volume, Call&& call) {
+    return vdsCallOnTarget<IVdsVolumeMF>(service, volumeTarget(volume), {}, call);
 }
 
 // A command on the volume its request names; `call` receives the volume's
 // file-system interface and the request.
 template <typename Request, typename Call>
-HandlerResult volumeCommand(RequestReader& in, Call&& call) {
-    const auto r = vdsReadRequest<Request>(in);
-    if (!r) return HandlerResult::nullReply();
-    vdsLogId(kVolumeTrace, r->volume);
-    return fileSystemCall(r->volume, [&](IVdsVolumeMF& mf) { return call(mf, *r); });
+Answer fileSystemCommand(const Request& r, IVdsService* service, Call&& call) {
+    vdsLogId(kVolumeTrace, r.volume);
+    return fileSystemCall(service, r.volume, [&](IVdsVolumeMF& mf) { return call(mf, r); });
 }
 
 // The path of an entry that a query hands back.
@@ -53,18 +50,16 @@ LPWSTR pathOf(const VDS_REPARSE_POINT_PROP& entry) { return entry.pwszPath; }
 // Owns an array that a query hands back, and the path in each entry.
 template <typename Entry>
 struct QueriedArray {
-    Entry* items = nullptr;
+    CoTaskMemArray<Entry> items;
     LONG count = 0;
     QueriedArray() = default;
     QueriedArray(const QueriedArray&) = delete;
     QueriedArray& operator=(const QueriedArray&) = delete;
     ~QueriedArray() {
-        if (items == nullptr) return;
-        for (LONG i = 0; i < count; ++i) CoTaskMemFree(path(i));
-        CoTaskMemFree(items);
+        for (LONG i = 0; i < size(); ++i) CoTaskMemFree(path(i));
     }
-    LONG size() const { return items != nullptr && count > 0 ? count : 0; }
-    LPWSTR path(LONG i) const { return pathOf(items[i]); }
+    LONG size() const { return items && count > 0 ? count : 0; }
+    LPWSTR path(LONG i) const { return pathOf(items[static_cast<std::size_t>(i)]); }
 };
 
 using AccessPaths = QueriedArray<LPWSTR>;
@@ -82,13 +77,12 @@ struct ListShape {
 // A list of a volume's paths: the query, then the count at 12 and the
 // entries from 16, each head written by `writeHead(at, index, pathLength)`.
 template <typename Found, typename Query, typename WriteHead>
-HandlerResult volumeList(const CommandRow& row, RequestReader& in, const ListShape& shape, Query&& query,
-                         WriteHead&& writeHead) {
-    const auto r = vdsReadRequest<FileSystemVolumeRequest>(in);
-    if (!r) return HandlerResult::nullReply();
-    vdsLogId(kVolumeTrace, r->id);
+Answer volumeList(const FileSystemVolumeRequest& r, IVdsService* service, const ListShape& shape, Query&& query,
+                  WriteHead&& writeHead) {
+    vdsLogId(kVolumeTrace, r.id);
     Found found;
-    const Outcome o = fileSystemCall(r->id, [&](IVdsVolumeMF& mf) { return vdsCallOutcome(query(mf, found)); });
+    const Outcome o =
+        fileSystemCall(service, r.id, [&](IVdsVolumeMF& mf) { return vdsCallOutcome(query(mf, found)); });
     if (!o.succeeded()) return o;
     const LONG count = found.size();
     // A path the service leaves null is empty text.
@@ -100,26 +94,26 @@ HandlerResult volumeList(const CommandRow& row, RequestReader& in, const ListSha
         lengths.push_back(vdsCutOnCharacter(t.c_str(), t.size(), shape.longestPath));
         size += shape.counted + lengths.back();
     }
-    if (size > static_cast<std::size_t>(INT32_MAX)) return HandlerResult::nullReply();
-    return vdsPayloadReply(row, static_cast<int>(size), [&](unsigned char* reply) {
-        vdsPutInt32(reply, count, kListCountOffset);
-        std::size_t at = kListEntriesOffset;
-        for (LONG i = 0; i < count; ++i) {
-            writeHead(reply + at, found, i, lengths[i]);
-            std::memcpy(reply + at + shape.head, texts[i]->c_str(), lengths[i]);
-            at += shape.head + lengths[i];
-        }
-    });
+    if (size > static_cast<std::size_t>(INT32_MAX)) return Answer::nullReply();
+    ReplyBody body = ReplyBody::withPayload(size - kOutputHeaderSize);
+    if (body.empty()) return Answer::nullReply();
+    unsigned char* reply = body.data();
+    vdsPutInt32(reply, count, kListCountOffset);
+    std::size_t at = kListEntriesOffset;
+    for (LONG i = 0; i < count; ++i) {
+        writeHead(reply + at, found, i, lengths[i]);
+        std::memcpy(reply + at + shape.head, texts[i]->c_str(), lengths[i]);
+        at += shape.head + lengths[i];
+    }
+    return body;
 }
 
 }  // namespace
 
-HandlerResult cmdGetFileSystemProperties(const CommandRow& row, RequestReader& in) {
-    const auto r = vdsReadRequest<FileSystemVolumeRequest>(in);
-    if (!r) return HandlerResult::nullReply();
-    vdsLogId(kVolumeTrace, r->id);
+Answer cmdGetFileSystemProperties(const FileSystemVolumeRequest& r, IVdsService* service) {
+    vdsLogId(kVolumeTrace, r.id);
     VDS_FILE_SYSTEM_PROP p{};
-    const Outcome o = fileSystemCall(r->id, [&](IVdsVolumeMF& mf) {
+    const Outcome o = fileSystemCall(service, r.id, [&](IVdsVolumeMF& mf) {
         return vdsCallOutcome(mf.GetFileSystemProperties(&p));
     });
     if (!o.succeeded()) {
@@ -135,12 +129,14 @@ HandlerResult cmdGetFileSystemProperties(const CommandRow& row, RequestReader& i
     record.putUInt64(32, p.ullAvailableAllocationUnits);
     record.putUInt32(40, p.ulAllocationUnitSize);
     record.takeText(44, p.pwszLabel);
-    return vdsPayloadReply(row, 12 + record.size(),
-                           [&](unsigned char* reply) { record.writeTo(reply + 12); });
+    ReplyBody body = ReplyBody::withPayload(static_cast<std::size_t>(record.size()));
+    if (body.empty()) return Answer::nullReply();
+    record.writeTo(body.data() + kOutputHeaderSize);
+    return body;
 }
 
-HandlerResult cmdFormatVolume(const CommandRow&, RequestReader& in) {
-    return volumeCommand<FormatVolumeRequest>(in, [](IVdsVolumeMF& mf, const FormatVolumeRequest& r) {
+Answer cmdFormatVolume(const FormatVolumeRequest& r, IVdsService* service) {
+    return fileSystemCommand(r, service, [](IVdsVolumeMF& mf, const FormatVolumeRequest& r) {
         const WideString label = vdsWideFromBytes(r.label.data(), r.label.size());
         ComPtr<IVdsAsync> op;
         return vdsCallThenWait(mf.Format(static_cast<VDS_FILE_SYSTEM_TYPE>(r.type), label.c_str(),
@@ -149,8 +145,8 @@ HandlerResult cmdFormatVolume(const CommandRow&, RequestReader& in) {
     });
 }
 
-HandlerResult cmdAddAccessPath(const CommandRow&, RequestReader& in) {
-    return volumeCommand<AddAccessPathRequest>(in, [](IVdsVolumeMF& mf, const AddAccessPathRequest& r) {
+Answer cmdAddAccessPath(const AddAccessPathRequest& r, IVdsService* service) {
+    return fileSystemCommand(r, service, [](IVdsVolumeMF& mf, const AddAccessPathRequest& r) {
         const WideString path = vdsWideFromBytes(r.path.data(), r.path.size());
         // The text as converted: it ends at its first zero byte.
         vdsLog("==== Access Path: %s ====\n", r.path.c_str());
@@ -158,47 +154,47 @@ HandlerResult cmdAddAccessPath(const CommandRow&, RequestReader& in) {
     });
 }
 
-HandlerResult cmdQueryAccessPaths(const CommandRow& row, RequestReader& in) {
+Answer cmdQueryAccessPaths(const FileSystemVolumeRequest& r, IVdsService* service) {
     return volumeList<AccessPaths>(
-        row, in, {4, 4, INT32_MAX},
-        [](IVdsVolumeMF& mf, AccessPaths& found) { return mf.QueryAccessPaths(&found.items, &found.count); },
+        r, service, {4, 4, INT32_MAX},
+        [](IVdsVolumeMF& mf, AccessPaths& found) { return mf.QueryAccessPaths(found.items.put(), &found.count); },
         [](unsigned char* entry, const AccessPaths&, LONG, std::size_t length) {
             vdsPutInt32(entry, static_cast<std::int32_t>(length), 0);
         });
 }
 
-HandlerResult cmdQueryReparsePoints(const CommandRow& row, RequestReader& in) {
+Answer cmdQueryReparsePoints(const FileSystemVolumeRequest& r, IVdsService* service) {
     return volumeList<ReparsePoints>(
-        row, in, {kReparseEntryFixed, kReparseEntryCounted, UINT16_MAX},
-        [](IVdsVolumeMF& mf, ReparsePoints& found) { return mf.QueryReparsePoints(&found.items, &found.count); },
+        r, service, {kReparseEntryFixed, kReparseEntryCounted, UINT16_MAX},
+        [](IVdsVolumeMF& mf, ReparsePoints& found) {
+            return mf.QueryReparsePoints(found.items.put(), &found.count);
+        },
         [](unsigned char* entry, const ReparsePoints& found, LONG i, std::size_t length) {
-            std::memcpy(entry, &found.items[i].SourceVolumeId, sizeof(GUID));
+            std::memcpy(entry, &found.items[static_cast<std::size_t>(i)].SourceVolumeId, sizeof(GUID));
             vdsPutInt16(entry, static_cast<int>(length), 16);
         });
 }
 
-HandlerResult cmdDeleteAccessPath(const CommandRow&, RequestReader& in) {
-    return volumeCommand<DeleteAccessPathRequest>(in, [](IVdsVolumeMF& mf, const DeleteAccessPathRequest& r) {
+Answer cmdDeleteAccessPath(const DeleteAccessPathRequest& r, IVdsService* service) {
+    return fileSystemCommand(r, service, [](IVdsVolumeMF& mf, const DeleteAccessPathRequest& r) {
         const WideString path = vdsWideFromBytes(r.path.data(), r.path.size());
         return vdsCallOutcome(mf.DeleteAccessPath(path.c_str(), r.force));
     });
 }
 
-HandlerResult cmdMountVolume(const CommandRow&, RequestReader& in) {
-    const auto r = vdsReadRequest<FileSystemVolumeRequest>(in);
-    if (!r) return HandlerResult::nullReply();
-    vdsLogId(kVolumeTrace, r->id);
-    return fileSystemCall(r->id, [](IVdsVolumeMF& mf) { return vdsCallOutcome(mf.Mount()); });
+Answer cmdMountVolume(const FileSystemVolumeRequest& r, IVdsService* service) {
+    vdsLogId(kVolumeTrace, r.id);
+    return fileSystemCall(service, r.id, [](IVdsVolumeMF& mf) { return vdsCallOutcome(mf.Mount()); });
 }
 
-HandlerResult cmdDismountVolume(const CommandRow&, RequestReader& in) {
-    return volumeCommand<DismountVolumeRequest>(in, [](IVdsVolumeMF& mf, const DismountVolumeRequest& r) {
+Answer cmdDismountVolume(const DismountVolumeRequest& r, IVdsService* service) {
+    return fileSystemCommand(r, service, [](IVdsVolumeMF& mf, const DismountVolumeRequest& r) {
         return vdsCallOutcome(mf.Dismount(r.force, r.permanent));
     });
 }
 
-HandlerResult cmdSetFileSystemFlags(const CommandRow&, RequestReader& in) {
-    return volumeCommand<SetFileSystemFlagsRequest>(in, [](IVdsVolumeMF& mf, const SetFileSystemFlagsRequest& r) {
+Answer cmdSetFileSystemFlags(const SetFileSystemFlagsRequest& r, IVdsService* service) {
+    return fileSystemCommand(r, service, [](IVdsVolumeMF& mf, const SetFileSystemFlagsRequest& r) {
         return vdsCallOutcome(mf.SetFileSystemFlags(r.flags));
     });
 }

@@ -3,12 +3,12 @@
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <string>
 
 #include "commands/free_space_probes.h"
-#include "commands/handlers.h"
-#include "commands/payload_reply.h"
 #include "commands/provider_requests.h"
+#include "protocol/framing.h"
 #include "protocol/log_output.h"
 
 namespace {
@@ -64,15 +64,13 @@ std::uint64_t partitionLength(const char* path) {
 
 }  // namespace
 
-HandlerResult cmdGetFreeSpace(const CommandRow& row, RequestReader& in) {
-    const auto r = vdsReadRequest<FreeSpaceRequest>(in);
-    if (!r) return HandlerResult::nullReply();
-    vdsLog("VDS: Root Path length: %d\n", static_cast<int>(r->length));
+Answer cmdGetFreeSpace(const FreeSpaceRequest& r, IVdsService*) {
+    vdsLog("VDS: Root Path length: %d\n", static_cast<int>(r.length));
 
     Space space;
     DWORD error = 0;
     // The path ends at its first zero byte, as the terminated copy would.
-    const char* text = r->path.c_str();
+    const char* text = r.path.c_str();
     if (std::strchr(text, ':') != nullptr) {
         if (!volumeSpace(text, space, error)) return Outcome::system(error);
     } else {
@@ -80,9 +78,10 @@ HandlerResult cmdGetFreeSpace(const CommandRow& row, RequestReader& in) {
         space = {size, size, size};
     }
 
-    return vdsPayloadReply(row, 36, [&](unsigned char* reply) {
-        vdsPutUInt64(reply, space.availableToCaller, 12);
-        vdsPutUInt64(reply, space.total, 20);
-        vdsPutUInt64(reply, space.free, 28);
-    });
+    const std::uint64_t sizes[] = {space.availableToCaller, space.total, space.free};
+    ReplyBody body = ReplyBody::withPayload(sizeof sizes);
+    if (body.empty()) return Answer::nullReply();
+    for (std::size_t i = 0; i < std::size(sizes); ++i)
+        vdsPutUInt64(body.data(), sizes[i], kOutputHeaderSize + static_cast<int>(sizeof(std::uint64_t) * i));
+    return body;
 }

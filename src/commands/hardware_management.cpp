@@ -6,12 +6,11 @@
 #include <cstring>
 #include <memory>
 
-#include "commands/change_shape.h"
-#include "commands/handlers.h"
 #include "commands/hardware_management_requests.h"
-#include "commands/payload_reply.h"
+#include "commands/target_call.h"
 #include "directory/property_texts.h"
 #include "directory/records.h"
+#include "protocol/framing.h"
 #include "protocol/identifiers.h"
 #include "protocol/log_output.h"
 
@@ -26,8 +25,8 @@ void logIdAndNumber(const char* format, const GUID& id, int number) {
 
 // The maintenance targets by kind, each with the status that says it is unknown.
 template <typename Interface>
-Outcome maintain(VDS_OBJECT_TYPE type, Status notFound, const MaintenanceRequest& r) {
-    return vdsChange<Interface>({type, r.target, notFound}, {}, [&](Interface& object) {
+Outcome maintain(IVdsService* service, VDS_OBJECT_TYPE type, Status notFound, const MaintenanceRequest& r) {
+    return vdsCallOnTarget<Interface>(service, {type, r.target, notFound}, {}, [&](Interface& object) {
         ComPtr<IVdsMaintenance> maintenance;
         const HRESULT hr = object.QueryInterface(IID_IVdsMaintenance, maintenance.putVoid());
         if (hr != S_OK || !maintenance) return Outcome::vds(hr != S_OK ? hr : E_NOINTERFACE);
@@ -44,81 +43,68 @@ constexpr std::uint32_t kLastAction = 2;  // 0 start, 1 stop, 2 pulse
 
 }  // namespace
 
-HandlerResult cmdSetSubSystemStatus(const CommandRow&, RequestReader& in) {
-    const auto r = vdsReadRequest<SubSystemStatusRequest>(in);
-    if (!r) return HandlerResult::nullReply();
-    logIdAndNumber("VDS: SubSystem ID: %s, status: %d\n", r->subsystem, r->status);
-    return vdsChange<IVdsSubSystem>({VDS_OT_SUB_SYSTEM, r->subsystem}, {}, [&](IVdsSubSystem& s) {
-        return vdsCallOutcome(s.SetStatus(static_cast<VDS_SUB_SYSTEM_STATUS>(r->status)));
+Answer cmdSetSubSystemStatus(const SubSystemStatusRequest& r, IVdsService* service) {
+    logIdAndNumber("VDS: SubSystem ID: %s, status: %d\n", r.subsystem, r.status);
+    return vdsCallOnTarget<IVdsSubSystem>(service, {VDS_OT_SUB_SYSTEM, r.subsystem}, {}, [&](IVdsSubSystem& s) {
+        return vdsCallOutcome(s.SetStatus(static_cast<VDS_SUB_SYSTEM_STATUS>(r.status)));
     });
 }
 
-HandlerResult cmdSetDriveStatus(const CommandRow&, RequestReader& in) {
-    const auto r = vdsReadRequest<ObjectStatusRequest>(in);
-    if (!r) return HandlerResult::nullReply();
-    logIdAndNumber("VDS: Drive ID: %s, status: %d\n", r->object, r->status);
-    return vdsChange<IVdsDrive>({VDS_OT_DRIVE, r->object}, {}, [&](IVdsDrive& d) {
-        return vdsCallOutcome(d.SetStatus(static_cast<VDS_DRIVE_STATUS>(r->status)));
+Answer cmdSetDriveStatus(const ObjectStatusRequest& r, IVdsService* service) {
+    logIdAndNumber("VDS: Drive ID: %s, status: %d\n", r.object, r.status);
+    return vdsCallOnTarget<IVdsDrive>(service, {VDS_OT_DRIVE, r.object}, {}, [&](IVdsDrive& d) {
+        return vdsCallOutcome(d.SetStatus(static_cast<VDS_DRIVE_STATUS>(r.status)));
     });
 }
 
-HandlerResult cmdSetControllerStatus(const CommandRow&, RequestReader& in) {
-    const auto r = vdsReadRequest<ObjectStatusRequest>(in);
-    if (!r) return HandlerResult::nullReply();
-    logIdAndNumber("VDS: Controller ID: %s, status: %d\n", r->object, r->status);
-    return vdsChange<IVdsController>({VDS_OT_CONTROLLER, r->object}, {}, [&](IVdsController& c) {
-        return vdsCallOutcome(c.SetStatus(static_cast<VDS_CONTROLLER_STATUS>(r->status)));
+Answer cmdSetControllerStatus(const ObjectStatusRequest& r, IVdsService* service) {
+    logIdAndNumber("VDS: Controller ID: %s, status: %d\n", r.object, r.status);
+    return vdsCallOnTarget<IVdsController>(service, {VDS_OT_CONTROLLER, r.object}, {}, [&](IVdsController& c) {
+        return vdsCallOutcome(c.SetStatus(static_cast<VDS_CONTROLLER_STATUS>(r.status)));
     });
 }
 
-HandlerResult cmdReplaceDrive(const CommandRow&, RequestReader& in) {
-    const auto r = vdsReadRequest<ReplaceDriveRequest>(in);
-    if (!r) return HandlerResult::nullReply();
+Answer cmdReplaceDrive(const ReplaceDriveRequest& r, IVdsService* service) {
     {
-        const GuidText s = vdsGuidText(r->subsystem);
-        const GuidText replaced = vdsGuidText(r->replaced);
-        const GuidText replacement = vdsGuidText(r->replacement);
+        const GuidText s = vdsGuidText(r.subsystem);
+        const GuidText replaced = vdsGuidText(r.replaced);
+        const GuidText replacement = vdsGuidText(r.replacement);
         vdsLog("VDS: Subsystem ID: %s, replace drive 1: %s, replace drive 2: %s\n", s.get(),
                     replaced.get(), replacement.get());
     }
-    return vdsChange<IVdsSubSystem>(
-        {VDS_OT_SUB_SYSTEM, r->subsystem},
-        {{VDS_OT_DRIVE, r->replaced, S::SecondNotFound}, {VDS_OT_DRIVE, r->replacement, S::ThirdNotFound}},
-        [&](IVdsSubSystem& s) { return vdsCallOutcome(s.ReplaceDrive(r->replaced, r->replacement)); });
+    return vdsCallOnTarget<IVdsSubSystem>(service, 
+        {VDS_OT_SUB_SYSTEM, r.subsystem},
+        {{VDS_OT_DRIVE, r.replaced, S::SecondNotFound}, {VDS_OT_DRIVE, r.replacement, S::ThirdNotFound}},
+        [&](IVdsSubSystem& s) { return vdsCallOutcome(s.ReplaceDrive(r.replaced, r.replacement)); });
 }
 
-HandlerResult cmdResetController(const CommandRow&, RequestReader& in) {
-    const auto r = vdsReadRequest<ControllerRequest>(in);
-    if (!r) return HandlerResult::nullReply();
-    return vdsChange<IVdsController>({VDS_OT_CONTROLLER, r->id}, {},
+Answer cmdResetController(const ControllerRequest& r, IVdsService* service) {
+    return vdsCallOnTarget<IVdsController>(service, {VDS_OT_CONTROLLER, r.id}, {},
                                      [](IVdsController& c) { return vdsCallOutcome(c.Reset()); });
 }
 
-HandlerResult cmdMaintenance(const CommandRow&, RequestReader& in) {
-    const auto r = vdsReadRequest<MaintenanceRequest>(in);
-    if (!r) return HandlerResult::nullReply();
+Answer cmdMaintenance(const MaintenanceRequest& r, IVdsService* service) {
     // Callers send kinds and actions beyond the known ones and have always
     // been told success, with nothing asked of VDS.
-    if (r->action > kLastAction) return Outcome::ok();
-    switch (r->kind) {
-    case 0: return maintain<IVdsSubSystem>(VDS_OT_SUB_SYSTEM, S::TargetNotFound, *r);
-    case 1: return maintain<IVdsController>(VDS_OT_CONTROLLER, S::SecondNotFound, *r);
-    case 2: return maintain<IVdsDrive>(VDS_OT_DRIVE, S::ThirdNotFound, *r);
+    if (r.action > kLastAction) return Outcome::ok();
+    switch (r.kind) {
+    case 0: return maintain<IVdsSubSystem>(service, VDS_OT_SUB_SYSTEM, S::TargetNotFound, r);
+    case 1: return maintain<IVdsController>(service, VDS_OT_CONTROLLER, S::SecondNotFound, r);
+    case 2: return maintain<IVdsDrive>(service, VDS_OT_DRIVE, S::ThirdNotFound, r);
     default: return Outcome::ok();
     }
 }
 
-HandlerResult cmdGetDrive(const CommandRow& row, RequestReader& in) {
-    const auto r = vdsReadRequest<DrivePositionRequest>(in);
-    if (!r) return HandlerResult::nullReply();
+Answer cmdGetDrive(const DrivePositionRequest& r, IVdsService* service) {
     {
-        const GuidText s = vdsGuidText(r->subsystem);
-        vdsLog("VDS: Subsystem ID: %s, bus number %d, slot number %d\n", s.get(), r->bus, r->slot);
+        const GuidText s = vdsGuidText(r.subsystem);
+        vdsLog("VDS: Subsystem ID: %s, bus number %d, slot number %d\n", s.get(), r.bus, r.slot);
     }
     VDS_DRIVE_PROP prop{};
-    const Outcome found = vdsChange<IVdsSubSystem>({VDS_OT_SUB_SYSTEM, r->subsystem}, {}, [&](IVdsSubSystem& s) {
+    const Outcome found = vdsCallOnTarget<IVdsSubSystem>(service, {VDS_OT_SUB_SYSTEM, r.subsystem}, {},
+                                                         [&](IVdsSubSystem& s) {
         ComPtr<IVdsDrive> drive;
-        HRESULT hr = s.GetDrive(r->bus, r->slot, drive.put());
+        HRESULT hr = s.GetDrive(r.bus, r.slot, drive.put());
         if (hr == S_OK && !drive) hr = E_POINTER;
         if (hr != S_OK) return Outcome::vds(hr);
         hr = drive->GetProperties(&prop);
@@ -128,21 +114,19 @@ HandlerResult cmdGetDrive(const CommandRow& row, RequestReader& in) {
     if (!found.succeeded()) return found;
     int length = 0;
     const std::unique_ptr<unsigned char[]> record(vdsMakeRecord(vdsWriteDriveRecord, prop, &length));
-    if (!record) return HandlerResult::nullReply();
-    return vdsPayloadReply(row, 12 + length,
-                           [&](unsigned char* reply) { std::memcpy(reply + 12, record.get(), length); });
+    if (!record) return Answer::nullReply();
+    ReplyBody body = ReplyBody::withPayload(static_cast<std::size_t>(length));
+    if (body.empty()) return Answer::nullReply();
+    std::memcpy(body.data() + kOutputHeaderSize, record.get(), static_cast<std::size_t>(length));
+    return body;
 }
 
-HandlerResult cmdSetDriveFlags(const CommandRow&, RequestReader& in) {
-    const auto r = vdsReadRequest<DriveFlagsRequest>(in);
-    if (!r) return HandlerResult::nullReply();
-    return vdsChange<IVdsDrive>({VDS_OT_DRIVE, r->drive}, {},
-                                [&](IVdsDrive& d) { return vdsCallOutcome(d.SetFlags(r->flags)); });
+Answer cmdSetDriveFlags(const DriveFlagsRequest& r, IVdsService* service) {
+    return vdsCallOnTarget<IVdsDrive>(service, {VDS_OT_DRIVE, r.drive}, {},
+                                [&](IVdsDrive& d) { return vdsCallOutcome(d.SetFlags(r.flags)); });
 }
 
-HandlerResult cmdClearDriveFlags(const CommandRow&, RequestReader& in) {
-    const auto r = vdsReadRequest<DriveFlagsRequest>(in);
-    if (!r) return HandlerResult::nullReply();
-    return vdsChange<IVdsDrive>({VDS_OT_DRIVE, r->drive}, {},
-                                [&](IVdsDrive& d) { return vdsCallOutcome(d.ClearFlags(r->flags)); });
+Answer cmdClearDriveFlags(const DriveFlagsRequest& r, IVdsService* service) {
+    return vdsCallOnTarget<IVdsDrive>(service, {VDS_OT_DRIVE, r.drive}, {},
+                                [&](IVdsDrive& d) { return vdsCallOutcome(d.ClearFlags(r.flags)); });
 }

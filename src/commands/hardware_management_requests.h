@@ -69,3 +69,14 @@ struct DriveFlagsRequest {
         return {in.guid(hardware_address::kObject), in.uint32(52)};
     }
 };
+
+// The commands that read these requests, answered in hardware_management.cpp.
+Answer cmdSetSubSystemStatus(const SubSystemStatusRequest& request, IVdsService* service);
+Answer cmdSetDriveStatus(const ObjectStatusRequest& request, IVdsService* service);
+Answer cmdSetControllerStatus(const ObjectStatusRequest& request, IVdsService* service);
+Answer cmdReplaceDrive(const ReplaceDriveRequest& request, IVdsService* service);
+Answer cmdResetController(const ControllerRequest& request, IVdsService* service);
+Answer cmdMaintenance(const MaintenanceRequest& request, IVdsService* service);
+Answer cmdGetDrive(const DrivePositionRequest& request, IVdsService* service);
+Answer cmdSetDriveFlags(const DriveFlagsRequest& request, IVdsService* service);
+Answer cmdClearDriveFlags(const DriveFlagsRequest& request, IVdsService* service);

@@ -1,6 +1,5 @@
 // Browsing a hardware subsystem: its drives, LUNs and controllers, the plexes
 // of a LUN, the LUNs of a controller, and the extents of drives and LUN plexes.
-#include "commands/handlers.h"
 #include "commands/hardware_query_requests.h"
 #include "commands/list_shapes.h"
 #include "directory/records.h"
@@ -25,10 +24,9 @@ constexpr ListTarget kLunPlexExtents{"VDS: LUN Plex ID: %s\n", VDS_OT_LUN_PLEX, 
                                      STATUS_OK, ListForm::Short};
 
 template <typename Object>
-HandlerResult listDriveExtents(const CommandRow& row, const ListTarget& t, const GUID& id,
-                               REFIID iid) {
+Answer listDriveExtents(IVdsService* service, const ListTarget& t, const GUID& id, REFIID iid) {
     return vdsListExtents<Object, VDS_DRIVE_EXTENT>(
-        row, t, id, iid,
+        service, t, id, iid,
         [](Object* object, VDS_DRIVE_EXTENT** extents, LONG* count) {
             return object->QueryExtents(extents, count);
         },
@@ -39,52 +37,38 @@ HandlerResult listDriveExtents(const CommandRow& row, const ListTarget& t, const
 
 }  // namespace
 
-HandlerResult cmdQueryDrives(const CommandRow& row, RequestReader& in) {
-    const auto r = vdsReadRequest<SubSystemTargetRequest>(in);
-    if (!r) return HandlerResult::nullReply();
-    return vdsListChildren<VDS_DRIVE_PROP>(row, kDrives, r->id, IID_IVdsSubSystem,
+Answer cmdQueryDrives(const SubSystemTargetRequest& r, IVdsService* service) {
+    return vdsListChildren<VDS_DRIVE_PROP>(service, kDrives, r.id, IID_IVdsSubSystem,
                                            vdsGetDriveCount, vdsGetDrives, vdsWriteDriveRecord);
 }
 
-HandlerResult cmdQuerySubSystemLuns(const CommandRow& row, RequestReader& in) {
-    const auto r = vdsReadRequest<SubSystemTargetRequest>(in);
-    if (!r) return HandlerResult::nullReply();
-    return vdsListChildren<VDS_LUN_PROP>(row, kSubSystemLuns, r->id, IID_IVdsSubSystem,
+Answer cmdQuerySubSystemLuns(const SubSystemTargetRequest& r, IVdsService* service) {
+    return vdsListChildren<VDS_LUN_PROP>(service, kSubSystemLuns, r.id, IID_IVdsSubSystem,
                                          vdsGetLunCount, vdsGetLuns, vdsWriteLunRecord);
 }
 
-HandlerResult cmdQueryControllers(const CommandRow& row, RequestReader& in) {
-    const auto r = vdsReadRequest<SubSystemTargetRequest>(in);
-    if (!r) return HandlerResult::nullReply();
-    return vdsListChildren<VDS_CONTROLLER_PROP>(row, kControllers, r->id, IID_IVdsSubSystem,
+Answer cmdQueryControllers(const SubSystemTargetRequest& r, IVdsService* service) {
+    return vdsListChildren<VDS_CONTROLLER_PROP>(service, kControllers, r.id, IID_IVdsSubSystem,
                                                 vdsGetControllerCount, vdsGetControllers,
                                                 vdsWriteControllerRecord);
 }
 
-HandlerResult cmdQueryLunPlexes(const CommandRow& row, RequestReader& in) {
-    const auto r = vdsReadRequest<ObjectTargetRequest>(in);
-    if (!r) return HandlerResult::nullReply();
-    return vdsListChildren<VDS_LUN_PLEX_PROP>(row, kLunPlexes, r->id, IID_IVdsLun,
+Answer cmdQueryLunPlexes(const ObjectTargetRequest& r, IVdsService* service) {
+    return vdsListChildren<VDS_LUN_PLEX_PROP>(service, kLunPlexes, r.id, IID_IVdsLun,
                                               vdsGetLunPlexCount, vdsGetLunPlexes,
                                               vdsWriteLunPlexRecord);
 }
 
-HandlerResult cmdQueryAssociatedLuns(const CommandRow& row, RequestReader& in) {
-    const auto r = vdsReadRequest<ObjectTargetRequest>(in);
-    if (!r) return HandlerResult::nullReply();
-    return vdsListChildren<VDS_LUN_PROP>(row, kAssociatedLuns, r->id, IID_IVdsController,
+Answer cmdQueryAssociatedLuns(const ObjectTargetRequest& r, IVdsService* service) {
+    return vdsListChildren<VDS_LUN_PROP>(service, kAssociatedLuns, r.id, IID_IVdsController,
                                          vdsGetAssociatedLunCount, vdsGetAssociatedLuns,
                                          vdsWriteLunRecord);
 }
 
-HandlerResult cmdQueryDriveExtents(const CommandRow& row, RequestReader& in) {
-    const auto r = vdsReadRequest<ObjectTargetRequest>(in);
-    if (!r) return HandlerResult::nullReply();
-    return listDriveExtents<IVdsDrive>(row, kDriveExtents, r->id, IID_IVdsDrive);
+Answer cmdQueryDriveExtents(const ObjectTargetRequest& r, IVdsService* service) {
+    return listDriveExtents<IVdsDrive>(service, kDriveExtents, r.id, IID_IVdsDrive);
 }
 
-HandlerResult cmdQueryLunPlexExtents(const CommandRow& row, RequestReader& in) {
-    const auto r = vdsReadRequest<LunPlexTargetRequest>(in);
-    if (!r) return HandlerResult::nullReply();
-    return listDriveExtents<IVdsLunPlex>(row, kLunPlexExtents, r->id, IID_IVdsLunPlex);
+Answer cmdQueryLunPlexExtents(const LunPlexTargetRequest& r, IVdsService* service) {
+    return listDriveExtents<IVdsLunPlex>(service, kLunPlexExtents, r.id, IID_IVdsLunPlex);
 }

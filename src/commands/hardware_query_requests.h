@@ -11,3 +11,12 @@ using SubSystemTargetRequest = IdentifierRequest<hardware_address::kSubSystem>;
 using ObjectTargetRequest = IdentifierRequest<hardware_address::kObject>;
 // 0x0098: the LUN plex at 52.
 using LunPlexTargetRequest = IdentifierRequest<hardware_address::kLunPlex>;
+
+// The commands that read these requests, answered in hardware_queries.cpp.
+Answer cmdQueryDrives(const SubSystemTargetRequest& request, IVdsService* service);
+Answer cmdQuerySubSystemLuns(const SubSystemTargetRequest& request, IVdsService* service);
+Answer cmdQueryDriveExtents(const ObjectTargetRequest& request, IVdsService* service);
+Answer cmdQueryControllers(const SubSystemTargetRequest& request, IVdsService* service);
+Answer cmdQueryLunPlexes(const ObjectTargetRequest& request, IVdsService* service);
+Answer cmdQueryLunPlexExtents(const LunPlexTargetRequest& request, IVdsService* service);
+Answer cmdQueryAssociatedLuns(const ObjectTargetRequest& request, IVdsService* service);

@@ -43,23 +43,21 @@ int vdsListHeaderSize(ListForm form) {
     return form == ListForm::Short ? kShortListHeaderSize : kLongListHeaderSize;
 }
 
-HandlerResult RecordList::reply(int cmd) {
-    if (outOfMemory_) return HandlerResult::nullReply();
+Answer RecordList::reply() {
+    if (outOfMemory_) return Answer::nullReply();
     const std::size_t size = header_ + used_;
     // A block much larger than the reply (records shorter than the first
     // one promised) is not handed on: the records move to one of exact size.
     if (!block_ || capacity_ - size > size / 4 + 64) {
         unsigned char* exact = vdsAllocOutput(static_cast<int>(size));
-        if (exact == nullptr) return HandlerResult::nullReply();
+        if (exact == nullptr) return Answer::nullReply();
         if (used_ != 0) std::memcpy(exact + header_, block_.get() + header_, used_);
         block_.reset(exact);
     }
-    unsigned char* reply = block_.release();
     capacity_ = used_ = 0;
-    vdsFillOutputHeader(reply, cmd, STATUS_OK, 0);
     if (form_ == ListForm::Short)
-        vdsPutInt16(reply, count_, 12);
+        vdsPutInt16(block_.get(), count_, 12);
     else
-        vdsPutInt32(reply, count_, 12);
-    return HandlerResult::built(reply, static_cast<int>(size));
+        vdsPutInt32(block_.get(), count_, 12);
+    return ReplyBody(std::move(block_), size);
 }

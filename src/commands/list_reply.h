@@ -41,11 +41,12 @@ public:
 
     int count() const { return count_; }
 
-    // The success reply at its exact length, built without the "Output size"
-    // line. The records are written once, into the block that becomes the
-    // reply, in the order they were added. The null reply when memory ran out.
-    // The list is empty afterwards.
-    HandlerResult reply(int cmd);
+    // The success reply's body at its exact length, with the count written
+    // before the records; the dispatcher gives it its header and logs no
+    // "Output size" line. The records are written once, into the block that
+    // becomes the reply, in the order they were added. The null reply when
+    // memory ran out. The list is empty afterwards.
+    Answer reply();
 
 private:
     // Room for `length` more bytes after the records; null (and the list

@@ -7,6 +7,7 @@
 #include "directory/children.h"
 #include "directory/lookup.h"
 #include "directory/property_texts.h"
+#include "platform/co_task_mem.h"
 #include "protocol/command_row.h"
 #include "protocol/identifiers.h"
 
@@ -40,9 +41,8 @@ void vdsAddChildRecords(RecordList& records, const InterfaceArray<Child>& childr
 // into a record. The parent is released once its children are collected, the
 // children after the reply is built.
 template <typename Properties, typename Parent, typename Child, typename Write>
-HandlerResult vdsListChildrenOf(const CommandRow& row, const ListTarget& t, ComPtr<Parent> parent,
-                                int (*count)(Parent*), int (*collect)(Parent*, Child**, int),
-                                Write&& write) {
+Answer vdsListChildrenOf(const ListTarget& t, ComPtr<Parent> parent, int (*count)(Parent*),
+                         int (*collect)(Parent*, Child**, int), Write&& write) {
     const int n = count(parent.get());
     if (n <= 0) return Outcome::failed(t.emptyStatus);
     InterfaceArray<Child> children(n);
@@ -53,17 +53,17 @@ HandlerResult vdsListChildrenOf(const CommandRow& row, const ListTarget& t, ComP
     RecordList records(t.form);
     records.reserve(children.size());
     vdsAddChildRecords<Properties>(records, children, write);
-    return records.reply(row.replyCode());
+    return records.reply();
 }
 
 // Resolves the object that the request names to its own interface. An
 // unknown identifier is TargetNotFound, an object without the interface the
 // target's own status (with QueryInterface's result when that is a VDS error).
 template <typename Object>
-Outcome vdsResolveTarget(const ListTarget& t, const VDS_OBJECT_ID& id, REFIID iid,
+Outcome vdsResolveTarget(IVdsService* service, const ListTarget& t, const VDS_OBJECT_ID& id, REFIID iid,
                          ComPtr<Object>& object) {
     HRESULT hr = S_OK;
-    switch (vdsResolve(t.type, id, iid, object, &hr)) {
+    switch (vdsResolve(service, t.type, id, iid, object, &hr)) {
     case Resolved::NotFound:
         return Outcome::failed(status::TargetNotFound);
     case Resolved::NoInterface:
@@ -76,46 +76,39 @@ Outcome vdsResolveTarget(const ListTarget& t, const VDS_OBJECT_ID& id, REFIID ii
 
 // Children of the object that the request names.
 template <typename Properties, typename Parent, typename Child, typename Write>
-HandlerResult vdsListChildren(const CommandRow& row, const ListTarget& t, const VDS_OBJECT_ID& id,
-                              REFIID parentIid, int (*count)(Parent*),
-                              int (*collect)(Parent*, Child**, int), Write&& write) {
+Answer vdsListChildren(IVdsService* service, const ListTarget& t, const VDS_OBJECT_ID& id, REFIID parentIid,
+                       int (*count)(Parent*), int (*collect)(Parent*, Child**, int), Write&& write) {
     vdsLogId(t.trace, id);
     ComPtr<Parent> parent;
-    if (const Outcome o = vdsResolveTarget(t, id, parentIid, parent); !o.succeeded()) return o;
-    return vdsListChildrenOf<Properties>(row, t, std::move(parent), count, collect, write);
+    if (const Outcome o = vdsResolveTarget(service, t, id, parentIid, parent); !o.succeeded()) return o;
+    return vdsListChildrenOf<Properties>(t, std::move(parent), count, collect, write);
 }
 
 // Extents of an object already found: `query` calls the object's
 // QueryExtents (any success code is a list); each extent becomes one
 // fixed-size record. The object is released before the records are built.
 template <typename Object, typename Extent, typename Query, typename WriteOne>
-HandlerResult vdsListExtentsOf(const CommandRow& row, ListForm form, ComPtr<Object> object,
-                               Query&& query, std::size_t recordSize, WriteOne&& writeOne) {
-    Extent* extents = nullptr;
-    LONG count = 0;
-    const HRESULT hr = query(object.get(), &extents, &count);
-    object.reset();
+Answer vdsListExtentsOf(ListForm form, ComPtr<Object> object, Query&& query, std::size_t recordSize,
+                        WriteOne&& writeOne) {
     // The array is the caller's on every path.
-    struct Free {
-        Extent* p;
-        ~Free() { CoTaskMemFree(p); }
-    } freeExtents{extents};
+    CoTaskMemArray<Extent> extents;
+    LONG count = 0;
+    const HRESULT hr = query(object.get(), extents.put(), &count);
+    object.reset();
     if (FAILED(hr)) return Outcome::vds(hr);
-    if (count <= 0 || extents == nullptr) return Outcome::ok();
+    if (count <= 0 || !extents) return Outcome::ok();
 
     RecordList records(form);
     records.addFixed(count, recordSize, [&](int i, unsigned char* at) { writeOne(extents[i], at); });
-    return records.reply(row.replyCode());
+    return records.reply();
 }
 
 // Extents of the object that the request names.
 template <typename Object, typename Extent, typename Query, typename WriteOne>
-HandlerResult vdsListExtents(const CommandRow& row, const ListTarget& t, const VDS_OBJECT_ID& id,
-                             REFIID objectIid, Query&& query, std::size_t recordSize,
-                             WriteOne&& writeOne) {
+Answer vdsListExtents(IVdsService* service, const ListTarget& t, const VDS_OBJECT_ID& id, REFIID objectIid,
+                      Query&& query, std::size_t recordSize, WriteOne&& writeOne) {
     vdsLogId(t.trace, id);
     ComPtr<Object> object;
-    if (const Outcome o = vdsResolveTarget(t, id, objectIid, object); !o.succeeded()) return o;
-    return vdsListExtentsOf<Object, Extent>(row, t.form, std::move(object), query, recordSize,
-                                            writeOne);
+    if (const Outcome o = vdsResolveTarget(service, t, id, objectIid, object); !o.succeeded()) return o;
+    return vdsListExtentsOf<Object, Extent>(t.form, std::move(object), query, recordSize, writeOne);
 }

@@ -159,3 +159,19 @@ struct ShrinkLunRequest {
         return {in.guid(hardware_address::kObject), in.uint64(52)};
     }
 };
+
+// The commands that read these requests, answered in luns.cpp.
+Answer cmdCreateLun(const CreateLunRequest& request, IVdsService* service);
+Answer cmdDeleteLun(const LunTargetRequest& request, IVdsService* service);
+Answer cmdAddLunPlex(const AddLunPlexRequest& request, IVdsService* service);
+Answer cmdRemoveLunPlex(const RemoveLunPlexRequest& request, IVdsService* service);
+Answer cmdQueryMaxLunExtendSize(const QueryMaxLunExtendSizeRequest& request, IVdsService* service);
+Answer cmdExtendLun(const ExtendLunRequest& request, IVdsService* service);
+Answer cmdQueryLunHints(const LunTargetRequest& request, IVdsService* service);
+Answer cmdApplyLunHints(const ApplyLunHintsRequest& request, IVdsService* service);
+Answer cmdSetLunStatus(const SetLunStatusRequest& request, IVdsService* service);
+Answer cmdSetLunMask(const SetLunMaskRequest& request, IVdsService* service);
+Answer cmdQueryActiveControllers(const LunTargetRequest& request, IVdsService* service);
+Answer cmdAssociateControllers(const AssociateControllersRequest& request, IVdsService* service);
+Answer cmdShrinkLun(const ShrinkLunRequest& request, IVdsService* service);
+Answer cmdRecoverLun(const LunTargetRequest& request, IVdsService* service);

@@ -3,11 +3,9 @@
 // status, unmasking list, hints and controllers.
 #include <cstdio>
 
-#include "commands/change_shape.h"
-#include "commands/handlers.h"
 #include "commands/list_shapes.h"
 #include "commands/lun_requests.h"
-#include "commands/payload_reply.h"
+#include "commands/target_call.h"
 #include "directory/children.h"
 #include "directory/interface_array.h"
 #include "directory/property_texts.h"
@@ -34,11 +32,9 @@ LONG countOf(const std::vector<VDS_OBJECT_ID>& ids) { return static_cast<LONG>(i
 
 // A LUN command whose one call takes nothing from the request but the LUN.
 template <typename Call>
-HandlerResult lunCommand(RequestReader& in, Call&& call) {
-    const auto r = vdsReadRequest<LunTargetRequest>(in);
-    if (!r) return HandlerResult::nullReply();
-    vdsLogId(kLunTrace, r->id);
-    return vdsChange<IVdsLun>(lunTarget(r->id), {}, call);
+Answer lunCommand(const LunTargetRequest& r, IVdsService* service, Call&& call) {
+    vdsLogId(kLunTrace, r.id);
+    return vdsCallOnTarget<IVdsLun>(service, lunTarget(r.id), {}, call);
 }
 
 void writeLunHints(const VDS_HINTS& h, unsigned char* at) {
@@ -63,26 +59,24 @@ void writeLunHints(const VDS_HINTS& h, unsigned char* at) {
 
 }  // namespace
 
-HandlerResult cmdCreateLun(const CommandRow&, RequestReader& in) {
-    const auto r = vdsReadRequest<CreateLunRequest>(in);
-    if (!r) return HandlerResult::nullReply();
-    return vdsChange<IVdsSubSystem>({VDS_OT_SUB_SYSTEM, r->subsystem}, {},
+Answer cmdCreateLun(const CreateLunRequest& r, IVdsService* service) {
+    return vdsCallOnTarget<IVdsSubSystem>(service, {VDS_OT_SUB_SYSTEM, r.subsystem}, {},
         [&](IVdsSubSystem& subsystem) {
-            const WideString list = vdsWideFromBytes(r->unmaskingList.data(), r->unmaskingList.size());
+            const WideString list = vdsWideFromBytes(r.unmaskingList.data(), r.unmaskingList.size());
             // Wide and narrow output never share stdout, so the list is logged narrow.
             vdsLog("Unmasking List :%s.....................\n",
                         NarrowText(list.c_str()).c_str());
-            VDS_HINTS hints = r->hints;
+            VDS_HINTS hints = r.hints;
             ComPtr<IVdsAsync> op;
             return vdsCallThenWait(
-                subsystem.CreateLun(r->type, r->size, driveArray(r->drives), countOf(r->drives),
+                subsystem.CreateLun(r.type, r.size, driveArray(r.drives), countOf(r.drives),
                                     list.c_str(), &hints, op.put()),
                 op);
         });
 }
 
-HandlerResult cmdDeleteLun(const CommandRow&, RequestReader& in) {
-    return lunCommand(in, [](IVdsLun& lun) {
+Answer cmdDeleteLun(const LunTargetRequest& r, IVdsService* service) {
+    return lunCommand(r, service, [](IVdsLun& lun) {
         const HRESULT hr = lun.Delete();
         if (hr != S_OK)
             vdsLog("Delete LUN failed, error %d..................\n", static_cast<int>(hr));
@@ -90,108 +84,93 @@ HandlerResult cmdDeleteLun(const CommandRow&, RequestReader& in) {
     });
 }
 
-HandlerResult cmdAddLunPlex(const CommandRow&, RequestReader& in) {
-    const auto r = vdsReadRequest<AddLunPlexRequest>(in);
-    if (!r) return HandlerResult::nullReply();
-    vdsLogIds("VDS: LUN ID: %s, LUN to be added ID: %s\n", r->lun, r->plexLun);
-    return vdsChange<IVdsLun>(lunTarget(r->lun), {{VDS_OT_LUN, r->plexLun, S::SecondNotFound}},
+Answer cmdAddLunPlex(const AddLunPlexRequest& r, IVdsService* service) {
+    vdsLogIds("VDS: LUN ID: %s, LUN to be added ID: %s\n", r.lun, r.plexLun);
+    return vdsCallOnTarget<IVdsLun>(service, lunTarget(r.lun), {{VDS_OT_LUN, r.plexLun, S::SecondNotFound}},
         [&](IVdsLun& lun) {
             ComPtr<IVdsAsync> op;
-            return vdsCallThenWait(lun.AddPlex(r->plexLun, op.put()), op);
+            return vdsCallThenWait(lun.AddPlex(r.plexLun, op.put()), op);
         });
 }
 
-HandlerResult cmdRemoveLunPlex(const CommandRow&, RequestReader& in) {
-    const auto r = vdsReadRequest<RemoveLunPlexRequest>(in);
-    if (!r) return HandlerResult::nullReply();
-    vdsLogIds("VDS: LUN ID: %s, LUN Plex ID: %s\n", r->lun, r->plex);
-    return vdsChange<IVdsLun>(lunTarget(r->lun), {{VDS_OT_LUN_PLEX, r->plex, S::SecondNotFound}},
+Answer cmdRemoveLunPlex(const RemoveLunPlexRequest& r, IVdsService* service) {
+    vdsLogIds("VDS: LUN ID: %s, LUN Plex ID: %s\n", r.lun, r.plex);
+    return vdsCallOnTarget<IVdsLun>(service, lunTarget(r.lun), {{VDS_OT_LUN_PLEX, r.plex, S::SecondNotFound}},
         [&](IVdsLun& lun) {
             ComPtr<IVdsAsync> op;
-            return vdsCallThenWait(lun.RemovePlex(r->plex, op.put()), op);
+            return vdsCallThenWait(lun.RemovePlex(r.plex, op.put()), op);
         });
 }
 
-HandlerResult cmdQueryMaxLunExtendSize(const CommandRow& row, RequestReader& in) {
-    const auto r = vdsReadRequest<QueryMaxLunExtendSizeRequest>(in);
-    if (!r) return HandlerResult::nullReply();
-    vdsLogId(kLunTrace, r->lun);
+Answer cmdQueryMaxLunExtendSize(const QueryMaxLunExtendSizeRequest& r, IVdsService* service) {
+    vdsLogId(kLunTrace, r.lun);
     ULONGLONG largest = 0;
-    const Outcome o = vdsChange<IVdsLun>(lunTarget(r->lun), {}, [&](IVdsLun& lun) {
+    const Outcome o = vdsCallOnTarget<IVdsLun>(service, lunTarget(r.lun), {}, [&](IVdsLun& lun) {
         return vdsCallOutcome(
-            lun.QueryMaxLunExtendSize(driveArray(r->drives), countOf(r->drives), &largest));
+            lun.QueryMaxLunExtendSize(driveArray(r.drives), countOf(r.drives), &largest));
     });
     if (!o.succeeded()) return o;
-    return vdsPayloadReply(row, 20, [&](unsigned char* reply) {
-        vdsPutInt32(reply, static_cast<std::int32_t>(largest & 0xFFFFFFFFu), 12);
-        vdsPutInt32(reply, static_cast<std::int32_t>(largest >> 32), 16);
-    });
+    ReplyBody body = ReplyBody::withPayload(sizeof largest);
+    if (body.empty()) return Answer::nullReply();
+    vdsPutInt32(body.data(), static_cast<std::int32_t>(largest & 0xFFFFFFFFu), kOutputHeaderSize);
+    vdsPutInt32(body.data(), static_cast<std::int32_t>(largest >> 32), kOutputHeaderSize + 4);
+    return body;
 }
 
-HandlerResult cmdExtendLun(const CommandRow&, RequestReader& in) {
-    const auto r = vdsReadRequest<ExtendLunRequest>(in);
-    if (!r) return HandlerResult::nullReply();
-    vdsLogId(kLunTrace, r->lun);
-    return vdsChange<IVdsLun>(lunTarget(r->lun), {}, [&](IVdsLun& lun) {
+Answer cmdExtendLun(const ExtendLunRequest& r, IVdsService* service) {
+    vdsLogId(kLunTrace, r.lun);
+    return vdsCallOnTarget<IVdsLun>(service, lunTarget(r.lun), {}, [&](IVdsLun& lun) {
         ComPtr<IVdsAsync> op;
         return vdsCallThenWait(
-            lun.Extend(r->bytes, driveArray(r->drives), countOf(r->drives), op.put()), op);
+            lun.Extend(r.bytes, driveArray(r.drives), countOf(r.drives), op.put()), op);
     });
 }
 
-HandlerResult cmdQueryLunHints(const CommandRow& row, RequestReader& in) {
+Answer cmdQueryLunHints(const LunTargetRequest& r, IVdsService* service) {
     VDS_HINTS hints{};
-    const auto r = vdsReadRequest<LunTargetRequest>(in);
-    if (!r) return HandlerResult::nullReply();
-    vdsLogId(kLunTrace, r->id);
-    const Outcome o = vdsChange<IVdsLun>(lunTarget(r->id), {}, [&](IVdsLun& lun) {
+    vdsLogId(kLunTrace, r.id);
+    const Outcome o = vdsCallOnTarget<IVdsLun>(service, lunTarget(r.id), {}, [&](IVdsLun& lun) {
         return vdsCallOutcome(lun.QueryHints(&hints));
     });
     if (!o.succeeded()) return o;
     vdsLog("VDS: Hints Rebuild Priority: %d, write through %d\n", hints.sRebuildPriority,
                 hints.bWriteThroughCachingEnabled != 0 ? 1 : 0);
-    return vdsPayloadReply(row, 12 + static_cast<int>(kLunHintsRecordSize),
-                           [&](unsigned char* reply) { writeLunHints(hints, reply + 12); });
+    ReplyBody body = ReplyBody::withPayload(kLunHintsRecordSize);
+    if (body.empty()) return Answer::nullReply();
+    writeLunHints(hints, body.data() + kOutputHeaderSize);
+    return body;
 }
 
-HandlerResult cmdApplyLunHints(const CommandRow&, RequestReader& in) {
-    const auto r = vdsReadRequest<ApplyLunHintsRequest>(in);
-    if (!r) return HandlerResult::nullReply();
-    vdsLogId(kLunTrace, r->lun);
-    return vdsChange<IVdsLun>(lunTarget(r->lun), {}, [&](IVdsLun& lun) {
-        VDS_HINTS hints = r->hints;
+Answer cmdApplyLunHints(const ApplyLunHintsRequest& r, IVdsService* service) {
+    vdsLogId(kLunTrace, r.lun);
+    return vdsCallOnTarget<IVdsLun>(service, lunTarget(r.lun), {}, [&](IVdsLun& lun) {
+        VDS_HINTS hints = r.hints;
         return vdsCallOutcome(lun.ApplyHints(&hints));
     });
 }
 
-HandlerResult cmdSetLunStatus(const CommandRow& row, RequestReader& in) {
-    const auto r = vdsReadRequest<SetLunStatusRequest>(in);
-    if (!r) return HandlerResult::nullReply();
-    vdsLogId(kLunTrace, r->lun);
-    const Outcome o = vdsChange<IVdsLun>(lunTarget(r->lun), {}, [&](IVdsLun& lun) {
-        return vdsCallOutcome(lun.SetStatus(r->status));
+Answer cmdSetLunStatus(const SetLunStatusRequest& r, IVdsService* service) {
+    vdsLogId(kLunTrace, r.lun);
+    const Outcome o = vdsCallOnTarget<IVdsLun>(service, lunTarget(r.lun), {}, [&](IVdsLun& lun) {
+        return vdsCallOutcome(lun.SetStatus(r.status));
     });
     if (!o.succeeded()) return o;
-    // Its success is written whole, like the replies with a payload, without the size line.
-    return vdsPayloadReply(row, 12, [](unsigned char*) {});
+    // Its success is a reply of its own without payload, and without the size line.
+    return ReplyBody::withPayload(0);
 }
 
-HandlerResult cmdSetLunMask(const CommandRow&, RequestReader& in) {
-    const auto r = vdsReadRequest<SetLunMaskRequest>(in);
-    if (!r) return HandlerResult::nullReply();
-    vdsLogId(kLunTrace, r->lun);
-    return vdsChange<IVdsLun>(lunTarget(r->lun), {}, [&](IVdsLun& lun) {
-        const WideString list = vdsWideFromBytes(r->unmaskingList.data(), r->unmaskingList.size());
+Answer cmdSetLunMask(const SetLunMaskRequest& r, IVdsService* service) {
+    vdsLogId(kLunTrace, r.lun);
+    return vdsCallOnTarget<IVdsLun>(service, lunTarget(r.lun), {}, [&](IVdsLun& lun) {
+        const WideString list = vdsWideFromBytes(r.unmaskingList.data(), r.unmaskingList.size());
         return vdsCallOutcome(lun.SetMask(list.c_str()));
     });
 }
 
-HandlerResult cmdQueryActiveControllers(const CommandRow& row, RequestReader& in) {
-    const auto r = vdsReadRequest<LunTargetRequest>(in);
-    if (!r) return HandlerResult::nullReply();
-    vdsLogId(kLunTrace, r->id);
+Answer cmdQueryActiveControllers(const LunTargetRequest& r, IVdsService* service) {
+    vdsLogId(kLunTrace, r.id);
     InterfaceArray<IVdsController> controllers;
-    const Outcome o = vdsChange<IVdsLun>(lunTarget(r->id), {}, [&](IVdsLun& lun) {
+    const Outcome o = vdsCallOnTarget<IVdsLun>(service, lunTarget(r.id), {}, [&](IVdsLun& lun) {
         const int n = vdsGetActiveControllerCount(&lun);
         if (n > 0) {
             controllers = InterfaceArray<IVdsController>(n);
@@ -205,35 +184,31 @@ HandlerResult cmdQueryActiveControllers(const CommandRow& row, RequestReader& in
     RecordList records(ListForm::Short);
     records.reserve(controllers.size());
     vdsAddChildRecords<VDS_CONTROLLER_PROP>(records, controllers, vdsWriteControllerRecord);
-    return records.reply(row.replyCode());
+    return records.reply();
 }
 
-HandlerResult cmdAssociateControllers(const CommandRow&, RequestReader& in) {
-    const auto r = vdsReadRequest<AssociateControllersRequest>(in);
-    if (!r) return HandlerResult::nullReply();
-    vdsLogId(kLunTrace, r->lun);
-    return vdsChange<IVdsLun>(lunTarget(r->lun), {}, [&](IVdsLun& lun) {
+Answer cmdAssociateControllers(const AssociateControllersRequest& r, IVdsService* service) {
+    vdsLogId(kLunTrace, r.lun);
+    return vdsCallOnTarget<IVdsLun>(service, lunTarget(r.lun), {}, [&](IVdsLun& lun) {
         // Both arrays are always passed, empty ones included.
         VDS_OBJECT_ID none{};
-        const VDS_OBJECT_ID* active = r->active.empty() ? &none : r->active.data();
-        const VDS_OBJECT_ID* inactive = r->inactive.empty() ? &none : r->inactive.data();
-        return vdsCallOutcome(lun.AssociateControllers(active, countOf(r->active), inactive,
-                                                       countOf(r->inactive)));
+        const VDS_OBJECT_ID* active = r.active.empty() ? &none : r.active.data();
+        const VDS_OBJECT_ID* inactive = r.inactive.empty() ? &none : r.inactive.data();
+        return vdsCallOutcome(lun.AssociateControllers(active, countOf(r.active), inactive,
+                                                       countOf(r.inactive)));
     });
 }
 
-HandlerResult cmdShrinkLun(const CommandRow&, RequestReader& in) {
-    const auto r = vdsReadRequest<ShrinkLunRequest>(in);
-    if (!r) return HandlerResult::nullReply();
-    vdsLogId(kLunTrace, r->lun);
-    return vdsChange<IVdsLun>(lunTarget(r->lun), {}, [&](IVdsLun& lun) {
+Answer cmdShrinkLun(const ShrinkLunRequest& r, IVdsService* service) {
+    vdsLogId(kLunTrace, r.lun);
+    return vdsCallOnTarget<IVdsLun>(service, lunTarget(r.lun), {}, [&](IVdsLun& lun) {
         ComPtr<IVdsAsync> op;
-        return vdsCallThenWait(lun.Shrink(r->bytes, op.put()), op);
+        return vdsCallThenWait(lun.Shrink(r.bytes, op.put()), op);
     });
 }
 
-HandlerResult cmdRecoverLun(const CommandRow&, RequestReader& in) {
-    return lunCommand(in, [](IVdsLun& lun) {
+Answer cmdRecoverLun(const LunTargetRequest& r, IVdsService* service) {
+    return lunCommand(r, service, [](IVdsLun& lun) {
         ComPtr<IVdsAsync> op;
         return vdsCallThenWait(lun.Recover(op.put()), op);
     });

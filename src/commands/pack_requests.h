@@ -54,3 +54,12 @@ struct RemoveMissingDiskRequest {
     GUID disk;
     static RemoveMissingDiskRequest read(RequestReader& in) { return {in.guid(4), in.guid(20)}; }
 };
+
+// The commands that read these requests, answered in packs.cpp.
+Answer cmdQueryPackDisks(const PackListRequest& request, IVdsService* service);
+Answer cmdAddDisk(const AddDiskRequest& request, IVdsService* service);
+Answer cmdMigrateDisks(const MigrateDisksRequest& request, IVdsService* service);
+Answer cmdReplaceDisk(const ReplaceDiskRequest& request, IVdsService* service);
+Answer cmdRemoveMissingDisk(const RemoveMissingDiskRequest& request, IVdsService* service);
+Answer cmdCreatePack(const CreatePackRequest& request, IVdsService* service);
+Answer cmdQueryVolumes(const PackListRequest& request, IVdsService* service);

@@ -5,12 +5,10 @@
 #include <cstring>
 #include <vector>
 
-#include "commands/change_shape.h"
 #include "commands/created_packs.h"
-#include "commands/handlers.h"
 #include "commands/list_shapes.h"
 #include "commands/pack_requests.h"
-#include "commands/payload_reply.h"
+#include "commands/target_call.h"
 #include "directory/providers.h"
 #include "directory/records.h"
 #include "protocol/framing.h"
@@ -29,9 +27,9 @@ constexpr ListTarget kPackVolumes{"VDS: Pack ID %s\n", VDS_OT_PACK, S::VdsError,
 
 // A pack that the request names, as its own interface: `notFound` when the
 // service has no such pack, a VDS error when it does not answer as a pack.
-Outcome resolvePack(const GUID& id, Status notFound, ComPtr<IVdsPack>& pack) {
+Outcome resolvePack(IVdsService* service, const GUID& id, Status notFound, ComPtr<IVdsPack>& pack) {
     HRESULT hr = S_OK;
-    switch (vdsResolve(VDS_OT_PACK, id, IID_IVdsPack, pack, &hr)) {
+    switch (vdsResolve(service, VDS_OT_PACK, id, IID_IVdsPack, pack, &hr)) {
     case Resolved::NotFound:
         return Outcome::failed(notFound);
     case Resolved::NoInterface:
@@ -63,97 +61,85 @@ constexpr int kNewPackId = 12;
 
 }  // namespace
 
-HandlerResult cmdQueryPackDisks(const CommandRow& row, RequestReader& in) {
-    const auto r = vdsReadRequest<PackListRequest>(in);
-    if (!r) return HandlerResult::nullReply();
-    return vdsListChildren<VDS_DISK_PROP>(row, kPackDisks, r->id, IID_IVdsPack, vdsGetDiskCount,
+Answer cmdQueryPackDisks(const PackListRequest& r, IVdsService* service) {
+    return vdsListChildren<VDS_DISK_PROP>(service, kPackDisks, r.id, IID_IVdsPack, vdsGetDiskCount,
                                           vdsGetDisks, writeDiskRecord);
 }
 
-HandlerResult cmdQueryVolumes(const CommandRow& row, RequestReader& in) {
-    const auto r = vdsReadRequest<PackListRequest>(in);
-    if (!r) return HandlerResult::nullReply();
-    return vdsListChildren<VDS_VOLUME_PROP>(row, kPackVolumes, r->id, IID_IVdsPack,
+Answer cmdQueryVolumes(const PackListRequest& r, IVdsService* service) {
+    return vdsListChildren<VDS_VOLUME_PROP>(service, kPackVolumes, r.id, IID_IVdsPack,
                                             vdsGetVolumeCount, vdsGetVolumes, vdsWriteVolumeRecord);
 }
 
-HandlerResult cmdAddDisk(const CommandRow&, RequestReader& in) {
-    const auto r = vdsReadRequest<AddDiskRequest>(in);
-    if (!r) return HandlerResult::nullReply();
-    vdsLogId("VDS: Pack ID %s\n", r->pack);
-    return vdsChange<IVdsPack>({VDS_OT_PACK, r->pack}, {}, [&](IVdsPack& pack) {
+Answer cmdAddDisk(const AddDiskRequest& r, IVdsService* service) {
+    vdsLogId("VDS: Pack ID %s\n", r.pack);
+    return vdsCallOnTarget<IVdsPack>(service, {VDS_OT_PACK, r.pack}, {}, [&](IVdsPack& pack) {
         return vdsCallOutcome(
-            pack.AddDisk(r->disk, static_cast<VDS_PARTITION_STYLE>(r->style), r->hotSpare));
+            pack.AddDisk(r.disk, static_cast<VDS_PARTITION_STYLE>(r.style), r.hotSpare));
     });
 }
 
-HandlerResult cmdMigrateDisks(const CommandRow& row, RequestReader& in) {
-    const auto r = vdsReadRequest<MigrateDisksRequest>(in);
-    if (!r) return HandlerResult::nullReply();
+Answer cmdMigrateDisks(const MigrateDisksRequest& r, IVdsService* service) {
     vdsLog("VDS: Pack ID %s, target Pack ID %s, force %d, query only %d, number of disks %d\n",
-                vdsGuidText(r->source).get(), vdsGuidText(r->target).get(), r->force, r->queryOnly,
-                r->count);
+                vdsGuidText(r.source).get(), vdsGuidText(r.target).get(), r.force, r.queryOnly,
+                r.count);
 
     ComPtr<IVdsPack> source;
-    if (const Outcome o = resolvePack(r->source, S::TargetNotFound, source); !o.succeeded())
+    if (const Outcome o = resolvePack(service, r.source, S::TargetNotFound, source); !o.succeeded())
         return o;
     ComPtr<IVdsPack> target;
-    if (const Outcome o = resolvePack(r->target, S::SecondNotFound, target); !o.succeeded())
+    if (const Outcome o = resolvePack(service, r.target, S::SecondNotFound, target); !o.succeeded())
         return o;
     const bool targetWasEmpty = knownEmpty(target.get());
 
-    std::vector<HRESULT> results(std::max<std::size_t>(r->disks.size(), 1), S_OK);
+    std::vector<HRESULT> results(std::max<std::size_t>(r.disks.size(), 1), S_OK);
     BOOL reboot = FALSE;
-    const HRESULT hr = source->MigrateDisks(r->disks.data(), r->count, r->target, r->force,
-                                            r->queryOnly, results.data(), &reboot);
+    std::vector<VDS_OBJECT_ID> disks = r.disks;  // VDS takes the array as its to write
+    const HRESULT hr = source->MigrateDisks(disks.data(), r.count, r.target, r.force,
+                                            r.queryOnly, results.data(), &reboot);
     source.reset();
     target.reset();
 
     // Disks moving into a pack made here end the need for our reference,
     // whatever the move answered; a pack made elsewhere has none to give.
-    if (targetWasEmpty && vdsGiveBackCreatedPack(r->target))
+    if (targetWasEmpty && vdsGiveBackCreatedPack(r.target))
         vdsLog("Release the new Pack interface....\n");
 
     if (hr != S_OK) return Outcome::vds(hr);
-    const HRESULT first = r->disks.empty() ? S_OK : results[0];
-    return vdsPayloadReply(row, row.failureReplySize, [&](unsigned char* reply) {
-        vdsPutInt32(reply, first, kMigrateFirstResult);
-        vdsPutInt32(reply, reboot, kMigrateReboot);
-    });
+    const HRESULT first = r.disks.empty() ? S_OK : results[0];
+    ReplyBody body = ReplyBody::withPayload(sizeof first + sizeof reboot);
+    if (body.empty()) return Answer::nullReply();
+    vdsPutInt32(body.data(), first, kMigrateFirstResult);
+    vdsPutInt32(body.data(), reboot, kMigrateReboot);
+    return body;
 }
 
-HandlerResult cmdReplaceDisk(const CommandRow&, RequestReader& in) {
-    const auto r = vdsReadRequest<ReplaceDiskRequest>(in);
-    if (!r) return HandlerResult::nullReply();
-    vdsLog("VDS: Pack ID %s, old disk ID %s, new disk ID %s\n", vdsGuidText(r->pack).get(),
-                vdsGuidText(r->oldDisk).get(), vdsGuidText(r->newDisk).get());
+Answer cmdReplaceDisk(const ReplaceDiskRequest& r, IVdsService* service) {
+    vdsLog("VDS: Pack ID %s, old disk ID %s, new disk ID %s\n", vdsGuidText(r.pack).get(),
+                vdsGuidText(r.oldDisk).get(), vdsGuidText(r.newDisk).get());
     // The disks are looked up before the pack.
-    if (const Outcome o = vdsCheckExist({{VDS_OT_DISK, r->oldDisk, S::SecondNotFound},
-                                         {VDS_OT_DISK, r->newDisk, S::ThirdNotFound}});
+    if (const Outcome o = vdsCheckExist(service, {{VDS_OT_DISK, r.oldDisk, S::SecondNotFound},
+                                         {VDS_OT_DISK, r.newDisk, S::ThirdNotFound}});
         !o.succeeded())
         return o;
-    return vdsChange<IVdsPack>({VDS_OT_PACK, r->pack}, {}, [&](IVdsPack& pack) {
+    return vdsCallOnTarget<IVdsPack>(service, {VDS_OT_PACK, r.pack}, {}, [&](IVdsPack& pack) {
         ComPtr<IVdsAsync> operation;
-        return vdsCallThenWait(pack.ReplaceDisk(r->oldDisk, r->newDisk, operation.put()), operation);
+        return vdsCallThenWait(pack.ReplaceDisk(r.oldDisk, r.newDisk, operation.put()), operation);
     });
 }
 
-HandlerResult cmdRemoveMissingDisk(const CommandRow&, RequestReader& in) {
-    const auto r = vdsReadRequest<RemoveMissingDiskRequest>(in);
-    if (!r) return HandlerResult::nullReply();
-    vdsLogIds("VDS: Pack ID %s, disk ID %s\n", r->pack, r->disk);
-    if (const Outcome o = vdsCheckExist({{VDS_OT_DISK, r->disk, S::SecondNotFound}}); !o.succeeded())
+Answer cmdRemoveMissingDisk(const RemoveMissingDiskRequest& r, IVdsService* service) {
+    vdsLogIds("VDS: Pack ID %s, disk ID %s\n", r.pack, r.disk);
+    if (const Outcome o = vdsCheckExist(service, {{VDS_OT_DISK, r.disk, S::SecondNotFound}}); !o.succeeded())
         return o;
-    return vdsChange<IVdsPack>({VDS_OT_PACK, r->pack}, {}, [&](IVdsPack& pack) {
-        return vdsCallOutcome(pack.RemoveMissingDisk(r->disk));
+    return vdsCallOnTarget<IVdsPack>(service, {VDS_OT_PACK, r.pack}, {}, [&](IVdsPack& pack) {
+        return vdsCallOutcome(pack.RemoveMissingDisk(r.disk));
     });
 }
 
-HandlerResult cmdCreatePack(const CommandRow& row, RequestReader& in) {
-    const auto r = vdsReadRequest<CreatePackRequest>(in);
-    if (!r) return HandlerResult::nullReply();
-    vdsLogId("VDS: Software Provider ID %s\n", r->id);
-    ComPtr<IVdsSwProvider> provider(vdsFindSwProvider(r->id));
+Answer cmdCreatePack(const CreatePackRequest& r, IVdsService* service) {
+    vdsLogId("VDS: Software Provider ID %s\n", r.id);
+    ComPtr<IVdsSwProvider> provider(vdsFindSwProvider(service, r.id));
     if (!provider) return Outcome::failed(S::TargetNotFound);
 
     ComPtr<IVdsPack> pack;
@@ -171,7 +157,8 @@ HandlerResult cmdCreatePack(const CommandRow& row, RequestReader& in) {
 
     const VDS_OBJECT_ID id = properties.id;
     vdsKeepCreatedPack(id, std::move(pack));
-    return vdsPayloadReply(row, row.failureReplySize, [&](unsigned char* reply) {
-        std::memcpy(reply + kNewPackId, &id, sizeof id);
-    });
+    ReplyBody body = ReplyBody::withPayload(sizeof id);
+    if (body.empty()) return Answer::nullReply();
+    std::memcpy(body.data() + kNewPackId, &id, sizeof id);
+    return body;
 }

@@ -21,3 +21,12 @@ struct FreeSpaceRequest {
         return {in.int32(4), in.textAfterInt32(4)};
     }
 };
+
+// The commands that read these requests, answered in free_space.cpp and providers.cpp.
+Answer cmdQueryHwProviders(const ProviderListRequest& request, IVdsService* service);
+Answer cmdQuerySubSystems(const ProviderTargetRequest& request, IVdsService* service);
+Answer cmdQuerySwProviders(const ProviderListRequest& request, IVdsService* service);
+Answer cmdQueryPacks(const ProviderTargetRequest& request, IVdsService* service);
+Answer cmdRefreshProvider(const ProviderTargetRequest& request, IVdsService* service);
+Answer cmdGetFreeSpace(const FreeSpaceRequest& request, IVdsService* service);
+Answer cmdReenumerate(const ReenumerateRequest& request, IVdsService* service);

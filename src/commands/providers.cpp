@@ -1,10 +1,8 @@
 // The entry points of the storage view: the hardware and software providers,
 // the subsystems and packs under them, and a provider's refresh.
-#include "bridge/connection.h"
-#include "commands/handlers.h"
-#include "commands/change_shape.h"
 #include "commands/list_shapes.h"
 #include "commands/provider_requests.h"
+#include "commands/target_call.h"
 #include "directory/providers.h"
 #include "directory/records.h"
 #include "protocol/log_output.h"
@@ -21,9 +19,8 @@ struct ProviderList {
     const GUID* leftOut;
 };
 
-HandlerResult listProviders(const CommandRow& row, const ProviderList& list) {
-    const ComPtr<IVdsService> service = vdsServiceReference();
-    if (!service || vdsEnsureServiceReady(service.get()) != S_OK)
+Answer listProviders(IVdsService* service, const ProviderList& list) {
+    if (service == nullptr || vdsEnsureServiceReady(service) != S_OK)
         return Outcome::failed(S::ServiceNotReady);
     ComPtr<IEnumVdsObject> enumeration;
     // Opening an enumeration may succeed with S_FALSE; only a failure code fails.
@@ -47,7 +44,7 @@ HandlerResult listProviders(const CommandRow& row, const ProviderList& list) {
         vdsWriteProviderRecord(properties, records);
         return remaining > 0;
     });
-    return records.reply(row.replyCode());
+    return records.reply();
 }
 
 constexpr ListTarget kSubSystems{"VDS: Provider ID: %s\n", VDS_OT_UNKNOWN, S::TargetNotFound,
@@ -58,53 +55,47 @@ constexpr ListTarget kPacks{"VDS: Provider ID: %s\n", VDS_OT_UNKNOWN, S::TargetN
 // Children of the provider that the request names, found by walking the
 // providers of its kind.
 template <typename Properties, typename Provider, typename Child, typename Write>
-HandlerResult listProviderChildren(const CommandRow& row, const ListTarget& t, RequestReader& in,
-                                   Provider* (*find)(VDS_OBJECT_ID), int (*count)(Provider*),
-                                   int (*collect)(Provider*, Child**, int), Write&& write) {
-    const auto r = vdsReadRequest<ProviderTargetRequest>(in);
-    if (!r) return HandlerResult::nullReply();
-    vdsLogId(t.trace, r->id);
-    ComPtr<Provider> provider(find(r->id));
+Answer listProviderChildren(IVdsService* service, const ListTarget& t, const VDS_OBJECT_ID& id,
+                            Provider* (*find)(IVdsService*, VDS_OBJECT_ID), int (*count)(Provider*),
+                            int (*collect)(Provider*, Child**, int), Write&& write) {
+    vdsLogId(t.trace, id);
+    ComPtr<Provider> provider(find(service, id));
     if (!provider) return Outcome::failed(S::TargetNotFound);
-    return vdsListChildrenOf<Properties>(row, t, std::move(provider), count, collect, write);
+    return vdsListChildrenOf<Properties>(t, std::move(provider), count, collect, write);
 }
 
 }  // namespace
 
-HandlerResult cmdQueryHwProviders(const CommandRow& row, RequestReader&) {
+Answer cmdQueryHwProviders(const ProviderListRequest&, IVdsService* service) {
     static const ProviderList kList{VDS_QUERY_HARDWARE_PROVIDERS, &IID_IVdsHwProvider,
                                     &g_guidMsHwProviderSample};
-    return listProviders(row, kList);
+    return listProviders(service, kList);
 }
 
-HandlerResult cmdQuerySwProviders(const CommandRow& row, RequestReader&) {
+Answer cmdQuerySwProviders(const ProviderListRequest&, IVdsService* service) {
     static const ProviderList kList{VDS_QUERY_SOFTWARE_PROVIDERS, &IID_IVdsSwProvider, nullptr};
-    return listProviders(row, kList);
+    return listProviders(service, kList);
 }
 
-HandlerResult cmdQuerySubSystems(const CommandRow& row, RequestReader& in) {
-    return listProviderChildren<VDS_SUB_SYSTEM_PROP>(row, kSubSystems, in, vdsFindHwProvider,
-                                                     vdsGetSubSystemCount, vdsGetSubSystems,
-                                                     vdsWriteSubSystemRecord);
+Answer cmdQuerySubSystems(const ProviderTargetRequest& r, IVdsService* service) {
+    return listProviderChildren<VDS_SUB_SYSTEM_PROP>(service, kSubSystems, r.id, vdsFindHwProvider,
+                                                     vdsGetSubSystemCount, vdsGetSubSystems, vdsWriteSubSystemRecord);
 }
 
-HandlerResult cmdQueryPacks(const CommandRow& row, RequestReader& in) {
-    return listProviderChildren<VDS_PACK_PROP>(row, kPacks, in, vdsFindSwProvider,
-                                               vdsGetPackCount, vdsGetPacks, vdsWritePackRecord);
+Answer cmdQueryPacks(const ProviderTargetRequest& r, IVdsService* service) {
+    return listProviderChildren<VDS_PACK_PROP>(service, kPacks, r.id, vdsFindSwProvider, vdsGetPackCount,
+                                               vdsGetPacks, vdsWritePackRecord);
 }
 
-HandlerResult cmdRefreshProvider(const CommandRow&, RequestReader& in) {
-    const auto r = vdsReadRequest<ProviderTargetRequest>(in);
-    if (!r) return HandlerResult::nullReply();
-    vdsLogId("VDS: Provider ID: %s\n", r->id);
-    ComPtr<IVdsHwProvider> provider(vdsFindHwProvider(r->id));
+Answer cmdRefreshProvider(const ProviderTargetRequest& r, IVdsService* service) {
+    vdsLogId("VDS: Provider ID: %s\n", r.id);
+    ComPtr<IVdsHwProvider> provider(vdsFindHwProvider(service, r.id));
     if (!provider) return Outcome::failed(S::TargetNotFound);
     return vdsCallOutcome(provider->Refresh());
 }
 
-HandlerResult cmdReenumerate(const CommandRow&, RequestReader&) {
+Answer cmdReenumerate(const ReenumerateRequest&, IVdsService* service) {
     vdsLog("VDS cmdReenumerate\n");
-    const ComPtr<IVdsService> service = vdsServiceReference();
     // Without a connection the rescan fails like a call into an uninitialised COM.
-    return vdsCallOutcome(service ? service->Reenumerate() : CO_E_NOTINITIALIZED);
+    return vdsCallOutcome(service != nullptr ? service->Reenumerate() : CO_E_NOTINITIALIZED);
 }

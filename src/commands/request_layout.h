@@ -1,22 +1,14 @@
 // How a command's request is described: a struct per request with a static
-// `read` that takes each field from its offset through the reader. The read
-// is whole or nothing: a request too short for any field, or with a refused
-// count, yields none, and the command answers with the null reply before it
-// calls VDS.
+// `read` that takes each field from its offset through the reader (see
+// vdsReadRequest), and beside each family's requests the handlers that take
+// them. The shared shapes of requests are here.
 #pragma once
 
 #include <cstddef>
-#include <optional>
 
 #include "platform/com_types.h"
+#include "protocol/command_row.h"
 #include "protocol/request_reader.h"
-
-template <typename Request>
-std::optional<Request> vdsReadRequest(RequestReader& in) {
-    Request request = Request::read(in);
-    if (!in.complete()) return std::nullopt;
-    return request;
-}
 
 // A request whose only argument is one identifier at `Offset`.
 template <std::size_t Offset>

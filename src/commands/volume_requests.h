@@ -95,3 +95,17 @@ struct ClearVolumeFlagsRequest {
     std::uint32_t flags;
     static ClearVolumeFlagsRequest read(RequestReader& in) { return {in.guid(4), in.uint32(20)}; }
 };
+
+// The commands that read these requests, answered in volumes.cpp.
+Answer cmdQueryVolumePlexes(const VolumePlexListRequest& request, IVdsService* service);
+Answer cmdQueryVolumePlexExtents(const VolumePlexExtentsRequest& request, IVdsService* service);
+Answer cmdRepairVolumePlex(const RepairVolumePlexRequest& request, IVdsService* service);
+Answer cmdExtendVolume(const ExtendVolumeRequest& request, IVdsService* service);
+Answer cmdAddVolumePlex(const VolumeAndSecondRequest& request, IVdsService* service);
+Answer cmdBreakVolumePlex(const VolumeAndSecondRequest& request, IVdsService* service);
+Answer cmdRemoveVolumePlex(const VolumeAndSecondRequest& request, IVdsService* service);
+Answer cmdCreateVolume(const CreateVolumeRequest& request, IVdsService* service);
+Answer cmdDeleteVolume(const DeleteVolumeRequest& request, IVdsService* service);
+Answer cmdShrinkVolume(const ShrinkVolumeRequest& request, IVdsService* service);
+Answer cmdSetVolumeFlags(const SetVolumeFlagsRequest& request, IVdsService* service);
+Answer cmdClearVolumeFlags(const ClearVolumeFlagsRequest& request, IVdsService* service);

@@ -1,10 +1,7 @@
 #include "directory/lookup.h"
 
-#include "bridge/connection.h"
-
-IUnknown* vdsGetObject(VDS_OBJECT_TYPE type, VDS_OBJECT_ID id) {
-    const ComPtr<IVdsService> service = vdsServiceReference();
-    if (!service) return nullptr;
+IUnknown* vdsGetObject(IVdsService* service, VDS_OBJECT_TYPE type, VDS_OBJECT_ID id) {
+    if (service == nullptr) return nullptr;
     IUnknown* object = nullptr;
     // A failed lookup only yields none; the caller answers with a not-found
     // status. A success code other than S_OK is still a found object.

@@ -1,5 +1,7 @@
 // Finding VDS objects by identifier, and the small helpers every command
-// shares. Nothing is cached: each command resolves its identifiers afresh.
+// shares. Nothing is cached: each command resolves its identifiers afresh,
+// through the service its caller holds (null when there is no connection:
+// nothing is found).
 #pragma once
 
 #include "platform/com_ptr.h"
@@ -7,7 +9,7 @@
 
 // The object with this identifier and type, carrying one reference for the
 // caller, or null (no connection, unknown identifier, wrong type).
-IUnknown* vdsGetObject(VDS_OBJECT_TYPE type, VDS_OBJECT_ID id);
+IUnknown* vdsGetObject(IVdsService* service, VDS_OBJECT_TYPE type, VDS_OBJECT_ID id);
 
 void vdsRelease(IUnknown* object);
 void vdsReleaseAll(IUnknown** objects, unsigned int count);
@@ -41,9 +43,9 @@ enum class Resolved { Found, NotFound, NoInterface };
 // vdsGetObject, then the object's own interface; the IUnknown is released at
 // once. `hr` receives QueryInterface's result when the interface is missing.
 template <typename T>
-Resolved vdsResolve(VDS_OBJECT_TYPE type, const VDS_OBJECT_ID& id, REFIID iid, ComPtr<T>& out,
-                    HRESULT* hr = nullptr) {
-    ComPtr<IUnknown> object(vdsGetObject(type, id));
+Resolved vdsResolve(IVdsService* service, VDS_OBJECT_TYPE type, const VDS_OBJECT_ID& id, REFIID iid,
+                    ComPtr<T>& out, HRESULT* hr = nullptr) {
+    ComPtr<IUnknown> object(vdsGetObject(service, type, id));
     if (!object) return Resolved::NotFound;
     const HRESULT result = object.queryInterface(iid, out);
     if (hr != nullptr) *hr = result;

@@ -1,6 +1,5 @@
 #include "directory/providers.h"
 
-#include "bridge/connection.h"
 #include "directory/lookup.h"
 #include "protocol/identifiers.h"
 
@@ -37,9 +36,8 @@ void vdsFreeProviderTexts(VDS_PROVIDER_PROP& properties) {
 namespace {
 
 template <typename Provider>
-Provider* findProvider(DWORD mask, REFIID iid, const VDS_OBJECT_ID& wanted) {
-    const ComPtr<IVdsService> service = vdsServiceReference();
-    if (!service || vdsEnsureServiceReady(service.get()) != S_OK) return nullptr;
+Provider* findProvider(IVdsService* service, DWORD mask, REFIID iid, const VDS_OBJECT_ID& wanted) {
+    if (service == nullptr || vdsEnsureServiceReady(service) != S_OK) return nullptr;
     ComPtr<IEnumVdsObject> enumeration;
     if (FAILED(service->QueryProviders(mask, enumeration.put())) || !enumeration) return nullptr;
 
@@ -60,10 +58,10 @@ Provider* findProvider(DWORD mask, REFIID iid, const VDS_OBJECT_ID& wanted) {
 
 }  // namespace
 
-IVdsHwProvider* vdsFindHwProvider(VDS_OBJECT_ID id) {
-    return findProvider<IVdsHwProvider>(VDS_QUERY_HARDWARE_PROVIDERS, IID_IVdsHwProvider, id);
+IVdsHwProvider* vdsFindHwProvider(IVdsService* service, VDS_OBJECT_ID id) {
+    return findProvider<IVdsHwProvider>(service, VDS_QUERY_HARDWARE_PROVIDERS, IID_IVdsHwProvider, id);
 }
 
-IVdsSwProvider* vdsFindSwProvider(VDS_OBJECT_ID id) {
-    return findProvider<IVdsSwProvider>(VDS_QUERY_SOFTWARE_PROVIDERS, IID_IVdsSwProvider, id);
+IVdsSwProvider* vdsFindSwProvider(IVdsService* service, VDS_OBJECT_ID id) {
+    return findProvider<IVdsSwProvider>(service, VDS_QUERY_SOFTWARE_PROVIDERS, IID_IVdsSwProvider, id);
 }

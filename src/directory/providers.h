@@ -5,9 +5,10 @@
 #include "platform/vds_interfaces.h"
 
 // The hardware or software provider with this identifier, carrying one
-// reference for the caller, or null. The first match in enumeration order wins.
-IVdsHwProvider* vdsFindHwProvider(VDS_OBJECT_ID id);
-IVdsSwProvider* vdsFindSwProvider(VDS_OBJECT_ID id);
+// reference for the caller, or null (also without a service). The first match
+// in enumeration order wins.
+IVdsHwProvider* vdsFindHwProvider(IVdsService* service, VDS_OBJECT_ID id);
+IVdsSwProvider* vdsFindSwProvider(IVdsService* service, VDS_OBJECT_ID id);
 
 // Asks the service whether it is ready, waiting once for it if it is not.
 // Returns IsServiceReady's last answer (0 when ready).

@@ -12,23 +12,27 @@ const CommandRow* vdsFindRow(std::span<const CommandRow> table, std::int16_t cod
 
 namespace {
 
-unsigned char* answer(const CommandRow& row, RequestReader& reader, int* outSize) {
-    HandlerResult result = row.handler(row, reader);
-    if (result.isNullReply()) {
+// The one place a reply is made: an outcome's reply at the row's size,
+// logged; a body given its header, unlogged.
+unsigned char* answer(const CommandRow& row, RequestReader& reader, IVdsService* service, int* outSize) {
+    Answer answered = row.answer(reader, service);
+    if (answered.isNullReply()) {
         *outSize = 0;
         return nullptr;
     }
-    if (result.isBuilt()) {
-        *outSize = result.size();
-        return result.release();
+    if (answered.hasBody()) {
+        ReplyBody body = answered.takeBody();
+        vdsFillOutputHeader(body.data(), row.replyCode, STATUS_OK, 0);
+        *outSize = static_cast<int>(body.size());
+        return body.release();
     }
-    const Outcome& o = result.outcome();
-    return vdsMakeOutput(row.failureReplySize, row.replyCode(), o.status, o.addStatus, outSize);
+    const Outcome& o = answered.outcome();
+    return vdsMakeOutput(row.failureReplySize, row.replyCode, o.status, o.addStatus, outSize);
 }
 
 }  // namespace
 
-unsigned char* vdsDispatch(std::span<const CommandRow> table, const unsigned char* request,
+unsigned char* vdsDispatch(std::span<const CommandRow> table, IVdsService* service, const unsigned char* request,
                            int size, int* outSize) noexcept {
     int unused = 0;
     if (outSize == nullptr) outSize = &unused;
@@ -39,11 +43,11 @@ unsigned char* vdsDispatch(std::span<const CommandRow> table, const unsigned cha
     }
     RequestReader reader(request, size);
     const CommandRow* row = vdsFindRow(table, reader.int16(2));
-    if (row == nullptr || row->handler == nullptr) return nullptr;
+    if (row == nullptr) return nullptr;
     // A C++ exception must not unwind into the JVM or a native caller; the
     // only ones that can arise here are allocation failures.
     try {
-        return answer(*row, reader, outSize);
+        return answer(*row, reader, service, outSize);
     } catch (...) {
         *outSize = 0;
         return nullptr;

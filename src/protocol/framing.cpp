@@ -1,8 +1,11 @@
 #include "protocol/framing.h"
+
 #include "protocol/log_output.h"
+#include "protocol/outcome.h"
 
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <new>
 
 unsigned char* vdsAllocOutput(int size) {
@@ -10,6 +13,11 @@ unsigned char* vdsAllocOutput(int size) {
     auto* reply = new (std::nothrow) unsigned char[static_cast<std::size_t>(size)];
     if (reply != nullptr) std::memset(reply, 0, static_cast<std::size_t>(size));
     return reply;
+}
+
+ReplyBody ReplyBody::withPayload(std::size_t payload) {
+    const std::size_t size = kOutputHeaderSize + payload;
+    return ReplyBody(std::unique_ptr<unsigned char[]>(vdsAllocOutput(static_cast<int>(size))), size);
 }
 
 unsigned char* vdsMakeOutput(int size, int cmd, int status, int addStatus, int* outSize) {

@@ -7,26 +7,9 @@
 
 #include "protocol/status.h"
 
-#pragma pack(push, 1)
-// The first four bytes of every request.
-struct InputHeader {
-    std::uint8_t byte0;  // read, not interpreted
-    std::uint8_t byte1;  // read, not interpreted
-    std::int16_t cmd;
-};
-
-// The first twelve bytes of every reply.
-struct OutputHeader {
-    std::uint8_t byte0;  // always 0
-    std::uint8_t byte1;  // always 1
-    std::int16_t cmd;
-    std::int32_t status;
-    std::int32_t addStatus;
-};
-#pragma pack(pop)
-static_assert(sizeof(InputHeader) == 4);
-static_assert(sizeof(OutputHeader) == 12);
-
+// Every request starts with two bytes read but not interpreted and its
+// command code; every reply with 0, 1, its command code, its status and the
+// status's detail.
 inline constexpr int kInputHeaderSize = 4;
 inline constexpr int kOutputHeaderSize = 12;
 // List replies: a 16-bit count before records from 14, or a 32-bit count before records from 16.

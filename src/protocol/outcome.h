@@ -1,9 +1,10 @@
-// What a handler answers: an outcome (a status and its detail) whose reply the
-// dispatcher builds from the command's table row, a reply the handler built
-// itself because it carries a payload, or nothing at all for a request too
-// short for what the command reads.
+// What a handler answers. An outcome (a status and its detail) becomes a
+// reply the dispatcher builds from the command's row and logs; a success with
+// a payload hands over its reply body, whose header the dispatcher writes,
+// unlogged; the null reply is left for memory that ran out.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 
@@ -25,36 +26,42 @@ struct Outcome {
     friend bool operator==(const Outcome&, const Outcome&) = default;
 };
 
-class HandlerResult {
+// A success reply that carries a payload: one zero-filled block from the
+// reply's first byte, the header's twelve left for the dispatcher, so that a
+// payload is written at the offsets the protocol names and never copied.
+class ReplyBody {
 public:
-    HandlerResult(Outcome outcome) : outcome_(outcome) {}
+    // A body with room for `payload` bytes after the header; an empty body
+    // when memory ran out.
+    static ReplyBody withPayload(std::size_t payload);
+    // A block of `size` bytes from vdsAllocOutput (or new[]), header room included.
+    ReplyBody(std::unique_ptr<unsigned char[]> block, std::size_t size) : block_(std::move(block)), size_(size) {}
 
-    // The null reply: the request does not hold what the command reads, or
-    // memory for the reply ran out.
-    static HandlerResult nullReply() {
-        HandlerResult r{Outcome{}};
-        r.null_ = true;
-        return r;
-    }
-    // A reply the handler allocated with vdsAllocOutput, `size` bytes long; a
-    // null reply (memory ran out) travels on as the null reply.
-    static HandlerResult built(unsigned char* reply, int size) {
-        HandlerResult r{Outcome{}};
-        r.built_.reset(reply);
-        r.size_ = reply != nullptr ? size : 0;
-        r.null_ = reply == nullptr;
-        return r;
-    }
+    bool empty() const { return block_ == nullptr; }
+    unsigned char* data() { return block_.get(); }
+    std::size_t size() const { return size_; }
+    unsigned char* release() { return block_.release(); }
 
-    bool isNullReply() const { return null_; }
-    bool isBuilt() const { return built_ != nullptr; }
+private:
+    std::unique_ptr<unsigned char[]> block_;
+    std::size_t size_ = 0;
+};
+
+class Answer {
+public:
+    Answer(Outcome outcome) : outcome_(outcome) {}            // NOLINT: a handler returns its outcome
+    Answer(ReplyBody body) : body_(std::move(body)), hasBody_(true) {}  // NOLINT: or its reply body
+
+    // Memory for the reply ran out: the caller gets the null reply.
+    static Answer nullReply() { return Answer(ReplyBody(nullptr, 0)); }
+
+    bool isNullReply() const { return hasBody_ && body_.empty(); }
+    bool hasBody() const { return hasBody_ && !body_.empty(); }
     const Outcome& outcome() const { return outcome_; }
-    int size() const { return size_; }
-    unsigned char* release() { return built_.release(); }
+    ReplyBody takeBody() { return std::move(body_); }
 
 private:
     Outcome outcome_;
-    std::unique_ptr<unsigned char[]> built_;
-    int size_ = 0;
-    bool null_ = false;
+    ReplyBody body_{nullptr, 0};
+    bool hasBody_ = false;
 };

@@ -22,12 +22,12 @@ int initialize(std::string* printed = nullptr) {
 TEST_F(Connection, OpensAndClosesWithoutLeavingReferences) {
     EXPECT_EQ(initialize(), 0);
     EXPECT_EQ(VdsSimAdvisedSinks(), 1);
-    EXPECT_NE(g_pVdsService, nullptr);
+    EXPECT_NE(vdsConnectionView().service, nullptr);
     const std::string out = capturedStdout([] { vdsUninitialize(); });
     EXPECT_EQ(out, "Tolvane.dll unitialized\n");
-    EXPECT_EQ(g_pVdsService, nullptr);
-    EXPECT_EQ(g_pAdviseSink, nullptr);
-    EXPECT_EQ(g_bComInitialized, 0);
+    EXPECT_EQ(vdsConnectionView().service, nullptr);
+    EXPECT_EQ(vdsConnectionView().sink, nullptr);
+    EXPECT_EQ(vdsConnectionView().comHeld, false);
     EXPECT_EQ(VdsSimAdvisedSinks(), 0);
     EXPECT_EQ(VdsSimServiceReferences(), 0);
 }
@@ -47,11 +47,11 @@ TEST_F(Connection, WaitsForAStartingServiceAndAnswersOne) {
 
 TEST_F(Connection, ASecondInitializeKeepsTheOpenConnection) {
     EXPECT_EQ(initialize(), 0);
-    IVdsService* service = g_pVdsService;
-    CVdsAdviseSink* sink = g_pAdviseSink;
+    IVdsService* service = vdsConnectionView().service;
+    CVdsAdviseSink* sink = vdsConnectionView().sink;
     EXPECT_EQ(initialize(), 0);
-    EXPECT_EQ(g_pVdsService, service);
-    EXPECT_EQ(g_pAdviseSink, sink);
+    EXPECT_EQ(vdsConnectionView().service, service);
+    EXPECT_EQ(vdsConnectionView().sink, sink);
     EXPECT_EQ(VdsSimAdvisedSinks(), 1);
     EXPECT_EQ(VdsSimServiceReferences(), 1);
 }
@@ -67,7 +67,7 @@ TEST_F(Connection, AThreadInASingleThreadedApartmentCannotConnect) {
     caller.join();
     EXPECT_EQ(result, RPC_E_CHANGED_MODE);
     EXPECT_EQ(printed, "VDS CoInitialize error\n");
-    EXPECT_EQ(g_bComInitialized, 0);
+    EXPECT_EQ(vdsConnectionView().comHeld, false);
 }
 
 // Each failing step returns its own result silently; what the connection
@@ -106,7 +106,7 @@ TEST_F(Connection, ARefusedTopologyMeansNoConnection) {
     ::unsetenv("TOLVANE_SIM_TOPOLOGY");
     VdsSimLoadDefault();
     EXPECT_LT(result, 0);
-    EXPECT_EQ(g_pVdsService, nullptr);
+    EXPECT_EQ(vdsConnectionView().service, nullptr);
 }
 
 }  // namespace

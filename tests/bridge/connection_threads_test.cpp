@@ -158,7 +158,7 @@ TEST_F(ConnectionThreads, AClosedConnectionGivesNoServiceReference) {
 // again from inside that batch would wait for itself and is refused.
 TEST_F(ConnectionThreads, ReopeningFromInsideABatchThatOutlivedItsConnectionIsRefused) {
     connect();
-    auto batch = vdsDeliveries().begin(g_pAdviseSink->generation());
+    auto batch = vdsDeliveries().begin(vdsConnectionView().sink->generation());
     ASSERT_NE(batch, nullptr);
     ASSERT_TRUE(batch->enterJava());
     capturedStdout([] { vdsUninitialize(); });

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string>
 
+#include "bridge/connection.h"
 #include "default_machine.h"
 #include "directory/lookup.h"
 #include "directory/records.h"
@@ -105,7 +106,7 @@ protected:
     // A partition as the service reports it, asked through the library's own lookup.
     VDS_PARTITION_PROP partition(const GUID& disk, std::uint64_t offset) {
         VDS_PARTITION_PROP p{};
-        ComPtr<IUnknown> object(vdsGetObject(VDS_OT_DISK, disk));
+        ComPtr<IUnknown> object(vdsGetObject(vdsConnectionView().service, VDS_OT_DISK, disk));
         ComPtr<IVdsAdvancedDisk> advanced(vdsGetAdvancedDisk(object.get()));
         EXPECT_TRUE(advanced);
         if (advanced) {

@@ -52,16 +52,12 @@ TEST(ListReply, RecordsFollowTheHeaderBackToBackInBothForms) {
                 append(list, r);
                 expected.insert(expected.end(), r.begin(), r.end());
             }
-            HandlerResult result = list.reply(0x0093);
-            ASSERT_TRUE(result.isBuilt());
+            Answer result = list.reply();
+            ASSERT_TRUE(result.hasBody());
+            ReplyBody body = result.takeBody();
             const int header = vdsListHeaderSize(form);
-            ASSERT_EQ(result.size(), header + static_cast<int>(expected.size()));
-            unsigned char* reply = result.release();
-            EXPECT_EQ(reply[1], 1);
-            EXPECT_EQ(reply[2] | (reply[3] << 8), 0x0093);
-            std::int32_t status = -1;
-            std::memcpy(&status, reply + 4, sizeof status);
-            EXPECT_EQ(status, 0);
+            ASSERT_EQ(body.size(), header + expected.size());
+            unsigned char* reply = body.release();
             const int count = form == ListForm::Short ? (reply[12] | (reply[13] << 8))
                                                       : (reply[12] | (reply[13] << 8) | (reply[14] << 16));
             EXPECT_EQ(count, c.count);
@@ -77,10 +73,11 @@ TEST(ListReply, FixedRecordsAfterVariableOnesKeepTheirOrder) {
     const auto first = record(1, 5);
     append(list, first);
     list.addFixed(3, 4, [](int i, unsigned char* at) { std::memset(at, 0xA0 + i, 4); });
-    HandlerResult result = list.reply(0x0095);
-    ASSERT_TRUE(result.isBuilt());
-    ASSERT_EQ(result.size(), 14 + 5 + 12);
-    unsigned char* reply = result.release();
+    Answer result = list.reply();
+    ASSERT_TRUE(result.hasBody());
+    ReplyBody body = result.takeBody();
+    ASSERT_EQ(body.size(), 14u + 5 + 12);
+    unsigned char* reply = body.release();
     EXPECT_EQ(reply[12], 4);
     EXPECT_EQ(std::memcmp(reply + 14, first.data(), 5), 0);
     for (int i = 0; i < 3; ++i)
@@ -96,10 +93,10 @@ TEST(ListReply, RoomForNothingIsRefusedAndNotCounted) {
     EXPECT_EQ(list.room(-1), nullptr);
     append(list, r);
     EXPECT_EQ(list.count(), 2);
-    HandlerResult result = list.reply(0x0093);
-    ASSERT_TRUE(result.isBuilt());
-    EXPECT_EQ(result.size(), 14 + 16);
-    vdsFreeOutput(result.release());
+    Answer result = list.reply();
+    ASSERT_TRUE(result.hasBody());
+    ReplyBody body = result.takeBody();
+    EXPECT_EQ(body.size(), 14u + 16);
 }
 
 }  // namespace

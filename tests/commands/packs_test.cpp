@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 
+#include "bridge/connection.h"
 #include "commands/created_packs.h"
 #include "default_machine.h"
 #include "directory/providers.h"
@@ -258,7 +259,7 @@ TEST_F(PackCommands, MigratingIntoANewPackGivesItsReferenceBackOnce) {
 
 TEST_F(PackCommands, AnEmptyPackMadeElsewhereKeepsItsReferences) {
     // Another client of the service makes and holds a pack.
-    ComPtr<IVdsSwProvider> provider(vdsFindSwProvider(kBasicProvider));
+    ComPtr<IVdsSwProvider> provider(vdsFindSwProvider(vdsConnectionView().service, kBasicProvider));
     ASSERT_TRUE(provider);
     ComPtr<IVdsPack> theirs;
     ASSERT_EQ(provider->CreatePack(theirs.put()), S_OK);

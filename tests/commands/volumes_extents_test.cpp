@@ -43,8 +43,6 @@ void writeExtent(const VDS_DISK_EXTENT& extent, unsigned char* at) {
 }
 
 TEST(PlexExtents, EmptyAndSFalseAreListsAndFailuresFreeTheArray) {
-    const CommandRow* row = vdsFindCommand(0x0502);
-    ASSERT_NE(row, nullptr);
     struct Case {
         HRESULT result;
         LONG extents;
@@ -64,14 +62,14 @@ TEST(PlexExtents, EmptyAndSFalseAreListsAndFailuresFreeTheArray) {
         plex.result = c.result;
         plex.extents = c.extents;
         plex.AddRef();
-        HandlerResult r = vdsListExtentsOf<IVdsVolumePlex, VDS_DISK_EXTENT>(
-            *row, ListForm::Long, ComPtr<IVdsVolumePlex>(&plex),
+        Answer r = vdsListExtentsOf<IVdsVolumePlex, VDS_DISK_EXTENT>(
+            ListForm::Long, ComPtr<IVdsVolumePlex>(&plex),
             [](IVdsVolumePlex* p, VDS_DISK_EXTENT** e, LONG* n) { return p->QueryExtents(e, n); },
             kDiskExtentRecordSize, writeExtent);
         EXPECT_EQ(plex.references, 1) << "the plex is given back";
-        EXPECT_EQ(r.isBuilt(), c.built);
+        EXPECT_EQ(r.hasBody(), c.built);
         if (c.built) {
-            EXPECT_EQ(r.size(), 16 + c.extents * kDiskExtentRecordSize);
+            EXPECT_EQ(r.takeBody().size(), 16 + c.extents * kDiskExtentRecordSize);
         } else {
             EXPECT_EQ(r.outcome().status, c.status);
             EXPECT_EQ(r.outcome().addStatus, FAILED(c.result) ? c.result : S_OK);

@@ -32,6 +32,9 @@ std::size_t countLines(const std::string& prefix) {
 
 class Lookup : public ServiceTest {
 protected:
+    // The open connection's service, as the library's commands are given it.
+    static IVdsService* service() { return vdsConnectionView().service; }
+
     void SetUp() override {
         ServiceTest::SetUp();
         connect();
@@ -39,35 +42,35 @@ protected:
 };
 
 TEST_F(Lookup, GetObjectFindsByIdentifierAndTypeOnly) {
-    ComPtr<IUnknown> found(vdsGetObject(VDS_OT_SUB_SYSTEM, kSubSystem));
+    ComPtr<IUnknown> found(vdsGetObject(service(), VDS_OT_SUB_SYSTEM, kSubSystem));
     EXPECT_TRUE(found);
-    EXPECT_EQ(vdsGetObject(VDS_OT_LUN, kSubSystem), nullptr);
-    EXPECT_EQ(vdsGetObject(VDS_OT_SUB_SYSTEM, guidOf("20000000-0000-4000-8000-0000000000FF")), nullptr);
+    EXPECT_EQ(vdsGetObject(service(), VDS_OT_LUN, kSubSystem), nullptr);
+    EXPECT_EQ(vdsGetObject(service(), VDS_OT_SUB_SYSTEM, guidOf("20000000-0000-4000-8000-0000000000FF")), nullptr);
 }
 
 TEST_F(Lookup, WithoutAConnectionNothingIsAskedOfTheService) {
     capturedStdout([] { vdsUninitialize(); });
     VdsSimJournalClear();
-    EXPECT_EQ(vdsGetObject(VDS_OT_SUB_SYSTEM, kSubSystem), nullptr);
-    EXPECT_EQ(vdsFindHwProvider(kHwProvider), nullptr);
-    EXPECT_EQ(vdsFindSwProvider(kBasicProvider), nullptr);
+    EXPECT_EQ(vdsGetObject(service(), VDS_OT_SUB_SYSTEM, kSubSystem), nullptr);
+    EXPECT_EQ(vdsFindHwProvider(service(), kHwProvider), nullptr);
+    EXPECT_EQ(vdsFindSwProvider(service(), kBasicProvider), nullptr);
     EXPECT_TRUE(journal().empty());
 }
 
 TEST_F(Lookup, ProvidersAreFoundAmongTheirOwnKindAndEveryOtherIsReleased) {
-    ComPtr<IVdsHwProvider> hardware(vdsFindHwProvider(kHwProvider));
+    ComPtr<IVdsHwProvider> hardware(vdsFindHwProvider(service(), kHwProvider));
     EXPECT_TRUE(hardware);
-    EXPECT_EQ(vdsFindHwProvider(kBasicProvider), nullptr);
-    ComPtr<IVdsSwProvider> software(vdsFindSwProvider(kDynamicProvider));
+    EXPECT_EQ(vdsFindHwProvider(service(), kBasicProvider), nullptr);
+    ComPtr<IVdsSwProvider> software(vdsFindSwProvider(service(), kDynamicProvider));
     EXPECT_TRUE(software);
-    EXPECT_EQ(vdsFindSwProvider(guidOf("60000000-0000-4000-8000-0000000000FF")), nullptr);
+    EXPECT_EQ(vdsFindSwProvider(service(), guidOf("60000000-0000-4000-8000-0000000000FF")), nullptr);
     hardware.reset();
     software.reset();
     EXPECT_EQ(VdsSimLiveReferences(), 0);
 }
 
 TEST_F(Lookup, FindersSearchOneParentOnly) {
-    ComPtr<IVdsSwProvider> dynamic(vdsFindSwProvider(kDynamicProvider));
+    ComPtr<IVdsSwProvider> dynamic(vdsFindSwProvider(service(), kDynamicProvider));
     ASSERT_TRUE(dynamic);
     EXPECT_EQ(vdsFindPack(dynamic.get(), kBasicPack), nullptr);
     ComPtr<IVdsPack> pack(vdsFindPack(dynamic.get(), kDynamicPack));
@@ -82,7 +85,7 @@ TEST_F(Lookup, FindersSearchOneParentOnly) {
 }
 
 TEST_F(Lookup, AChildWhosePropertiesAreNotPlainSuccessCannotMatch) {
-    ComPtr<IVdsSwProvider> dynamic(vdsFindSwProvider(kDynamicProvider));
+    ComPtr<IVdsSwProvider> dynamic(vdsFindSwProvider(service(), kDynamicProvider));
     ComPtr<IVdsPack> pack(vdsFindPack(dynamic.get(), kDynamicPack));
     ASSERT_TRUE(pack);
     VdsSimFailProperties(&kMirrorVolume, S_FALSE);
@@ -94,7 +97,7 @@ TEST_F(Lookup, AParentWithoutChildrenIsNotEnumeratedTwice) {
         "id": "60000000-0000-4000-8000-000000000002", "name": "D", "version": "1", "kind": "dynamic",
         "packs": [{"id": "70000000-0000-4000-8000-000000000002", "name": "empty"}]}]})"),
               0);
-    ComPtr<IVdsSwProvider> dynamic(vdsFindSwProvider(kDynamicProvider));
+    ComPtr<IVdsSwProvider> dynamic(vdsFindSwProvider(service(), kDynamicProvider));
     ComPtr<IVdsPack> pack(vdsFindPack(dynamic.get(), kDynamicPack));
     ASSERT_TRUE(pack);
     VdsSimJournalClear();
@@ -104,7 +107,7 @@ TEST_F(Lookup, AParentWithoutChildrenIsNotEnumeratedTwice) {
 
 TEST_F(Lookup, CollectingStopsAtTheCapacity) {
     ComPtr<IVdsSubSystem> subSystem;
-    ASSERT_EQ(vdsResolve(VDS_OT_SUB_SYSTEM, kSubSystem, IID_IVdsSubSystem, subSystem), Resolved::Found);
+    ASSERT_EQ(vdsResolve(service(), VDS_OT_SUB_SYSTEM, kSubSystem, IID_IVdsSubSystem, subSystem), Resolved::Found);
     EXPECT_EQ(vdsGetDriveCount(subSystem.get()), 8);
     InterfaceArray<IVdsDrive> drives(3);
     drives.setSize(vdsGetDrives(subSystem.get(), drives.data(), drives.capacity()));
@@ -115,7 +118,7 @@ TEST_F(Lookup, CollectingStopsAtTheCapacity) {
 
 TEST_F(Lookup, TheLunListingsTraceWithoutLineEnds) {
     ComPtr<IVdsSubSystem> subSystem;
-    ASSERT_EQ(vdsResolve(VDS_OT_SUB_SYSTEM, kSubSystem, IID_IVdsSubSystem, subSystem), Resolved::Found);
+    ASSERT_EQ(vdsResolve(service(), VDS_OT_SUB_SYSTEM, kSubSystem, IID_IVdsSubSystem, subSystem), Resolved::Found);
     InterfaceArray<IVdsLun> luns;
     const std::string out = capturedStdout([&] { luns = vdsCollect(subSystem.get(), vdsGetLunCount, vdsGetLuns); });
     EXPECT_EQ(out, "vdsGetLunCount(IVdsSubSystem *)vdsGetLuns(IVdsSubSystem *, IVdsLun **, int )");
@@ -124,7 +127,7 @@ TEST_F(Lookup, TheLunListingsTraceWithoutLineEnds) {
 
 TEST_F(Lookup, CountingAHeldEnumerationLeavesItAtItsStart) {
     ComPtr<IEnumVdsObject> providers;
-    ASSERT_EQ(g_pVdsService->QueryProviders(VDS_QUERY_SOFTWARE_PROVIDERS, providers.put()), S_OK);
+    ASSERT_EQ(vdsConnectionView().service->QueryProviders(VDS_QUERY_SOFTWARE_PROVIDERS, providers.put()), S_OK);
     EXPECT_EQ(vdsCountObjects(providers.get()), 2);
     EXPECT_EQ(vdsCountObjects(providers.get()), 2);
     int walked = 0;

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "bridge/connection.h"
 #include "default_machine.h"
 #include "directory/children.h"
 #include "directory/lookup.h"
@@ -56,7 +57,8 @@ protected:
     void SetUp() override {
         ServiceTest::SetUp();
         connect();
-        ASSERT_EQ(vdsResolve(VDS_OT_SUB_SYSTEM, machine::kSubSystem, IID_IVdsSubSystem, subSystem.real),
+        ASSERT_EQ(vdsResolve(vdsConnectionView().service, VDS_OT_SUB_SYSTEM, machine::kSubSystem, IID_IVdsSubSystem,
+                             subSystem.real),
                   Resolved::Found);
     }
     void TearDown() override {

@@ -53,10 +53,9 @@ TEST(Dispatcher, CodesOutsideTheTableLeaveOutSizeUntouchedAndPrintNothing) {
     }
 }
 
-TEST(Dispatcher, EveryCodeWithoutAHandlerIsAnsweredAsUnknown) {
+TEST(Dispatcher, EveryCodeWithoutARowIsAnsweredAsUnknown) {
     for (int code = 0; code <= 0xFFFF; ++code) {
-        const CommandRow* row = vdsFindCommand(static_cast<std::int16_t>(code));
-        if (row != nullptr && row->handler != nullptr) continue;
+        if (vdsFindCommand(static_cast<std::int16_t>(code)) != nullptr) continue;
         auto r = request(code, 4);
         int outSize = -7;
         ASSERT_EQ(vdsCmdHandler(r.data(), 4, &outSize), nullptr) << code;
@@ -87,38 +86,42 @@ TEST(Dispatcher, BytesZeroAndOneNeverMatter) {
 TEST(Dispatcher, FreeOutputAcceptsNull) { vdsFreeOutput(nullptr); }
 
 // A table of stand-in handlers, one per way a handler can answer.
-HandlerResult answersNotFound(const CommandRow&, RequestReader&) {
-    return Outcome::failed(status::SecondNotFound);
-}
-HandlerResult answersVdsError(const CommandRow&, RequestReader&) {
-    return Outcome::vds(static_cast<std::int32_t>(0x80042405u));
-}
-HandlerResult answersEmptySuccess(const CommandRow&, RequestReader&) { return Outcome::ok(); }
-HandlerResult buildsItsReply(const CommandRow& row, RequestReader&) {
-    unsigned char* reply = vdsAllocOutput(20);
-    vdsFillOutputHeader(reply, row.code, STATUS_OK, 0);
-    reply[19] = 0x5A;
-    return HandlerResult::built(reply, 20);
-}
-HandlerResult readsPastTheEnd(const CommandRow&, RequestReader& in) {
-    in.guid(4);
-    return in.complete() ? HandlerResult(Outcome::ok()) : HandlerResult::nullReply();
-}
-HandlerResult runsOutOfMemory(const CommandRow&, RequestReader&) { throw std::bad_alloc(); }
-HandlerResult throwsSomethingElse(const CommandRow&, RequestReader&) {
-    throw std::runtime_error("unexpected");
-}
-
-constexpr CommandRow kStandIns[] = {
-    {0x0001, "cmdNotFound", {status::SecondNotFound}, 16, answersNotFound},
-    {0x0002, "cmdVdsError", {status::VdsError}, 28, answersVdsError},
-    {0x0003, "cmdEmpty", {status::TargetNotFound}, 14, answersEmptySuccess},
-    {0x0004, "cmdBuilt", {status::TargetNotFound}, 12, buildsItsReply},
-    {0x0005, "cmdReads", {status::TargetNotFound}, 12, readsPastTheEnd},
-    {0x0006, "cmdOutOfMemory", {status::TargetNotFound}, 12, runsOutOfMemory},
-    {0x0007, "cmdThrows", {status::TargetNotFound}, 12, throwsSomethingElse},
+struct NoArguments {
+    static NoArguments read(RequestReader&) { return {}; }
+};
+struct IdentifierAt4 {
+    GUID id;
+    static IdentifierAt4 read(RequestReader& in) { return {in.guid(4)}; }
 };
 
+Answer answersNotFound(const NoArguments&, IVdsService*) { return Outcome::failed(status::SecondNotFound); }
+Answer answersVdsError(const NoArguments&, IVdsService*) {
+    return Outcome::vds(static_cast<std::int32_t>(0x80042405u));
+}
+Answer answersEmptySuccess(const NoArguments&, IVdsService*) { return Outcome::ok(); }
+Answer answersWithAPayload(const NoArguments&, IVdsService*) {
+    ReplyBody body = ReplyBody::withPayload(8);
+    body.data()[19] = 0x5A;
+    return body;
+}
+Answer readsAnIdentifier(const IdentifierAt4&, IVdsService*) { return Outcome::ok(); }
+Answer runsOutOfMemory(const NoArguments&, IVdsService*) { throw std::bad_alloc(); }
+Answer throwsSomethingElse(const NoArguments&, IVdsService*) { throw std::runtime_error("unexpected"); }
+
+constexpr CommandRow kStandIns[] = {
+    vdsCommand<answersNotFound>(0x0001, {status::SecondNotFound}, 16),
+    vdsCommand<answersVdsError>(0x0002, {status::VdsError}, 28),
+    vdsCommand<answersEmptySuccess>(0x0003, {status::TargetNotFound}, 14),
+    vdsCommand<answersWithAPayload>(0x0004, {status::TargetNotFound}, 12),
+    vdsCommand<readsAnIdentifier>(0x0005, {status::TargetNotFound}, 12),
+    vdsCommand<runsOutOfMemory>(0x0006, {status::TargetNotFound}, 12),
+    vdsCommand<throwsSomethingElse>(0x0007, {status::TargetNotFound}, 12),
+    vdsCommand<answersNotFound>(0x0008, {status::SecondNotFound}, 12, 0x0600),
+    vdsCommand<answersWithAPayload>(0x0009, {status::TargetNotFound}, 12, 0x0600),
+};
+
+// Every reply is made in the dispatcher: from an outcome at the row's size,
+// logged, or from a body, unlogged; under the row's reply code either way.
 TEST(Dispatch, OutcomesBecomeRepliesOfTheRowsSizeAndNothingThrownLeaves) {
     struct Case {
         int code;
@@ -126,16 +129,19 @@ TEST(Dispatch, OutcomesBecomeRepliesOfTheRowsSizeAndNothingThrownLeaves) {
         int size;
         std::int32_t status;
         std::uint32_t addStatus;
+        int replyCode;
         const char* printed;
     };
     const Case cases[] = {
-        {1, false, 16, -2, 0, "Output size:16, cmd: 1, status:-2, addStatus:0x0\n"},
-        {2, false, 28, -100, 0x80042405u, "Output size:28, cmd: 2, status:-100, addStatus:0x80042405\n"},
-        {3, false, 14, 0, 0, "Output size:14, cmd: 3, status:0, addStatus:0x0\n"},
-        {4, false, 20, 0, 0, ""},
-        {5, true, 0, 0, 0, ""},
-        {6, true, 0, 0, 0, ""},
-        {7, true, 0, 0, 0, ""},
+        {1, false, 16, -2, 0, 1, "Output size:16, cmd: 1, status:-2, addStatus:0x0\n"},
+        {2, false, 28, -100, 0x80042405u, 2, "Output size:28, cmd: 2, status:-100, addStatus:0x80042405\n"},
+        {3, false, 14, 0, 0, 3, "Output size:14, cmd: 3, status:0, addStatus:0x0\n"},
+        {4, false, 20, 0, 0, 4, ""},
+        {5, true, 0, 0, 0, 0, ""},  // the request ends before the identifier
+        {6, true, 0, 0, 0, 0, ""},
+        {7, true, 0, 0, 0, 0, ""},
+        {8, false, 12, -2, 0, 0x0600, "Output size:12, cmd: 600, status:-2, addStatus:0x0\n"},
+        {9, false, 20, 0, 0, 0x0600, ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.code);
@@ -143,19 +149,27 @@ TEST(Dispatch, OutcomesBecomeRepliesOfTheRowsSizeAndNothingThrownLeaves) {
         int outSize = -7;
         unsigned char* reply = nullptr;
         const std::string printed = capturedStdout(
-            [&] { reply = vdsDispatch(kStandIns, r.data(), static_cast<int>(r.size()), &outSize); });
+            [&] { reply = vdsDispatch(kStandIns, nullptr, r.data(), static_cast<int>(r.size()), &outSize); });
         EXPECT_EQ(reply == nullptr, c.null);
         EXPECT_EQ(outSize, c.size);
         EXPECT_EQ(printed, c.printed);
         if (reply != nullptr) {
             std::int32_t status = 0;
             std::uint32_t addStatus = 0;
+            std::uint16_t code = 0;
+            std::memcpy(&code, reply + 2, 2);
             std::memcpy(&status, reply + 4, 4);
             std::memcpy(&addStatus, reply + 8, 4);
+            EXPECT_EQ(reply[0], 0);
+            EXPECT_EQ(reply[1], 1);
+            EXPECT_EQ(code, c.replyCode);
             EXPECT_EQ(status, c.status);
             EXPECT_EQ(addStatus, c.addStatus);
-            EXPECT_EQ(reply[2], c.code);
-            for (int i = 12; i < outSize - (c.code == 4 ? 1 : 0); ++i) EXPECT_EQ(reply[i], 0) << i;
+            const bool payload = c.code == 4 || c.code == 9;
+            for (int i = 12; i < outSize - (payload ? 1 : 0); ++i) EXPECT_EQ(reply[i], 0) << i;
+            if (payload) {
+                EXPECT_EQ(reply[19], 0x5A);
+            }
         }
         vdsFreeOutput(reply);
     }

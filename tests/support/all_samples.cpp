@@ -6,7 +6,7 @@
 std::vector<std::vector<unsigned char>> allSampleRequests() {
     std::vector<std::vector<unsigned char>> requests;
     for (const CommandRow& row : vdsCommandTable())
-        if (auto request = row.handler != nullptr ? sampleRequest(row.code) : std::nullopt)
+        if (auto request = sampleRequest(row.code))
             requests.push_back(std::move(*request));
     return requests;
 }

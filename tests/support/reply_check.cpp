@@ -38,7 +38,7 @@ std::optional<std::string> replyFault(const unsigned char* request, std::size_t 
     }
     const std::int16_t code = int16At(request + 2);
     const CommandRow* row = vdsFindCommand(code);
-    const bool known = row != nullptr && row->handler != nullptr;
+    const bool known = row != nullptr;
     if (out == nullptr) {
         if (!known && outSize != kOutSizeUntouched) return fault("an unknown command got a reply length", code, outSize);
         if (known && outSize != 0) return fault("a null reply with a length", code, outSize);
@@ -46,7 +46,7 @@ std::optional<std::string> replyFault(const unsigned char* request, std::size_t 
     }
     if (!known) return fault("an unknown command was answered", code, outSize);
     if (outSize < kReplyHeader) return fault("a reply shorter than its header", code, outSize);
-    if (int16At(out + 2) != row->replyCode())
+    if (int16At(out + 2) != row->replyCode)
         return fault("a reply naming another command", code, int16At(out + 2));
     const std::int32_t status = int32At(out + 4);
     if (status == 0) return std::nullopt;

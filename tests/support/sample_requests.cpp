@@ -1,5 +1,6 @@
 #include "sample_requests.h"
 
+#include <cstdio>
 #include <map>
 
 #include "default_machine.h"
@@ -263,6 +264,12 @@ std::function<void()> prepareVolumeSample(int code) {
 }
 
 }  // namespace
+
+std::string commandText(int code) {
+    char text[24];
+    std::snprintf(text, sizeof text, "command 0x%04X", static_cast<unsigned>(code) & 0xFFFFu);
+    return text;
+}
 
 std::optional<std::vector<unsigned char>> sampleRequest(int code) {
     const auto found = samples().find(code);

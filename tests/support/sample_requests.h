@@ -6,9 +6,13 @@
 
 #include <functional>
 #include <optional>
+#include <string>
 #include <vector>
 
 std::optional<std::vector<unsigned char>> sampleRequest(int code);
+
+// A command as the tests name it: "command 0x0093".
+std::string commandText(int code);
 
 // What a sample needs on the default machine before it can succeed (a disk
 // gone missing, a behaviour switched on); the returned function undoes what

@@ -19,24 +19,32 @@ import org.junit.jupiter.api.Test;
 
 /** The client's command list against the library: its source table, and what it answers. */
 class CommandTableTest {
-    private static final Pattern ROW = Pattern.compile("\\{0x([0-9A-Fa-f]{4}), \"\\w+\", \\{[^}]*\\}, (\\d+), \\w+\\}");
+    /** A row: {@code vdsCommand<handler>(code, {statuses}, failure size[, reply code])}. */
+    private static final Pattern ROW = Pattern.compile(
+        "vdsCommand<\\w+>\\(0x([0-9A-Fa-f]{4}), \\{[^}]*\\}, (\\d+)(?:, 0x([0-9A-Fa-f]{4}))?\\)");
 
-    /** Code to failure reply size, as the library's own table has them. */
-    private static Map<Integer, Integer> nativeTable() throws IOException {
+    /** One row as the library's own table states it. */
+    private record NativeRow(int failureReplySize, int replyCode) {}
+
+    private static Map<Integer, NativeRow> nativeTable() throws IOException {
         String dir = System.getProperty("tolvane.source.dir");
         assertNotNull(dir, "tolvane.source.dir names the source tree");
         String table = Files.readString(Path.of(dir, "src", "commands", "command_table.cpp"));
-        Map<Integer, Integer> rows = new TreeMap<>();
+        Map<Integer, NativeRow> rows = new TreeMap<>();
         Matcher m = ROW.matcher(table);
-        while (m.find()) rows.put(Integer.parseInt(m.group(1), 16), Integer.parseInt(m.group(2)));
+        while (m.find()) {
+            int code = Integer.parseInt(m.group(1), 16);
+            int replyCode = m.group(3) == null ? code : Integer.parseInt(m.group(3), 16);
+            rows.put(code, new NativeRow(Integer.parseInt(m.group(2)), replyCode));
+        }
         return rows;
     }
 
     @Test
-    void sameCodesAndFailureSizesAsTheLibrarysTable() throws IOException {
-        Map<Integer, Integer> client = Arrays.stream(Command.values())
-            .collect(Collectors.toMap(Command::code, Command::failureReplySize, (a, b) -> a, TreeMap::new));
-        Map<Integer, Integer> library = nativeTable();
+    void sameCodesFailureSizesAndReplyCodesAsTheLibrarysTable() throws IOException {
+        Map<Integer, NativeRow> client = Arrays.stream(Command.values()).collect(Collectors.toMap(
+            Command::code, c -> new NativeRow(c.failureReplySize(), c.replyCode()), (a, b) -> a, TreeMap::new));
+        Map<Integer, NativeRow> library = nativeTable();
         assertEquals(77, library.size(), "rows read from the library's table");
         assertEquals(library, client);
     }

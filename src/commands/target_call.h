@@ -1,13 +1,14 @@
-// The shape of a command that changes storage: resolve the target and the
-// further objects the request names, in the command's order; ask the target
-// for the interface; make the one call; when the call starts an operation,
-// wait for it; reply. A changing command supplies only its log line, its
-// lookups and its call:
+// The shape of a command that makes one call on the object it names, to
+// change it or to read from it: resolve the target and the further objects
+// the request names, in the command's order; ask the target for the
+// interface; make the one call; when the call starts an operation, wait for
+// it; answer. Such a command supplies only its log line, its lookups and its
+// call:
 //
-//     return vdsChange<IVdsLun>({VDS_OT_LUN, r->lun}, {},
+//     return vdsCallOnTarget<IVdsLun>(service, {VDS_OT_LUN, r.lun}, {},
 //         [&](IVdsLun& lun) {
 //             ComPtr<IVdsAsync> op;
-//             return vdsCallThenWait(lun.Shrink(r->bytes, op.put()), op);
+//             return vdsCallThenWait(lun.Shrink(r.bytes, op.put()), op);
 //         });
 #pragma once
 
@@ -29,10 +30,10 @@ Outcome vdsCallOutcome(HRESULT result);
 // stands in for the delivered one instead of an unset value read as success.
 Outcome vdsAsyncOutcome(HRESULT callResult, HRESULT waitResult, HRESULT delivered);
 
-// Waits for the operation that a call started and gives back any interface the
-// operation's output hands over (a new LUN, a new volume). A call that failed
-// is not waited for; one that succeeded without an operation is a VDS error
-// (E_POINTER), since its end cannot be known.
+// Waits for the operation that a call started and releases any interface its
+// output hands over (a new LUN, a new volume): callers find new objects in
+// the lists. A call that failed is not waited for; one that succeeded without
+// an operation is a VDS error (E_POINTER), since its end cannot be known.
 Outcome vdsCallThenWait(HRESULT callResult, ComPtr<IVdsAsync>& operation);
 
 // Releases the interface that a finished operation's output carries, if any.
@@ -47,18 +48,18 @@ struct ChangeLookup {
 
 // Looks up each further object only to see that it exists; VDS is then given
 // the identifier from the request. The first unknown one ends the command.
-Outcome vdsCheckExist(std::initializer_list<ChangeLookup> further);
+Outcome vdsCheckExist(IVdsService* service, std::initializer_list<ChangeLookup> further);
 
 // The whole shape. The target must answer to Interface; when it does not,
 // the answer is a VDS error with QueryInterface's result. `call` receives the
 // interface and returns the outcome of its call (vdsCallOutcome or
 // vdsCallThenWait); it runs only when every lookup succeeded.
 template <typename Interface, typename Call>
-Outcome vdsChange(const ChangeLookup& target, std::initializer_list<ChangeLookup> further,
-                  Call&& call) {
+Outcome vdsCallOnTarget(IVdsService* service, const ChangeLookup& target,
+                        std::initializer_list<ChangeLookup> further, Call&& call) {
     ComPtr<Interface> object;
     HRESULT hr = S_OK;
-    switch (vdsResolve(target.type, target.id, vdsIidOf<Interface>(), object, &hr)) {
+    switch (vdsResolve(service, target.type, target.id, vdsIidOf<Interface>(), object, &hr)) {
     case Resolved::NotFound:
         return Outcome::failed(target.notFound);
     case Resolved::NoInterface:
@@ -66,6 +67,6 @@ Outcome vdsChange(const ChangeLookup& target, std::initializer_list<ChangeLookup
     case Resolved::Found:
         break;
     }
-    if (const Outcome o = vdsCheckExist(further); !o.succeeded()) return o;
+    if (const Outcome o = vdsCheckExist(service, further); !o.succeeded()) return o;
     return call(*object.get());
 }

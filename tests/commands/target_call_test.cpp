@@ -5,7 +5,8 @@
 
 #include <atomic>
 
-#include "commands/change_shape.h"
+#include "bridge/connection.h"
+#include "commands/target_call.h"
 #include "default_machine.h"
 #include "service_fixture.h"
 #include "vds_sim.h"
@@ -111,7 +112,7 @@ TEST(CallThenWait, AFailedCallIsNotWaitedForAndAMissingOperationIsNoSuccess) {
     EXPECT_EQ(vdsCallThenWait(S_OK, none), Outcome::vds(E_POINTER));
 }
 
-class ChangeShape : public ServiceTest {
+class TargetCall : public ServiceTest {
 protected:
     void SetUp() override {
         ServiceTest::SetUp();
@@ -126,7 +127,7 @@ protected:
     }
 };
 
-TEST_F(ChangeShape, TheServicesOperationsEndAsTheirDeliveredResult) {
+TEST_F(TargetCall, TheServicesOperationsEndAsTheirDeliveredResult) {
     struct Case {
         int ms;
         HRESULT delivered;
@@ -139,7 +140,7 @@ TEST_F(ChangeShape, TheServicesOperationsEndAsTheirDeliveredResult) {
     }
 }
 
-TEST_F(ChangeShape, LookupsRunInOrderAndTheCallOnlyWhenAllSucceed) {
+TEST_F(TargetCall, LookupsRunInOrderAndTheCallOnlyWhenAllSucceed) {
     const GUID unknown = machine::kUnknown;
     struct Case {
         const char* what;
@@ -166,7 +167,7 @@ TEST_F(ChangeShape, LookupsRunInOrderAndTheCallOnlyWhenAllSucceed) {
         bool called = false;
         // Lookups are handed over as a list, as a command writes them.
         auto run = [&](auto&&... further) {
-            return vdsChange<IVdsLun>(c.target, {further...}, [&](IVdsLun&) {
+            return vdsCallOnTarget<IVdsLun>(vdsConnectionView().service, c.target, {further...}, [&](IVdsLun&) {
                 called = true;
                 ComPtr<IVdsAsync> op = operation(0, S_OK);
                 return vdsCallThenWait(S_OK, op);
@@ -181,10 +182,11 @@ TEST_F(ChangeShape, LookupsRunInOrderAndTheCallOnlyWhenAllSucceed) {
     }
 }
 
-TEST_F(ChangeShape, ATargetWithoutTheInterfaceIsAVdsErrorWithoutACall) {
+TEST_F(TargetCall, ATargetWithoutTheInterfaceIsAVdsErrorWithoutACall) {
     VdsSimRefuseInterface(&machine::kMirroredLun, &IID_IVdsLun);
     bool called = false;
-    const Outcome o = vdsChange<IVdsLun>({VDS_OT_LUN, machine::kMirroredLun}, {}, [&](IVdsLun&) {
+    const Outcome o = vdsCallOnTarget<IVdsLun>(vdsConnectionView().service, {VDS_OT_LUN, machine::kMirroredLun}, {},
+                                               [&](IVdsLun&) {
         called = true;
         return Outcome::ok();
     });

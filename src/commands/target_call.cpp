@@ -1,4 +1,4 @@
-#include "commands/change_shape.h"
+#include "commands/target_call.h"
 
 Outcome vdsCallOutcome(HRESULT result) {
     return result == S_OK ? Outcome::ok() : Outcome::vds(result);
@@ -54,9 +54,9 @@ Outcome vdsCallThenWait(HRESULT callResult, ComPtr<IVdsAsync>& operation) {
     return vdsAsyncOutcome(callResult, waited, delivered);
 }
 
-Outcome vdsCheckExist(std::initializer_list<ChangeLookup> further) {
+Outcome vdsCheckExist(IVdsService* service, std::initializer_list<ChangeLookup> further) {
     for (const ChangeLookup& lookup : further) {
-        ComPtr<IUnknown> object(vdsGetObject(lookup.type, lookup.id));
+        ComPtr<IUnknown> object(vdsGetObject(service, lookup.type, lookup.id));
         if (!object) return Outcome::failed(lookup.notFound);
     }
     return Outcome::ok();
