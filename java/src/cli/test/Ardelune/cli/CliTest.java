@@ -142,8 +142,9 @@ class CliTest {
             json("a raw query of the subsystem's drives is decoded",
                 doc -> "QUERY_DRIVES".equals(map(doc).get("command")) && list(map(doc).get("records")).size() == 8,
                 "exec", "--json", "0x0093", "--id", "0", "--id", SUBSYSTEM),
-            json("a command this client does not decode is dumped",
-                doc -> map(doc).get("bytes") instanceof String, "exec", "--json", "0x1002"),
+            json("a raw request's payload is decoded: the drive in bus 0, slot 2",
+                doc -> DRIVE_2.equals(map(map(doc).get("reply")).get("id")),
+                "exec", "--json", "0x0127", "--id", SUBSYSTEM, "--hex", "0000 0200"),
             json("the digest", doc -> String.valueOf(map(doc).get("digest")).matches("[0-9a-f]{16}"),
                 "sim", "digest", "--json"));
         for (JsonCase c : cases) {
@@ -184,8 +185,8 @@ class CliTest {
                 "sim", "fail", "00000000-0000-4000-8000-0000000000FF"),
             exit("the partitions of a disk never initialised", false, 4, "VDS_E_DISK_NOT_INITIALIZED",
                 "exec", "0x0404", "--id", "0", "--id", "0", "--id", UNALLOCATED_DISK),
-            exit("a pack the machine will not fail", true, 4, "0x8",
-                "sim", "fail", "70000000-0000-4000-8000-000000000001"),
+            exit("a drive that LUNs still live on, pulled", true, 4, "VDS_E_DEVICE_IN_USE",
+                "sim", "remove", "40000000-0000-4000-8000-000000000002"),
             exit("an unknown option", false, 2, "--bogus", "list", "--bogus"),
             exit("an unknown kind", false, 2, "unknown kind", "list", "drivez"),
             exit("a malformed identifier", false, 2, "no identifier", "show", "1-2-3-4-5"),
