@@ -5,6 +5,7 @@ import java.util.ArrayList;
 import java.util.HashMap;
 import java.util.List;
 import java.util.Map;
+import java.util.Set;
 import java.util.UUID;
 import java.util.concurrent.Callable;
 import picocli.CommandLine.Command;
@@ -49,7 +50,7 @@ final class ShowCommand implements Callable<Integer> {
             if (n == null) throw new CliFailure(Failures.NOT_FOUND, "no object " + Values.id(id) + " in the storage tree");
             found.add(n);
         }
-        TreeOutput output = new TreeOutput(List.of(), java.util.Set.of(), new Values.Format(bytes));
+        TreeOutput output = new TreeOutput(List.of(), Set.of(), new Values.Format(bytes));
         if (json) {
             List<Object> objects = found.stream().<Object>map(output::whole).toList();
             Main.OUT.println(Json.write(objects.size() == 1 ? objects.get(0) : objects));
