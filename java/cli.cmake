@@ -49,16 +49,12 @@ if(TOLVANE_TESTS AND JAR_HOLDS_THIS_PLATFORM)
   file(GLOB_RECURSE TOLVANE_CLI_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/src/cli/test/*.java)
   tolvane_java_classes(tolvane_cli_tests OUT ${CLI_TEST_OUT} CLASSPATH ${JUNIT_CONSOLE}
     SOURCES ${TOLVANE_CLI_TEST_SOURCES} COMMENT "Compiling the command line's tests")
-  add_dependencies(tolvane_cli_tests tolvane_cli)
-  # Holds a state file's write lock for the locked-file case; without it that case is skipped.
-  # The system's python3 first: a version manager's shim needs an environment the tests clear.
-  find_program(TOLVANE_CLI_PYTHON python3 PATHS /usr/bin /bin NO_DEFAULT_PATH)
-  find_program(TOLVANE_CLI_PYTHON python3)
+  add_dependencies(tolvane_cli_tests tolvane_cli state_lock)
   # The launcher runs in an environment of the tests' own making; a
   # sanitizer build's JVM still needs its runtime preloaded (see JVM_ENV).
   string(JOIN " " CLI_EXTRA_ENV ${JVM_ENV})
   add_test(NAME cli_CliTest
-    COMMAND ${Java_JAVA_EXECUTABLE} -Dtolvane.cli=${TOLVANE_CLI} -Dtolvane.cli.python=${TOLVANE_CLI_PYTHON}
+    COMMAND ${Java_JAVA_EXECUTABLE} -Dtolvane.cli=${TOLVANE_CLI} -Dtolvane.cli.lock=$<TARGET_FILE:state_lock>
             -Dtolvane.cli.env=${CLI_EXTRA_ENV} -Dtolvane.cli.work=${CMAKE_CURRENT_BINARY_DIR}/cli-test-work
             -Dtolvane.source.dir=${PROJECT_SOURCE_DIR}
             -jar ${JUNIT_CONSOLE} --disable-banner --details=tree --fail-if-no-tests

@@ -305,7 +305,13 @@ std::unique_ptr<StateFile> StateFile::open(const std::string& path,
         error = "cannot be written: " + db->error();
         return nullptr;
     }
-    return std::unique_ptr<StateFile>(new StateFile(path, std::move(db)));
+    std::unique_ptr<StateFile> state(new StateFile(path, std::move(db)));
+    // Faults set before this process came count from its first call.
+    if (!state->readFaultedMethods()) {
+        error = "cannot be read: " + state->db_->error();
+        return nullptr;
+    }
+    return state;
 }
 
 std::optional<Model> StateFile::loadMachine(std::string& error) {

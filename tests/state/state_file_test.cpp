@@ -267,6 +267,7 @@ TEST(StateFile, CallFaultsAreCountedOverEveryConnection) {
 
     ASSERT_TRUE(tool->setCallFault(method, 3, refused, error)) << error;
     tool.reset();
+    EXPECT_TRUE(openOn(file.path(), initial, created)->hasCallFault(method)) << "a process that comes later";
     struct Call {
         StateFile* by;
         std::optional<HRESULT> answers;

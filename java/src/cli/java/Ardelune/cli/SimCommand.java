@@ -165,9 +165,8 @@ final class SimCommand implements Callable<Integer> {
     }
 
     @Command(name = "fault", mixinStandardHelpOptions = true,
-        description = {"Makes calls of METHOD (Interface::Method) fail with HRESULT.",
-            "Faults are kept by the process that injects them today, so one injected here ends with this command;"
-            + " they are to be shared through the state file."},
+        description = {"Makes calls of METHOD (Interface::Method) fail with HRESULT, in every process on the"
+            + " state file: the fault is kept there, and its Nth call is counted over them all."},
         footer = {"", "Example:", "  tolvane sim fault IVdsLun::SetStatus 0x80042431 --nth 1"})
     static final class Fault implements Callable<Integer> {
         @Parameters(index = "0", paramLabel = "METHOD", description = "e.g. IVdsSubSystem::QueryDrives")

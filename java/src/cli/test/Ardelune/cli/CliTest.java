@@ -2,10 +2,8 @@ package Ardelune.cli;
 
 import static org.junit.jupiter.api.Assertions.assertEquals;
 import static org.junit.jupiter.api.Assertions.assertTrue;
-import static org.junit.jupiter.api.Assumptions.assumeTrue;
 
 import java.io.BufferedReader;
-import java.io.File;
 import java.io.IOException;
 import java.io.InputStreamReader;
 import java.io.OutputStream;
@@ -202,24 +200,29 @@ class CliTest {
         }
     }
 
+    /** A fault set by one command lives in the state file and fails the call that the next one makes. */
+    @Test
+    void aFaultOutlivesTheCommandThatSetIt() throws Exception {
+        Map<String, String> env = state("fault");
+        assertEquals(0, run(env, "sim", "fault", "IVdsService::Reenumerate", "0x80042431", "--nth", "1").exit());
+        Run refused = run(env, "rescan");
+        assertEquals(4, refused.exit(), refused.err());
+        assertTrue(refused.err().contains("80042431"), refused.err());
+        assertEquals(0, run(env, "rescan").exit(), "only the first call fails");
+    }
+
     @Test
     void aLockedStateFileEndsWithFive() throws Exception {
-        String python = System.getProperty("tolvane.cli.python", "");
-        assumeTrue(!python.isEmpty() && new File(python).canExecute(), "no python3 to hold the lock");
         Map<String, String> env = state("locked");
         assertEquals(0, run(env, "sim", "digest").exit());
-        Process holder = new ProcessBuilder(python, "-c", String.join("\n",
-            "import sqlite3, sys",
-            "db = sqlite3.connect(sys.argv[1], isolation_level=None)",
-            "db.execute('BEGIN EXCLUSIVE')",
-            "print('locked', flush=True)",
-            "sys.stdin.read()"), env.get("TOLVANE_SIM_STATE")).redirectErrorStream(true).start();
+        Process holder = new ProcessBuilder(System.getProperty("tolvane.cli.lock"), env.get("TOLVANE_SIM_STATE"))
+            .redirectErrorStream(true).start();
         // Closing its standard input lets the holder go.
         try (BufferedReader said = new BufferedReader(new InputStreamReader(holder.getInputStream(),
                  StandardCharsets.UTF_8));
              OutputStream release = holder.getOutputStream()) {
             release.flush();
-            assertEquals("locked", said.readLine());
+            assertEquals("LOCKED", said.readLine());
             Run r = run(env, "sim", "fail", DRIVE_2);
             assertEquals(5, r.exit(), r.err());
             assertTrue(r.err().contains("ERROR_DATABASE_FAILURE"), r.err());
