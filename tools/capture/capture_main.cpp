@@ -59,12 +59,13 @@ int capture(const char* outPath) {
         std::fputs("tolvane-capture: cannot write standard output\n", stderr);
         return 1;
     }
-    std::fprintf(stderr, "tolvane-capture: %zu objects, %zu calls unreadable\n", objects(c.model), c.unreadable);
+    std::string summary = "tolvane-capture: " + std::to_string(objects(c.model)) + " objects, " +
+                          std::to_string(c.unreadable) + " calls unreadable\n";
     for (const auto& [id, notes] : c.notes)
         for (const auto& note : notes)
-            std::fprintf(stderr, "  %s: %s\n",
-                         tolvane::sim::isNullGuid(id) ? "machine" : tolvane::sim::guidToText(id).c_str(),
-                         note.c_str());
+            summary += "  " + (tolvane::sim::isNullGuid(id) ? std::string("machine") : tolvane::sim::guidToText(id)) +
+                       ": " + note + "\n";
+    std::fputs(summary.c_str(), stderr);
     return 0;
 }
 
