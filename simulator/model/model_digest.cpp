@@ -1,5 +1,6 @@
 #include "model/model_digest.h"
 
+#include <algorithm>
 #include <type_traits>
 
 namespace tolvane::sim {
@@ -266,6 +267,52 @@ std::uint64_t modelDigest(const Model& m) {
     for (std::size_t i = 0; i < std::size(sizes); ++i) h << (Hasher(i + 1) << sizes[i] << sums[i]).value();
     h << sums[11] << childOrder(m);
     return h.value();
+}
+
+std::uint64_t vdsReadableDigest(const Model& source) {
+    constexpr std::uint32_t kPermanentlyDismounted = 0x40000;  // VDS_VF_PERMANENTLY_DISMOUNTED
+    Model m = source;
+    const auto ids = [](const auto& table) {
+        std::vector<GUID> out;
+        for (const auto& [id, object] : table) out.push_back(id);
+        return out;
+    };
+    const SubSystem defaults;
+    for (const GUID& id : ids(m.subsystems)) {
+        SubSystem& s = m.subsystems.at(id);
+        s.recoversByItself = defaults.recoversByItself;
+        s.rebuildMsPerGiB = defaults.rebuildMsPerGiB;
+    }
+    for (const GUID& id : ids(m.luns)) {
+        Lun& lun = m.luns.at(id);
+        lun.rebuilding = false;
+        // Which controllers serve a LUN is read, in what order they were associated is not.
+        const SubSystem* s = m.subsystems.get(lun.subsystem);
+        if (s == nullptr) continue;
+        std::vector<GUID> ordered;
+        for (const GUID& c : s->controllers)
+            if (std::find(lun.associatedControllers.begin(), lun.associatedControllers.end(), c) !=
+                lun.associatedControllers.end())
+                ordered.push_back(c);
+        if (ordered.size() == lun.associatedControllers.size()) lun.associatedControllers = std::move(ordered);
+    }
+    for (const GUID& id : ids(m.lunPlexes))
+        for (DriveSpan& span : m.lunPlexes.at(id).extents) span.stale = false;
+    for (const GUID& id : ids(m.packs)) m.packs.at(id).placeholder = false;
+    for (const GUID& id : ids(m.disks))
+        for (Partition& p : m.disks.at(id).partitions) {
+            p.fileSystem = 0;
+            p.label.clear();
+        }
+    const FileSystem fsDefaults;
+    for (const GUID& id : ids(m.volumes)) {
+        Volume& v = m.volumes.at(id);
+        v.dismounted = (v.flags & kPermanentlyDismounted) != 0;
+        if (!v.fileSystem) continue;
+        v.fileSystem->compressionFlags = fsDefaults.compressionFlags;
+        v.fileSystem->maximumFileNameLength = fsDefaults.maximumFileNameLength;
+    }
+    return modelDigest(m);
 }
 
 }  // namespace tolvane::sim

@@ -14,6 +14,11 @@ namespace tolvane::sim {
 // parent's children is walked.
 std::uint64_t modelDigest(const Model& model);
 
+// The digest of what VDS calls can read: settings only the simulator keeps
+// (docs/topology.md, "What a capture cannot read") are taken at their
+// defaults on both sides, so a captured machine compares equal to its source.
+std::uint64_t vdsReadableDigest(const Model& model);
+
 // Each table's sum as it stands now (the committed sums corrected by what
 // the open change touched); a commit keeps them.
 DigestSums currentDigestSums(const Model& model);

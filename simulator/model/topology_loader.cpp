@@ -122,8 +122,23 @@ public:
         return out;
     }
     void finish() const {
-        for (auto it = j_.begin(); it != j_.end(); ++it)
-            if (!seen_.count(it.key())) throw TopologyError{at(it.key()), "unknown field"};
+        for (auto it = j_.begin(); it != j_.end(); ++it) {
+            if (seen_.count(it.key())) continue;
+            // What a capture could not read from the service: kept in the
+            // file for whoever reads it, nothing the machine is made of.
+            if (it.key() == kUnreadable) {
+                checkUnreadable(it.value());
+                continue;
+            }
+            throw TopologyError{at(it.key()), "unknown field"};
+        }
+    }
+
+    static constexpr const char* kUnreadable = "unreadable";
+    void checkUnreadable(const json& v) const {
+        if (!v.is_array()) fail(kUnreadable, "expected an array of texts");
+        for (const auto& note : v)
+            if (!note.is_string()) fail(kUnreadable, "expected an array of texts");
     }
 
     static GUID guidValue(const json& v, const std::string& where) {

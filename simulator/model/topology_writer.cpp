@@ -424,8 +424,54 @@ private:
 
 }  // namespace
 
+namespace {
+
+Json notesOf(const std::vector<std::string>& notes) {
+    Json list = Json::array();
+    for (const auto& n : notes) list.push_back(n);
+    return list;
+}
+
+// Every object that carries an identifier gets its notes right after it;
+// partitions, extents and file systems have none, so their notes sit on the
+// disk or volume that holds them.
+void addNotes(Json& node, const UnreadableNotes& notes) {
+    if (node.is_array()) {
+        for (Json& item : node) addNotes(item, notes);
+        return;
+    }
+    if (!node.is_object()) return;
+    for (auto& [key, value] : node.items())
+        if (value.is_structured()) addNotes(value, notes);
+    const auto id = node.find("id");
+    if (id == node.end() || !id->is_string()) return;
+    const auto guid = guidFromText(id->get<std::string>());
+    const auto it = guid ? notes.find(*guid) : notes.end();
+    if (it == notes.end()) return;
+    Json noted = Json::object();
+    for (auto& [key, value] : node.items()) {
+        noted[key] = std::move(value);
+        if (key == "id") noted["unreadable"] = notesOf(it->second);
+    }
+    node = std::move(noted);
+}
+
+}  // namespace
+
 std::string writeTopologyText(const Model& model) {
     return Writer(model).machine().dump(2) + "\n";
+}
+
+std::string writeTopologyText(const Model& model, const UnreadableNotes& notes) {
+    Json machine = Writer(model).machine();
+    addNotes(machine, notes);
+    if (const auto it = notes.find(GUID{}); it != notes.end()) {
+        Json noted = Json::object();
+        noted["unreadable"] = notesOf(it->second);
+        for (auto& [key, value] : machine.items()) noted[key] = std::move(value);
+        machine = std::move(noted);
+    }
+    return machine.dump(2) + "\n";
 }
 
 }  // namespace tolvane::sim

@@ -7,11 +7,20 @@
 #pragma once
 
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 #include "model/model.h"
 
 namespace tolvane::sim {
 
 std::string writeTopologyText(const Model& model);
+
+// What a capture of a running service could not read, by the identifier of
+// the object it was reading (the null identifier: the machine itself), each
+// entry naming the call and its HRESULT. Written as that object's
+// "unreadable" field, which the loader accepts and ignores.
+using UnreadableNotes = std::unordered_map<GUID, std::vector<std::string>, GuidHash>;
+std::string writeTopologyText(const Model& model, const UnreadableNotes& notes);
 
 }  // namespace tolvane::sim

@@ -63,3 +63,7 @@ add_test(NAME Tolvane_dll_tables
 add_test(NAME TolvaneSim_dll_tables
   COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/windows/check-dll-tables.sh $<TARGET_FILE:TolvaneSim>
           ${CMAKE_CURRENT_SOURCE_DIR}/windows/TolvaneSim_exports.txt ${TOLVANE_WINE_BITS})
+
+# tolvane-capture.exe runs on a server with nothing beside it.
+add_test(NAME tolvane_capture_exe_imports
+  COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/windows/check-exe-imports.sh $<TARGET_FILE:tolvane-capture> ${TOLVANE_WINE_BITS})
