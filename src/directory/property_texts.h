@@ -15,10 +15,14 @@ void vdsFreeTexts(Texts&... texts) {
     (vdsFreeText(texts), ...);
 }
 
+inline void vdsFreePropertyTexts(VDS_PROVIDER_PROP& p) { vdsFreeTexts(p.pwszName, p.pwszVersion); }
 inline void vdsFreePropertyTexts(VDS_SUB_SYSTEM_PROP& p) {
     vdsFreeTexts(p.pwszFriendlyName, p.pwszIdentification);
 }
 inline void vdsFreePropertyTexts(VDS_CONTROLLER_PROP& p) {
+    vdsFreeTexts(p.pwszFriendlyName, p.pwszIdentification);
+}
+inline void vdsFreePropertyTexts(VDS_PORT_PROP& p) {
     vdsFreeTexts(p.pwszFriendlyName, p.pwszIdentification);
 }
 inline void vdsFreePropertyTexts(VDS_DRIVE_PROP& p) {

@@ -1,6 +1,7 @@
 #include "directory/providers.h"
 
 #include "directory/lookup.h"
+#include "directory/property_texts.h"
 #include "protocol/identifiers.h"
 
 HRESULT vdsEnsureServiceReady(IVdsService* service) {
@@ -26,12 +27,7 @@ HRESULT vdsGetProviderProperties(IUnknown* provider, VDS_PROVIDER_PROP* properti
     return S_OK;
 }
 
-void vdsFreeProviderTexts(VDS_PROVIDER_PROP& properties) {
-    CoTaskMemFree(properties.pwszName);
-    CoTaskMemFree(properties.pwszVersion);
-    properties.pwszName = nullptr;
-    properties.pwszVersion = nullptr;
-}
+void vdsFreeProviderTexts(VDS_PROVIDER_PROP& properties) { vdsFreePropertyTexts(properties); }
 
 namespace {
 

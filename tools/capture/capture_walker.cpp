@@ -174,7 +174,7 @@ private:
         const GUID id = props.value.id;
         filed(subsystem, "drive", sim::addObject(m(), driveFrom(props.value, subsystem)));
         CoArray<VDS_DRIVE_EXTENT> extents;
-        if (ok(id, "IVdsDrive::QueryExtents", d->QueryExtents(&extents.items, &extents.count)))
+        if (ok(id, "IVdsDrive::QueryExtents", d->QueryExtents(extents.items.put(), &extents.count)))
             layouts_.add(id, {extents.begin(), extents.end()});
     }
 
@@ -203,7 +203,7 @@ private:
         const GUID id = props.value.id;
         sim::LunPlex plex = lunPlexFrom(props.value, lun);
         CoArray<VDS_DRIVE_EXTENT> extents;
-        if (ok(id, "IVdsLunPlex::QueryExtents", p->QueryExtents(&extents.items, &extents.count)))
+        if (ok(id, "IVdsLunPlex::QueryExtents", p->QueryExtents(extents.items.put(), &extents.count)))
             for (const auto& e : extents) {
                 const auto offset = layouts_.place(e.id, lun, e.ullSize);
                 // A stretch its drive does not show has no offset to read.
@@ -239,13 +239,13 @@ private:
         auto advanced = as<IVdsAdvancedDisk>(d);
         if (!advanced) return note(disk.id, "QueryInterface(IVdsAdvancedDisk)", E_NOINTERFACE);
         CoArray<VDS_PARTITION_PROP> parts;
-        const HRESULT hr = advanced->QueryPartitions(&parts.items, &parts.count);
+        const HRESULT hr = advanced->QueryPartitions(parts.items.put(), &parts.count);
         if (hr != S_OK && hr != S_FALSE) return note(disk.id, "IVdsAdvancedDisk::QueryPartitions", hr);
         for (const auto& p : parts) disk.partitions.push_back(partitionFrom(p));
         if (!basic) return;
         // A partition that is no volume is lettered by the service itself.
         CoArray<VDS_DISK_EXTENT> extents;
-        if (!ok(disk.id, "IVdsDisk::QueryExtents", d->QueryExtents(&extents.items, &extents.count))) return;
+        if (!ok(disk.id, "IVdsDisk::QueryExtents", d->QueryExtents(extents.items.put(), &extents.count))) return;
         for (sim::Partition& p : disk.partitions) {
             bool volume = false;
             for (const auto& e : extents) volume = volume || (e.ullOffset == p.offset && !sim::isNullGuid(e.volumeId));
@@ -269,7 +269,7 @@ private:
             if (ok(id, "IVdsVolumeMF::GetFileSystemProperties", mf->GetFileSystemProperties(fs.put())))
                 volume.fileSystem = fileSystemFrom(fs.value);
             CoArray<LPWSTR> paths;
-            if (ok(id, "IVdsVolumeMF::QueryAccessPaths", mf->QueryAccessPaths(&paths.items, &paths.count))) {
+            if (ok(id, "IVdsVolumeMF::QueryAccessPaths", mf->QueryAccessPaths(paths.items.put(), &paths.count))) {
                 std::vector<std::u16string> texts;
                 for (LPWSTR path : paths) texts.push_back(textOf(path));
                 accessPathsInto(volume, texts);
@@ -289,7 +289,7 @@ private:
         const GUID id = props.value.id;
         sim::VolumePlex plex = volumePlexFrom(props.value, volume);
         CoArray<VDS_DISK_EXTENT> extents;
-        if (ok(id, "IVdsVolumePlex::QueryExtents", p->QueryExtents(&extents.items, &extents.count)))
+        if (ok(id, "IVdsVolumePlex::QueryExtents", p->QueryExtents(extents.items.put(), &extents.count)))
             for (const auto& e : extents) plex.extents.push_back(diskSpanFrom(e));
         filed(volume, "volume plex", sim::addObject(m(), std::move(plex)));
     }

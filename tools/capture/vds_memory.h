@@ -1,33 +1,13 @@
 // The service hands out texts and arrays in COM task memory; each holder
-// gives them back when it goes, whatever the walk does in between.
+// gives them back when it goes, whatever the walk does in between. What each
+// property structure holds is said once, beside the library's own readers.
 #pragma once
 
-#include <utility>
-
+#include "directory/property_texts.h"
+#include "platform/co_task_mem.h"
 #include "platform/vds_types.h"
 
 namespace tolvane::capture {
-
-inline void freeTexts(VDS_PROVIDER_PROP& p) {
-    CoTaskMemFree(p.pwszName);
-    CoTaskMemFree(p.pwszVersion);
-}
-template <typename P>
-    requires requires(P p) { p.pwszFriendlyName; p.pwszIdentification; }
-void freeTexts(P& p) {
-    CoTaskMemFree(p.pwszFriendlyName);
-    CoTaskMemFree(p.pwszIdentification);
-    if constexpr (requires { p.pwszUnmaskingList; }) CoTaskMemFree(p.pwszUnmaskingList);
-}
-inline void freeTexts(VDS_PACK_PROP& p) { CoTaskMemFree(p.pwszName); }
-inline void freeTexts(VDS_DISK_PROP& p) {
-    for (LPWSTR text : {p.pwszDiskAddress, p.pwszName, p.pwszFriendlyName, p.pwszAdaptorName, p.pwszDevicePath})
-        CoTaskMemFree(text);
-}
-inline void freeTexts(VDS_VOLUME_PROP& p) { CoTaskMemFree(p.pwszName); }
-inline void freeTexts(VDS_FILE_SYSTEM_PROP& p) { CoTaskMemFree(p.pwszLabel); }
-inline void freeTexts(VDS_LUN_PLEX_PROP&) {}
-inline void freeTexts(VDS_VOLUME_PLEX_PROP&) {}
 
 // A property structure filled by a GetProperties call, its texts freed after.
 template <typename P>
@@ -36,12 +16,13 @@ public:
     Props() : value{} {}
     Props(const Props&) = delete;
     Props& operator=(const Props&) = delete;
-    ~Props() { freeTexts(value); }
+    ~Props() { vdsFreePropertyTexts(value); }
     P* put() { return &value; }
     P value;
 };
 
-// An array the service allocated, freed with its elements' own texts by the caller's `each`.
+// An array the service allocated, with its count; an array of texts frees
+// each text too.
 template <typename T>
 class CoArray {
 public:
@@ -50,12 +31,11 @@ public:
     CoArray& operator=(const CoArray&) = delete;
     ~CoArray() {
         if constexpr (requires(T t) { CoTaskMemFree(t); })
-            for (LONG i = 0; i < count; ++i) CoTaskMemFree(items[i]);
-        CoTaskMemFree(items);
+            for (T& text : *this) CoTaskMemFree(text);
     }
-    T* begin() const { return items; }
-    T* end() const { return items + (count > 0 ? count : 0); }
-    T* items = nullptr;
+    T* begin() const { return items.get(); }
+    T* end() const { return items ? items.get() + (count > 0 ? count : 0) : items.get(); }
+    CoTaskMemArray<T> items;
     LONG count = 0;
 };
 
