@@ -44,18 +44,17 @@ configure_file(${CMAKE_CURRENT_SOURCE_DIR}/src/cli/launcher/tolvane.in ${TOLVANE
 configure_file(${CMAKE_CURRENT_SOURCE_DIR}/src/cli/launcher/tolvane.cmd.in ${CMAKE_BINARY_DIR}/tolvane.cmd @ONLY
   NEWLINE_STYLE CRLF)
 
-if(TOLVANE_TESTS AND JAR_HOLDS_THIS_PLATFORM)
+# The command line is Java over the client, whose natives the sanitized JVM
+# tests already drive: its tests run in the plain build only.
+if(TOLVANE_TESTS AND JAR_HOLDS_THIS_PLATFORM AND NOT TOLVANE_SANITIZE)
   set(CLI_TEST_OUT ${CMAKE_CURRENT_BINARY_DIR}/cli-test-classes)
   file(GLOB_RECURSE TOLVANE_CLI_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/src/cli/test/*.java)
   tolvane_java_classes(tolvane_cli_tests OUT ${CLI_TEST_OUT} CLASSPATH ${JUNIT_CONSOLE}
     SOURCES ${TOLVANE_CLI_TEST_SOURCES} COMMENT "Compiling the command line's tests")
   add_dependencies(tolvane_cli_tests tolvane_cli state_lock)
-  # The launcher runs in an environment of the tests' own making; a
-  # sanitizer build's JVM still needs its runtime preloaded (see JVM_ENV).
-  string(JOIN " " CLI_EXTRA_ENV ${JVM_ENV})
   add_test(NAME cli_CliTest
     COMMAND ${Java_JAVA_EXECUTABLE} -Dtolvane.cli=${TOLVANE_CLI} -Dtolvane.cli.lock=$<TARGET_FILE:state_lock>
-            -Dtolvane.cli.env=${CLI_EXTRA_ENV} -Dtolvane.cli.work=${CMAKE_CURRENT_BINARY_DIR}/cli-test-work
+            -Dtolvane.cli.work=${CMAKE_CURRENT_BINARY_DIR}/cli-test-work
             -Dtolvane.source.dir=${PROJECT_SOURCE_DIR}
             -jar ${JUNIT_CONSOLE} --disable-banner --details=tree --fail-if-no-tests
             -cp ${CLI_TEST_OUT} --select-class Ardelune.cli.CliTest)

@@ -56,10 +56,6 @@ class CliTest {
         Map<String, String> e = pb.environment();
         e.clear();
         e.put("PATH", "/usr/bin:/bin");
-        for (String pair : System.getProperty("tolvane.cli.env", "").split("\\s+")) {
-            int eq = pair.indexOf('=');
-            if (eq > 0) e.put(pair.substring(0, eq), pair.substring(eq + 1));
-        }
         e.putAll(env);
         return pb;
     }
