@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "changes/lun_changes.h"
 #include "model/model_edit.h"
 #include "platform/com_ptr.h"
 #include "vds_memory.h"
@@ -184,7 +185,7 @@ private:
         const GUID id = props.value.id;
         sim::Lun lun = lunFrom(props.value, subsystem);
         VDS_HINTS hints{};
-        if (ok(id, "IVdsLun::QueryHints", l->QueryHints(&hints))) lun.hints = hintsFrom(hints);
+        if (ok(id, "IVdsLun::QueryHints", l->QueryHints(&hints))) lun.hints = sim::hintsFromVds(hints);
         lun.associatedControllers = servedBy_[id];
         for (const auto& c : listed<IVdsController>(id, "IVdsLun::QueryActiveControllers",
                                                     [&](auto** e) { return l->QueryActiveControllers(e); })) {

@@ -95,29 +95,6 @@ sim::Lun lunFrom(const VDS_LUN_PROP& p, const GUID& subsystem) {
     return out;
 }
 
-sim::Hints hintsFrom(const VDS_HINTS& h) {
-    sim::Hints out;
-    out.hintMask = h.ullHintMask;
-    out.expectedMaximumSize = h.ullExpectedMaximumSize;
-    out.optimalReadSize = h.ulOptimalReadSize;
-    out.optimalReadAlignment = h.ulOptimalReadAlignment;
-    out.optimalWriteSize = h.ulOptimalWriteSize;
-    out.optimalWriteAlignment = h.ulOptimalWriteAlignment;
-    out.maximumDriveCount = h.ulMaximumDriveCount;
-    out.stripeSize = h.ulStripeSize;
-    out.fastCrashRecoveryRequired = h.bFastCrashRecoveryRequired != FALSE;
-    out.mostlyReads = h.bMostlyReads != FALSE;
-    out.optimizeForSequentialReads = h.bOptimizeForSequentialReads != FALSE;
-    out.optimizeForSequentialWrites = h.bOptimizeForSequentialWrites != FALSE;
-    out.remapEnabled = h.bRemapEnabled != FALSE;
-    out.readBackVerifyEnabled = h.bReadBackVerifyEnabled != FALSE;
-    out.writeThroughCachingEnabled = h.bWriteThroughCachingEnabled != FALSE;
-    out.hardwareChecksumEnabled = h.bHardwareChecksumEnabled != FALSE;
-    out.isYankable = h.bIsYankable != FALSE;
-    out.rebuildPriority = h.sRebuildPriority;
-    return out;
-}
-
 sim::LunPlex lunPlexFrom(const VDS_LUN_PLEX_PROP& p, const GUID& lun) {
     sim::LunPlex out;
     out.id = p.id;

@@ -22,7 +22,6 @@ sim::Controller controllerFrom(const VDS_CONTROLLER_PROP& p, const GUID& subsyst
 sim::Port portFrom(const VDS_PORT_PROP& p, const GUID& controller, SHORT number);
 sim::Drive driveFrom(const VDS_DRIVE_PROP& p, const GUID& subsystem);
 sim::Lun lunFrom(const VDS_LUN_PROP& p, const GUID& subsystem);
-sim::Hints hintsFrom(const VDS_HINTS& h);
 sim::LunPlex lunPlexFrom(const VDS_LUN_PLEX_PROP& p, const GUID& lun);
 
 sim::Pack packFrom(const VDS_PACK_PROP& p, const GUID& provider);
