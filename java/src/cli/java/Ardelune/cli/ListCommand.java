@@ -7,11 +7,8 @@ import java.util.Set;
 import java.util.concurrent.Callable;
 import picocli.CommandLine.ArgGroup;
 import picocli.CommandLine.Command;
-import picocli.CommandLine.Model.CommandSpec;
 import picocli.CommandLine.Option;
 import picocli.CommandLine.Parameters;
-import picocli.CommandLine.ParameterException;
-import picocli.CommandLine.Spec;
 
 @Command(name = "list", mixinStandardHelpOptions = true,
     description = {"The storage tree: providers, subsystems, controllers, drives, LUNs and their plexes;"
@@ -50,9 +47,6 @@ final class ListCommand implements Callable<Integer> {
     @Option(names = "-n", description = "No headings.")
     boolean noHeadings;
 
-    @Spec
-    CommandSpec spec;
-
     @Override
     public Integer call() {
         Set<Kind> chosen = EnumSet.noneOf(Kind.class);
@@ -60,7 +54,7 @@ final class ListCommand implements Callable<Integer> {
             try {
                 chosen.add(Kind.parse(k));
             } catch (IllegalArgumentException e) {
-                throw new ParameterException(spec.commandLine(), e.getMessage());
+                throw Main.usageError(this, e.getMessage());
             }
         }
         List<Node> roots;
@@ -73,7 +67,7 @@ final class ListCommand implements Callable<Integer> {
             try {
                 columns = output.columns(fields);
             } catch (IllegalArgumentException e) {
-                throw new ParameterException(spec.commandLine(), e.getMessage());
+                throw Main.usageError(this, e.getMessage());
             }
         }
         if (json.document) {

@@ -9,11 +9,9 @@ import java.nio.charset.StandardCharsets;
 import java.util.concurrent.Callable;
 import picocli.CommandLine;
 import picocli.CommandLine.Command;
-import picocli.CommandLine.Model.CommandSpec;
 import picocli.CommandLine.Option;
 import picocli.CommandLine.ParameterException;
 import picocli.CommandLine.ScopeType;
-import picocli.CommandLine.Spec;
 
 /** {@code tolvane}: what the storage library sees, from the command line. */
 @Command(name = "tolvane", mixinStandardHelpOptions = true, version = "tolvane 1.0",
@@ -36,12 +34,28 @@ public final class Main implements Callable<Integer> {
             + " and the stack of an internal error.")
     boolean trace;
 
-    @Spec
-    CommandSpec spec;
+    // The command line being run, through which a command finds its own to
+    // report a usage error as picocli reports its own.
+    private static CommandLine running;
 
     @Override
     public Integer call() {
-        throw new ParameterException(spec.commandLine(), "a command is needed");
+        throw usageError(this, "a command is needed");
+    }
+
+    /** A usage error of {@code command}: its message, then that command's usage, and exit code 2. */
+    static ParameterException usageError(Object command, String message) {
+        CommandLine line = lineOf(running, command);
+        return new ParameterException(line != null ? line : running, message);
+    }
+
+    private static CommandLine lineOf(CommandLine line, Object command) {
+        if (line.getCommand() == command) return line;
+        for (CommandLine sub : line.getSubcommands().values()) {
+            CommandLine found = lineOf(sub, command);
+            if (found != null) return found;
+        }
+        return null;
     }
 
     public static void main(String[] args) {
@@ -53,6 +67,7 @@ public final class Main implements Callable<Integer> {
         cli.setOut(new PrintWriter(new OutputStreamWriter(OUT, StandardCharsets.UTF_8), true));
         cli.setErr(new PrintWriter(new OutputStreamWriter(ERR, StandardCharsets.UTF_8), true));
         cli.setExecutionExceptionHandler(Failures::handle);
+        running = cli;
         int code = cli.execute(args);
         OUT.flush();
         return code;

@@ -32,12 +32,9 @@ import picocli.CommandLine.TypeConversionException;
 final class SimCommand implements Callable<Integer> {
     static final String STATE = "TOLVANE_SIM_STATE";
 
-    @picocli.CommandLine.Spec
-    picocli.CommandLine.Model.CommandSpec spec;
-
     @Override
     public Integer call() {
-        throw new picocli.CommandLine.ParameterException(spec.commandLine(), "a sim command is needed");
+        throw Main.usageError(this, "a sim command is needed");
     }
 
     /** Refuses on Windows, where there is no simulated service. */
