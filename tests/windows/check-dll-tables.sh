@@ -12,17 +12,13 @@ bits=${3:-32}
 symbols=${4:-beside}
 name=$(basename "$dll")
 case "$bits" in
-  32) objdump=${OBJDUMP:-i686-w64-mingw32-objdump}; magic=010b; kind="32-bit (PE32)" ;;
-  64) objdump=${OBJDUMP:-x86_64-w64-mingw32-objdump}; magic=020b; kind="64-bit (PE32+)" ;;
+  32|64) ;;
   *) echo "usage: $0 DLL EXPECTED_EXPORTS [32|64]" >&2; exit 2 ;;
 esac
-dump=$("$objdump" -p "$dll")
+# shellcheck source=pe-image.sh
+. "$(dirname "$0")/pe-image.sh"
 status=0
-
-if ! grep -Eq "^Magic[[:space:]]+$magic" <<<"$dump"; then
-  echo "$name: not a $kind image"
-  status=1
-fi
+pe_image "$dll" "$bits" || status=1
 
 exports=$(printf '%s\n' "$dump" |
   awk '/\[Ordinal\/Name Pointer\] Table/{t=1;next} t&&/^[ \t]*\[/{print $NF;next} t&&/^$/{t=0}' | sort)
@@ -37,15 +33,6 @@ if grep -Eq '@[0-9]+$|^_' <<<"$exports"; then
   echo "$name: decorated export names"
   status=1
 fi
-
-imports=$(printf '%s\n' "$dump" | awk '/DLL Name:/{print tolower($3)}' | sort -u)
-allowed='^(kernel32|user32|ole32|oleaut32|advapi32|msvcrt|ntdll|shell32|ws2_32|api-ms-win-[a-z0-9-]+)\.dll$'
-for imported in $imports; do
-  if ! grep -Eq "$allowed" <<<"$imported"; then
-    echo "$name: imports a non-system DLL: $imported"
-    status=1
-  fi
-done
 
 sections=$("$objdump" -h "$dll" | awk '$2 ~ /^\./ {print $2}')
 if grep -q '^\.debug_' <<<"$sections"; then
